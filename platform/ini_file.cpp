@@ -1,0 +1,219 @@
+#include "platform/ini_file.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include "platform/exceptions.h"
+#include "platform/strutils.h"
+
+namespace {
+bool SameName(const QByteArray& a, const QByteArray& b) {
+  return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// The section name of a "[name]" line, or a null array.
+QByteArray SectionName(const QByteArray& line) {
+  const QByteArray t = line.trimmed();
+  if (t.size() < 2 || t[0] != '[') return QByteArray();
+  const int close = t.indexOf(']');
+  if (close < 0) return QByteArray();
+  QByteArray name = t.mid(1, close - 1).trimmed();
+  if (name.isNull()) name = QByteArray("");
+  return name;
+}
+
+bool SplitKey(const QByteArray& line, QByteArray& key, QByteArray& value) {
+  const int eq = line.indexOf('=');
+  if (eq < 0) return false;
+  key = line.left(eq).trimmed();
+  value = line.mid(eq + 1).trimmed();
+  return true;
+}
+}  // namespace
+
+void TCustomIniFile::LoadFromDisk() {
+  QFile f(m_fileName);
+  if (f.open(QIODevice::ReadOnly)) SetBytes(f.readAll());
+  else SetBytes(QByteArray());
+}
+
+void TCustomIniFile::SetBytes(const QByteArray& bytes) {
+  m_preamble.clear();
+  m_sections.clear();
+  const QList<QByteArray> lines = bytes.split('\n');
+  for (int i = 0; i < lines.size(); ++i) {
+    QByteArray line = lines[i];
+    if (line.endsWith('\r')) line.chop(1);
+    if (i == lines.size() - 1 && line.isEmpty()) break;  // text after the last line end
+    const QByteArray name = SectionName(line);
+    if (!name.isNull()) {
+      m_sections.push_back(Section{name, {}});
+      continue;
+    }
+    if (m_sections.empty()) m_preamble.push_back(line);
+    else m_sections.back().lines.push_back(line);
+  }
+}
+
+QByteArray TCustomIniFile::ToBytes() const {
+  QByteArray out;
+  for (const QByteArray& l : m_preamble) out += l + "\r\n";
+  for (const Section& s : m_sections) {
+    out += "[" + s.name + "]\r\n";
+    for (const QByteArray& l : s.lines) out += l + "\r\n";
+  }
+  return out;
+}
+
+QStringList TCustomIniFile::GetStrings() const {
+  QStringList list;
+  for (const QByteArray& l : m_preamble) list << AnsiToString(l);
+  for (const Section& s : m_sections) {
+    list << AnsiToString("[" + s.name + "]");
+    for (const QByteArray& l : s.lines) list << AnsiToString(l);
+  }
+  return list;
+}
+
+void TCustomIniFile::SetStrings(const QStringList& lines) {
+  QByteArray bytes;
+  for (const QString& l : lines) bytes += StringToAnsi(l) + "\n";
+  SetBytes(bytes);
+}
+
+void TCustomIniFile::UpdateFile() {
+  QSaveFile f(m_fileName);
+  if (!f.open(QIODevice::WriteOnly) || f.write(ToBytes()) < 0 || !f.commit())
+    throw EFOpenError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_fileName, f.errorString()));
+}
+
+const TCustomIniFile::Section* TCustomIniFile::FindSection(const QByteArray& name) const {
+  for (const Section& s : m_sections)
+    if (SameName(s.name, name)) return &s;
+  return nullptr;
+}
+
+TCustomIniFile::Section* TCustomIniFile::FindSection(const QByteArray& name) {
+  for (Section& s : m_sections)
+    if (SameName(s.name, name)) return &s;
+  return nullptr;
+}
+
+int TCustomIniFile::FindKey(const Section& s, const QByteArray& key) {
+  QByteArray k, v;
+  for (size_t i = 0; i < s.lines.size(); ++i)
+    if (SplitKey(s.lines[i], k, v) && SameName(k, key)) return static_cast<int>(i);
+  return -1;
+}
+
+QString TCustomIniFile::ReadString(const QString& section, const QString& ident,
+                                   const QString& def) const {
+  const Section* s = FindSection(StringToAnsi(section));
+  if (!s) return def;
+  const int i = FindKey(*s, StringToAnsi(ident));
+  if (i < 0) return def;
+  QByteArray k, v;
+  SplitKey(s->lines[static_cast<size_t>(i)], k, v);
+  return AnsiToString(TruncateAnsi(v, kIniValueLimit));
+}
+
+int TCustomIniFile::ReadInteger(const QString& section, const QString& ident, int def) const {
+  const QString s = ReadString(section, ident, QString());
+  return s.isEmpty() ? def : StrToIntDef(s, def);
+}
+
+bool TCustomIniFile::ReadBool(const QString& section, const QString& ident, bool def) const {
+  return ReadInteger(section, ident, def ? 1 : 0) != 0;
+}
+
+void TCustomIniFile::WriteString(const QString& section, const QString& ident,
+                                 const QString& value) {
+  const QByteArray sec = StringToAnsi(section), key = StringToAnsi(ident);
+  Section* s = FindSection(sec);
+  if (!s) {
+    m_sections.push_back(Section{sec, {}});
+    s = &m_sections.back();
+  }
+  const QByteArray line = key + "=" + StringToAnsi(value);
+  const int i = FindKey(*s, key);
+  if (i >= 0) {
+    s->lines[static_cast<size_t>(i)] = line;
+  } else {
+    // Append after the last non-blank line of the section.
+    auto at = s->lines.end();
+    while (at != s->lines.begin() && (at - 1)->trimmed().isEmpty()) --at;
+    s->lines.insert(at, line);
+  }
+  Changed();
+}
+
+void TCustomIniFile::WriteInteger(const QString& section, const QString& ident, int value) {
+  WriteString(section, ident, QString::number(value));
+}
+
+void TCustomIniFile::WriteBool(const QString& section, const QString& ident, bool value) {
+  WriteString(section, ident, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool TCustomIniFile::SectionExists(const QString& section) const {
+  return FindSection(StringToAnsi(section)) != nullptr;
+}
+
+bool TCustomIniFile::ValueExists(const QString& section, const QString& ident) const {
+  const Section* s = FindSection(StringToAnsi(section));
+  return s && FindKey(*s, StringToAnsi(ident)) >= 0;
+}
+
+void TCustomIniFile::ReadSection(const QString& section, QStringList& keys) const {
+  keys.clear();
+  const Section* s = FindSection(StringToAnsi(section));
+  if (!s) return;
+  QByteArray k, v;
+  for (const QByteArray& l : s->lines)
+    if (SplitKey(l, k, v)) keys << AnsiToString(k);
+}
+
+void TCustomIniFile::ReadSections(QStringList& sections) const {
+  sections.clear();
+  for (const Section& s : m_sections) sections << AnsiToString(s.name);
+}
+
+void TCustomIniFile::ReadSectionValues(const QString& section, QStringList& lines) const {
+  lines.clear();
+  const Section* s = FindSection(StringToAnsi(section));
+  if (!s) return;
+  QByteArray k, v;
+  for (const QByteArray& l : s->lines)
+    if (SplitKey(l, k, v)) lines << AnsiToString(k + "=" + TruncateAnsi(v, kIniValueLimit));
+}
+
+void TCustomIniFile::EraseSection(const QString& section) {
+  const QByteArray sec = StringToAnsi(section);
+  bool erased = false;
+  for (auto it = m_sections.begin(); it != m_sections.end();) {
+    if (SameName(it->name, sec)) {
+      it = m_sections.erase(it);
+      erased = true;
+    } else {
+      ++it;
+    }
+  }
+  if (erased) Changed();
+}
+
+void TCustomIniFile::DeleteKey(const QString& section, const QString& ident) {
+  Section* s = FindSection(StringToAnsi(section));
+  if (!s) return;
+  const int i = FindKey(*s, StringToAnsi(ident));
+  if (i < 0) return;
+  s->lines.erase(s->lines.begin() + i);
+  Changed();
+}
+
+TMemIniFile::TMemIniFile(const QString& fileName) : TCustomIniFile(fileName) {
+  if (!fileName.isEmpty()) LoadFromDisk();
+}
+
+TIniFile::TIniFile(const QString& fileName) : TCustomIniFile(fileName) {
+  if (!fileName.isEmpty()) LoadFromDisk();
+}

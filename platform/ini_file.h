@@ -1,0 +1,78 @@
+#pragma once
+// Profile ("ini") files in the dialect of the skin files: a line holding a
+// name in square brackets opens a section; a line with "=" gives a key and a
+// value; names match without regard to case and the first match wins; the
+// value is the text after the first "=" with surrounding blanks removed, read
+// up to 2047 bytes (never splitting a double-byte character); lines without
+// "=" are ignored; CRLF and LF both end a line. Files are GBK text.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+constexpr int kIniValueLimit = 2047;
+
+class TCustomIniFile {
+ public:
+  virtual ~TCustomIniFile() = default;
+
+  QString FileName() const { return m_fileName; }
+
+  QString ReadString(const QString& section, const QString& ident, const QString& def) const;
+  int ReadInteger(const QString& section, const QString& ident, int def) const;
+  bool ReadBool(const QString& section, const QString& ident, bool def) const;
+  void WriteString(const QString& section, const QString& ident, const QString& value);
+  void WriteInteger(const QString& section, const QString& ident, int value);
+  void WriteBool(const QString& section, const QString& ident, bool value);
+
+  bool SectionExists(const QString& section) const;
+  bool ValueExists(const QString& section, const QString& ident) const;
+  void ReadSection(const QString& section, QStringList& keys) const;
+  void ReadSections(QStringList& sections) const;
+  void ReadSectionValues(const QString& section, QStringList& lines) const;
+  void EraseSection(const QString& section);
+  void DeleteKey(const QString& section, const QString& ident);
+
+  // The whole text as lines, and replacing it.
+  QStringList GetStrings() const;
+  void SetStrings(const QStringList& lines);
+  QByteArray ToBytes() const;
+  void SetBytes(const QByteArray& bytes);
+
+  // Writes the file back to disk (GBK, CRLF line ends). Throws EFOpenError.
+  virtual void UpdateFile();
+
+ protected:
+  explicit TCustomIniFile(QString fileName) : m_fileName(std::move(fileName)) {}
+  void LoadFromDisk();
+  virtual void Changed() {}
+
+ private:
+  struct Section {
+    QByteArray name;                // as written
+    std::vector<QByteArray> lines;  // raw lines of the section body
+  };
+  const Section* FindSection(const QByteArray& name) const;
+  Section* FindSection(const QByteArray& name);
+  static int FindKey(const Section& s, const QByteArray& key);
+
+  QString m_fileName;
+  std::vector<QByteArray> m_preamble;  // lines before the first section
+  std::vector<Section> m_sections;
+};
+
+// Kept in memory; written to disk only by UpdateFile.
+class TMemIniFile : public TCustomIniFile {
+ public:
+  explicit TMemIniFile(const QString& fileName);
+};
+
+// Every write goes to disk at once.
+class TIniFile : public TCustomIniFile {
+ public:
+  explicit TIniFile(const QString& fileName);
+
+ protected:
+  void Changed() override { UpdateFile(); }
+};

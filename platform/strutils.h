@@ -1,0 +1,18 @@
+#pragma once
+// Text helpers of the host framework that the system relies on.
+
+#include <QByteArray>
+#include <QString>
+
+// Host integer conversion: optional blanks and sign, decimal digits, or
+// hexadecimal after "$" or "0x"/"0X". Up to 8 hex digits wrap to a 32-bit
+// value ("0xFF00000F" reads as 0xFF00000F). Anything else gives `def`.
+int StrToIntDef(const QString& s, int def);
+bool TryStrToInt(const QString& s, int& value);
+QString IntToStr(int v);
+
+// The system's ANSI code page is GBK (code page 936).
+QString AnsiToString(const QByteArray& bytes);
+QByteArray StringToAnsi(const QString& text);
+// Cuts `bytes` to at most `maxBytes` without splitting a double-byte character.
+QByteArray TruncateAnsi(const QByteArray& bytes, int maxBytes);

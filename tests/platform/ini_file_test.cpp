@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "platform/ini_file.h"
+#include "platform/strutils.h"
+#include "tests/support/test_support.h"
+
+namespace {
+TMemIniFile FromText(const QByteArray& text) {
+  TMemIniFile ini(QString{});
+  ini.SetBytes(text);
+  return ini;
+}
+}  // namespace
+
+TEST(StrToIntDef, HostIntegerRules) {
+  struct Case { const char* text; int expected; };
+  const Case cases[] = {
+      {"12", 12},         {"-12", -12},        {"+7", 7},          {"  42", 42},
+      {"$1F", 31},        {"0x1F", 31},        {"0X1f", 31},       {"-$10", -16},
+      {"0xFF00000F", static_cast<int>(0xFF00000Fu)},               {"$FFFFFFFF", -1},
+      {"2147483647", 2147483647},              {"-2147483648", static_cast<int>(0x80000000u)},
+      {"2147483648", -99}, {"0x123456789", -99}, {"", -99},        {"12a", -99},
+      {"1 2", -99},       {"0x", -99},         {"$", -99},         {"-", -99},
+      {"true", -99},      {"12 ", -99},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(StrToIntDef(QString::fromLatin1(c.text), -99), c.expected) << c.text;
+}
+
+TEST(IniFile, ReadsTheProfileDialect) {
+  TMemIniFile ini = FromText(
+      "; comment line without equals\r\n"
+      "[Alpha]\r\n"
+      "Key = value with blanks  \r\n"
+      "key=second match is ignored\r\n"
+      "Path=a=b=c\r\n"
+      "noequals\r\n"
+      "Empty=\r\n"
+      "[EmptySection]\n"
+      "[beta]\n"
+      "N=0x10\n"
+      "[ALPHA]\n"
+      "Other=from the second section\n");
+  EXPECT_EQ(ini.ReadString("alpha", "KEY", "d"), "value with blanks");
+  EXPECT_EQ(ini.ReadString("Alpha", "Path", "d"), "a=b=c");
+  EXPECT_EQ(ini.ReadString("Alpha", "Empty", "d"), "");
+  EXPECT_EQ(ini.ReadString("Alpha", "noequals", "d"), "d");
+  EXPECT_EQ(ini.ReadString("Alpha", "Other", "d"), "d") << "first section of a name wins";
+  EXPECT_EQ(ini.ReadString("Missing", "Key", "d"), "d");
+  EXPECT_TRUE(ini.SectionExists("emptysection"));
+  EXPECT_FALSE(ini.SectionExists("gamma"));
+  EXPECT_EQ(ini.ReadInteger("Beta", "n", 0), 16);
+  EXPECT_EQ(ini.ReadInteger("Beta", "missing", -1), -1);
+  QStringList keys;
+  ini.ReadSection("alpha", keys);
+  EXPECT_EQ(keys, (QStringList{"Key", "key", "Path", "Empty"}));
+  QStringList sections;
+  ini.ReadSections(sections);
+  EXPECT_EQ(sections, (QStringList{"Alpha", "EmptySection", "beta", "ALPHA"}));
+}
+
+TEST(IniFile, LongValuesStopAt2047BytesWithoutSplittingACharacter) {
+  const QByteArray ascii(3000, 'x');
+  TMemIniFile a = FromText("[S]\nK=" + ascii + "\n");
+  EXPECT_EQ(a.ReadString("S", "K", "").size(), kIniValueLimit);
+
+  // 2046 ASCII bytes then a two-byte GBK character: the character would end at
+  // byte 2048, so it is dropped whole.
+  const QByteArray gbk = QByteArray(2046, 'y') + StringToAnsi(QStringLiteral("题")) + "z";
+  TMemIniFile b = FromText("[S]\nK=" + gbk + "\n");
+  const QString v = b.ReadString("S", "K", "");
+  EXPECT_EQ(v, QString(2046, 'y'));
+}
+
+TEST(IniFile, ReadsAndWritesGbkText) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("skin.ini");
+  WriteFileBytes(path, "[Fonts]\r\nName=" + StringToAnsi(QStringLiteral("宋体")) + "\r\n");
+  TIniFile ini(path);
+  EXPECT_EQ(ini.ReadString("fonts", "name", ""), QStringLiteral("宋体"));
+  ini.WriteString("Fonts", "Caption", QStringLiteral("保存下一题"));
+  const QByteArray bytes = ReadFileBytes(path);
+  EXPECT_TRUE(bytes.contains(StringToAnsi(QStringLiteral("Caption=保存下一题"))));
+  EXPECT_FALSE(bytes.contains(QStringLiteral("保存").toUtf8()));
+}
+
+TEST(IniFile, WritesReplaceAppendAndErase) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("a.ini");
+  WriteFileBytes(path, "[A]\nk=1\nK=2\n\n[B]\nx=1\n");
+  {
+    TIniFile ini(path);
+    ini.WriteString("a", "K", "one");      // replaces the first match only
+    ini.WriteInteger("A", "new", -5);      // appended to the section
+    ini.WriteString("C", "c", "created");  // new section at the end
+    ini.EraseSection("b");
+  }
+  TMemIniFile back(path);
+  QStringList lines;
+  back.ReadSectionValues("A", lines);
+  EXPECT_EQ(lines, (QStringList{"K=one", "K=2", "new=-5"}));
+  EXPECT_FALSE(back.SectionExists("B"));
+  EXPECT_EQ(back.ReadString("C", "c", ""), "created");
+  QStringList sections;
+  back.ReadSections(sections);
+  EXPECT_EQ(sections, (QStringList{"A", "C"}));
+}
+
+TEST(IniFile, MemIniWritesOnlyOnUpdate) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("m.ini");
+  WriteFileBytes(path, "[S]\nk=v\n");
+  TMemIniFile ini(path);
+  ini.WriteString("S", "k", "changed");
+  EXPECT_EQ(ReadFileBytes(path), QByteArray("[S]\nk=v\n"));
+  ini.UpdateFile();
+  EXPECT_EQ(ReadFileBytes(path), QByteArray("[S]\r\nk=changed\r\n"));
+}
