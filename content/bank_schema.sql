@@ -9,8 +9,9 @@
 --   the identifier of the exercise it just inserted.
 -- * Points are NUMERIC: whole numbers stay integers (and read back without a
 --   fraction), a half point would survive as a real.
--- * Texts are UTF-8 in the file; memo columns (subjext_text, subject_reso)
---   hold RTF or plain text.
+-- * Texts are UTF-8 in the file. Declared types tell the record set a
+--   column's kind: VARCHAR(n) and TEXT are text, LONGTEXT is a memo (the node
+--   texts, RTF or plain), INTEGER and NUMERIC are numbers.
 -- * v_exerresult lists its columns as direct column references, so their
 --   declared types reach the record set, and is editable through INSTEAD OF
 --   triggers the way an updatable join of its two tables would be:
@@ -26,20 +27,20 @@
 
 CREATE TABLE t_title (
   title_id   INTEGER PRIMARY KEY,
-  title_name TEXT NOT NULL DEFAULT ''
+  title_name VARCHAR(255) NOT NULL DEFAULT ''
 );
 
 CREATE TABLE t_subject (
   subject_id   INTEGER PRIMARY KEY,
   title_id     INTEGER NOT NULL,
   par_id       INTEGER,            -- parent node; NULL for the paper node
-  titlename    TEXT,               -- caption in the tree
-  title_name   TEXT,               -- question number or label
-  subject_kind TEXT,               -- 考卷, 题型, 子题 or 题目
-  subjext_text TEXT,               -- memo: stem, passage or instructions
-  subject_reso TEXT,               -- memo: explanation
+  titlename    VARCHAR(255),       -- caption in the tree
+  title_name   VARCHAR(50),        -- question number or label
+  subject_kind VARCHAR(10),        -- 考卷, 题型, 子题 or 题目
+  subjext_text LONGTEXT,           -- memo: stem, passage or instructions
+  subject_reso LONGTEXT,           -- memo: explanation
   type_show    INTEGER,            -- 1 choice A-D, 2 free text
-  subject_ansi TEXT,               -- expected answer
+  subject_ansi VARCHAR(255),       -- expected answer
   perpoint     NUMERIC             -- points of the question
 );
 CREATE INDEX ix_subject_title ON t_subject(title_id);
@@ -47,7 +48,7 @@ CREATE INDEX ix_subject_title ON t_subject(title_id);
 CREATE TABLE t_exercise (
   exer_id    INTEGER PRIMARY KEY AUTOINCREMENT,
   title_id   INTEGER,
-  exer_title TEXT,                 -- start time, yyyy-mm-dd hh:mm:ss
+  exer_title VARCHAR(20),          -- start time, yyyy-mm-dd hh:mm:ss
   exer_point NUMERIC               -- objective score
 );
 
@@ -56,7 +57,7 @@ CREATE TABLE t_exerresult (
   exer_id     INTEGER NOT NULL,
   subject_id  INTEGER NOT NULL,
   exre_text   TEXT,                -- the user's answer
-  exre_istrue TEXT                 -- √ or ×
+  exre_istrue VARCHAR(2)           -- √ or ×
 );
 CREATE INDEX ix_exerresult_exer ON t_exerresult(exer_id);
 
