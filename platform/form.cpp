@@ -29,7 +29,8 @@ void TFormClient::resizeEvent(QResizeEvent* e) {
   m_form->Realign();
 }
 
-TForm::TForm(QWidget* owner) : TWinControl(nullptr), m_client(new TFormClient(this)) {
+TForm::TForm(QWidget* owner) : TWinControl(nullptr) {
+  m_client = new TFormClient(this);
   // Owned by `owner` for lifetime, but always a top-level window.
   if (owner) {
     setParent(owner, Qt::Window);
@@ -62,7 +63,7 @@ void SendToAllForms(unsigned msg, intptr_t wparam, intptr_t lparam) {
   }
 }
 
-QWidget* TForm::ChildParent() { return m_client; }
+QWidget* TForm::ChildParent() { return m_client ? static_cast<QWidget*>(m_client) : this; }
 
 TRect TForm::ClientRect() const { return TRect(0, 0, m_client->width(), m_client->height()); }
 

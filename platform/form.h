@@ -96,7 +96,7 @@ class TForm : public TWinControl {
   void ClientMouse(QMouseEvent* e, int kind);
   bool DoClose();
 
-  TFormClient* m_client;
+  TFormClient* m_client = nullptr;
   TRect m_clientBounds;
   bool m_customFrame = false;
   bool m_closing = false;

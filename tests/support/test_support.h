@@ -7,6 +7,11 @@
 
 #include "platform/application.h"
 
+#include <ostream>
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 // Answers every message box with `answer` and records the requests, for the
 // life of the object.
 class MessageBoxRecorder {

@@ -1,0 +1,12 @@
+#pragma once
+// Tfrm_checksub: the paper selection window, the main window of the program.
+
+#include "platform/form.h"
+
+class Tfrm_checksub : public TForm {
+  Q_OBJECT
+ public:
+  explicit Tfrm_checksub(QWidget* owner = nullptr);
+};
+
+extern Tfrm_checksub* frm_checksub;

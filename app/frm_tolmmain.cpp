@@ -1,0 +1,7 @@
+#include "app/frm_tolmmain.h"
+
+Tfrm_tolmmain* frm_tolmmain = nullptr;
+
+Tfrm_tolmmain::Tfrm_tolmmain(QWidget* owner) : TForm(owner) {
+  setObjectName(QStringLiteral("frm_tolmmain"));
+}

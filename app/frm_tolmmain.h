@@ -1,0 +1,14 @@
+#pragma once
+// Tfrm_tolmmain: the practice window.
+
+#include "platform/form.h"
+
+class Tfrm_tolmmain : public TForm {
+  Q_OBJECT
+ public:
+  explicit Tfrm_tolmmain(QWidget* owner = nullptr);
+  // The paper practised, as text.
+  QString title_id;
+};
+
+extern Tfrm_tolmmain* frm_tolmmain;

@@ -1,0 +1,61 @@
+#pragma once
+// TADOConnection: the one connection to a question-bank file. It reads the
+// data source and the database password from the connection string and
+// accepts the provider's other keys without using them.
+
+#include <QHash>
+#include <QString>
+
+#include "platform/component.h"
+
+struct sqlite3;
+
+// The key=value pairs of a connection string; keys compared without case,
+// values may be enclosed in double quotes.
+QHash<QString, QString> ParseConnectionString(const QString& text);
+
+class TADOConnection : public TComponent {
+  Q_OBJECT
+ public:
+  explicit TADOConnection(QObject* owner = nullptr);
+  ~TADOConnection() override;
+
+  QString ConnectionString() const { return m_connectionString; }
+  void SetConnectionString(const QString& s);
+  bool LoginPrompt = true;
+
+  bool Connected() const { return m_db != nullptr; }
+  void SetConnected(bool v) { v ? Open() : Close(); }
+  // Opens the file named by Data Source, never creating it, with the engine's
+  // defensive settings (bank files from elsewhere are untrusted). Throws
+  // EOleException with the engine's message.
+  void Open();
+  void Close();
+
+  // Runs statements that return no rows.
+  void Execute(const QString& sql);
+
+  sqlite3* Handle() const { return m_db; }
+  QString DataSource() const;
+  // Raises EOleException with the engine's last message for `db`.
+  [[noreturn]] void RaiseError(const QString& context = {}) const;
+
+  // Whether `column` of `table` is the table's autoincrementing row key.
+  bool IsAutoIncrementKey(const QString& table, const QString& column);
+  // The row-key column of a table ("" when it has none).
+  QString RowKeyColumn(const QString& table);
+
+ signals:
+  void AboutToDisconnect();
+
+ private:
+  struct TableInfo {
+    QString rowKey;
+    bool autoIncrement = false;
+  };
+  const TableInfo& Info(const QString& table);
+
+  QString m_connectionString;
+  sqlite3* m_db = nullptr;
+  QHash<QString, TableInfo> m_tables;
+};

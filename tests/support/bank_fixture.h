@@ -1,0 +1,29 @@
+#pragma once
+// Small question banks for tests, made from the real bank schema.
+
+#include <QString>
+#include <QTemporaryDir>
+
+// Creates `path` with the bank schema and runs `sql` on it. Throws on error.
+void CreateBank(const QString& path, const QString& sql = QString());
+// Runs statements on a bank file outside the program's connection.
+void ExecOnBank(const QString& path, const QString& sql);
+// The first column of the first row of `sql` as text (empty for NULL).
+QString QueryBankValue(const QString& path, const QString& sql);
+
+// A little paper: paper 1 with a section, a passage with two questions and a
+// free-text question; paper 2 with one question.
+extern const char kSmallPaperSql[];
+
+// A temporary folder that stands in for the executable's folder: holds
+// ength.dll and points the application path at itself.
+class TempAppFolder {
+ public:
+  TempAppFolder();
+  ~TempAppFolder();
+  QString Path() const;  // with trailing "/"
+  QString BankPath() const { return Path() + QStringLiteral("ength.dll"); }
+
+ private:
+  QTemporaryDir m_dir;
+};
