@@ -5,6 +5,8 @@
 #include "app/frm_tolmmain.h"
 #include "platform/application.h"
 
+#include <cstdio>
+
 void StartProgram() {
   Application->Initialize();
   Application->SetTitle(QStringLiteral("Tolm真题练习"));
@@ -24,7 +26,22 @@ void StopProgram() {
 }
 
 int RunProgram() {
+  // A check of the installed program: start up, say what was found, and
+  // stop without waiting for the user; message boxes go to standard error.
+  const bool selfTest = qEnvironmentVariableIsSet("TOLMSYS_SELFTEST");
+  if (selfTest)
+    SetMessageBoxHandler([](const TMessageBoxRequest& r) {
+      fprintf(stderr, "message: %s\n", qUtf8Printable(r.Text));
+      return IDOK;
+    });
   StartProgram();
+  if (selfTest) {
+    printf("application path: %s\n", qUtf8Printable(GetApplicationPath()));
+    printf("bank: %s\n", dm->adocon->Connected() ? "connected" : "not connected");
+    fflush(stdout);
+    StopProgram();
+    return 0;
+  }
   Application->Run();
   StopProgram();
   return 0;

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include "app/data_module.h"
+#include "app/frm_checksub.h"
+#include "app/frm_tolmmain.h"
+#include "app/startup.h"
+#include "db/query.h"
+#include "tests/support/bank_fixture.h"
+#include "tests/support/test_support.h"
+
+TEST(Startup, ConnectionStringIsBuiltExactly) {
+  EXPECT_EQ(Tdm::ConnectionStringFor(QStringLiteral("/opt/tolm sys/")),
+            QStringLiteral(
+                "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=\"/opt/tolm sys/ength.dll\";"
+                "Extended Properties=\"\";Jet OLEDB:System database=\"\";Jet OLEDB:Registry Path=\"\";"
+                "Jet OLEDB:Database Password=\"qelvorn\";Jet OLEDB:Engine Type=5;"
+                "Jet OLEDB:Database Locking Mode=1;Jet OLEDB:Global Partial Bulk Ops=2;"
+                "Jet OLEDB:Global Bulk Transactions=1;Jet OLEDB:New Database Password=\"\";"
+                "Jet OLEDB:Create System Database=False;Jet OLEDB:Encrypt Database=False;"
+                "Jet OLEDB:Don't Copy Locale on Compact=False;"
+                "Jet OLEDB:Compact Without Replica Repair=False;Jet OLEDB:SFP=False;"));
+}
+
+TEST(Startup, OpensTheBankBesideTheExecutableAndTitlesTheApplication) {
+  TempAppFolder folder;
+  CreateBank(folder.BankPath(), QString::fromUtf8(kSmallPaperSql));
+  MessageBoxRecorder boxes;
+  StartProgram();
+  EXPECT_EQ(Application->Title(), QStringLiteral("Tolm真题练习"));
+  ASSERT_NE(dm, nullptr);
+  EXPECT_TRUE(dm->adocon->Connected());
+  EXPECT_FALSE(dm->adocon->LoginPrompt);
+  EXPECT_EQ(Application->MainForm(), frm_checksub);
+  EXPECT_FALSE(frm_tolmmain->isVisible());
+  EXPECT_TRUE(boxes.requests.isEmpty());
+  StopProgram();
+  EXPECT_EQ(dm, nullptr);
+}
+
+TEST(Startup, AMissingBankIsReportedAndEveryLaterStatementReportsItsOwnError) {
+  TempAppFolder folder;
+  MessageBoxRecorder boxes;
+  StartProgram();
+  ASSERT_EQ(boxes.requests.size(), 1);
+  EXPECT_TRUE(boxes.requests[0].Text.contains(QStringLiteral("unable to open database file")));
+  EXPECT_TRUE(boxes.requests[0].Text.contains(folder.BankPath()));
+  EXPECT_EQ(boxes.requests[0].Caption, QStringLiteral("Tolm真题练习"));
+  EXPECT_FALSE(QFile::exists(folder.BankPath())) << "no empty bank is created";
+  ASSERT_NE(frm_checksub, nullptr) << "start-up goes on";
+  TADOQuery q;
+  q.SetConnection(dm->adocon);
+  q.SQL()->Add(QStringLiteral(" select * from t_title "));
+  EXPECT_THROW(q.Open(), Exception);
+  StopProgram();
+}
+
+// The real program, started from another working directory, finds its bank
+// beside itself and shows no error.
+TEST(Startup, TheProgramFindsItsFilesFromAnotherWorkingDirectory) {
+  TempAppFolder folder;
+  QFile::copy(QStringLiteral(TOLMSYS_BIN_DIR "/tolmsys"), folder.Path() + QStringLiteral("tolmsys"));
+  QFile::setPermissions(folder.Path() + QStringLiteral("tolmsys"),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  CreateBank(folder.BankPath(), QString::fromUtf8(kSmallPaperSql));
+  QTemporaryDir elsewhere;
+  QProcess p;
+  p.setWorkingDirectory(elsewhere.path());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("TOLMSYS_SELFTEST"), QStringLiteral("1"));
+  p.setProcessEnvironment(env);
+  p.start(folder.Path() + QStringLiteral("tolmsys"), {});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  const QString out = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_TRUE(out.contains(QStringLiteral("bank: connected"))) << out.toStdString();
+  EXPECT_TRUE(out.contains(QStringLiteral("application path: ") + folder.Path())) << out.toStdString();
+}
