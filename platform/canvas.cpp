@@ -124,18 +124,8 @@ void TCanvas::LineTo(int x, int y) {
   QPainter* p = Painter();
   if (p && Pen.Style != psClear) {
     ApplyPen(p);
-    // The end point is not drawn, as on the host.
-    if (Pen.Width <= 1) {
-      const int dx = x - m_penPos.X, dy = y - m_penPos.Y;
-      const int steps = std::max(std::abs(dx), std::abs(dy));
-      if (steps > 0) {
-        const QPointF a(m_penPos.X, m_penPos.Y);
-        const QPointF b(x - double(dx) / steps, y - double(dy) / steps);
-        p->drawLine(a, b);
-      }
-    } else {
-      p->drawLine(m_penPos.X, m_penPos.Y, x, y);
-    }
+    // The end point is not drawn, as on the host: a flat cap stops short of it.
+    p->drawLine(m_penPos.X, m_penPos.Y, x, y);
   }
   m_penPos = TPoint(x, y);
 }

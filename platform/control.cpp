@@ -62,6 +62,8 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   height = std::max(0, height);
   if (QRect(left, top, width, height) == geometry()) return;
   setGeometry(left, top, width, height);
+  // A hidden widget gets its resize event only when shown: lay out now.
+  if (auto* self = qobject_cast<TWinControl*>(this)) self->Realign();
   RequestRealign();
 }
 

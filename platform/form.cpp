@@ -71,6 +71,7 @@ void TForm::SetClientSize(int width, int height) {
   const int extraW = this->width() - m_client->width();
   const int extraH = this->height() - m_client->height();
   resize(width + extraW, height + extraH);
+  PlaceClient();
 }
 
 void TForm::SetClientBounds(const TRect& r) {
@@ -91,6 +92,7 @@ void TForm::PlaceClient() {
   const TRect r = m_customFrame && !m_clientBounds.IsEmpty() ? m_clientBounds
                                                              : TRect(0, 0, width(), height());
   m_client->setGeometry(r.toQRect());
+  Realign();
 }
 
 void TForm::Show() {
