@@ -84,8 +84,10 @@ void TADOConnection::Open() {
   if (!info.exists()) throw EOleException(QStringLiteral("unable to open database file: %1").arg(path));
   if (!info.isFile()) throw EOleException(QStringLiteral("not a regular file: %1").arg(path));
 
+  // One connection, used from the user-interface thread only: no engine locks.
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   auto fail = [&](const QString& msg) {
     sqlite3_close_v2(db);
     m_db = nullptr;

@@ -100,6 +100,20 @@ void TDataSet::CreateFields(const std::vector<ColumnInfo>& columns) {
   for (int i = 0; i < m_fields.size(); ++i) m_fields[i]->m_index = i;
 }
 
+const QVariant& TDataSet::FieldValueRef(const TField* f) const {
+  static const QVariant null;
+  const int r = ActiveRowIndex();
+  if (r < 0 || r >= RecordCount() || f->m_kind == fkLookup) {
+    if (f->m_kind != fkLookup) return null;
+    thread_local QVariant lookup;
+    lookup = FieldValue(f);
+    return lookup;
+  }
+  const auto& values = m_rows[static_cast<size_t>(r)].values;
+  if (f->m_column < 0 || f->m_column >= static_cast<int>(values.size())) return null;
+  return values[static_cast<size_t>(f->m_column)];
+}
+
 QVariant TDataSet::FieldValue(const TField* f) const {
   const int r = ActiveRowIndex();
   if (r < 0 || r >= RecordCount()) return QVariant();

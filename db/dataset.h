@@ -145,6 +145,8 @@ class TDataSet : public TComponent {
   };
 
   QVariant FieldValue(const TField* f) const;
+  // The stored value without a copy (a null variant when there is none).
+  const QVariant& FieldValueRef(const TField* f) const;
   void SetFieldValue(TField* f, const QVariant& v);
   void ComputeCalcFields(int row);
   void MoveTo(int row, bool attemptedPastEnd, bool attemptedBeforeStart);

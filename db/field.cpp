@@ -39,8 +39,9 @@ bool TField::IsValidChar(QChar c) const {
 }
 
 QString TField::ValueToText(const QVariant& v) {
-  if (!v.isValid() || v.isNull()) return QString();
   switch (v.typeId()) {
+    case QMetaType::UnknownType: return QString();
+    case QMetaType::QString: return *static_cast<const QString*>(v.constData());
     case QMetaType::Double: return QString::number(v.toDouble(), 'g', 15);
     case QMetaType::LongLong: return QString::number(v.toLongLong());
     case QMetaType::Int: return QString::number(v.toInt());
@@ -54,11 +55,11 @@ QVariant TField::Value() const { return m_dataSet->FieldValue(this); }
 void TField::SetValue(const QVariant& v) { m_dataSet->SetFieldValue(this, v); }
 
 bool TField::IsNull() const {
-  const QVariant v = Value();
+  const QVariant& v = m_dataSet->FieldValueRef(this);
   return !v.isValid() || v.isNull();
 }
 
-QString TField::AsString() const { return ValueToText(Value()); }
+QString TField::AsString() const { return ValueToText(m_dataSet->FieldValueRef(this)); }
 
 void TField::SetAsString(const QString& s) {
   if (s.isEmpty() && m_type != ftString && m_type != ftWideString && !IsBlob()) {
