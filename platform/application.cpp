@@ -84,10 +84,9 @@ TApplication::~TApplication() {
   if (Application == this) Application = nullptr;
 }
 
-void TApplication::SetTitle(const QString& t) {
-  m_title = t;
-  QGuiApplication::setApplicationDisplayName(t);
-}
+// Only our own captions use the title: Qt would append a display name to
+// every window caption.
+void TApplication::SetTitle(const QString& t) { m_title = t; }
 
 QString TApplication::ExeName() const { return QCoreApplication::applicationFilePath(); }
 
