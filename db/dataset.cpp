@@ -399,32 +399,21 @@ void TDataSet::Edit() {
 
 void TDataSet::Insert() {
   CheckBrowseMode();
-  if (!CanModify()) throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
-  const int at = m_cur < 0 ? 0 : m_cur;
-  Row row{m_nextId++, std::vector<QVariant>(m_rows.empty() ? m_columns.size() + m_persistent.size()
-                                                           : m_rows[0].values.size())};
-  m_rows.insert(m_rows.begin() + at, std::move(row));
-  m_cur = at;
-  m_insertedAt = at;
-  m_editRow = m_rows[static_cast<size_t>(at)];
-  m_changed.assign(m_columns.size(), false);
-  m_modified = false;
-  m_bof = m_eof = false;
-  m_state = dsInsert;
-  if (OnNewRecord) OnNewRecord(this);
-  NotifyEditingChanged();
-  NotifyDataSetChanged();
+  InsertRowAt(m_cur < 0 ? 0 : m_cur);
 }
 
 void TDataSet::Append() {
   CheckBrowseMode();
+  InsertRowAt(RecordCount());
+}
+
+void TDataSet::InsertRowAt(int at) {
   if (!CanModify()) throw EDatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
-  Row row{m_nextId++, std::vector<QVariant>(m_rows.empty() ? m_columns.size() + m_persistent.size()
-                                                           : m_rows[0].values.size())};
-  m_rows.push_back(std::move(row));
-  m_cur = RecordCount() - 1;
-  m_insertedAt = m_cur;
-  m_editRow = m_rows.back();
+  const size_t width = m_rows.empty() ? m_columns.size() + m_persistent.size() : m_rows[0].values.size();
+  m_rows.insert(m_rows.begin() + at, Row{m_nextId++, std::vector<QVariant>(width)});
+  m_cur = at;
+  m_insertedAt = at;
+  m_editRow = m_rows[static_cast<size_t>(at)];
   m_changed.assign(m_columns.size(), false);
   m_modified = false;
   m_bof = m_eof = false;

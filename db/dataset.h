@@ -152,6 +152,7 @@ class TDataSet : public TComponent {
   void MoveTo(int row, bool attemptedPastEnd, bool attemptedBeforeStart);
   void BeginChange();  // rule 1 before a move
   void PostRecord();
+  void InsertRowAt(int at);
   void SetState(TDataSetState s);
   void CreateFields(const std::vector<ColumnInfo>& columns);
   int FindRow(quint64 id) const;
