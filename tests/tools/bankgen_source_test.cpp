@@ -214,6 +214,8 @@ const BadInput kBadInputs[] = {
      "@group 'G' has no questions"},
     {"question kind missing", "@paper P\n@section S\n@question 4\n", 3, "needs a number and a kind"},
     {"question kind unknown", "@paper P\n@section S\n@question 4 essay\n", 3, "choice or free"},
+    {"caption on the paper", "@paper P\n@caption Other\n", 2, "the paper's caption is its name"},
+    {"caption given twice", "@paper P\n@section S\n@caption A\n@caption B\n", 4, "@caption given twice"},
     {"explanation on a section", "@paper P\n@section S\n@explain\nx\n@end\n", 3, "belongs to a question"},
     {"unbalanced RTF brace", "@paper P\n@section S\n@text rtf\nfine\n{\\b open\nstill\n@end\n", 5,
      "'{' is not closed"},

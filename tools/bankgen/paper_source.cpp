@@ -207,6 +207,7 @@ class Parser {
 
   void SetCaption(const std::string& arg) {
     NeedArg("@caption", arg);
+    if (Current().kind == NodeKind::Paper) Fail("the paper's caption is its name (@paper NAME)");
     if (m_pending.captionSet) Fail("@caption given twice");
     m_pending.captionSet = true;
     Current().caption = arg;
