@@ -222,6 +222,11 @@ const BadInput kBadInputs[] = {
     {"stray RTF closing brace", "@paper P\n@section S\n@text rtf\nfine}\n@end\n", 4, "'}' without"},
     {"character outside code page 936", "@paper P\n@section S\n@text rtf\nok\nsmile \xF0\x9F\x98\x80\n@end\n",
      5, "U+1F600 has no code in code page 936"},
+    {"caption outside code page 936", "@paper P\n@section Part I \xF0\x9F\x98\x80\n", 2, "U+1F600"},
+    {"model answer outside code page 936", "@paper P\n@section S\n@points 1\n@question 1 free\n@text\nx\n@end\n"
+     "@answer\nline one\nline \xF0\x9F\x98\x80\n@end\n", 10, "U+1F600"},
+    {"unknown directive after @endgroup", "@paper P\n@section S\n@group G\n@question 1 free\n@points 1\n@text\nx\n"
+     "@end\n@answer y\n@endgroup\n@answr z\n", 11, "unknown directive @answr"},
     {"plain text that looks like RTF", "@paper P\n@section S\n@text\n{\\rtf1 x}\n@end\n", 4,
      "plain text must not start with {\\rtf"},
     {"invalid UTF-8", "@paper P\n@section S\n@text\nok\nbad \xC3\x28\n@end\n", 5, "not valid UTF-8"},

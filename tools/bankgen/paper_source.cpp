@@ -3,6 +3,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 
 #include "tools/bankgen/rtf_text.h"
@@ -113,6 +114,9 @@ class Parser {
   Node& Current() { return m_paper.nodes[m_pending.index]; }
 
   void Directive(const std::string& d, const std::string& arg) {
+    static const std::set<std::string> known = {"@paper", "@section", "@group", "@endgroup", "@question",
+                                                "@end", "@caption", "@points", "@answer", "@text", "@explain"};
+    if (!known.count(d)) Fail("unknown directive " + d);
     if (d == "@paper") return OpenPaper(arg);
     if (d == "@section") return OpenSection(arg);
     if (d == "@group") return OpenGroup(arg);
@@ -129,11 +133,21 @@ class Parser {
       if (Current().kind != NodeKind::Question) Fail("@explain belongs to a question");
       return ReadBlock(m_pending.explanation, "@explain", arg);
     }
-    Fail("unknown directive " + d);
+  }
+
+  // Captions, numbers and answers are shown by the program, which works in
+  // code page 936: refuse what it could not show.
+  void CheckCodePage(const std::string& text) {
+    try {
+      Utf8ToGbk(text);
+    } catch (const TextError& e) {
+      Fail(e.what());
+    }
   }
 
   void NeedArg(const std::string& d, const std::string& arg) {
     if (arg.empty()) Fail(d + " needs a caption");
+    CheckCodePage(arg);
   }
 
   int AddNode(NodeKind kind, int parent, const std::string& caption) {
@@ -192,6 +206,7 @@ class Parser {
     in >> label >> kind >> extra;
     if (label.empty() || kind.empty() || !extra.empty())
       Fail("@question needs a number and a kind: @question 12 choice, or @question 12 free");
+    CheckCodePage(label);
     if (kind != "choice" && kind != "free")
       Fail("question kind must be choice or free, not '" + kind + "'");
     if (auto it = m_labels.find(label); it != m_labels.end())
@@ -235,12 +250,20 @@ class Parser {
       return;
     }
     if (!arg.empty()) {
+      CheckCodePage(arg);
       m_pending.answer = arg;
       return;
     }
     // A model answer over several lines: a plain block up to @end.
     std::optional<Block> block;
     ReadBlock(block, "@answer", "");
+    for (size_t n = 0; n < block->lines.size(); ++n) {
+      try {
+        Utf8ToGbk(block->lines[n]);
+      } catch (const TextError& e) {
+        Fail(block->firstLine + static_cast<int>(n), e.what());
+      }
+    }
     m_pending.answer = RenderPlain(block->lines, {});
   }
 
