@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <set>
 
 #include "tests/tools/bank_inspect.h"
@@ -94,6 +95,11 @@ TEST_F(BankContent, EveryPaperHasTheShapeOfARealPaper) {
       EXPECT_GE(groups, 1);
       EXPECT_GE(groupedQuestions, 3) << "questions sharing a passage";
       EXPECT_GE(choice, 8);
+      for (const auto& n : nodes) {
+        if (n.titleId != id || n.kind != "子题") continue;
+        const auto text = IsRtf(n.text) ? RtfToText(n.text).value_or("") : n.text;
+        EXPECT_GE(std::count(text.begin(), text.end(), ' '), 120) << n.caption << ": a passage of a few hundred words";
+      }
       EXPECT_GE(free, 1);
     }
   }
@@ -190,6 +196,20 @@ TEST_F(BankContent, ExerciseRowsComeBackInReadingOrderAndScoreTheChoiceQuestions
               std::to_string(expectedScore));
     EXPECT_EQ(bank.Scalar("select count(*) from v_exerresult where exre_text='It''s mine.' and exer_id=" + exer),
               bank.Scalar("select count(*) from t_subject where type_show=2 and title_id=" + paper));
+
+    // Edits through the view reach the node; leaving the practice removes the
+    // exercise's rows and never the paper's nodes.
+    const std::string last = *rows.back()[0];
+    const std::string firstSection = *rows[1][1];
+    bank.Exec("update v_exerresult set par_id=" + firstSection + ", titlename='moved' where exre_id=" + last);
+    EXPECT_EQ(bank.Scalar("select par_id || titlename from t_subject where subject_id=" + *rows.back()[1]),
+              firstSection + "moved");
+    const std::string nodes = bank.Scalar("select count(*) from t_subject");
+    bank.Exec("delete from v_exerresult where exre_id=" + last);
+    bank.Exec("delete from  t_exercise where exer_id=" + exer);
+    bank.Exec("delete from  t_exerresult where exer_id=" + exer);
+    EXPECT_EQ(bank.Scalar("select count(*) from v_exerresult where exer_id=" + exer), "0");
+    EXPECT_EQ(bank.Scalar("select count(*) from t_subject"), nodes);
   }
   EXPECT_EQ(bank.Scalar("PRAGMA integrity_check"), "ok");
 }
