@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <set>
 

@@ -47,7 +47,6 @@ struct Pending {
   std::optional<Block> text;
   std::optional<Block> explanation;
   std::optional<std::string> answer;
-  int answerLine = 0;
   std::optional<int> points;
   std::vector<std::string> options;    // "A. ..." lines as written
   std::vector<int> optionLines;
@@ -242,7 +241,6 @@ class Parser {
   void SetAnswer(const std::string& arg) {
     if (Current().kind != NodeKind::Question) Fail("@answer outside a question");
     if (m_pending.answer) Fail("@answer given twice");
-    m_pending.answerLine = m_at + 1;
     if (Current().typeShow == kTypeChoice) {
       if (arg.size() != 1 || arg[0] < 'A' || arg[0] > 'D')
         Fail("the answer of a choice question must be one letter A-D, not '" + arg + "'");
@@ -364,7 +362,6 @@ class Parser {
       node.explanation = Render(*m_pending.explanation, {}, {});
       node.hasExplanation = true;
     }
-    if (node.kind == NodeKind::Section) m_sectionPoints = m_pending.points;
     m_pending = Pending();
   }
 
