@@ -342,3 +342,32 @@ TEST_F(BankgenCommand, WritesTheBankAndReportsBadInputWithFileAndLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// The build step that puts ength.dll beside the program.
+TEST(BankBuildStep, WritesTheBankOnlyWhenThereIsNone) {
+  QTemporaryDir dir;
+  const QString out = dir.filePath("bin/ength.dll");
+  const QString papers = QStringLiteral(TOLMSYS_SOURCE_DIR "/content/papers");
+  auto run = [&] {
+    QProcess p;
+    p.start(CMAKE_EXE, {"-DBANKGEN=" BANKGEN_EXE, "-DOUT=" + out, "-DPAPERS_DIR=" + papers, "-P",
+                        WRITE_BANK_SCRIPT});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return p.exitCode();
+  };
+
+  // No bank yet: it is made from the sources, one paper per file.
+  ASSERT_EQ(run(), 0);
+  ExpectWellFormedBank(out.toStdString(), "built bank");
+  const auto sources = QDir(papers).entryList({"*.txt"}, QDir::Files);
+  EXPECT_EQ(ReadPapers(BankFile(out.toStdString())).size(), static_cast<size_t>(sources.size()));
+
+  // A bank is there (the user's, whatever it holds): it stays untouched.
+  WriteFileBytes(out, "the user's own bank");
+  ASSERT_EQ(run(), 0);
+  EXPECT_EQ(ReadFileBytes(out), "the user's own bank");
+}
+
+}  // namespace
