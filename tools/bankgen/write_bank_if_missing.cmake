@@ -1,0 +1,17 @@
+# Writes the bank OUT from the paper sources in PAPERS_DIR (in name order)
+# unless OUT already exists. Called at build time with -DBANKGEN, -DOUT and
+# -DPAPERS_DIR.
+if(EXISTS "${OUT}")
+  return()
+endif()
+file(GLOB papers "${PAPERS_DIR}/*.txt")
+list(SORT papers)
+if(NOT papers)
+  message(FATAL_ERROR "no paper sources in ${PAPERS_DIR}")
+endif()
+get_filename_component(dir "${OUT}" DIRECTORY)
+file(MAKE_DIRECTORY "${dir}")
+execute_process(COMMAND "${BANKGEN}" -o "${OUT}" ${papers} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "bankgen failed for ${OUT}")
+endif()
