@@ -295,6 +295,33 @@ TEST(DrawParentBackground, PaintsTheParentAndEarlierWindowlessSiblings) {
   EXPECT_EQ(At(untouched, 2, 2), qRgb(1, 2, 3));
 }
 
+namespace {
+// A control that looks transparent: it paints what lies behind it, then a
+// one-pixel dot of its own.
+class SeeThroughControl : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+
+ protected:
+  void Paint() override {
+    DrawParentBackground(this, Canvas());
+    Canvas()->Brush.Color = clBlack;
+    Canvas()->FillRect(TRect(0, 0, 1, 1));
+  }
+};
+}  // namespace
+
+TEST(DrawParentBackground, WorksFromInsideTheControlsOwnPaint) {
+  HalfBlueParent parent;
+  parent.SetBounds(0, 0, 100, 60);
+  auto* control = new SeeThroughControl(&parent);
+  control->SetBounds(40, 10, 30, 30);
+  const QImage shot = parent.grab().toImage();
+  EXPECT_EQ(shot.pixel(40, 10) | 0xFF000000u, qRgb(0, 0, 0));      // its own dot
+  EXPECT_EQ(shot.pixel(45, 20) | 0xFF000000u, qRgb(0, 0, 255));    // the parent's blue half
+  EXPECT_EQ(shot.pixel(60, 30) | 0xFF000000u, qRgb(255, 255, 0));  // the parent's colour
+}
+
 TEST(GetWorkArea, OneMonitorGivesItsWorkAreaOrTheWholeScreen) {
   QScreen* screen = QGuiApplication::primaryScreen();
   ASSERT_NE(screen, nullptr);
