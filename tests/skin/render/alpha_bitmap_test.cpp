@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <QPixmap>
 #include <random>
 
 #include "skin/render/alpha_bitmap.h"
@@ -72,6 +73,29 @@ TEST(TsfBitmap, ColorKeyAndPlainCopies) {
   const QRgb want[8] = {qRgb(1, 2, 3),  qRgb(1, 2, 3),  qRgb(50, 0, 0), qRgb(50, 0, 0),
                         qRgb(0, 60, 0), qRgb(0, 60, 0), qRgb(1, 2, 3),  qRgb(1, 2, 3)};
   for (int x = 0; x < 8; ++x) EXPECT_EQ(At(wide, x, 1), want[x]) << x;
+}
+
+TEST(TsfBitmap, DrawsThroughThePainterOnOtherSurfaces) {
+  // A pixmap is not an image the bitmap can read back: the painter composes.
+  TsfBitmap b(3, 1);
+  b.SetPixel(0, 0, qRgba(200, 0, 0, 0));
+  b.SetPixel(1, 0, qRgba(0, 200, 0, 255));
+  b.SetPixel(2, 0, qRgba(127, 0, 127, 255));
+  QPixmap pixmap(3, 1);
+  for (int mode = 0; mode < 2; ++mode) {
+    b.UseAlpha = mode == 0;
+    b.UseColorKey = mode == 1;
+    pixmap.fill(QColor(10, 10, 10));
+    {
+      QPainter p(&pixmap);
+      TCanvas canvas(&p);
+      b.Draw(&canvas, 0, 0);
+    }
+    const QImage img = pixmap.toImage();
+    EXPECT_EQ(img.pixel(0, 0) | 0xFF000000u, mode == 0 ? qRgb(10, 10, 10) : qRgb(200, 0, 0));
+    EXPECT_EQ(img.pixel(1, 0) | 0xFF000000u, qRgb(0, 200, 0));
+    EXPECT_EQ(img.pixel(2, 0) | 0xFF000000u, mode == 0 ? qRgb(127, 0, 127) : qRgb(10, 10, 10));
+  }
 }
 
 TEST(TsfBitmap, AssignKeepsAlphaOnlyFromAlphaPictures) {
