@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libsqlite3-dev zlib1g-dev
+  qt6-base-dev libgl-dev libsqlite3-dev zlib1g-dev libxcb1-dev
   libgtest-dev googletest libbenchmark-dev
   fonts-wqy-microhei fonts-liberation2 fonts-dejavu-core
   xvfb xdotool x11-utils imagemagick
