@@ -76,7 +76,8 @@ void TtlCustomTreeList::ChangeTopVisibleNode(TtlTreeListNode* node) {
 void TtlCustomTreeList::NodeDeleting(TtlTreeListNode* node) {
   if (m_clearing) {
     node->Detach();
-    if (OnDeletion) OnDeletion(this, node);
+    // No handler hears of nodes the dying control drops.
+    if (OnDeletion && !m_destroying) OnDeletion(this, node);
     return;
   }
   TtlTreeListNode* previous = node->PrevSibling();
