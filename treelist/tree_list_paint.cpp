@@ -24,12 +24,14 @@ QString ElideEnd(const QFontMetrics& fm, const QString& text, int width) {
   return text.left(lo) + dots;
 }
 
+// A horizontal or vertical line without its end point, filled pixel-exact.
 void Line(TCanvas* c, TColor color, int x1, int y1, int x2, int y2) {
-  c->Pen.Color = color;
-  c->Pen.Style = psSolid;
-  c->Pen.Mode = pmCopy;
-  c->MoveTo(x1, y1);
-  c->LineTo(x2, y2);
+  TRect r;
+  if (y1 == y2) r = TRect(std::min(x1, x2 + 1), y1, std::max(x1 + 1, x2), y1 + 1);
+  else r = TRect(x1, std::min(y1, y2 + 1), x1 + 1, std::max(y1 + 1, y2));
+  c->Brush.Color = color;
+  c->Brush.Style = bsSolid;
+  c->FillRect(r);
 }
 
 void RaisedEdge(TCanvas* c, const TRect& r, bool flat) {

@@ -7,31 +7,6 @@
 
 namespace {
 
-class FakeField : public TtlColumnField {
- public:
-  QString displayName = QStringLiteral("Title");
-  TAlignment alignment = taRightJustify;
-  int size = 50;
-  bool readOnly = true;
-  int displayWidth = 10;
-  QString DisplayName() const override { return displayName; }
-  TAlignment Alignment() const override { return alignment; }
-  int StringSize() const override { return size; }
-  bool ReadOnly() const override { return readOnly; }
-  int DisplayWidth() const override { return displayWidth; }
-  QString EditMask() const override { return QStringLiteral("999;0;_"); }
-};
-
-// A tree list whose record set knows one field, "titlename".
-class FieldTreeList : public TestTreeList {
- public:
-  using TestTreeList::TestTreeList;
-  FakeField field;
-  TtlColumnField* FindColumnField(const QString& name) override {
-    return name == QStringLiteral("titlename") ? &field : nullptr;
-  }
-};
-
 TEST(TreeListColumn, MissingFieldGivesEmptyCellsAndTheFieldNameAsCaption) {
   FieldTreeList list;
   list.Bands()->Add();
