@@ -75,6 +75,7 @@ class TtlCustomTreeList : public TCustomControl {
   std::function<void(TObject*, TtlTreeListNode* ANode, bool& Allow)> OnCanNodeSelected;
   TNotifyEvent OnSelectedCountChange;
   std::function<void(TObject*, int Level, TColor& Color)> OnGetLevelColor;
+  TtlCustomDrawCellEvent OnCustomDrawCell;
 
   // ---- columns and bands
   int ColumnCount() const { return static_cast<int>(m_columns.size()); }
@@ -231,7 +232,9 @@ class TtlCustomTreeList : public TCustomControl {
   void PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect& row, bool firstShown);
   void PaintTreeLines(TCanvas* c, TtlTreeListNode* node, const TRect& row);
   void PaintButton(TCanvas* c, TtlTreeListNode* node, const TRect& row);
-  void PaintCell(TCanvas* c, TtlTreeListNode* node, const CellPlace& cell, bool selected);
+  void PaintCell(TCanvas* c, TtlTreeListNode* node, const CellPlace& cell, bool selected,
+                 bool focusedCell);
+  void PaintGridLines(TCanvas* c, const std::vector<CellPlace>& cells, const TRect& row);
   void PaintBorder(TCanvas* c);
 
  private:

@@ -16,8 +16,16 @@
 #include "treelist/column_field.h"
 #include "treelist/tree_list_types.h"
 
+class TCanvas;
 class TtlCustomTreeList;
 class TtlTreeListNode;
+class TtlTreeListColumn;
+
+// Draws a cell instead of the default drawing when it sets ADone. The canvas
+// comes with the cell's background brush and its font in the text colour.
+using TtlCustomDrawCellEvent =
+    std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, TtlTreeListNode* ANode,
+                       TtlTreeListColumn* AColumn, bool ASelected, bool AFocused, bool& ADone)>;
 
 class TtlTreeListColumn : public TComponent {
   Q_OBJECT
@@ -84,6 +92,7 @@ class TtlTreeListColumn : public TComponent {
   int HeaderMaxLineCount = 1;
 
   TNotifyEvent OnChange;
+  TtlCustomDrawCellEvent OnCustomDrawCell;
   std::function<void(TObject* Sender, TtlTreeListNode* Node, QString& Text)> OnGetText;
 
   // The text shown in the column's cell of a node.

@@ -179,7 +179,8 @@ void TtlTreeListNode::Delete() {
   if (m_deleting) return;
   m_deleting = true;
   DeleteChildren();
-  m_treeList->NodeDeleting(this);
+  // A node never attached leaves no trace in the forest.
+  if (m_attached) m_treeList->NodeDeleting(this);
   delete this;
 }
 

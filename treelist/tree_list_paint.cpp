@@ -249,7 +249,10 @@ std::vector<TtlCustomTreeList::CellPlace> TtlCustomTreeList::RowCells(TtlTreeLis
         TRect cell(x, r * m_rowLineHeight, x + w, (r + 1) * m_rowLineHeight);
         // The tree part of the row lies inside the first column.
         if (firstBand && first) cell.Left = std::min(std::max(cell.Left, indentRight), cell.Right);
-        if (r == HeaderPanelRowCount() - 1 && node) cell.Bottom = RowHeight(node) - (ShowGrid() ? RowSeparatorLineWidth() : 0);
+        // The last cell row takes what the row has beyond its line heights
+        // (extra text lines, preview), short of the row separator.
+        if (r == HeaderPanelRowCount() - 1 && node)
+          cell.Bottom = std::max(cell.Bottom, row.Height() - (ShowGrid() ? RowSeparatorLineWidth() : 0));
         cells.push_back({c, cell});
         x += w;
         first = false;
@@ -548,8 +551,10 @@ void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect&
       else selected = index == m_focusedColumn;
     }
     CellPlace placed{cell.column, cell.rect.Offset(0, row.Top)};
-    PaintCell(c, node, placed, selected);
+    const bool focusedCell = node == m_focusedNode && (rowSelect || index == m_focusedColumn);
+    PaintCell(c, node, placed, selected, focusedCell);
   }
+  if (ShowGrid()) PaintGridLines(c, cells, row);
 
   // Dotted inverting focus rectangle on the focused cell or row.
   if (node == m_focusedNode && Focused() && !HideFocusRect() && !HasOption(etoHideFocusRect) &&
@@ -633,8 +638,22 @@ void TtlCustomTreeList::PaintButton(TCanvas* c, TtlTreeListNode* node, const TRe
   if (collapsed) Line(c, clWindowText, mx, my - 2, mx, my + 3);
 }
 
+void TtlCustomTreeList::PaintGridLines(TCanvas* c, const std::vector<CellPlace>& cells,
+                                       const TRect& row) {
+  const TColor color = GridLineColor() == clNone ? clBtnFace : GridLineColor();
+  const int separator = std::max(0, RowSeparatorLineWidth());
+  c->Brush.Color = color;
+  c->Brush.Style = bsSolid;
+  for (const CellPlace& cell : cells) {
+    const TRect r = cell.rect.Offset(0, row.Top);
+    c->FillRect(TRect(r.Right - 1, r.Top, r.Right, r.Bottom));
+  }
+  if (!cells.empty() && separator > 0)
+    c->FillRect(TRect(cells.front().rect.Left, row.Bottom - separator, row.Right, row.Bottom));
+}
+
 void TtlCustomTreeList::PaintCell(TCanvas* c, TtlTreeListNode* node, const CellPlace& cell,
-                                  bool selected) {
+                                  bool selected, bool focusedCell) {
   const TRect r = cell.rect;
   if (r.IsEmpty()) return;
   TtlTreeListColumn* column = cell.column;
@@ -653,6 +672,19 @@ void TtlCustomTreeList::PaintCell(TCanvas* c, TtlTreeListNode* node, const CellP
       if (OnGetLevelColor) OnGetLevelColor(this, node->Level(), background);
       if (GroupNodeTextColor() != clNone) textColor = GroupNodeTextColor();
     }
+  }
+  if (column->OnCustomDrawCell || OnCustomDrawCell) {
+    c->Brush.Color = background;
+    c->Brush.Style = bsSolid;
+    c->Font = *column->Font();
+    c->Font.SetColor(textColor);
+    bool done = false;
+    QPointer<TtlCustomTreeList> self(this);
+    if (column->OnCustomDrawCell)
+      column->OnCustomDrawCell(column, c, r, node, column, selected, focusedCell, done);
+    if (!done && self && OnCustomDrawCell)
+      OnCustomDrawCell(this, c, r, node, column, selected, focusedCell, done);
+    if (done || !self) return;
   }
   const QString text = column->CellText(node);
   const bool wrap = HasOption(etoRowAutoHeight) && node->cachedLineCount > 1;
