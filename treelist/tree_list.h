@@ -210,6 +210,7 @@ class TtlCustomTreeList : public TCustomControl {
     Q_UNUSED(fieldName);
     return nullptr;
   }
+  // A data-aware column's field name changed: the binding rebinds and re-reads.
   virtual void ColumnFieldChanged(TtlTreeListColumn* column) { Q_UNUSED(column); }
   // Height of the tallest in-place editor of the columns (0 without editors).
   virtual int ColumnEditorHeight() { return 0; }

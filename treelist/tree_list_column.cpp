@@ -22,6 +22,7 @@ void TtlTreeListColumn::SetTreeList(TtlCustomTreeList* treeList) {
   if (m_treeList) m_treeList->DetachColumn(this);
   m_treeList = treeList;
   if (m_treeList) m_treeList->AttachColumn(this);
+  TreeListChanged();
 }
 
 int TtlTreeListColumn::Index() const {
@@ -195,11 +196,14 @@ QString TtlTreeListColumn::CellText(TtlTreeListNode* node) const {
 
 void TtlDBTreeListColumn::SetFieldName(const QString& v) {
   if (v == m_fieldName) return;
-  const bool hadName = !m_fieldName.isEmpty();
   m_fieldName = v;
   m_field = TreeList() ? TreeList()->FindColumnField(v) : nullptr;
-  if (TreeList() && hadName) TreeList()->ColumnFieldChanged(this);
+  if (TreeList()) TreeList()->ColumnFieldChanged(this);
   Changed();
+}
+
+void TtlDBTreeListColumn::TreeListChanged() {
+  m_field = TreeList() && !m_fieldName.isEmpty() ? TreeList()->FindColumnField(m_fieldName) : nullptr;
 }
 
 void TtlDBTreeListColumn::SetField(TtlColumnField* field) {

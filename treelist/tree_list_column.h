@@ -106,6 +106,8 @@ class TtlTreeListColumn : public TComponent {
   virtual bool DefaultReadOnly() const { return false; }
   virtual int DefaultWidth() const { return 100; }
   virtual int DefaultMaxLength() const { return 0; }
+  // The column was placed in a tree list or taken out of one.
+  virtual void TreeListChanged() {}
 
  private:
   enum Assigned : unsigned {
@@ -169,6 +171,7 @@ class TtlDBTreeListColumn : public TtlTreeListColumn {
   bool DefaultReadOnly() const override;
   int DefaultWidth() const override;
   int DefaultMaxLength() const override;
+  void TreeListChanged() override;
 
  private:
   QString m_fieldName;

@@ -381,6 +381,10 @@ void TtlCustomTreeList::UpdateScrollBar() {
   m_scrollBarPending = false;
   if (m_updateCount > 0 || m_destroying) return;
   const int count = ShownCount();
+  // Rows that went away below (collapse, deletion) never leave the list
+  // scrolled past its end.
+  if (count > 0 && TopIndex() > TopIndexForLast(count - 1))
+    ChangeTopVisibleNode(m_rows[TopIndexForLast(count - 1)]);
   const int top = TopIndex();
   const int page = RowsFit();
   const bool fits = count == 0 || (top == 0 && TopIndexForLast(count - 1) == 0);

@@ -39,6 +39,12 @@ TEST(TreeListColumn, DefaultsComeFromTheFieldUntilSet) {
   EXPECT_TRUE(column->ReadOnly());
   EXPECT_EQ(column->MaxLength(), 50);
   EXPECT_EQ(column->EditMask(), QStringLiteral("999;0;_"));
+  // A column named before it is placed finds its field once placed.
+  auto* late = new TtlDBTreeListColumn(&list);
+  late->SetFieldName(QStringLiteral("titlename"));
+  EXPECT_EQ(late->Field(), nullptr);
+  late->SetTreeList(&list);
+  EXPECT_EQ(late->Field(), &list.field);
   // Width: the larger of the caption and the field's display width in "0"s.
   const QFontMetrics header(list.HeaderFont()->ToQFont());
   const QFontMetrics cell(list.Font()->ToQFont());

@@ -274,6 +274,19 @@ TEST(TreeListNode, MakeNodeVisibleScrollsAboveAndBelowTheWindow) {
   EXPECT_EQ(f.list->TopIndex(), index - 4);
 }
 
+TEST(TreeListNode, CollapsingNearTheEndKeepsTheLastNodeAtTheBottom) {
+  TreeFixture f(5);
+  for (int i = 0; i < 10; ++i) f.Node(QString::number(i));
+  TtlTreeListNode* parent = f.Node("parent");
+  for (int i = 0; i < 3; ++i) f.Node("child", parent);
+  parent->SetExpanded(true);
+  f.list->SetTopIndex(100);
+  ASSERT_EQ(f.list->TopIndex(), 14 - 5);  // row "9", above the parent
+  parent->SetExpanded(false);
+  EXPECT_EQ(f.list->TopIndex(), 11 - 5);
+  EXPECT_EQ(f.list->VertScrollBar()->Position(), 11 - 5);
+}
+
 TEST(TreeListNode, FocusWithMakeVisibleScrollsAndReportsOnce) {
   TreeFixture f(5);
   std::vector<TtlTreeListNode*> roots;
