@@ -212,6 +212,8 @@ class TtlCustomTreeList : public TCustomControl {
   }
   // A data-aware column's field name changed: the binding rebinds and re-reads.
   virtual void ColumnFieldChanged(TtlTreeListColumn* column) { Q_UNUSED(column); }
+  // The incremental search string shown over the focused cell (none without search).
+  virtual QString AutoSearchText() const { return QString(); }
   // Height of the tallest in-place editor of the columns (0 without editors).
   virtual int ColumnEditorHeight() { return 0; }
 
@@ -235,6 +237,9 @@ class TtlCustomTreeList : public TCustomControl {
   void PaintButton(TCanvas* c, TtlTreeListNode* node, const TRect& row);
   void PaintCell(TCanvas* c, TtlTreeListNode* node, const CellPlace& cell, bool selected,
                  bool focusedCell);
+  void PaintSearchHighlight(TCanvas* c, const QFont& font, const QString& text,
+                            const TRect& textRect, TAlignment alignment, TColor background,
+                            TColor textColor);
   void PaintGridLines(TCanvas* c, const std::vector<CellPlace>& cells, const TRect& row);
   void PaintBorder(TCanvas* c);
 

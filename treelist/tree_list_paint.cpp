@@ -707,6 +707,9 @@ void TtlCustomTreeList::PaintCell(TCanvas* c, TtlTreeListNode* node, const CellP
     bc->FillRect(TRect(0, 0, r.Width(), r.Height()));
     DrawTextIn(bc->Painter(), font, textColor, text, textRect.Offset(-r.Left, -r.Top).toQRect(),
                clip.Offset(-r.Left, -r.Top).toQRect(), column->Alignment(), ellipsis, wrap);
+    if (focusedCell && !wrap)
+      PaintSearchHighlight(bc, font, text, textRect.Offset(-r.Left, -r.Top), column->Alignment(),
+                           background, textColor);
     c->Draw(r.Left, r.Top, &bmp);
     return;
   }
@@ -715,4 +718,30 @@ void TtlCustomTreeList::PaintCell(TCanvas* c, TtlTreeListNode* node, const CellP
   c->FillRect(r);
   DrawTextIn(c->Painter(), font, textColor, text, textRect.toQRect(), clip.toQRect(),
              column->Alignment(), ellipsis, wrap);
+  if (focusedCell && !wrap)
+    PaintSearchHighlight(c, font, text, textRect, column->Alignment(), background, textColor);
+}
+
+void TtlCustomTreeList::PaintSearchHighlight(TCanvas* c, const QFont& font, const QString& text,
+                                             const TRect& textRect, TAlignment alignment,
+                                             TColor background, TColor textColor) {
+  const QString search = AutoSearchText();
+  if (search.isEmpty() || !text.startsWith(search, Qt::CaseInsensitive)) return;
+  const QFontMetrics fm(font);
+  const QString prefix = text.left(search.size());
+  const int full = fm.horizontalAdvance(text), width = fm.horizontalAdvance(prefix);
+  int left = textRect.Left;
+  if (alignment == taRightJustify) left = textRect.Right - full;
+  else if (alignment == taCenter) left = textRect.Left + (textRect.Width() - full) / 2;
+  const TRect mark = TRect(left, textRect.Top, left + width, textRect.Bottom).Intersect(textRect);
+  if (mark.IsEmpty()) return;
+  // "None" uses the inverse of the cell's own colours.
+  auto inverse = [](TColor color) { return ColorToRGB(color) ^ 0xFFFFFF; };
+  const TColor back = AutoSearchColor() == clNone ? inverse(background) : AutoSearchColor();
+  const TColor fore = AutoSearchTextColor() == clNone ? inverse(textColor) : AutoSearchTextColor();
+  c->Brush.Color = back;
+  c->Brush.Style = bsSolid;
+  c->FillRect(mark);
+  DrawTextIn(c->Painter(), font, fore, prefix, TRect(left, textRect.Top, left + width, textRect.Bottom).toQRect(),
+             mark.toQRect(), taLeftJustify, false, false);
 }

@@ -245,6 +245,65 @@ TEST(TreeListPaint, FocusRectangleInvertsTheRowEdgeOnlyWhileFocused) {
   EXPECT_EQ(At(img, left, top), kBtnFace);
 }
 
+TEST(TreeListPaint, FocusRectangleSurroundsTheFocusedCellWithoutRowSelect) {
+  RptListsFixture f(300);
+  f.list->SetOptionView(etoRowSelect, false);
+  f.name->SetWidth(120);
+  TtlTreeListColumn* second = f.list->Columns(1);
+  second->SetVisible(true);
+  second->SetWidth(80);
+  f.Node("row");
+  f.list->SetFocusedNode(f.list->Items(0), second->Index(), false);
+  f.Focus(true);
+  const QImage img = f.Grab();
+  const int top = f.RowTop(0);
+  const int cellLeft = kBorder + 120, cellRight = cellLeft + 80;
+  // Only the focused cell is highlighted; its rectangle is inset by one pixel.
+  EXPECT_EQ(At(img, kBorder + 60, top + 3), kWindow);
+  EXPECT_EQ(At(img, cellLeft, top + 3), kHighlight);
+  const TColor inverted = kHighlight ^ 0xFFFFFF;
+  EXPECT_EQ(At(img, cellLeft + 1, top + 1), inverted);
+  EXPECT_EQ(At(img, cellLeft, top + 1), kHighlight);
+  EXPECT_EQ(At(img, cellRight - 2, top + f.RowHeight() - 2), inverted);
+}
+
+// The incremental search prefix as the later search code reports it.
+class SearchingTreeList : public FieldTreeList {
+ public:
+  using FieldTreeList::FieldTreeList;
+  QString search;
+  QString AutoSearchText() const override { return search; }
+};
+
+TEST(TreeListPaint, IncrementalSearchPrefixIsDrawnInverted) {
+  QWidget window;
+  auto* list = new SearchingTreeList(&window);
+  list->field.alignment = taLeftJustify;
+  list->SetBounds(0, 0, 225, 100);
+  list->SetCtl3D(false);
+  list->SetShowHeader(false);
+  list->SetOptionsView(Opt(etoRowSelect) | Opt(etoUseBitmap));
+  list->Bands()->Add();
+  auto* column = list->CreateColumnOf<TtlDBTreeListColumn>();
+  column->SetFieldName("titlename");
+  column->SetWidth(200);
+  static_cast<TtlTreeListTextNode*>(list->Add())->SetCellText(0, "MMMMMM");
+  window.show();
+  list->SetHideSelection(true);  // unfocused: plain colours
+  QImage img = list->grab().toImage();
+  const int x = kBorder + 16 + 2 + 1, y = kBorder + 2;
+  EXPECT_EQ(At(img, x, y), kWindow);
+  list->search = "mm";
+  img = list->grab().toImage();
+  // The prefix is on the cell's inverse colour; the rest of the text is not.
+  EXPECT_EQ(At(img, x, y), clBlack);
+  const int prefix = QFontMetrics(list->Font()->ToQFont()).horizontalAdvance("MM");
+  EXPECT_EQ(At(img, x + prefix + 2, y), kWindow);
+  list->search = "x";
+  img = list->grab().toImage();
+  EXPECT_EQ(At(img, x, y), kWindow);
+}
+
 // Right end of the ink in a row and whether that end lies wholly below the
 // row's middle (where the dots of an ellipsis sit, unlike a cut glyph).
 struct InkEnd {
