@@ -102,6 +102,7 @@ void TtlCustomTreeList::NodeDeleting(TtlTreeListNode* node) {
   if (m_topVisibleNode == node) ChangeTopVisibleNode(nextVisible ? nextVisible : prevVisible);
   if (m_focusedNode == node) m_focusedNode = nextVisible ? nextVisible : previous;
   if (m_pendingFocus == node) m_pendingFocus = nextVisible ? nextVisible : previous;
+  m_rowsShrank = true;  // judged again now that the top is settled
   Relayout();
 }
 
@@ -245,6 +246,7 @@ void TtlCustomTreeList::SetNodeExpanded(TtlTreeListNode* node, bool value) {
   }
   node->m_isExpanded = value;
   m_rowsDirty = true;
+  if (!value) m_rowsShrank = true;
   if (m_updateCount == 0 && !m_destroying) {
     UpdateScrollBar();
     // From the node's row down.
@@ -295,10 +297,14 @@ void TtlCustomTreeList::MakeNodeVisible(TtlTreeListNode* node) {
   const int n = VisibleIndexOf(node);
   if (n < 0) return;
   if (!m_topVisibleNode) ChangeTopVisibleNode(NodeAtVisibleIndex(0));
+  // A move may have carried the top row along with the node.
+  if (VisibleIndexOf(m_topVisibleNode) < 0) ChangeTopVisibleNode(node);
+  ClampTop();
   const int t = VisibleIndexOf(m_topVisibleNode);
   const int r = RowsFit();
   if (n < t) SetTopIndex(n);
   else if (n > t + r - 1) SetTopIndex(TopIndexForLast(n));
+  else UpdateScrollBar();
 }
 
 void TtlCustomTreeList::SetMultiSelect(bool v) {

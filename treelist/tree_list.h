@@ -80,10 +80,11 @@ class TtlCustomTreeList : public TCustomControl {
   // ---- columns and bands
   int ColumnCount() const { return static_cast<int>(m_columns.size()); }
   TtlTreeListColumn* Columns(int index) const;
-  // Creates a column owned by the tree list's owner, named after the tree list.
+  // Creates a column owned by the tree list's owner (or by the tree list when
+  // it has none), named after the tree list.
   TtlTreeListColumn* CreateColumn();
   template <class T> T* CreateColumnOf() {
-    auto* c = new T(parent());
+    auto* c = new T(parent() ? parent() : this);
     NameNewColumn(c);
     c->SetTreeList(this);
     return c;
@@ -256,6 +257,8 @@ class TtlCustomTreeList : public TCustomControl {
   void SetNodeExpanded(TtlTreeListNode* node, bool value);
   void ChangeTopVisibleNode(TtlTreeListNode* node);
   void EnsureRows();
+  // Keeps the list from being scrolled past its last row.
+  void ClampTop();
   void InvalidateNode(TtlTreeListNode* node);
 
   // columns
@@ -292,6 +295,8 @@ class TtlCustomTreeList : public TCustomControl {
   // The flat list of visible rows, with each shown node's position in it.
   std::vector<TtlTreeListNode*> m_rows;
   bool m_rowsDirty = true;
+  // Rows went away since the last relayout: the top may need pulling back.
+  bool m_rowsShrank = false;
 
   std::vector<TtlTreeListColumn*> m_columns;
   TtlTreeListBands m_bands;

@@ -128,6 +128,7 @@ void TtlTreeListNode::Detach() {
   }
   m_parentNode = nullptr;
   m_attached = false;
+  m_treeList->m_rowsShrank = true;
   m_treeList->StructureChanged(nullptr);
 }
 
@@ -172,7 +173,10 @@ void TtlTreeListNode::Collapse(bool recursive) {
 }
 
 void TtlTreeListNode::DeleteChildren() {
+  if (!Count()) return;
+  m_treeList->LockUpdates();
   while (Count()) LastChild()->Delete();
+  m_treeList->UnlockUpdates();
 }
 
 void TtlTreeListNode::Delete() {

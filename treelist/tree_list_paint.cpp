@@ -121,6 +121,10 @@ void TtlCustomTreeList::LayoutChanged() {
 
 void TtlCustomTreeList::Relayout() {
   if (m_updateCount > 0 || m_destroying) return;
+  if (m_rowsShrank) {
+    m_rowsShrank = false;
+    ClampTop();
+  }
   ScheduleScrollBar();
   update();
 }
@@ -313,6 +317,14 @@ int TtlCustomTreeList::TopIndexForLast(int index) {
   return std::min(index, i + 1);
 }
 
+void TtlCustomTreeList::ClampTop() {
+  // Rows that went away below (collapse, deletion, a move) or a taller
+  // window never leave the list scrolled past its end.
+  const int count = ShownCount();
+  if (count > 0 && TopIndex() > TopIndexForLast(count - 1))
+    ChangeTopVisibleNode(m_rows[TopIndexForLast(count - 1)]);
+}
+
 int TtlCustomTreeList::RowsHeight(int from, int to) {
   int h = 0;
   for (int i = from; i < to; ++i) h += RowHeight(m_rows[i]);
@@ -380,11 +392,8 @@ TScrollBar* TtlCustomTreeList::VertScrollBar() {
 void TtlCustomTreeList::UpdateScrollBar() {
   m_scrollBarPending = false;
   if (m_updateCount > 0 || m_destroying) return;
+  ClampTop();
   const int count = ShownCount();
-  // Rows that went away below (collapse, deletion) never leave the list
-  // scrolled past its end.
-  if (count > 0 && TopIndex() > TopIndexForLast(count - 1))
-    ChangeTopVisibleNode(m_rows[TopIndexForLast(count - 1)]);
   const int top = TopIndex();
   const int page = RowsFit();
   const bool fits = count == 0 || (top == 0 && TopIndexForLast(count - 1) == 0);

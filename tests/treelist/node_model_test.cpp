@@ -215,15 +215,33 @@ TEST(TreeListNode, DeletingTheLastChildFocusesTheParent) {
 }
 
 TEST(TreeListNode, DeletingTheTopNodeMovesTheTopToTheNextElseThePrevious) {
-  TreeFixture f(2);
-  std::vector<TtlTreeListNode*> roots;
-  for (int i = 0; i < 5; ++i) roots.push_back(f.Node(QString::number(i)));
-  f.list->SetTopIndex(3);
-  ASSERT_EQ(f.list->TopVisibleNode(), roots[3]);
-  roots[3]->Delete();
-  EXPECT_EQ(f.list->TopVisibleNode(), roots[4]);
-  roots[4]->Delete();
-  EXPECT_EQ(f.list->TopVisibleNode(), roots[2]);
+  {
+    TreeFixture f(2);
+    std::vector<TtlTreeListNode*> roots;
+    for (int i = 0; i < 10; ++i) roots.push_back(f.Node(QString::number(i)));
+    f.list->SetTopIndex(3);
+    ASSERT_EQ(f.list->TopVisibleNode(), roots[3]);
+    roots[3]->Delete();
+    EXPECT_EQ(f.list->TopVisibleNode(), roots[4]);
+  }
+  {
+    TreeFixture f(1);  // one row: the last node can be the top
+    std::vector<TtlTreeListNode*> roots;
+    for (int i = 0; i < 5; ++i) roots.push_back(f.Node(QString::number(i)));
+    f.list->SetTopIndex(4);
+    ASSERT_EQ(f.list->TopVisibleNode(), roots[4]);
+    roots[4]->Delete();
+    EXPECT_EQ(f.list->TopVisibleNode(), roots[3]);
+  }
+  {
+    // A top carried past the end by a deletion is pulled back.
+    TreeFixture f(2);
+    std::vector<TtlTreeListNode*> roots;
+    for (int i = 0; i < 5; ++i) roots.push_back(f.Node(QString::number(i)));
+    f.list->SetTopIndex(3);
+    roots[3]->Delete();
+    EXPECT_EQ(f.list->TopVisibleNode(), roots[2]);
+  }
 }
 
 TEST(TreeListNode, DeletingEveryNodeClearsFocusAndTop) {
