@@ -20,8 +20,12 @@ void CheckInvariants(TtlCustomTreeList* list, const std::string& step) {
   const std::set<TtlTreeListNode*> known(all.begin(), all.end());
   for (TtlTreeListNode* n : all) {
     for (int i = 0; i < n->Count(); ++i) ASSERT_EQ(n->Items(i)->Parent(), n) << step;
-    if (n->Count() > 0) ASSERT_TRUE(n->HasChildren()) << step;
-    if (!n->HasChildren()) ASSERT_FALSE(n->IsExpanded()) << step;
+    if (n->Count() > 0) {
+      ASSERT_TRUE(n->HasChildren()) << step;
+    }
+    if (!n->HasChildren()) {
+      ASSERT_FALSE(n->IsExpanded()) << step;
+    }
   }
   // The flat rows are exactly the visible walk.
   std::vector<TtlTreeListNode*> visible;
