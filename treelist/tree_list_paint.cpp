@@ -608,7 +608,7 @@ void TtlCustomTreeList::PaintTreeLines(TCanvas* c, TtlTreeListNode* node, const 
     const int cellLeft = row.Left + cell * IndentWidth;
     const int xm = cellLeft + (IndentWidth - 1) / 2;
     hline(button ? xm + 5 : xm, cellLeft + IndentWidth - 1, m);
-    const bool veryFirst = !node->Parent() && node->Index() == 0;
+    const bool veryFirst = !node->Parent() && m_rootNodes.front() == node;
     if (!veryFirst) vline(xm, row.Top, button ? m - 5 : m);
     if (!node->IsLast()) vline(xm, button ? m + 5 : m, row.Bottom - 1);
   }
