@@ -173,6 +173,8 @@ class TtlCustomTreeList : public TCustomControl {
   int HeaderHeight();
   int BandHeight();
   int PreviewLineHeight();
+  // Height of the preview area under a row's cells (0 without preview).
+  int PreviewHeight();
   int RowHeight(TtlTreeListNode* node);
   // The area the rows are drawn in (below the header, beside the scroll bar).
   TRect RowsRect();
@@ -241,6 +243,8 @@ class TtlCustomTreeList : public TCustomControl {
   void PaintSearchHighlight(TCanvas* c, const QFont& font, const QString& text,
                             const TRect& textRect, TAlignment alignment, TColor background,
                             TColor textColor);
+  void PaintPreview(TCanvas* c, TtlTreeListNode* node, const std::vector<CellPlace>& cells,
+                    const TRect& row);
   void PaintGridLines(TCanvas* c, const std::vector<CellPlace>& cells, const TRect& row);
   void PaintBorder(TCanvas* c);
 

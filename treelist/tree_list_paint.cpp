@@ -186,14 +186,17 @@ int TtlCustomTreeList::RowHeight(TtlTreeListNode* node) {
   node->cachedLineCount = lines;
   h += m_rowLineHeight * HeaderPanelRowCount();
   if (lines > 1) h += (lines - 1) * m_textHeight;
-  if (HasOption(etoPreview)) {
-    h += PreviewLines() * m_previewLineHeight + 2;
-    if (ShowGrid() && ShowPreviewGrid()) h += 1;
-  }
+  h += PreviewHeight();
   if (ShowGrid() && ShowPreviewGrid()) h -= 1;
   if (!ShowGrid() && PaintStyle() == psOutlook && node->HasChildren()) h += 1;
   node->cachedHeight = std::max(1, h);
   return node->cachedHeight;
+}
+
+int TtlCustomTreeList::PreviewHeight() {
+  if (!HasOption(etoPreview)) return 0;
+  UpdateMetrics();
+  return PreviewLines() * m_previewLineHeight + 2 + (ShowGrid() && ShowPreviewGrid() ? 1 : 0);
 }
 
 int TtlCustomTreeList::NodeIndentCells(TtlTreeListNode* node) const {
@@ -256,7 +259,8 @@ std::vector<TtlCustomTreeList::CellPlace> TtlCustomTreeList::RowCells(TtlTreeLis
         // The last cell row takes what the row has beyond its line heights
         // (extra text lines, preview), short of the row separator.
         if (r == HeaderPanelRowCount() - 1 && node)
-          cell.Bottom = std::max(cell.Bottom, row.Height() - (ShowGrid() ? RowSeparatorLineWidth() : 0));
+          cell.Bottom = std::max(cell.Bottom, row.Height() - PreviewHeight() -
+                                                  (ShowGrid() ? RowSeparatorLineWidth() : 0));
         cells.push_back({c, cell});
         x += w;
         first = false;
@@ -567,6 +571,7 @@ void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect&
     const bool focusedCell = node == m_focusedNode && (rowSelect || index == m_focusedColumn);
     PaintCell(c, node, placed, selected, focusedCell);
   }
+  if (HasOption(etoPreview) && !cells.empty()) PaintPreview(c, node, cells, row);
   if (ShowGrid()) PaintGridLines(c, cells, row);
 
   // Dotted inverting focus rectangle on the focused cell or row.
@@ -649,6 +654,26 @@ void TtlCustomTreeList::PaintButton(TCanvas* c, TtlTreeListNode* node, const TRe
   const int mx = b.Left + b.Width() / 2, my = b.Top + b.Height() / 2;
   Line(c, clWindowText, mx - 2, my, mx + 3, my);
   if (collapsed) Line(c, clWindowText, mx, my - 2, mx, my + 3);
+}
+
+void TtlCustomTreeList::PaintPreview(TCanvas* c, TtlTreeListNode* node,
+                                     const std::vector<CellPlace>& cells, const TRect& row) {
+  int cellsBottom = row.Top, cellsRight = row.Left;
+  for (const CellPlace& cell : cells) {
+    cellsBottom = std::max(cellsBottom, row.Top + cell.rect.Bottom);
+    cellsRight = std::max(cellsRight, cell.rect.Right);
+  }
+  const int separator = ShowGrid() ? RowSeparatorLineWidth() : 0;
+  const TRect area(cells.front().rect.Left, cellsBottom, cellsRight, row.Bottom - separator);
+  if (area.IsEmpty()) return;
+  c->Brush.Color = Color();
+  c->Brush.Style = bsSolid;
+  c->FillRect(area);
+  const auto* data = dynamic_cast<const TtlDBTreeListControlNode*>(node);
+  if (!data || data->previewText.isEmpty()) return;
+  const TRect text = area.Inflate(-2, -1);
+  DrawTextIn(c->Painter(), m_previewFont.ToQFont(), m_previewFont.Color(), data->previewText,
+             text.toQRect(), text.toQRect(), taLeftJustify, false, true);
 }
 
 void TtlCustomTreeList::PaintGridLines(TCanvas* c, const std::vector<CellPlace>& cells,

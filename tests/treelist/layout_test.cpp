@@ -122,6 +122,39 @@ TEST(TreeListLayout, HeaderAndBandHeaderPushTheRowsDown) {
   EXPECT_EQ(FromQColor(img.pixelColor(30, f.list->RowsRect().Top + 1)), ColorToRGB(clBtnFace));
 }
 
+TEST(TreeListLayout, PreviewTextIsDrawnUnderTheCells) {
+  class PreviewTreeList : public TestTreeList {
+   public:
+    using TestTreeList::TestTreeList;
+
+   protected:
+    TtlTreeListNode* CreateNode() override { return new TtlDBTreeListNode(this); }
+  } list;
+  list.resize(200, 200);
+  list.SetBorderStyle(bsNone);
+  list.SetShowHeader(false);
+  list.Bands()->Add();
+  list.CreateColumn()->SetWidth(150);
+  list.SetOptionView(etoPreview, true);
+  auto* node = static_cast<TtlDBTreeListNode*>(list.Add());
+  node->previewText = QStringLiteral("WWWWWWWW");
+  list.SetHideSelection(true);
+  const int line = list.RowLineHeight();
+  EXPECT_EQ(list.RowHeight(node), line + list.PreviewHeight());
+  const QImage img = list.grab().toImage();
+  // Blue ink (the preview font's colour) below the cell row, none above it.
+  auto blueInk = [&](int top, int bottom) {
+    for (int y = top; y < bottom; ++y)
+      for (int x = 16; x < 150; ++x) {
+        const QColor c = img.pixelColor(x, y);
+        if (c.blue() > 150 && c.red() < 100 && c.green() < 100) return true;
+      }
+    return false;
+  };
+  EXPECT_FALSE(blueInk(0, line));
+  EXPECT_TRUE(blueInk(line, list.RowHeight(node)));
+}
+
 TEST(TreeListLayout, CustomDrawingReplacesTheCell) {
   LayoutFixture f;
   f.Node("a");
