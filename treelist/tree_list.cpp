@@ -62,7 +62,8 @@ void TtlCustomTreeList::NodeAdded(TtlTreeListNode* node) {
 }
 
 void TtlCustomTreeList::StructureChanged(TtlTreeListNode* node) {
-  Q_UNUSED(node);
+  // The node's own row changed too; the whole list is repainted anyway.
+  if (node) node->cachedHeight = 0;
   m_rowsDirty = true;
   Relayout();
 }

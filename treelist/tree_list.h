@@ -235,7 +235,7 @@ class TtlCustomTreeList : public TCustomControl {
 
   void PaintHeader(TCanvas* c, const TRect& area);
   void PaintBandHeader(TCanvas* c, const TRect& area);
-  void PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect& row, bool firstShown);
+  void PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect& row);
   void PaintTreeLines(TCanvas* c, TtlTreeListNode* node, const TRect& row);
   void PaintButton(TCanvas* c, TtlTreeListNode* node, const TRect& row);
   void PaintCell(TCanvas* c, TtlTreeListNode* node, const CellPlace& cell, bool selected,

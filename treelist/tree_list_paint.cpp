@@ -463,7 +463,7 @@ void TtlCustomTreeList::Paint() {
   for (int i = TopIndex(); i < count && y < rows.Bottom; ++i) {
     TtlTreeListNode* node = m_rows[i];
     const int h = RowHeight(node);
-    PaintRow(c, node, TRect(rows.Left, y, rows.Right, y + h), i == 0);
+    PaintRow(c, node, TRect(rows.Left, y, rows.Right, y + h));
     y += h;
   }
   if (y < rows.Bottom) {
@@ -515,9 +515,7 @@ void TtlCustomTreeList::PaintBandHeader(TCanvas* c, const TRect& area) {
   }
 }
 
-void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect& row,
-                                 bool firstShown) {
-  Q_UNUSED(firstShown);
+void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect& row) {
   TColor background = Color();
   const bool group = PaintStyle() == psOutlook && node->HasChildren();
   if (group) {
