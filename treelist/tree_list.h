@@ -1,0 +1,332 @@
+#pragma once
+// The tree list control: the node forest with its focused and top nodes,
+// columns and bands, layout, painting and vertical scrolling. One flat list of
+// visible rows serves painting, scrolling and hit testing; it is rebuilt
+// lazily after any expand, collapse or structural change.
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/control.h"
+#include "platform/scroll_bar.h"
+#include "treelist/tree_list_column.h"
+#include "treelist/tree_list_node.h"
+#include "treelist/tree_list_types.h"
+
+// View options, in their designed order.
+enum TtlDBTreeListOptionView {
+  etoAutoCalcPreviewLines, etoAutoHeaderPanelHeight, etoAutoWidth, etoBandHeaderWidth,
+  etoDrawEndEllipsis, etoHideFocusRect, etoHotTrack, etoIndicator, etoInvertSelect, etoPreview,
+  etoRowAutoHeight, etoRowSelect, etoShowButtonAlways, etoUseBitmap, etoUseImageIndexForSelected,
+};
+using TtlDBTreeListOptionsView = unsigned;
+constexpr TtlDBTreeListOptionsView Opt(TtlDBTreeListOptionView o) { return 1u << o; }
+
+// Host-style image list: just the size the layout needs, and the pictures.
+struct TtlImageList {
+  int Width = 16;
+  int Height = 16;
+  std::vector<TBitmap> Images;
+};
+
+class TtlCustomTreeList : public TCustomControl {
+  Q_OBJECT
+ public:
+  explicit TtlCustomTreeList(QWidget* parent = nullptr);
+  ~TtlCustomTreeList() override;
+
+  // ---- node forest
+  TtlTreeListNode* Add();  // a new last root node
+  int Count() const { return static_cast<int>(m_rootNodes.size()); }
+  TtlTreeListNode* Items(int index) const;
+  TtlTreeListNode* FocusedNode() const { return m_focusedNode; }
+  int FocusedColumn() const { return m_focusedColumn; }
+  void SetFocusedNode(TtlTreeListNode* node, int column, bool makeVisible);
+  void SetFocusedColumn(int column) { SetFocusedNode(m_focusedNode, column, false); }
+  TtlTreeListNode* TopVisibleNode() const { return m_topVisibleNode; }
+  void SetTopVisibleNode(TtlTreeListNode* node);
+  void LockUpdates();
+  void UnlockUpdates();
+  int UpdateCount() const { return m_updateCount; }
+  int ShownCount();
+  int VisibleIndexOf(const TtlTreeListNode* node);
+  TtlTreeListNode* NodeAtVisibleIndex(int index);
+  void FocusVisibleIndex(int index);
+  void MakeNodeVisible(TtlTreeListNode* node);
+  void ClearNodes();
+  bool IsNodeSelected(const TtlTreeListNode* node) const;
+  // Multiple selection keeps a selection list; without it the focused node is the selection.
+  bool MultiSelect() const { return m_multiSelect; }
+  void SetMultiSelect(bool v);
+  void SelectNode(TtlTreeListNode* node, bool selected);
+  int SelectedCount() const;
+
+  std::function<void(TObject*, TtlTreeListNode* Node, bool& Allow)> OnExpanding;
+  std::function<void(TObject*, TtlTreeListNode* Node)> OnExpanded;
+  std::function<void(TObject*, TtlTreeListNode* Node, bool& Allow)> OnCollapsing;
+  std::function<void(TObject*, TtlTreeListNode* Node)> OnCollapsed;
+  std::function<void(TObject*, TtlTreeListNode* OldNode, TtlTreeListNode* Node)> OnChangeNode;
+  std::function<void(TObject*, TtlTreeListNode* Node, int Column)> OnChangeColumn;
+  TNotifyEvent OnChangeTopVisibleNode;
+  std::function<void(TObject*, TtlTreeListNode* Node)> OnDeletion;
+  std::function<void(TObject*, TtlTreeListNode* Node1, TtlTreeListNode* Node2, int& Compare)> OnCompare;
+  std::function<void(TObject*, TtlTreeListNode* ANode, bool& Allow)> OnCanNodeSelected;
+  TNotifyEvent OnSelectedCountChange;
+  std::function<void(TObject*, int Level, TColor& Color)> OnGetLevelColor;
+  TtlCustomDrawCellEvent OnCustomDrawCell;
+
+  // ---- columns and bands
+  int ColumnCount() const { return static_cast<int>(m_columns.size()); }
+  TtlTreeListColumn* Columns(int index) const;
+  // Creates a column owned by the tree list's owner (or by the tree list when
+  // it has none), named after the tree list.
+  TtlTreeListColumn* CreateColumn();
+  template <class T> T* CreateColumnOf() {
+    auto* c = new T(parent() ? parent() : this);
+    NameNewColumn(c);
+    c->SetTreeList(this);
+    return c;
+  }
+  TtlTreeListBands* Bands() { return &m_bands; }
+  int BandRowCount = 1;
+  int BandMaxRowCount = 5;
+  int HeaderMinRowCount() const { return m_headerMinRowCount; }
+  void SetHeaderMinRowCount(int v);
+  int HeaderPanelRowCount() const;
+  void SetHeaderPanelRowCount(int v);
+  int HeaderPanelMaxRowCount = 5;
+  bool DefaultLayout = true;
+  // The visible columns drawn in a row, grouped by band, then row, then list order.
+  std::vector<TtlTreeListColumn*> DrawnColumns() const;
+
+  // ---- appearance
+  TFont* HeaderFont() { return &m_headerFont; }
+  TFont* BandFont() { return &m_bandFont; }
+  TFont* PreviewFont() { return &m_previewFont; }
+#define TL_PROPERTY(Type, Name, Default) \
+ public: \
+  Type Name() const { return m_##Name; } \
+  void Set##Name(Type v) { \
+    if (m_##Name == v) return; \
+    m_##Name = v; \
+    LayoutChanged(); \
+  } \
+ private: \
+  Type m_##Name = Default;
+  TL_PROPERTY(TColor, BandColor, clBtnFace)
+  TL_PROPERTY(TColor, HeaderColor, clBtnFace)
+  TL_PROPERTY(TColor, GroupNodeColor, clBtnFace)
+  TL_PROPERTY(TColor, GroupNodeTextColor, clNone)
+  TL_PROPERTY(TColor, HighlightColor, clHighlight)
+  TL_PROPERTY(TColor, HighlightTextColor, clHighlightText)
+  TL_PROPERTY(bool, HideSelection, false)
+  TL_PROPERTY(TColor, HideSelectionColor, clBtnFace)
+  TL_PROPERTY(TColor, HideSelectionTextColor, clBtnText)
+  TL_PROPERTY(bool, HideFocusRect, false)
+  TL_PROPERTY(TColor, GridLineColor, clNone)
+  TL_PROPERTY(TColor, TreeLineColor, clGrayText)
+  TL_PROPERTY(TtlTreeLineStyle, TreeLineStyle, tlDot)
+  TL_PROPERTY(TColor, ArrowsColor, clLime)
+  TL_PROPERTY(TColor, FixedBandLineColor, clBtnShadow)
+  TL_PROPERTY(int, FixedBandLineWidth, 2)
+  TL_PROPERTY(int, RowSeparatorLineWidth, 1)
+  TL_PROPERTY(int, IndentDesc, 20)
+  TL_PROPERTY(TtlLookAndFeel, LookAndFeel, lfStandard)
+  TL_PROPERTY(TtlPaintStyle, PaintStyle, psStandard)
+  TL_PROPERTY(bool, ShowBands, false)
+  TL_PROPERTY(bool, ShowButtons, true)
+  TL_PROPERTY(bool, ShowFooter, false)
+  TL_PROPERTY(bool, ShowGrid, false)
+  TL_PROPERTY(bool, ShowHeader, true)
+  TL_PROPERTY(bool, ShowLines, true)
+  TL_PROPERTY(bool, ShowNewItemRow, false)
+  TL_PROPERTY(bool, ShowPreviewGrid, true)
+  TL_PROPERTY(bool, ShowRoot, true)
+  TL_PROPERTY(int, PreviewLines, 2)
+  TL_PROPERTY(int, MaxRowLineCount, -1)
+  TL_PROPERTY(int, DefaultRowHeight, 0)
+  TL_PROPERTY(TtlScrollStyle, ScrollBars, ssBoth)
+  TL_PROPERTY(TtlBorderStyle, BorderStyle, bsSingle)
+  TL_PROPERTY(bool, Ctl3D, true)
+  TL_PROPERTY(TColor, AutoSearchColor, clNone)
+  TL_PROPERTY(TColor, AutoSearchTextColor, clNone)
+  TL_PROPERTY(TtlDBTreeListOptionsView, OptionsView, 0)
+#undef TL_PROPERTY
+ public:
+  bool HasOption(TtlDBTreeListOptionView o) const { return m_OptionsView & Opt(o); }
+  // Row selection and inverted selection exclude each other: the one set last wins.
+  void SetOptionView(TtlDBTreeListOptionView o, bool on);
+  const TtlImageList* Images() const { return m_images; }
+  void SetImages(const TtlImageList* v) { m_images = v; LayoutChanged(); }
+  const TtlImageList* StateImages() const { return m_stateImages; }
+  void SetStateImages(const TtlImageList* v) { m_stateImages = v; LayoutChanged(); }
+  bool ReadOnly = false;
+
+  // ---- layout
+  static constexpr int IndentWidth = 16;
+  static constexpr int ButtonCellMinHeight = 16;
+  int TextHeight();
+  int RowLineHeight();
+  int HeaderRowHeight();
+  int HeaderHeight();
+  int BandHeight();
+  int PreviewLineHeight();
+  // Height of the preview area under a row's cells (0 without preview).
+  int PreviewHeight();
+  int RowHeight(TtlTreeListNode* node);
+  // The area the rows are drawn in (below the header, beside the scroll bar).
+  TRect RowsRect();
+  // Rows fully shown from the top visible node down (at least 1).
+  int RowsFit();
+  int TopIndex();
+  void SetTopIndex(int index);
+  // The top index that makes the node at `index` the last fully shown row.
+  int TopIndexForLast(int index);
+  // Rectangle of a node's row in client coordinates; empty when not on screen.
+  TRect RowRect(TtlTreeListNode* node);
+  TtlTreeListNode* GetNodeAt(int x, int y);
+  // Horizontal geometry of a row: the indent, image and column cells.
+  struct CellPlace {
+    TtlTreeListColumn* column;
+    TRect rect;  // cell rectangle in the row, relative to the row's top
+  };
+  int NodeIndentCells(TtlTreeListNode* node) const;
+  TRect ButtonRect(TtlTreeListNode* node, const TRect& row) const;
+  std::vector<CellPlace> RowCells(TtlTreeListNode* node, const TRect& row);
+  // The vertical scroll bar, brought up to date first.
+  TScrollBar* VertScrollBar();
+  TRect ClientRect() const override;
+  // Forgets every measured size; the next paint measures again.
+  void LayoutChanged();
+  // Rows changed: scroll bar and repaint, unless updates are locked.
+  void Relayout();
+
+  // ---- hooks of the later parts of the control
+  // Closes an open in-place editor, writing its value back when asked.
+  virtual void CloseEditor(bool writeBack) { Q_UNUSED(writeBack); }
+  // Applies a column's sort order to the sibling lists.
+  virtual void SortByColumn(TtlTreeListColumn* column) { Q_UNUSED(column); }
+  // The field of a data-aware column, looked up by name; none without binding.
+  virtual TtlColumnField* FindColumnField(const QString& fieldName) {
+    Q_UNUSED(fieldName);
+    return nullptr;
+  }
+  // A data-aware column's field name changed: the binding rebinds and re-reads.
+  virtual void ColumnFieldChanged(TtlTreeListColumn* column) { Q_UNUSED(column); }
+  // The incremental search string shown over the focused cell (none without search).
+  virtual QString AutoSearchText() const { return QString(); }
+  // Height of the tallest in-place editor of the columns (0 without editors).
+  virtual int ColumnEditorHeight() { return 0; }
+
+ protected:
+  virtual TtlTreeListNode* CreateNode();
+  // Focusing may be refused (for instance while the data source cannot move).
+  virtual bool CanFocusNode(TtlTreeListNode* node);
+  virtual bool DoExpanding(TtlTreeListNode* node);
+  virtual bool DoCollapsing(TtlTreeListNode* node);
+
+  void Paint() override;
+  void Resize() override;
+  void FontChanged() override;
+  void FocusChanged(bool focused) override;
+  void Loaded() override;
+
+  void PaintHeader(TCanvas* c, const TRect& area);
+  void PaintBandHeader(TCanvas* c, const TRect& area);
+  void PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect& row);
+  void PaintTreeLines(TCanvas* c, TtlTreeListNode* node, const TRect& row);
+  void PaintButton(TCanvas* c, TtlTreeListNode* node, const TRect& row);
+  void PaintCell(TCanvas* c, TtlTreeListNode* node, const CellPlace& cell, bool selected,
+                 bool focusedCell);
+  void PaintSearchHighlight(TCanvas* c, const QFont& font, const QString& text,
+                            const TRect& textRect, TAlignment alignment, TColor background,
+                            TColor textColor);
+  void PaintPreview(TCanvas* c, TtlTreeListNode* node, const std::vector<CellPlace>& cells,
+                    const TRect& row);
+  void PaintGridLines(TCanvas* c, const std::vector<CellPlace>& cells, const TRect& row);
+  void PaintBorder(TCanvas* c);
+
+ private:
+  friend class TtlTreeListNode;
+  friend class TtlTreeListColumn;
+  friend class TtlTreeListBands;
+
+  // node model bookkeeping
+  void NodeAdded(TtlTreeListNode* node);
+  void NodeDeleting(TtlTreeListNode* node);
+  void StructureChanged(TtlTreeListNode* node);
+  void MoveNode(TtlTreeListNode* node, TtlTreeListNode* target, TtlTreeListNodeAttachMode mode);
+  void SetNodeExpanded(TtlTreeListNode* node, bool value);
+  void ChangeTopVisibleNode(TtlTreeListNode* node);
+  void EnsureRows();
+  // Keeps the list from being scrolled past its last row.
+  void ClampTop();
+  void InvalidateNode(TtlTreeListNode* node);
+
+  // columns
+  void AttachColumn(TtlTreeListColumn* column);
+  void DetachColumn(TtlTreeListColumn* column);
+  void MoveColumn(int from, int to);
+  void NameNewColumn(TtlTreeListColumn* column);
+  void BandDeleted(int index);
+  void ForEachNode(const std::function<void(TtlTreeListNode*)>& f);
+
+  // layout
+  void UpdateMetrics();
+  void UpdateScrollBar();
+  void ScheduleScrollBar();
+  void PlaceScrollBar();
+  int BorderWidth() const;
+  int RowsHeight(int from, int to);
+  int BandWidth(int band);
+
+  std::vector<TtlTreeListNode*> m_rootNodes;
+  TtlTreeListNode* m_focusedNode = nullptr;
+  int m_focusedColumn = 0;
+  TtlTreeListNode* m_topVisibleNode = nullptr;
+  int m_updateCount = 0;
+  bool m_clearing = false;
+  bool m_destroying = false;
+  // Focus remembered while updates are locked.
+  TtlTreeListNode* m_pendingFocus = nullptr;
+  int m_pendingColumn = 0;
+  bool m_pendingMakeVisible = false;
+  bool m_multiSelect = false;
+  std::vector<TtlTreeListNode*> m_selection;
+
+  // The flat list of visible rows, with each shown node's position in it.
+  std::vector<TtlTreeListNode*> m_rows;
+  bool m_rowsDirty = true;
+  // Rows went away since the last relayout: the top may need pulling back.
+  bool m_rowsShrank = false;
+
+  std::vector<TtlTreeListColumn*> m_columns;
+  TtlTreeListBands m_bands;
+  int m_headerMinRowCount = 1;
+  int m_headerPanelRowCount = 0;  // 0: computed from the columns
+
+  TFont m_headerFont;
+  TFont m_bandFont;
+  TFont m_previewFont;
+  const TtlImageList* m_images = nullptr;
+  const TtlImageList* m_stateImages = nullptr;
+
+  bool m_metricsValid = false;
+  int m_textHeight = 0;
+  int m_rowLineHeight = 0;
+  int m_headerRowHeight = 0;
+  int m_bandRowHeight = 0;
+  int m_previewLineHeight = 0;
+
+  TScrollBar* m_scrollBar = nullptr;
+  bool m_scrollBarPending = false;
+};
+
+// The tree list with text nodes and plain columns.
+class TtlTreeList : public TtlCustomTreeList {
+  Q_OBJECT
+ public:
+  using TtlCustomTreeList::TtlCustomTreeList;
+};
