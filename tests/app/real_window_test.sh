@@ -32,7 +32,7 @@ app=$!
 pids+=($app)
 
 wid=""
-for _ in $(seq 200); do
+for _ in $(seq 600); do
   wid=$(xdotool search --onlyvisible --name '^Vardel软件--Tolm真题练习$' 2>/dev/null | head -n 1 || true)
   [ -n "$wid" ] && break
   kill -0 "$app" 2>/dev/null || { echo "tolmsys exited early:"; cat "$work/out.log"; exit 1; }
