@@ -17,13 +17,12 @@ std::vector<int> ReadPieces(const TCustomIniFile& f, const QString& section, con
     if (c == u',') pieces << QString();
     else if (c >= u'0' && c <= u'9') pieces.last() += c;
   }
-  if (pieces.size() < need)
-    throw EConvertError(QStringLiteral("'%1' is not a valid value for %2.%3").arg(text, section, key));
   std::vector<int> out;
   for (int i = 0; i < need; ++i) {
     int v = 0;
-    if (!TryStrToInt(pieces[i], v))
-      throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(pieces[i]));
+    if (i >= pieces.size() || !TryStrToInt(pieces[i], v))
+      throw EConvertError(QStringLiteral("'%1' is not a valid integer value (%2.%3 = '%4')")
+                              .arg(i < pieces.size() ? pieces[i] : QString(), section, key, text));
     out.push_back(v);
   }
   return out;
