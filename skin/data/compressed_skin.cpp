@@ -67,7 +67,8 @@ class TStreamReader {
       out = TBitmap();
       return;
     }
-    if (w < 0 || w > kMaxPackedPictureSide || h < -kMaxPackedPictureSide || h > kMaxPackedPictureSide)
+    if (w < 0 || w > kMaxPackedPictureSide || h < -kMaxPackedPictureSide || h > kMaxPackedPictureSide ||
+        w * std::abs(h) > kMaxPackedPicturePixels)
       throw EInvalidGraphic(QStringLiteral("Bitmap image is not valid: bad size"));
     // Uncompressed pixels must all be there before the picture is allocated.
     const qint64 stride = (w * bits + 31) / 32 * 4;

@@ -28,6 +28,7 @@ class ECompressionError : public Exception {
 constexpr qint64 kMaxUnpackedSkinBytes = 64 * 1024 * 1024;
 constexpr qint64 kMaxPackedBlockBytes = 64 * 1024 * 1024;
 constexpr int kMaxPackedPictureSide = 16384;
+constexpr qint64 kMaxPackedPicturePixels = 4096 * 4096;
 
 class TsfCompressedStoredSkin : public TComponent {
   Q_OBJECT

@@ -132,9 +132,13 @@ void TsfSkinData::LoadSkinFile(const QString& path) {
 
 void TsfSkinData::LoadStoredSkin(TsfCompressedStoredSkin* stored) {
   if (!stored || stored->IsBlockEmpty()) return;
+  LoadSkinStream(UnpackSkinStream(stored->Block()));
+}
+
+void TsfSkinData::LoadSkinStream(const QByteArray& stream) {
   // Everything that can be checked is checked before the current skin goes.
   TsfUnpackedSkin unpacked;
-  if (!ParseSkinStream(UnpackSkinStream(stored->Block()), unpacked)) return;
+  if (!ParseSkinStream(stream, unpacked)) return;
   BeginChange();
   try {
     TMemIniFile ini(QString{});

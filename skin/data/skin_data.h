@@ -54,6 +54,8 @@ class TsfSkinData : public TComponent {
   // unpacked or a stream of a later version throws or returns before the current
   // skin is touched.
   void LoadStoredSkin(TsfCompressedStoredSkin* stored);
+  // The same from an unpacked skin stream.
+  void LoadSkinStream(const QByteArray& stream);
   // Drops all records and pictures without telling anybody.
   void Unload();
 

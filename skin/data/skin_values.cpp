@@ -1,5 +1,6 @@
 #include "skin/data/skin_values.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -154,7 +155,18 @@ void WriteColorValue(TCustomIniFile& f, const QString& section, const QString& k
 
 void ReadNameList(const TCustomIniFile& f, const QString& section, const QString& prefix,
                   QStringList& list) {
-  const int count = f.ReadInteger(section, prefix + QStringLiteral("count"), 0);
+  int count = f.ReadInteger(section, prefix + QStringLiteral("count"), 0);
+  // Entries past the last numbered key could only be empty: a hostile count
+  // of millions stops there instead of filling memory.
+  QStringList keys;
+  f.ReadSection(section, keys);
+  int present = 0;
+  for (const QString& key : keys) {
+    bool ok = false;
+    const int i = key.toInt(&ok);
+    if (ok && i >= present && i < count && key == QString::number(i)) present = i + 1;
+  }
+  count = std::min(count, present);
   for (int i = 0; i < count; ++i) list << f.ReadString(section, QString::number(i), QString());
 }
 

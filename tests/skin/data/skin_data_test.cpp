@@ -168,9 +168,11 @@ TEST_F(SkinDataTest, AnUnreadablePictureThrowsThePictureError) {
 
 TEST_F(SkinDataTest, AnEmptyPictureEntryIsAnEmptyPicture) {
   QByteArray text = kFixtureSkinText;
-  text.replace("activepicturescount=2", "activepicturescount=3");
+  text.replace("activepicturescount=2", "activepicturescount=4");
+  text.replace("1=sub\\p1.bmp", "1=sub\\p1.bmp\r\n2=");
   TsfSkinData data;
   data.LoadSkinFile(WriteFixtureSkin(dir, text));
+  // The empty entry is an empty picture; the count stops at the last entry.
   ASSERT_EQ(data.PictureList.size(), 3u);
   EXPECT_TRUE(data.Picture(2)->Empty());
   EXPECT_EQ(data.ControlRecords.size(), 4u);

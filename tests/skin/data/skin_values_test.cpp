@@ -133,6 +133,14 @@ TEST(SkinValues, NameListsAndEntries) {
   QStringList pics;
   ReadNameList(ini, "P", "activepictures", pics);
   EXPECT_EQ(pics, QStringList({"x.bmp"}));
+  // A hostile count ends at the last entry there is.
+  auto hostile = IniOf("[H]\ncount=2000000000\n0=x\n1=y\n7x=z\n[N]\ncount=-4\n0=x\n");
+  QStringList entries;
+  ReadNameList(hostile, "H", "", entries);
+  EXPECT_EQ(entries, QStringList({"x", "y"}));
+  entries.clear();
+  ReadNameList(hostile, "N", "", entries);
+  EXPECT_TRUE(entries.isEmpty());
 
   QString name, kind;
   SplitListEntry("menu:item:x", name, kind);
