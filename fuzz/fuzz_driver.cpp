@@ -1,11 +1,14 @@
 // Runs the skin fuzz targets without libFuzzer: the seed corpus, then
 // mutations of it from a fixed-seed generator, within a run and time budget.
 //   skin_fuzz_driver CORPUS_DIR [--runs N] [--seconds S] [--seed X] [EXTRA_SEED_FILE...]
+//   skin_fuzz_driver DIR --write-seeds   writes the packed-skin seeds made in code
 #include <QByteArray>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <functional>
 #include <random>
 
@@ -110,6 +113,14 @@ int main(int argc, char** argv) {
     else if (a == "--seconds" && i + 1 < argc) seconds = QByteArray(argv[++i]).toDouble();
     else if (a == "--seed" && i + 1 < argc) seed = QByteArray(argv[++i]).toUInt();
     else if (QFile f(QString::fromLocal8Bit(argv[i])); f.open(QIODevice::ReadOnly)) extra << f.readAll();
+  }
+  if (argc == 3 && QByteArray(argv[2]) == "--write-seeds") {  // seeds for a libFuzzer run
+    int n = 0;
+    for (const QByteArray& s : PackedSkinSeeds()) {
+      QFile f(corpusDir + QStringLiteral("/seed%1").arg(n++));
+      if (f.open(QIODevice::WriteOnly)) f.write(s);
+    }
+    return 0;
   }
   const qint64 budget = qint64(seconds * 1000);
   QList<QByteArray> text = ReadSeeds(corpusDir + "/skin_text") + extra;

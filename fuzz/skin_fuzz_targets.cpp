@@ -44,6 +44,17 @@ void CheckRoundTrip(TsfKeyedSection& rec, TsfKeyedSection& fresh) {
   Check(first.ToBytes() == second.ToBytes());
 }
 
+// A new record of the same class and name as `rec`.
+template <typename Rec, typename Make>
+auto FreshLike(const Rec& rec, const QStringList& kinds, Make make) {
+  for (const QString& k : kinds) {
+    auto probe = make(k, rec.SectionName);
+    const Rec& p = *probe;
+    if (typeid(p) == typeid(rec)) return probe;
+  }
+  std::abort();
+}
+
 void LoadGuarded(TsfSkinData& d, const QByteArray& stream) {
   try {
     d.LoadSkinStream(stream);
@@ -59,22 +70,9 @@ int FuzzSkinText(const uint8_t* data, size_t size) {
   TsfSkinData d;
   LoadGuarded(d, StreamHead() + text);
   if (d.IsEmpty) return 0;
-  for (auto& rec : d.ObjectRecords) {
-    QString kind;
-    for (const QString& k : ObjectRecordKinds())
-      if (auto probe = CreateObjectRecord(k, rec->SectionName); typeid(*probe) == typeid(*rec)) kind = k;
-    auto fresh = CreateObjectRecord(kind, rec->SectionName);
-    Check(fresh != nullptr);
-    CheckRoundTrip(*rec, *fresh);
-  }
-  for (auto& rec : d.ControlRecords) {
-    QString kind;
-    for (const QString& k : ControlRecordKinds())
-      if (auto probe = CreateControlRecord(k, rec->SectionName); typeid(*probe) == typeid(*rec)) kind = k;
-    auto fresh = CreateControlRecord(kind, rec->SectionName);
-    Check(fresh != nullptr);
-    CheckRoundTrip(*rec, *fresh);
-  }
+  for (auto& rec : d.ObjectRecords) CheckRoundTrip(*rec, *FreshLike(*rec, ObjectRecordKinds(), CreateObjectRecord));
+  for (auto& rec : d.ControlRecords)
+    CheckRoundTrip(*rec, *FreshLike(*rec, ControlRecordKinds(), CreateControlRecord));
   TsfFormInfo form;
   TsfSkinColors colors;
   CheckRoundTrip(d.Colors, colors);
