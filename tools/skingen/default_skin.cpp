@@ -243,18 +243,18 @@ void DrawCaptionButtons(TSkinWriter& s) {
   const int pic = s.AddPicture(QStringLiteral("captionbuttons.bmp"), img);
   auto cell = [](int row, int col) { return B(col * kBtnW, row * kBtnH, kBtnW, kBtnH); };
 
-  struct Spec {
+  struct CaptionButton {
     const char* name;
     const char* hint;
     TsfCommand command;
     int row;
     int restoreRow;  // -1: none
-  } specs[] = {{"closebutton", "Close", cmClose, 0, -1},
+  } buttons[] = {{"closebutton", "Close", cmClose, 0, -1},
                {"maxbutton", "Maximize", cmMaximize, 1, 5},
                {"minbutton", "Minimize", cmMinimize, 2, 6},
                {"rollupbutton", "Roll Up", cmRollUp, 3, 7},
                {"sysmenubutton", "System menu", cmSysMenu, 4, -1}};
-  for (const Spec& sp : specs) {
+  for (const CaptionButton& sp : buttons) {
     auto& b = s.Object<TsfDataSkinStdButton>(QLatin1String(sp.name), "stdbutton");
     b.hint = QLatin1String(sp.hint);
     b.command = sp.command;
