@@ -57,7 +57,9 @@ TColor ReadColorValue(const TCustomIniFile& f, const QString& section, const QSt
                       TColor def);
 void WriteColorValue(TCustomIniFile& f, const QString& section, const QString& key, TColor v);
 
-// Appends entries "0" .. count-1 of a list whose count is under prefix + "count".
+// Appends entries "0" .. count-1 of a list whose count is under prefix + "count",
+// stopping after the last numbered entry the section has (later ones could only
+// be empty).
 void ReadNameList(const TCustomIniFile& f, const QString& section, const QString& prefix,
                   QStringList& list);
 void WriteNameList(TCustomIniFile& f, const QString& section, const QString& prefix,
