@@ -9,9 +9,18 @@ namespace {
 const char kPassword[] = "qelvorn";
 }
 
-Tdm::Tdm(QObject* owner) : TComponent(owner), adocon(new TADOConnection(this)) {
+Tdm::Tdm(QObject* owner)
+    : TComponent(owner), adocon(new TADOConnection(this)), sfSkinData1(new TsfSkinData(this)) {
   setObjectName(QStringLiteral("dm"));
   adocon->setObjectName(QStringLiteral("adocon"));
+  sfSkinData1->setObjectName(QStringLiteral("sfSkinData1"));
+  sfSkinData1->SetSkinnableForm(true);
+  sfSkinData1->AnimationForAllWindows = false;
+  sfSkinData1->EnableSkinEffects = true;
+  sfSkinData1->ShowButtonGlowFrames = true;
+  sfSkinData1->ShowCaptionButtonGlowFrames = true;
+  sfSkinData1->SetShowLayeredBorders(true);
+  sfSkinData1->SetSkinIndex(0);
 }
 
 Tdm::~Tdm() {
@@ -48,6 +57,7 @@ void Tdm::DataModuleCreate(TObject*) {
   adocon->SetConnectionString(ConnectionStringFor(path));
   adocon->LoginPrompt = false;
   adocon->SetConnected(true);
+  sfSkinData1->LoadSkinFile(GetAppPath() + QStringLiteral("pic/Modern/skin.ini"));
 }
 
 Tdm* CreateDataModule(QObject* owner) {

@@ -38,6 +38,7 @@ int RunProgram() {
   if (selfTest) {
     printf("application path: %s\n", qUtf8Printable(GetApplicationPath()));
     printf("bank: %s\n", dm->adocon->Connected() ? "connected" : "not connected");
+    printf("skin: %s\n", dm->sfSkinData1->IsEmpty ? "none" : "loaded");
     fflush(stdout);
     StopProgram();
     return 0;

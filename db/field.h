@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <functional>
 
+#include "platform/alignment.h"
 #include "platform/stream.h"
 
 class TDataSet;
@@ -15,7 +16,6 @@ enum TFieldType {
   ftWideMemo, ftBlob, ftBoolean, ftDateTime,
 };
 enum TFieldKind { fkData, fkCalculated, fkLookup };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 class TField {
  public:

@@ -1,7 +1,8 @@
 #pragma once
 // Small enumerations the tree list shares with its columns.
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+#include "platform/alignment.h"
+
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TtlTreeListColumnSort { csNone, csDown, csUp };

@@ -41,6 +41,64 @@ TEST(Startup, OpensTheBankBesideTheExecutableAndTitlesTheApplication) {
   EXPECT_EQ(dm, nullptr);
 }
 
+namespace {
+// Copies the skin folder the build placed beside the program.
+void CopyDefaultSkin(const QString& appPath) {
+  const QString from = QStringLiteral(TOLMSYS_BIN_DIR "/pic/Modern/");
+  QDir().mkpath(appPath + QStringLiteral("pic/Modern"));
+  for (const QString& f : QDir(from).entryList(QDir::Files))
+    QFile::copy(from + f, appPath + QStringLiteral("pic/Modern/") + f);
+}
+}  // namespace
+
+TEST(Startup, LoadsTheSkinBesideTheExecutable) {
+  TempAppFolder folder;
+  CreateBank(folder.BankPath(), QString::fromUtf8(kSmallPaperSql));
+  CopyDefaultSkin(folder.Path());
+  MessageBoxRecorder boxes;
+  StartProgram();
+  TsfSkinData* skin = dm->sfSkinData1;
+  EXPECT_FALSE(skin->IsEmpty);
+  EXPECT_FALSE(skin->IsChanging);
+  EXPECT_GE(skin->GetControlIndex(QStringLiteral("button")), 0);
+  EXPECT_GE(skin->GetObjectIndex(QStringLiteral("caption")), 0);
+  EXPECT_TRUE(skin->SkinnableForm());
+  EXPECT_TRUE(skin->EnableSkinEffects);
+  EXPECT_TRUE(skin->ShowLayeredBorders());
+  EXPECT_FALSE(skin->AnimationForAllWindows);
+  EXPECT_EQ(skin->SkinIndex(), 0);
+  EXPECT_TRUE(boxes.requests.isEmpty());
+  StopProgram();
+}
+
+TEST(Startup, SkinFailuresLeaveEmptySkinDataAndStartUpGoesOn) {
+  struct Case {
+    const char* name;
+    bool breakPicture;  // else: no skin file at all
+    int expectedBoxes;
+  };
+  const Case cases[] = {{"missing skin file", false, 0}, {"unreadable picture", true, 1}};
+  for (const Case& c : cases) {
+    TempAppFolder folder;
+    CreateBank(folder.BankPath(), QString::fromUtf8(kSmallPaperSql));
+    if (c.breakPicture) {
+      CopyDefaultSkin(folder.Path());
+      const QString pics = folder.Path() + QStringLiteral("pic/Modern/");
+      const QStringList bmps = QDir(pics).entryList({QStringLiteral("*.bmp")}, QDir::Files);
+      ASSERT_FALSE(bmps.isEmpty());
+      for (const QString& b : bmps) WriteFileBytes(pics + b, QByteArray("not a picture"));
+    }
+    MessageBoxRecorder boxes;
+    StartProgram();
+    EXPECT_TRUE(dm->sfSkinData1->IsEmpty) << c.name;
+    EXPECT_FALSE(dm->sfSkinData1->IsChanging) << c.name;
+    EXPECT_TRUE(dm->adocon->Connected()) << c.name;
+    EXPECT_EQ(boxes.requests.size(), c.expectedBoxes) << c.name;
+    ASSERT_NE(frm_checksub, nullptr) << c.name;
+    StopProgram();
+  }
+}
+
 TEST(Startup, AMissingBankIsReportedAndEveryLaterStatementReportsItsOwnError) {
   TempAppFolder folder;
   MessageBoxRecorder boxes;
@@ -50,6 +108,7 @@ TEST(Startup, AMissingBankIsReportedAndEveryLaterStatementReportsItsOwnError) {
   EXPECT_TRUE(boxes.requests[0].Text.contains(folder.BankPath()));
   EXPECT_EQ(boxes.requests[0].Caption, QStringLiteral("Tolm真题练习"));
   EXPECT_FALSE(QFile::exists(folder.BankPath())) << "no empty bank is created";
+  EXPECT_TRUE(dm->sfSkinData1->IsEmpty) << "the skin is not loaded without the bank";
   ASSERT_NE(frm_checksub, nullptr) << "start-up goes on";
   TADOQuery q;
   q.SetConnection(dm->adocon);
@@ -66,6 +125,7 @@ TEST(Startup, TheProgramFindsItsFilesFromAnotherWorkingDirectory) {
   QFile::setPermissions(folder.Path() + QStringLiteral("tolmsys"),
                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   CreateBank(folder.BankPath(), QString::fromUtf8(kSmallPaperSql));
+  CopyDefaultSkin(folder.Path());
   QTemporaryDir elsewhere;
   QProcess p;
   p.setWorkingDirectory(elsewhere.path());
@@ -78,5 +138,6 @@ TEST(Startup, TheProgramFindsItsFilesFromAnotherWorkingDirectory) {
   EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
   const QString out = QString::fromUtf8(p.readAllStandardOutput());
   EXPECT_TRUE(out.contains(QStringLiteral("bank: connected"))) << out.toStdString();
+  EXPECT_TRUE(out.contains(QStringLiteral("skin: loaded"))) << out.toStdString();
   EXPECT_TRUE(out.contains(QStringLiteral("application path: ") + folder.Path())) << out.toStdString();
 }
