@@ -22,14 +22,19 @@ QByteArray SectionName(const QByteArray& line) {
   return name;
 }
 
-bool SplitKey(const QByteArray& line, QByteArray& key, QByteArray& value) {
-  const int eq = line.indexOf('=');
-  if (eq < 0) return false;
-  key = line.left(eq).trimmed();
-  value = line.mid(eq + 1).trimmed();
-  return true;
-}
 }  // namespace
+
+TCustomIniFile::Line TCustomIniFile::MakeLine(const QByteArray& text) {
+  Line l;
+  l.text = text;
+  const int eq = text.indexOf('=');
+  if (eq >= 0) {
+    l.hasKey = true;
+    l.key = text.left(eq).trimmed();
+    l.value = text.mid(eq + 1).trimmed();
+  }
+  return l;
+}
 
 void TCustomIniFile::LoadFromDisk() {
   QFile f(m_fileName);
@@ -40,6 +45,7 @@ void TCustomIniFile::LoadFromDisk() {
 void TCustomIniFile::SetBytes(const QByteArray& bytes) {
   m_preamble.clear();
   m_sections.clear();
+  SectionsChanged();
   const QList<QByteArray> lines = bytes.split('\n');
   for (int i = 0; i < lines.size(); ++i) {
     QByteArray line = lines[i];
@@ -47,11 +53,11 @@ void TCustomIniFile::SetBytes(const QByteArray& bytes) {
     if (i == lines.size() - 1 && line.isEmpty()) break;  // text after the last line end
     const QByteArray name = SectionName(line);
     if (!name.isNull()) {
-      m_sections.push_back(Section{name, {}});
+      m_sections.push_back(Section{name, {}, {}, false});
       continue;
     }
     if (m_sections.empty()) m_preamble.push_back(line);
-    else m_sections.back().lines.push_back(line);
+    else m_sections.back().lines.push_back(MakeLine(line));
   }
 }
 
@@ -60,7 +66,7 @@ QByteArray TCustomIniFile::ToBytes() const {
   for (const QByteArray& l : m_preamble) out += l + "\r\n";
   for (const Section& s : m_sections) {
     out += "[" + s.name + "]\r\n";
-    for (const QByteArray& l : s.lines) out += l + "\r\n";
+    for (const Line& l : s.lines) out += l.text + "\r\n";
   }
   return out;
 }
@@ -70,7 +76,7 @@ QStringList TCustomIniFile::GetStrings() const {
   for (const QByteArray& l : m_preamble) list << AnsiToString(l);
   for (const Section& s : m_sections) {
     list << AnsiToString("[" + s.name + "]");
-    for (const QByteArray& l : s.lines) list << AnsiToString(l);
+    for (const Line& l : s.lines) list << AnsiToString(l.text);
   }
   return list;
 }
@@ -88,22 +94,30 @@ void TCustomIniFile::UpdateFile() {
 }
 
 const TCustomIniFile::Section* TCustomIniFile::FindSection(const QByteArray& name) const {
-  for (const Section& s : m_sections)
-    if (SameName(s.name, name)) return &s;
-  return nullptr;
+  if (!m_sectionIndexed) {
+    m_sectionIndex.clear();
+    for (int i = static_cast<int>(m_sections.size()) - 1; i >= 0; --i)
+      m_sectionIndex.insert(m_sections[static_cast<size_t>(i)].name.toLower(), i);
+    m_sectionIndexed = true;
+  }
+  const auto it = m_sectionIndex.constFind(name.toLower());
+  return it == m_sectionIndex.cend() ? nullptr : &m_sections[static_cast<size_t>(*it)];
 }
 
 TCustomIniFile::Section* TCustomIniFile::FindSection(const QByteArray& name) {
-  for (Section& s : m_sections)
-    if (SameName(s.name, name)) return &s;
-  return nullptr;
+  return const_cast<Section*>(static_cast<const TCustomIniFile*>(this)->FindSection(name));
 }
 
 int TCustomIniFile::FindKey(const Section& s, const QByteArray& key) {
-  QByteArray k, v;
-  for (size_t i = 0; i < s.lines.size(); ++i)
-    if (SplitKey(s.lines[i], k, v) && SameName(k, key)) return static_cast<int>(i);
-  return -1;
+  if (!s.indexed) {
+    s.index.clear();
+    for (int i = static_cast<int>(s.lines.size()) - 1; i >= 0; --i) {
+      const Line& l = s.lines[static_cast<size_t>(i)];
+      if (l.hasKey) s.index.insert(l.key.toLower(), i);
+    }
+    s.indexed = true;
+  }
+  return s.index.value(key.toLower(), -1);
 }
 
 QString TCustomIniFile::ReadString(const QString& section, const QString& ident,
@@ -112,9 +126,7 @@ QString TCustomIniFile::ReadString(const QString& section, const QString& ident,
   if (!s) return def;
   const int i = FindKey(*s, StringToAnsi(ident));
   if (i < 0) return def;
-  QByteArray k, v;
-  SplitKey(s->lines[static_cast<size_t>(i)], k, v);
-  return AnsiToString(TruncateAnsi(v, kIniValueLimit));
+  return AnsiToString(TruncateAnsi(s->lines[static_cast<size_t>(i)].value, kIniValueLimit));
 }
 
 int TCustomIniFile::ReadInteger(const QString& section, const QString& ident, int def) const {
@@ -131,18 +143,20 @@ void TCustomIniFile::WriteString(const QString& section, const QString& ident,
   const QByteArray sec = StringToAnsi(section), key = StringToAnsi(ident);
   Section* s = FindSection(sec);
   if (!s) {
-    m_sections.push_back(Section{sec, {}});
+    m_sections.push_back(Section{sec, {}, {}, false});
+    SectionsChanged();
     s = &m_sections.back();
   }
-  const QByteArray line = key + "=" + StringToAnsi(value);
+  const Line line = MakeLine(key + "=" + StringToAnsi(value));
   const int i = FindKey(*s, key);
   if (i >= 0) {
     s->lines[static_cast<size_t>(i)] = line;
   } else {
     // Append after the last non-blank line of the section.
     auto at = s->lines.end();
-    while (at != s->lines.begin() && (at - 1)->trimmed().isEmpty()) --at;
+    while (at != s->lines.begin() && (at - 1)->text.trimmed().isEmpty()) --at;
     s->lines.insert(at, line);
+    s->indexed = false;
   }
   Changed();
 }
@@ -168,9 +182,8 @@ void TCustomIniFile::ReadSection(const QString& section, QStringList& keys) cons
   keys.clear();
   const Section* s = FindSection(StringToAnsi(section));
   if (!s) return;
-  QByteArray k, v;
-  for (const QByteArray& l : s->lines)
-    if (SplitKey(l, k, v)) keys << AnsiToString(k);
+  for (const Line& l : s->lines)
+    if (l.hasKey) keys << AnsiToString(l.key);
 }
 
 void TCustomIniFile::ReadSections(QStringList& sections) const {
@@ -182,9 +195,8 @@ void TCustomIniFile::ReadSectionValues(const QString& section, QStringList& line
   lines.clear();
   const Section* s = FindSection(StringToAnsi(section));
   if (!s) return;
-  QByteArray k, v;
-  for (const QByteArray& l : s->lines)
-    if (SplitKey(l, k, v)) lines << AnsiToString(k + "=" + TruncateAnsi(v, kIniValueLimit));
+  for (const Line& l : s->lines)
+    if (l.hasKey) lines << AnsiToString(l.key + "=" + TruncateAnsi(l.value, kIniValueLimit));
 }
 
 void TCustomIniFile::EraseSection(const QString& section) {
@@ -194,6 +206,7 @@ void TCustomIniFile::EraseSection(const QString& section) {
     if (SameName(it->name, sec)) {
       it = m_sections.erase(it);
       erased = true;
+      SectionsChanged();
     } else {
       ++it;
     }
@@ -207,6 +220,7 @@ void TCustomIniFile::DeleteKey(const QString& section, const QString& ident) {
   const int i = FindKey(*s, StringToAnsi(ident));
   if (i < 0) return;
   s->lines.erase(s->lines.begin() + i);
+  s->indexed = false;
   Changed();
 }
 

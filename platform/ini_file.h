@@ -7,6 +7,7 @@
 // "=" are ignored; CRLF and LF both end a line. Files are GBK text.
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -49,17 +50,33 @@ class TCustomIniFile {
   virtual void Changed() {}
 
  private:
-  struct Section {
-    QByteArray name;                // as written
-    std::vector<QByteArray> lines;  // raw lines of the section body
+  // A line of a section body; key lines keep their key and value split off
+  // once, so lookups never re-parse text.
+  struct Line {
+    QByteArray text;
+    QByteArray key;    // trimmed; empty when the line has no "="
+    QByteArray value;  // trimmed
+    bool hasKey = false;
   };
+  struct Section {
+    QByteArray name;          // as written
+    std::vector<Line> lines;  // raw lines of the section body
+    // Lower-cased key -> first line holding it; rebuilt when lines change.
+    mutable QHash<QByteArray, int> index;
+    mutable bool indexed = false;
+  };
+  static Line MakeLine(const QByteArray& text);
   const Section* FindSection(const QByteArray& name) const;
   Section* FindSection(const QByteArray& name);
   static int FindKey(const Section& s, const QByteArray& key);
+  void SectionsChanged() { m_sectionIndexed = false; }
 
   QString m_fileName;
   std::vector<QByteArray> m_preamble;  // lines before the first section
   std::vector<Section> m_sections;
+  // Lower-cased section name -> first section of that name.
+  mutable QHash<QByteArray, int> m_sectionIndex;
+  mutable bool m_sectionIndexed = false;
 };
 
 // Kept in memory; written to disk only by UpdateFile.
