@@ -1,7 +1,9 @@
 #pragma once
-// Small enumerations the tree list shares with its columns.
+// Small enumerations the tree list shares with its columns. The text
+// alignment is the record set's own (fields and columns share it).
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+#include "db/field.h"
+
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TtlTreeListColumnSort { csNone, csDown, csUp };
