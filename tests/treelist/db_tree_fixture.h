@@ -43,6 +43,7 @@ class DbTreeTest : public ::testing::Test {
     l->SetScrollBars(ssVertical);
     l->SetOptionView(etoRowSelect, true);
     l->OptionsBehavior |= OptB(etoDblClick);
+    l->Bands()->Add()->SetWidth(180);
     auto* col = l->CreateColumnOf<TtlDBTreeListColumn>();
     col->SetCaption(QStringLiteral("Title"));
     col->SetFieldName(QStringLiteral("name"));
