@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "platform/application.h"
@@ -28,9 +29,75 @@ bool KeepsValue(const TField* f) {
   }
 }
 
-bool SameKey(const QVariant& a, const QVariant& b) {
-  return !IsNull(a) && !IsNull(b) && VarCompare(a, b) == 0 && VarCompare(b, a) == 0;
+// Whole-number keys (the usual case) go to a hash table; any other key to an
+// ordered map under the variant comparison.
+bool WholeNumber(const QVariant& v, qint64& out) {
+  switch (v.typeId()) {
+    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::Short:
+    case QMetaType::UShort: case QMetaType::Long:
+      out = v.toLongLong();
+      return true;
+    default:
+      return false;
+  }
 }
+
+// Nodes by key; with `multi`, several nodes may share a key and Take hands
+// them out one by one.
+class TNodeKeyIndex {
+ public:
+  explicit TNodeKeyIndex(bool multi) : m_multi(multi) {}
+  bool Empty() const { return m_count == 0; }
+  void Add(const QVariant& key, TtlDBTreeListNode* node) {
+    qint64 i = 0;
+    if (WholeNumber(key, i)) {
+      if (!m_multi && m_ints.count(i)) return;
+      m_ints.emplace(i, node);
+    } else {
+      if (!m_multi && Find(key)) return;
+      m_others.emplace(key, node);
+    }
+    ++m_count;
+  }
+  TtlDBTreeListNode* Find(const QVariant& key) const {
+    qint64 i = 0;
+    if (WholeNumber(key, i)) {
+      auto it = m_ints.find(i);
+      return it != m_ints.end() ? it->second : nullptr;
+    }
+    auto it = m_others.find(key);
+    return it != m_others.end() && VarCompare(it->first, key) == 0 ? it->second : nullptr;
+  }
+  TtlDBTreeListNode* Take(const QVariant& key) {
+    qint64 i = 0;
+    TtlDBTreeListNode* node = nullptr;
+    if (WholeNumber(key, i)) {
+      auto it = m_ints.find(i);
+      if (it == m_ints.end()) return nullptr;
+      node = it->second;
+      m_ints.erase(it);
+    } else {
+      auto it = m_others.find(key);
+      if (it == m_others.end() || VarCompare(it->first, key) != 0) return nullptr;
+      node = it->second;
+      m_others.erase(it);
+    }
+    --m_count;
+    return node;
+  }
+  std::vector<TtlDBTreeListNode*> All() const {
+    std::vector<TtlDBTreeListNode*> nodes;
+    for (const auto& [key, node] : m_ints) nodes.push_back(node);
+    for (const auto& [key, node] : m_others) nodes.push_back(node);
+    return nodes;
+  }
+
+ private:
+  bool m_multi;
+  size_t m_count = 0;
+  std::unordered_multimap<qint64, TtlDBTreeListNode*> m_ints;
+  std::multimap<QVariant, TtlDBTreeListNode*, VarLess> m_others;
+};
 }  // namespace
 
 int TtlFieldColumnField::StringSize() const {
@@ -141,6 +208,7 @@ void TtlDBTreeList::ColumnFieldChanged(TtlTreeListColumn*) {
 
 void TtlDBTreeList::ReadNodeValues(TtlDBTreeListNode* node) {
   node->keyValue = m_keyField ? m_keyField->Value() : QVariant();
+  if (node->cellTexts.size() < ColumnCount()) node->cellTexts.resize(ColumnCount());
   for (const auto& [column, field] : m_boundFields) {
     node->SetCellText(column, field->DisplayText());
     const bool isNull = field->IsNull();
@@ -206,34 +274,29 @@ void TtlDBTreeList::LoadAllRecords() {
   } unlock{this};
 
   // The existing nodes, by key, not seen yet in this pass.
-  std::multimap<QVariant, TtlDBTreeListNode*, VarLess> unseen;
+  TNodeKeyIndex unseen(true);
   {
     std::vector<TtlTreeListNode*> stack(RootNodes().begin(), RootNodes().end());
     while (!stack.empty()) {
       TtlTreeListNode* n = stack.back();
       stack.pop_back();
       auto* d = static_cast<TtlDBTreeListNode*>(n);
-      unseen.emplace(d->keyValue, d);
+      unseen.Add(d->keyValue, d);
       for (int i = 0; i < n->Count(); ++i) stack.push_back(n->Items(i));
     }
   }
   // Nodes of the records read so far, by key (the first one of a key wins).
-  std::map<QVariant, TtlDBTreeListNode*, VarLess> byKey;
-  std::unordered_set<TtlTreeListNode*> seen;
+  TNodeKeyIndex byKey(false);
   auto nodeOfKey = [&](const QVariant& key) -> TtlDBTreeListNode* {
-    if (IsNull(key)) return nullptr;
-    auto it = byKey.find(key);
-    return it != byKey.end() && SameKey(it->first, key) ? it->second : nullptr;
+    return IsNull(key) ? nullptr : byKey.Find(key);
   };
 
+  QVariant k, p;
   for (ds->First(); !ds->Eof(); ds->Next()) {
-    const QVariant k = m_keyField->Value();
-    const QVariant p = m_parentField->Value();
-    TtlDBTreeListNode* node = nullptr;
-    auto found = unseen.find(k);
-    if (found != unseen.end() && VarCompare(found->first, k) == 0) {
-      node = found->second;
-      unseen.erase(found);
+    k = m_keyField->Value();
+    p = m_parentField->Value();
+    TtlDBTreeListNode* node = unseen.Empty() ? nullptr : unseen.Take(k);
+    if (node) {
       auto* parentNode = static_cast<TtlDBTreeListNode*>(node->Parent());
       const bool parentKeyChanged = VarCompare(node->parentKeyValue, p) != 0;
       const bool parentNodeDiffers = parentNode ? VarCompare(parentNode->keyValue, p) != 0 : !IsNull(p);
@@ -248,24 +311,23 @@ void TtlDBTreeList::LoadAllRecords() {
       TtlDBTreeListNode* parentNode = nodeOfKey(p);
       node = static_cast<TtlDBTreeListNode*>(parentNode ? parentNode->AddChild() : Add());
     }
-    seen.insert(node);
-    if (!IsNull(k)) byKey.emplace(k, node);
+    if (!IsNull(k)) byKey.Add(k, node);
     node->parentKeyValue = p;
     ReadNodeValues(node);
   }
 
   // Records of removed nodes' subtrees that are still there become roots
   // before their old parents go.
-  std::vector<TtlDBTreeListNode*> doomed;
-  for (auto& [key, node] : unseen) doomed.push_back(node);
+  std::vector<TtlDBTreeListNode*> doomed = unseen.All();
+  const std::unordered_set<TtlTreeListNode*> doomedSet(doomed.begin(), doomed.end());
   for (TtlDBTreeListNode* node : doomed)
     for (int i = node->Count() - 1; i >= 0; --i)
-      if (seen.count(node->Items(i))) PlaceNode(node->Items(i), nullptr, Count());
+      if (!doomedSet.count(node->Items(i))) PlaceNode(node->Items(i), nullptr, Count());
 
   // Records read before their parent were left as roots: attach them now.
   for (int i = Count() - 1; i >= 0; --i) {
     auto* root = static_cast<TtlDBTreeListNode*>(Items(i));
-    if (!seen.count(root)) continue;
+    if (doomedSet.count(root)) continue;
     TtlDBTreeListNode* target = nodeOfKey(root->parentKeyValue);
     if (target && target != root && !target->HasAsParent(root))
       PlaceNode(root, target, target->Count());
