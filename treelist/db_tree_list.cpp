@@ -447,6 +447,7 @@ void TtlDBTreeList::DataRecordChanged(TField* field) {
   auto* node = static_cast<TtlDBTreeListNode*>(FocusedNode());
   if (!node) return;
   ReadNodeValues(node);
+  m_insertUntouched = false;
   const TRect row = RowRect(node);
   if (!row.IsEmpty()) update(row.toQRect());
   m_pendingNode = node;
@@ -485,6 +486,7 @@ void TtlDBTreeList::InsertNewRecordNode() {
       under && under != node && !IsNull(node->parentKeyValue))
     PlaceNode(node, under, under->Count());
   m_pendingNode = node;
+  m_insertUntouched = true;
   m_following = true;
   SetFocusedNode(node, HasOptionDB(etoResetColumnFocus) ? 0 : FocusedColumn(), true);
   m_following = false;
@@ -623,8 +625,7 @@ void TtlDBTreeList::KeyDown(WORD& key, TShiftState shift) {
     return;
   }
   if (editing && key == VK_UP) {
-    const bool untouchedNew = ds->State() == dsInsert && !ds->Modified();
-    if (untouchedNew) ds->Cancel();
+    if (UntouchedInsert()) ds->Cancel();
     else ds->Post();
   }
   TtlCustomTreeList::KeyDown(key, shift);
@@ -634,7 +635,11 @@ void TtlDBTreeList::FocusChanged(bool focused) {
   TtlCustomTreeList::FocusChanged(focused);
   if (focused) return;
   TDataSet* ds = DataSet();
-  if (HasOptionDB(etoCancelOnExit) && ds && ds->State() == dsInsert && m_pendingNode &&
-      !ds->Modified())
-    ds->Cancel();
+  if (HasOptionDB(etoCancelOnExit) && UntouchedInsert()) ds->Cancel();
+}
+
+bool TtlDBTreeList::UntouchedInsert() const {
+  // A key the tree list computed itself is no change of the user's.
+  TDataSet* ds = DataSet();
+  return ds && ds->State() == dsInsert && m_pendingNode && (m_insertUntouched || !ds->Modified());
 }

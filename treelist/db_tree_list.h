@@ -130,6 +130,7 @@ class TtlDBTreeList : public TtlCustomTreeList {
   void FollowRecord();
   void InsertNewRecordNode();
   bool CanDeleteRecords();
+  bool UntouchedInsert() const;
 
   TtlDBTreeListDataLink m_link{this};
   QString m_keyFieldName, m_parentFieldName;
@@ -147,6 +148,8 @@ class TtlDBTreeList : public TtlCustomTreeList {
   bool m_following = false;
   bool m_loading = false;
   TtlDBTreeListNode* m_pendingNode = nullptr;
+  // The pending new record holds nothing but what the tree list put there.
+  bool m_insertUntouched = false;
   // A node being focused; cleared if it is destroyed meanwhile.
   TtlTreeListNode* m_watched = nullptr;
 };

@@ -2,6 +2,8 @@
 // from key and parent fields, following the current record both ways,
 // reloading, deleting.
 
+#include <QLineEdit>
+
 #include "tests/treelist/db_tree_fixture.h"
 
 namespace {
@@ -227,6 +229,35 @@ TEST_F(DbTreeTest, InsertCreatesANodeWithTheNextKeyAndCancelRemovesIt) {
   EXPECT_EQ(Shape(), QStringLiteral("a(b(n), c)"));
   EXPECT_EQ(Focused(), QStringLiteral("n"));
   EXPECT_EQ(Value(QStringLiteral("select par from nodes where id = 8")), QStringLiteral("2"));
+}
+
+TEST_F(DbTreeTest, LeavingTheControlCancelsAnUntouchedNewRecordOnly) {
+  Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2)"));
+  QWidget window;
+  list->setParent(&window);
+  auto* otherEdit = new QLineEdit(&window);
+  QLineEdit& other = *otherEdit;
+  other.move(0, 150);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.activateWindow();
+  list->setFocus();
+  QTRY_VERIFY(list->hasFocus());
+  query.Insert();
+  ASSERT_NE(list->PendingNode(), nullptr);
+  other.setFocus();
+  QTRY_COMPARE(query.State(), dsBrowse);
+  EXPECT_EQ(Shape(), QStringLiteral("a(b)"));
+
+  list->setFocus();
+  QTRY_VERIFY(list->hasFocus());
+  query.Insert();
+  query.FieldByName(QStringLiteral("name"))->SetValue(QStringLiteral("typed"));
+  other.setFocus();
+  QTRY_VERIFY(other.hasFocus());
+  EXPECT_EQ(query.State(), dsInsert);
+  query.Cancel();
+  list->setParent(nullptr);
 }
 
 }  // namespace
