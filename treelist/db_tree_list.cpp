@@ -203,7 +203,9 @@ void TtlDBTreeList::ColumnFieldChanged(TtlTreeListColumn*) {
   if (m_loading) return;
   RebindColumns();
   TDataSet* ds = DataSet();
-  if (ds && ds->Active()) LoadAllRecords();
+  if (!ds || !ds->Active()) return;
+  LoadAllRecords();
+  FollowRecord();
 }
 
 void TtlDBTreeList::ReadNodeValues(TtlDBTreeListNode* node) {

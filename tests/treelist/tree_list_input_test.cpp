@@ -193,6 +193,26 @@ TEST_F(TreeInputTest, CtrlDelDeletesTheSubtreeAfterConfirmation) {
   EXPECT_EQ(Value(QStringLiteral("select count(*) from nodes")), QStringLiteral("5"));
 }
 
+TEST_F(TreeInputTest, InsertKeyAddsARecordOnlyWhenAllowedAndUpDropsItUntouched) {
+  list->SetFocusedNode(Node(QStringLiteral("q1")), 0, true);
+  Key(Qt::Key_Insert);
+  EXPECT_EQ(query.State(), dsBrowse) << "inserting is off by default";
+  list->OptionsDB |= OptDB(etoCanInsert);
+  Key(Qt::Key_Insert);
+  ASSERT_EQ(query.State(), dsInsert);
+  TtlTreeListNode* added = list->PendingNode();
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(added->Parent(), Node(QStringLiteral("passage")));
+  EXPECT_EQ(list->FocusedNode(), added);
+  EXPECT_EQ(query.FieldByName(QStringLiteral("id"))->AsInteger(), 9);
+  // Up on the untouched new record cancels it and goes to the row above.
+  Key(Qt::Key_Up);
+  EXPECT_EQ(query.State(), dsBrowse);
+  EXPECT_EQ(Value(QStringLiteral("select count(*) from nodes")), QStringLiteral("8"));
+  EXPECT_EQ(Shape(), QStringLiteral("cover(part1(passage(q1, q2), q3), part2(q4))"));
+  EXPECT_EQ(Focused(), Current());
+}
+
 TEST_F(TreeInputTest, EditorRequestsAreRefusedWithWholeRowSelection) {
   int asked = 0;
   list->OnEditing = [&](TObject*, TtlTreeListNode*, bool& allow) {
