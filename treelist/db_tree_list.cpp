@@ -457,7 +457,6 @@ void TtlDBTreeList::DataRecordChanged(TField* field) {
 }
 
 void TtlDBTreeList::InsertNewRecordNode() {
-  TDataSet* ds = DataSet();
   BusyScope busy(m_busy);
   TtlTreeListNode* focused = FocusedNode();
   TtlTreeListNode* parent = focused ? focused->Parent() : nullptr;
@@ -492,7 +491,6 @@ void TtlDBTreeList::InsertNewRecordNode() {
   m_following = true;
   SetFocusedNode(node, HasOptionDB(etoResetColumnFocus) ? 0 : FocusedColumn(), true);
   m_following = false;
-  Q_UNUSED(ds);
 }
 
 // ---------------------------------------------------------------------------
@@ -519,14 +517,18 @@ bool TtlDBTreeList::CanFocusNode(TtlTreeListNode* node) {
     } reset{m_locating};
     ds->Locate(m_keyFieldName, d->keyValue);
   }
-  // A reload during the locate may have taken the node away.
+  // A reload during the locate may have taken the node away, or a handler of
+  // the record set may have moved it elsewhere: the focus then follows the
+  // record set instead, so the two never disagree.
   const bool alive = m_watched == node;
-  if (alive) {
-    // Other tree lists on the record set follow the move themselves; this
-    // one keeps its pending node only for the record it belongs to.
-    if (m_pendingNode && m_pendingNode != node && ds->State() == dsBrowse) m_pendingNode = nullptr;
+  if (!alive || !ds->Active() || !m_keyField ||
+      VarCompare(m_keyField->Value(), d->keyValue) != 0) {
+    if (alive) m_watched = nullptr;
+    FollowRecord();
+    return false;
   }
-  return alive;
+  if (m_pendingNode && m_pendingNode != node && ds->State() == dsBrowse) m_pendingNode = nullptr;
+  return true;
 }
 
 // ---------------------------------------------------------------------------

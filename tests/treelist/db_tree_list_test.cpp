@@ -187,6 +187,39 @@ TEST_F(DbTreeTest, ALocateErrorLeavesTheFocusAndClearsTheBusyFlag) {
   EXPECT_EQ(Current(), QStringLiteral("b"));
 }
 
+TEST_F(DbTreeTest, AReopenDuringTheLocateAbandonsTheFocusChange) {
+  Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2),(3,null,'c',3)"));
+  bool reopened = false;
+  query.AfterScroll = [&](TObject*) {
+    if (reopened) return;
+    reopened = true;
+    const int recNo = query.RecNo();
+    query.Close();
+    query.Open();
+    query.SetRecNo(recNo);
+  };
+  TtlTreeListNode* c = Node(QStringLiteral("c"));
+  list->SetFocusedNode(c, 0, true);  // c is destroyed by the reopen inside
+  query.AfterScroll = nullptr;
+  EXPECT_TRUE(reopened);
+  EXPECT_EQ(Current(), QStringLiteral("c"));
+  EXPECT_EQ(Focused(), QStringLiteral("c"));
+  EXPECT_EQ(Shape(), QStringLiteral("a(b) c"));
+
+  // A handler that sends the record set elsewhere: the focus goes there too.
+  bool moved = false;
+  query.AfterScroll = [&](TObject*) {
+    if (moved) return;
+    moved = true;
+    query.SetRecNo(2);
+  };
+  list->SetFocusedNode(Node(QStringLiteral("a")), 0, true);
+  query.AfterScroll = nullptr;
+  EXPECT_TRUE(moved);
+  EXPECT_EQ(Current(), QStringLiteral("b"));
+  EXPECT_EQ(Focused(), QStringLiteral("b"));
+}
+
 TEST_F(DbTreeTest, TwoTreeListsOnOneRecordSetFollowEachOther) {
   Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2),(3,2,'c',3),(4,null,'d',4)"));
   auto other = MakeList(6);
