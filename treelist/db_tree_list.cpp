@@ -642,6 +642,11 @@ void TtlDBTreeList::FocusChanged(bool focused) {
   if (HasOptionDB(etoCancelOnExit) && UntouchedInsert()) ds->Cancel();
 }
 
+void TtlDBTreeList::Loaded() {
+  TtlCustomTreeList::Loaded();
+  DataActiveChanged();
+}
+
 bool TtlDBTreeList::UntouchedInsert() const {
   // A key the tree list computed itself is no change of the user's.
   TDataSet* ds = DataSet();

@@ -108,6 +108,8 @@ class TtlDBTreeList : public TtlCustomTreeList {
   void NodeDestroying(TtlTreeListNode* node) override;
   void KeyDown(WORD& key, TShiftState shift) override;
   void FocusChanged(bool focused) override;
+  // Nothing is loaded while the form is being read; its end loads.
+  void Loaded() override;
 
  private:
   friend class TtlDBTreeListDataLink;

@@ -53,6 +53,17 @@ TEST_F(DbTreeTest, MissingKeyOrParentFieldLeavesTheTreeEmpty) {
   EXPECT_EQ(list->Count(), 0);
 }
 
+TEST_F(DbTreeTest, NothingLoadsWhileTheFormIsReadAndItsEndLoads) {
+  Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2)"));
+  query.Close();
+  list->BeginLoading();
+  query.Open();
+  EXPECT_EQ(list->Count(), 0);
+  list->EndLoading();
+  EXPECT_EQ(Shape(), QStringLiteral("a(b)"));
+  EXPECT_EQ(Focused(), QStringLiteral("a"));
+}
+
 TEST_F(DbTreeTest, RecordSetMovesFocusTheNodeExpandingAndScrollingToIt) {
   // A root with a deep branch and many siblings; three rows are shown.
   Open(QStringLiteral("(1,null,'r',1),(2,1,'s1',2),(3,1,'s2',3),(4,1,'s3',4),(5,1,'s4',5),"
