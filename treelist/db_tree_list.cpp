@@ -46,7 +46,9 @@ bool WholeNumber(const QVariant& v, qint64& out) {
 // them out one by one.
 class TNodeKeyIndex {
  public:
-  explicit TNodeKeyIndex(bool multi) : m_multi(multi) {}
+  explicit TNodeKeyIndex(bool multi, size_t expected = 0) : m_multi(multi) {
+    m_ints.reserve(expected);
+  }
   bool Empty() const { return m_count == 0; }
   void Add(const QVariant& key, TtlDBTreeListNode* node) {
     qint64 i = 0;
@@ -288,7 +290,7 @@ void TtlDBTreeList::LoadAllRecords() {
     }
   }
   // Nodes of the records read so far, by key (the first one of a key wins).
-  TNodeKeyIndex byKey(false);
+  TNodeKeyIndex byKey(false, static_cast<size_t>(ds->RecordCount()));
   auto nodeOfKey = [&](const QVariant& key) -> TtlDBTreeListNode* {
     return IsNull(key) ? nullptr : byKey.Find(key);
   };
