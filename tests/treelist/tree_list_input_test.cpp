@@ -162,6 +162,13 @@ TEST_F(TreeInputTest, CtrlInsertCopiesCaptionsAndTheFocusedRow) {
   QApplication::clipboard()->clear();
   Key(Qt::Key_Insert, Qt::ControlModifier);
   EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Title\r\n\r\nq1\r\n"));
+  // Ctrl+C copies only when asked to.
+  list->SetFocusedNode(Node(QStringLiteral("q2")), 0, true);
+  Key(Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Title\r\n\r\nq1\r\n"));
+  list->OptionsBehavior |= OptB(etoAutoCopySelectedToClipboard);
+  Key(Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Title\r\n\r\nq2\r\n"));
 }
 
 TEST_F(TreeInputTest, CtrlDelDeletesTheSubtreeAfterConfirmation) {
@@ -211,6 +218,25 @@ TEST_F(TreeInputTest, InsertKeyAddsARecordOnlyWhenAllowedAndUpDropsItUntouched) 
   EXPECT_EQ(Value(QStringLiteral("select count(*) from nodes")), QStringLiteral("8"));
   EXPECT_EQ(Shape(), QStringLiteral("cover(part1(passage(q1, q2), q3), part2(q4))"));
   EXPECT_EQ(Focused(), Current());
+}
+
+TEST_F(TreeInputTest, CtrlClicksSelectSeveralRowsAndCtrlDelDeletesThemAll) {
+  list->SetMultiSelect(true);
+  Node(QStringLiteral("cover"))->SetExpanded(true);
+  QTest::mouseClick(list.get(), Qt::LeftButton, {}, TextPoint(Node(QStringLiteral("part2"))));
+  QTest::mouseClick(list.get(), Qt::LeftButton, Qt::ControlModifier,
+                    TextPoint(Node(QStringLiteral("part1"))));
+  EXPECT_EQ(list->SelectedCount(), 2);
+  EXPECT_EQ(Current(), QStringLiteral("part1"));
+  {
+    MessageBoxRecorder boxes(IDOK);
+    Key(Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(boxes.requests.size(), 1);
+    EXPECT_EQ(boxes.requests[0].Text, QStringLiteral("Delete all selected records?"));
+  }
+  EXPECT_EQ(Value(QStringLiteral("select group_concat(name) from nodes")), QStringLiteral("cover"));
+  EXPECT_EQ(Shape(), QStringLiteral("cover"));
+  EXPECT_EQ(Focused(), QStringLiteral("cover"));
 }
 
 TEST_F(TreeInputTest, EditorRequestsAreRefusedWithWholeRowSelection) {
