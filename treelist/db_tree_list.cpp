@@ -197,8 +197,16 @@ void TtlDBTreeList::RebindColumns() {
     if (!c) continue;
     auto* f = static_cast<TtlFieldColumnField*>(FindColumnField(c->FieldName()));
     if (c->Field() != f) c->SetField(f);
-    if (f) m_boundFields.emplace_back(i, f->Field());
+    if (f) m_boundFields.push_back({c, i, f->Field()});
   }
+}
+
+void TtlDBTreeList::CheckBoundFields() {
+  for (const BoundField& b : m_boundFields)
+    if (Columns(b.index) != b.column) {
+      RebindColumns();
+      return;
+    }
 }
 
 void TtlDBTreeList::ColumnFieldChanged(TtlTreeListColumn*) {
@@ -213,7 +221,7 @@ void TtlDBTreeList::ColumnFieldChanged(TtlTreeListColumn*) {
 void TtlDBTreeList::ReadNodeValues(TtlDBTreeListNode* node) {
   node->keyValue = m_keyField ? m_keyField->Value() : QVariant();
   if (node->cellTexts.size() < ColumnCount()) node->cellTexts.resize(ColumnCount());
-  for (const auto& [column, field] : m_boundFields) {
+  for (const auto& [unused, column, field] : m_boundFields) {
     node->SetCellText(column, field->DisplayText());
     const bool isNull = field->IsNull();
     const bool isString = field->DataType() == ftString || field->DataType() == ftWideString;
@@ -450,6 +458,7 @@ void TtlDBTreeList::DataRecordChanged(TField* field) {
   if (!ds || ds->State() == dsSetKey || (ds->State() == dsInsert && !m_pendingNode)) return;
   auto* node = static_cast<TtlDBTreeListNode*>(FocusedNode());
   if (!node) return;
+  CheckBoundFields();
   ReadNodeValues(node);
   m_insertUntouched = false;
   const TRect row = RowRect(node);
@@ -484,6 +493,7 @@ void TtlDBTreeList::InsertNewRecordNode() {
     m_keyField->SetValue(key);
   }
   node->parentKeyValue = m_parentField ? m_parentField->Value() : QVariant();
+  CheckBoundFields();
   ReadNodeValues(node);
   if (TtlDBTreeListNode* under = FindNodeByKey(node->parentKeyValue);
       under && under != node && !IsNull(node->parentKeyValue))

@@ -142,8 +142,15 @@ class TtlDBTreeList : public TtlCustomTreeList {
   TField* m_stateIndexField = nullptr;
   TField* m_previewField = nullptr;
   std::map<QString, std::unique_ptr<TtlFieldColumnField>> m_columnFields;
-  // Column index and field of every bound column, for reading a record.
-  std::vector<std::pair<int, TField*>> m_boundFields;
+  // Every bound column with its index and field, for reading a record.
+  struct BoundField {
+    const TtlTreeListColumn* column;
+    int index;
+    TField* field;
+  };
+  std::vector<BoundField> m_boundFields;
+  // Binds again when columns were removed or moved since the last binding.
+  void CheckBoundFields();
   int m_busy = 0;
   bool m_locating = false;
   bool m_reloading = false;

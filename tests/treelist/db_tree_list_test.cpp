@@ -148,6 +148,20 @@ TEST_F(DbTreeTest, FieldChangesRefreshTheFocusedNode) {
   EXPECT_EQ(Focused(), QStringLiteral("a"));
 }
 
+TEST_F(DbTreeTest, ARemovedColumnTakesItsTextsAlongAndTheOthersStayBound) {
+  Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2)"));
+  auto* first = list->Columns(0);
+  auto* ids = list->CreateColumnOf<TtlDBTreeListColumn>();
+  ids->SetFieldName(QStringLiteral("id"));
+  EXPECT_EQ(ids->CellText(list->FocusedNode()), QStringLiteral("1"));
+  delete first;
+  ASSERT_EQ(ids->Index(), 0);
+  query.Edit();
+  query.FieldByName(QStringLiteral("name"))->SetValue(QStringLiteral("renamed"));
+  EXPECT_EQ(ids->CellText(list->FocusedNode()), QStringLiteral("1"));
+  query.Cancel();
+}
+
 TEST_F(DbTreeTest, DeletingARecordRemovesItsNodeAndFocusesTheNextRecord) {
   Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2),(3,1,'c',3)"));
   query.SetRecNo(2);
