@@ -6,6 +6,8 @@ TtlCustomTreeList::TtlCustomTreeList(QWidget* parent) : TCustomControl(parent), 
   Opaque = true;
   SetColor(clWindow);
   SetTabStop(true);
+  // Click and double click are fired by the control's own mouse handling.
+  ClickEvents = false;
   m_previewFont.SetColor(clBlue);
   auto relayout = [this](TFont*) { LayoutChanged(); };
   m_headerFont.OnChange = relayout;
@@ -75,6 +77,7 @@ void TtlCustomTreeList::ChangeTopVisibleNode(TtlTreeListNode* node) {
 }
 
 void TtlCustomTreeList::NodeDeleting(TtlTreeListNode* node) {
+  if (!m_destroying) NodeDestroying(node);
   if (m_clearing) {
     node->Detach();
     // No handler hears of nodes the dying control drops.
@@ -284,6 +287,12 @@ void TtlCustomTreeList::MoveNode(TtlTreeListNode* node, TtlTreeListNode* target,
   node->AttachTo(parent, position);
   UnlockUpdates();
   MakeNodeVisible(node);
+}
+
+void TtlCustomTreeList::PlaceNode(TtlTreeListNode* node, TtlTreeListNode* parent, int position) {
+  if (!node || node == parent || (parent && parent->HasAsParent(node))) return;
+  node->Detach();
+  node->AttachTo(parent, position);
 }
 
 void TtlCustomTreeList::MakeNodeVisible(TtlTreeListNode* node) {

@@ -24,6 +24,22 @@ enum TtlDBTreeListOptionView {
 using TtlDBTreeListOptionsView = unsigned;
 constexpr TtlDBTreeListOptionsView Opt(TtlDBTreeListOptionView o) { return 1u << o; }
 
+// Behaviour options, in their designed order.
+enum TtlDBTreeListOptionBehavior {
+  etoAnsiSort, etoAutoCopySelectedToClipboard, etoAutoDragDrop, etoAutoDragDropCopy, etoAutoSearch,
+  etoAutoSort, etoBandButtonClicking, etoCaseInsensitive, etoDblClick, etoDragCollapse,
+  etoDragExpand, etoDragScroll, etoEditing, etoEnterShowEditor, etoEnterThrough,
+  etoHeaderButtonClicking, etoHorzThrough, etoImmediateEditor, etoMouseScroll, etoMultiSelect,
+  etoShowHourGlass, etoStoreToIniFile, etoStoreToRegistry, etoTabs, etoTabThrough, etoVertThrough,
+};
+using TtlDBTreeListOptionsBehavior = unsigned;
+constexpr TtlDBTreeListOptionsBehavior OptB(TtlDBTreeListOptionBehavior o) { return 1u << o; }
+
+// What the mouse is doing with the control.
+enum TtlTreeListState { tsNormal, tsNodeDown, tsPanning };
+
+class TTimer;
+
 // Host-style image list: just the size the layout needs, and the pictures.
 struct TtlImageList {
   int Width = 16;
@@ -155,6 +171,25 @@ class TtlCustomTreeList : public TCustomControl {
   TL_PROPERTY(TtlDBTreeListOptionsView, OptionsView, 0)
 #undef TL_PROPERTY
  public:
+  // ---- input
+  TtlDBTreeListOptionsBehavior OptionsBehavior = OptB(etoDragExpand) | OptB(etoDragScroll) |
+                                                 OptB(etoEditing) | OptB(etoEnterShowEditor) |
+                                                 OptB(etoImmediateEditor) | OptB(etoTabThrough);
+  bool HasBehavior(TtlDBTreeListOptionBehavior o) const { return OptionsBehavior & OptB(o); }
+  // A double click on a row toggles its expansion.
+  bool DblClkExpanding = true;
+  TtlTreeListState State() const { return m_state; }
+  // Asks for the in-place editor of the focused cell; true when it may open.
+  bool ShowEditor();
+  // Whether the editor may open now for the focused cell.
+  bool CanEditorShow();
+  std::function<void(TObject*, TtlTreeListNode* Node, bool& Allow)> OnEditing;
+  // Copies the captions and the selected rows' cells as tab-separated text.
+  void CopyToClipboard();
+  QString SelectionAsText();
+  // Column under a point of a node's row (-1: none).
+  int ColumnAt(TtlTreeListNode* node, int x);
+ public:
   bool HasOption(TtlDBTreeListOptionView o) const { return m_OptionsView & Opt(o); }
   // Row selection and inverted selection exclude each other: the one set last wins.
   void SetOptionView(TtlDBTreeListOptionView o, bool on);
@@ -226,6 +261,25 @@ class TtlCustomTreeList : public TCustomControl {
   virtual bool CanFocusNode(TtlTreeListNode* node);
   virtual bool DoExpanding(TtlTreeListNode* node);
   virtual bool DoCollapsing(TtlTreeListNode* node);
+  // A node is leaving the forest (also while clearing).
+  virtual void NodeDestroying(TtlTreeListNode* node) { Q_UNUSED(node); }
+  // The editor itself: opened once a request was allowed (none here).
+  virtual void OpenEditor() {}
+  // Moves a node under `parent` (a root when null) at `position`, without
+  // expanding or scrolling anything.
+  void PlaceNode(TtlTreeListNode* node, TtlTreeListNode* parent, int position);
+  std::vector<TtlTreeListNode*>& RootNodes() { return m_rootNodes; }
+
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void KeyPress(QChar& key) override;
+  bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+  void ToggleNode(TtlTreeListNode* node);
+  void StartPanning(int x, int y);
+  void EndPanning();
+  void PanningTick();
 
   void Paint() override;
   void Resize() override;
@@ -322,6 +376,15 @@ class TtlCustomTreeList : public TCustomControl {
 
   TScrollBar* m_scrollBar = nullptr;
   bool m_scrollBarPending = false;
+
+  // input
+  TtlTreeListState m_state = tsNormal;
+  TPoint m_downPoint;
+  TTimer* m_panTimer = nullptr;
+  TPoint m_panOrigin;
+  TPoint m_panPoint;
+  bool m_panMoved = false;
+  int m_panCarry = 0;
 };
 
 // The tree list with text nodes and plain columns.

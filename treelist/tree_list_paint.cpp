@@ -138,7 +138,8 @@ void TtlCustomTreeList::Resize() {
 }
 
 void TtlCustomTreeList::FocusChanged(bool focused) {
-  Q_UNUSED(focused);
+  // Panning ends when the control loses the focus.
+  if (!focused) EndPanning();
   // The focused row changes colours and its focus rectangle.
   InvalidateNode(m_focusedNode);
   if (m_multiSelect) update();

@@ -1,0 +1,164 @@
+#pragma once
+// The data-aware tree list: every record of a record set is a node, under the
+// record whose key field equals its parent field. The focused node and the
+// current record follow each other; the record set's notifications reload
+// the nodes.
+
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "db/data_source.h"
+#include "treelist/tree_list.h"
+
+// Record set options, in their designed order.
+enum TtlDBTreeListOptionDB {
+  etoAutoCalcKeyValue, etoCancelOnExit, etoCanDelete, etoCanInsert, etoCanNavigation,
+  etoCheckHasChildren, etoConfirmDelete, etoLoadAllRecords, etoResetColumnFocus, etoSyncSelection,
+  etoUseBookmarks,
+};
+using TtlDBTreeListOptionsDB = unsigned;
+constexpr TtlDBTreeListOptionsDB OptDB(TtlDBTreeListOptionDB o) { return 1u << o; }
+constexpr TtlDBTreeListOptionsDB kDefaultOptionsDB =
+    OptDB(etoAutoCalcKeyValue) | OptDB(etoCancelOnExit) | OptDB(etoCanDelete) |
+    OptDB(etoCanNavigation) | OptDB(etoCheckHasChildren) | OptDB(etoConfirmDelete) |
+    OptDB(etoLoadAllRecords);
+
+class TtlDBTreeList;
+
+// A record set field as a column sees it.
+class TtlFieldColumnField : public TtlColumnField {
+ public:
+  explicit TtlFieldColumnField(TField* field) : m_field(field) {}
+  TField* Field() const { return m_field; }
+  QString DisplayName() const override { return m_field->DisplayLabel(); }
+  TAlignment Alignment() const override { return m_field->Alignment(); }
+  int StringSize() const override;
+  bool ReadOnly() const override { return !m_field->CanModify(); }
+  int DisplayWidth() const override { return m_field->DisplayWidth(); }
+  QString EditMask() const override { return m_field->EditMask; }
+
+ private:
+  TField* m_field;
+};
+
+class TtlDBTreeListDataLink : public TDataLink {
+ public:
+  explicit TtlDBTreeListDataLink(TtlDBTreeList* owner) : m_owner(owner) {}
+
+ protected:
+  void ActiveChanged() override;
+  void DataSetChanged() override;
+  void DataSetScrolled(int distance) override;
+  void RecordChanged(TField* field) override;
+  void LayoutChanged() override;
+
+ private:
+  TtlDBTreeList* m_owner;
+};
+
+class TtlDBTreeList : public TtlCustomTreeList {
+  Q_OBJECT
+ public:
+  explicit TtlDBTreeList(QWidget* parent = nullptr);
+  ~TtlDBTreeList() override;
+
+  TDataSource* DataSource() const { return m_link.DataSource(); }
+  void SetDataSource(TDataSource* source);
+  TDataSet* DataSet() const { return m_link.DataSet(); }
+  QString KeyField() const { return m_keyFieldName; }
+  void SetKeyField(const QString& name);
+  QString ParentField() const { return m_parentFieldName; }
+  void SetParentField(const QString& name);
+  QString ImageIndexFieldName, StateIndexFieldName;
+  QString PreviewFieldName;
+  int PreviewMaxLength = 0;
+  TtlDBTreeListOptionsDB OptionsDB = kDefaultOptionsDB;
+  bool HasOptionDB(TtlDBTreeListOptionDB o) const { return OptionsDB & OptDB(o); }
+
+  std::function<void(TObject*, QVariant& UniqueKeyValue)> OnGetUniqueKeyValue;
+  std::function<void(TObject*, TtlTreeListNode* Node)> OnRefreshNodeData;
+  TNotifyEvent OnChangeNodeEx;
+
+  // Set while this tree list loads or moves its record set.
+  bool Busy() const { return m_busy > 0; }
+  // Whether any data-aware tree list bound to `dataSet` is busy.
+  static bool AnyBusyOn(const TDataSet* dataSet, const TtlDBTreeList* except = nullptr);
+  static const std::vector<TtlDBTreeList*>& Instances();
+
+  // Loads every record into nodes, reusing the nodes of keys still present.
+  void LoadAllRecords();
+  // The first node, in tree order, whose key is `key`.
+  TtlDBTreeListNode* FindNodeByKey(const QVariant& key) const;
+  // Deletes the records of `node` and its subtree (no confirmation).
+  void DeleteNodeRecords(TtlTreeListNode* node);
+  // Ctrl+Del: asks, then deletes the focused (or selected) nodes' records.
+  void DeleteWithConfirmation();
+  // The node of the record being inserted or edited through the tree list.
+  TtlDBTreeListNode* PendingNode() const { return m_pendingNode; }
+
+  TtlColumnField* FindColumnField(const QString& fieldName) override;
+  void ColumnFieldChanged(TtlTreeListColumn* column) override;
+
+ protected:
+  TtlTreeListNode* CreateNode() override;
+  bool CanFocusNode(TtlTreeListNode* node) override;
+  void NodeDestroying(TtlTreeListNode* node) override;
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void FocusChanged(bool focused) override;
+  // Nothing is loaded while the form is being read; its end loads.
+  void Loaded() override;
+
+ private:
+  friend class TtlDBTreeListDataLink;
+  struct BusyScope {
+    explicit BusyScope(int& c) : count(c) { ++count; }
+    ~BusyScope() { --count; }
+    int& count;
+  };
+
+  void DataActiveChanged();
+  void DataChanged();
+  void DataScrolled();
+  void DataRecordChanged(TField* field);
+  void DataLayoutChanged();
+  void LookupFields();
+  void RebindColumns();
+  void ReadNodeValues(TtlDBTreeListNode* node);
+  // Focuses the current record's node (expanding and scrolling to it)
+  // without moving the record set; reloads when no node has its key.
+  void FollowRecord();
+  void InsertNewRecordNode();
+  bool CanDeleteRecords();
+  bool UntouchedInsert() const;
+
+  TtlDBTreeListDataLink m_link{this};
+  QString m_keyFieldName, m_parentFieldName;
+  TField* m_keyField = nullptr;
+  TField* m_parentField = nullptr;
+  TField* m_imageIndexField = nullptr;
+  TField* m_stateIndexField = nullptr;
+  TField* m_previewField = nullptr;
+  std::map<QString, std::unique_ptr<TtlFieldColumnField>> m_columnFields;
+  // Every bound column with its index and field, for reading a record.
+  struct BoundField {
+    const TtlTreeListColumn* column;
+    int index;
+    TField* field;
+  };
+  std::vector<BoundField> m_boundFields;
+  // Binds again when columns were removed or moved since the last binding.
+  void CheckBoundFields();
+  int m_busy = 0;
+  bool m_locating = false;
+  bool m_reloading = false;
+  bool m_following = false;
+  bool m_loading = false;
+  TtlDBTreeListNode* m_pendingNode = nullptr;
+  // The pending new record holds nothing but what the tree list put there.
+  bool m_insertUntouched = false;
+  // A node being focused; cleared if it is destroyed meanwhile.
+  TtlTreeListNode* m_watched = nullptr;
+};

@@ -1,0 +1,346 @@
+// Mouse and keyboard handling of the tree list, on the control's host-style
+// input virtuals. The control fires its own click and double-click events:
+// a press on a row focuses it, the release fires OnClick; the second press
+// of a double click toggles the row and fires OnDblClick, and its release
+// fires nothing.
+
+#include <QApplication>
+#include <QClipboard>
+#include <algorithm>
+
+#include "platform/timer.h"
+#include "treelist/tree_list.h"
+
+namespace {
+constexpr int kPanInterval = 20;
+// Pixels around the panning origin that do not scroll.
+constexpr int kPanDeadZone = 8;
+}  // namespace
+
+int TtlCustomTreeList::ColumnAt(TtlTreeListNode* node, int x) {
+  const TRect row = RowRect(node);
+  if (row.IsEmpty()) return -1;
+  for (const CellPlace& cell : RowCells(node, row))
+    if (x >= cell.rect.Left && x < cell.rect.Right) return cell.column->Index();
+  return -1;
+}
+
+void TtlCustomTreeList::ToggleNode(TtlTreeListNode* node) {
+  if (!node || !node->HasChildren()) return;
+  node->SetExpanded(!node->IsExpanded());
+}
+
+void TtlCustomTreeList::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  QPointer<TtlCustomTreeList> self(this);
+  if (m_state == tsPanning) {
+    // Any press ends the panning mode and does nothing else.
+    EndPanning();
+    TCustomControl::MouseDown(button, shift, x, y);
+    return;
+  }
+  if (button == mbMiddle) {
+    TCustomControl::MouseDown(button, shift, x, y);
+    if (self && m_state == tsNormal) StartPanning(x, y);
+    return;
+  }
+  if (button != mbLeft) {
+    m_state = tsNormal;
+    TCustomControl::MouseDown(button, shift, x, y);
+    return;
+  }
+  if (CanFocus() && !Focused()) {
+    SetFocus();
+    if (!self) return;
+  }
+  const bool dbl = shift & ssDouble;
+  TtlTreeListNode* node = GetNodeAt(x, y);
+  if (node) {
+    const TRect row = RowRect(node);
+    if (ShowButtons() && node->HasChildren() && ButtonRect(node, row).Contains(TPoint(x, y))) {
+      // The expand button toggles the node and keeps the focus where it is.
+      m_state = tsNormal;
+      ToggleNode(node);
+      if (self && dbl && HasBehavior(etoDblClick)) DblClick();
+    } else if (dbl) {
+      m_state = tsNormal;
+      if (DblClkExpanding) ToggleNode(node);
+      if (self && HasBehavior(etoDblClick)) DblClick();
+    } else {
+      const int hit = ColumnAt(node, x);
+      const int column = hit >= 0 ? hit : FocusedColumn();
+      if (m_multiSelect && (shift & ssCtrl)) {
+        SelectNode(node, !IsNodeSelected(node));
+        SetFocusedNode(node, column, true);
+      } else if (m_multiSelect && (shift & ssShift) && m_focusedNode) {
+        const int a = VisibleIndexOf(m_focusedNode), b = VisibleIndexOf(node);
+        for (int i = std::min(a, b); i <= std::max(a, b); ++i) SelectNode(NodeAtVisibleIndex(i), true);
+        SetFocusedNode(node, column, true);
+      } else {
+        SetFocusedNode(node, column, true);
+        if (self && m_multiSelect && m_focusedNode == node) {
+          for (TtlTreeListNode* n : std::vector<TtlTreeListNode*>(m_selection))
+            if (n != node) SelectNode(n, false);
+          SelectNode(node, true);
+        }
+      }
+      if (!self) return;
+      m_state = tsNodeDown;
+      m_downPoint = TPoint(x, y);
+    }
+  } else {
+    m_state = tsNormal;
+  }
+  if (self) TCustomControl::MouseDown(button, shift, x, y);
+}
+
+void TtlCustomTreeList::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  QPointer<TtlCustomTreeList> self(this);
+  if (m_state == tsPanning) {
+    // Press-drag-release pans while held; a plain middle click stays in the
+    // mode until the next press.
+    if (button == mbMiddle && m_panMoved) EndPanning();
+    TCustomControl::MouseUp(button, shift, x, y);
+    return;
+  }
+  const bool clicked = button == mbLeft && m_state == tsNodeDown;
+  if (button == mbLeft) m_state = tsNormal;
+  TCustomControl::MouseUp(button, shift, x, y);
+  if (!self || !clicked) return;
+  Click();
+  if (!self) return;
+  if (HasBehavior(etoImmediateEditor) && !(shift & (ssShift | ssCtrl))) {
+    TtlTreeListNode* node = GetNodeAt(x, y);
+    if (node && node == m_focusedNode && ColumnAt(node, x) == m_focusedColumn) ShowEditor();
+  }
+}
+
+void TtlCustomTreeList::MouseMove(TShiftState shift, int x, int y) {
+  if (m_state == tsPanning) {
+    m_panPoint = TPoint(x, y);
+    if (std::abs(y - m_panOrigin.Y) > kPanDeadZone || std::abs(x - m_panOrigin.X) > kPanDeadZone)
+      m_panMoved = true;
+  }
+  TCustomControl::MouseMove(shift, x, y);
+}
+
+// ---------------------------------------------------------------------------
+// Panning: while on, a timer scrolls by the pointer's distance from where the
+// middle button was pressed.
+
+void TtlCustomTreeList::StartPanning(int x, int y) {
+  if (ShownCount() <= RowsFit()) return;
+  m_state = tsPanning;
+  m_panOrigin = m_panPoint = TPoint(x, y);
+  m_panMoved = false;
+  m_panCarry = 0;
+  SetMouseCapture(true);
+  if (!m_panTimer) {
+    m_panTimer = new TTimer(this);
+    m_panTimer->OnTimer = [this](TObject*) { PanningTick(); };
+  }
+  m_panTimer->SetInterval(kPanInterval);
+  m_panTimer->SetEnabled(true);
+}
+
+void TtlCustomTreeList::EndPanning() {
+  if (m_state != tsPanning) return;
+  m_state = tsNormal;
+  if (m_panTimer) m_panTimer->SetEnabled(false);
+  SetMouseCapture(false);
+}
+
+void TtlCustomTreeList::PanningTick() {
+  if (m_state != tsPanning) {
+    if (m_panTimer) m_panTimer->SetEnabled(false);
+    return;
+  }
+  const int dy = m_panPoint.Y - m_panOrigin.Y;
+  if (std::abs(dy) <= kPanDeadZone) return;
+  // Speed grows with the distance: a row per tick for every row height away,
+  // fractions carried over to the next tick.
+  const int rowHeight = std::max(1, RowLineHeight());
+  m_panCarry += (std::abs(dy) - kPanDeadZone) * 4;
+  const int rows = m_panCarry / rowHeight;
+  m_panCarry %= rowHeight;
+  if (rows) SetTopIndex(TopIndex() + (dy > 0 ? rows : -rows));
+}
+
+// ---------------------------------------------------------------------------
+
+bool TtlCustomTreeList::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+  if (TCustomControl::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
+  const int lines = std::max(1, QApplication::wheelScrollLines());
+  const int rows = wheelDelta * lines / 120;
+  if (rows == 0) return true;
+  SetTopIndex(std::max(0, TopIndex() - rows));
+  return true;
+}
+
+bool TtlCustomTreeList::CanEditorShow() {
+  if (!HasBehavior(etoEditing) || HasOption(etoRowSelect) || ReadOnly) return false;
+  if (!m_focusedNode || m_state != tsNormal) return false;
+  TtlTreeListColumn* column = Columns(m_focusedColumn);
+  if (!column || column->DisableEditor) return false;
+  bool allow = true;
+  if (OnEditing) OnEditing(this, m_focusedNode, allow);
+  return allow;
+}
+
+bool TtlCustomTreeList::ShowEditor() {
+  if (!CanEditorShow()) return false;
+  OpenEditor();
+  return true;
+}
+
+QString TtlCustomTreeList::SelectionAsText() {
+  const std::vector<TtlTreeListColumn*> columns = DrawnColumns();
+  const QString eol = QStringLiteral("\r\n");
+  QStringList captions;
+  for (TtlTreeListColumn* c : columns) captions << c->Caption();
+  QString text = captions.join(QLatin1Char('\t')) + eol + eol;
+  std::vector<TtlTreeListNode*> nodes;
+  if (m_multiSelect) {
+    nodes = m_selection;
+    std::sort(nodes.begin(), nodes.end(),
+              [](auto* a, auto* b) { return CompareNodePositions(a, b) < 0; });
+  } else if (m_focusedNode) {
+    nodes.push_back(m_focusedNode);
+  }
+  for (TtlTreeListNode* n : nodes) {
+    QStringList cells;
+    for (TtlTreeListColumn* c : columns) cells << c->CellText(n);
+    text += cells.join(QLatin1Char('\t')) + eol;
+  }
+  return text;
+}
+
+void TtlCustomTreeList::CopyToClipboard() {
+  QApplication::clipboard()->setText(SelectionAsText());
+}
+
+void TtlCustomTreeList::KeyDown(WORD& key, TShiftState shift) {
+  QPointer<TtlCustomTreeList> self(this);
+  TCustomControl::KeyDown(key, shift);
+  if (!self || key == 0) return;
+  if (m_state == tsPanning) {
+    if (key == VK_ESCAPE) {
+      EndPanning();
+      key = 0;
+    }
+    return;
+  }
+  const bool rowSelect = HasOption(etoRowSelect);
+  const bool ctrl = shift & ssCtrl;
+  TtlTreeListNode* node = m_focusedNode;
+  const int index = VisibleIndexOf(node);
+  const int column = m_focusedColumn;
+  auto moveTo = [&](TtlTreeListNode* target) {
+    if (!target) return;
+    if (m_multiSelect && (shift & ssShift) && node) SelectNode(node, true);
+    SetFocusedNode(target, column, true);
+    if (self && m_multiSelect && (shift & ssShift)) SelectNode(target, true);
+  };
+  switch (key) {
+    case VK_UP:
+      if (node) moveTo(node->PrevVisible());
+      else FocusVisibleIndex(0);
+      break;
+    case VK_DOWN:
+      if (node) moveTo(node->NextVisible());
+      else FocusVisibleIndex(0);
+      break;
+    case VK_PRIOR:
+    case VK_NEXT: {
+      const int top = TopIndex();
+      const int fit = RowsFit();
+      const int last = top + fit - 1;
+      const bool inside = index > top && index < last;
+      if (key == VK_PRIOR)
+        FocusVisibleIndex(inside ? top : index - std::max(1, fit - 1));
+      else
+        FocusVisibleIndex(inside ? last : index + std::max(1, fit - 1));
+      break;
+    }
+    case VK_HOME:
+    case VK_END:
+      if (rowSelect || ctrl) {
+        FocusVisibleIndex(key == VK_HOME ? 0 : ShownCount() - 1);
+      } else {
+        const std::vector<TtlTreeListColumn*> cols = DrawnColumns();
+        if (!cols.empty())
+          SetFocusedColumn((key == VK_HOME ? cols.front() : cols.back())->Index());
+      }
+      break;
+    case VK_LEFT:
+      if (!node) break;
+      if (rowSelect) {
+        if (node->IsExpanded()) node->SetExpanded(false);
+        else if (!node->Parent() || node->Index() > 0) moveTo(node->PrevVisible());
+        else moveTo(node->Parent());
+      } else {
+        const std::vector<TtlTreeListColumn*> cols = DrawnColumns();
+        auto it = std::find_if(cols.begin(), cols.end(),
+                               [&](auto* c) { return c->Index() == column; });
+        if (it != cols.end() && it != cols.begin()) SetFocusedColumn((*(it - 1))->Index());
+        else if (HasBehavior(etoHorzThrough) && node->PrevVisible() && !cols.empty())
+          SetFocusedNode(node->PrevVisible(), cols.back()->Index(), true);
+      }
+      break;
+    case VK_RIGHT:
+      if (!node) break;
+      if (rowSelect) {
+        if (node->HasChildren() && !node->IsExpanded()) node->SetExpanded(true);
+        else if (node->IsExpanded() && node->Count()) moveTo(node->FirstChild());
+        else moveTo(node->NextVisible());
+      } else {
+        const std::vector<TtlTreeListColumn*> cols = DrawnColumns();
+        auto it = std::find_if(cols.begin(), cols.end(),
+                               [&](auto* c) { return c->Index() == column; });
+        if (it != cols.end() && it + 1 != cols.end()) SetFocusedColumn((*(it + 1))->Index());
+        else if (HasBehavior(etoHorzThrough) && node->NextVisible() && !cols.empty())
+          SetFocusedNode(node->NextVisible(), cols.front()->Index(), true);
+      }
+      break;
+    case VK_INSERT:
+      if (!ctrl) return;
+      CopyToClipboard();
+      break;
+    case 'C':
+      if (!ctrl || !HasBehavior(etoAutoCopySelectedToClipboard)) return;
+      CopyToClipboard();
+      break;
+    case VK_F2:
+      ShowEditor();
+      break;
+    case VK_RETURN:
+      if (!HasBehavior(etoEnterShowEditor)) return;
+      ShowEditor();
+      break;
+    case VK_SPACE:
+      if (!ctrl || !m_multiSelect || !node) return;
+      SelectNode(node, !IsNodeSelected(node));
+      break;
+    default:
+      return;
+  }
+  key = 0;
+}
+
+void TtlCustomTreeList::KeyPress(QChar& key) {
+  QPointer<TtlCustomTreeList> self(this);
+  TCustomControl::KeyPress(key);
+  if (!self || key.isNull()) return;
+  TtlTreeListNode* node = m_focusedNode;
+  const char16_t c = key.unicode();
+  if (c == u'+' || c == u'-' || c == u'*') {
+    if (!node) return;
+    MakeNodeVisible(node);
+    if (c == u'+') node->Expand(false);
+    else if (c == u'-') node->Collapse(false);
+    else node->Expand(true);
+    key = QChar();
+    return;
+  }
+  // Typed text asks for the editor (which passes the key on once open).
+  if (HasBehavior(etoEnterShowEditor) && (key.isPrint() || c == VK_BACK)) ShowEditor();
+}
