@@ -16,7 +16,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 display=:$((90 + RANDOM % 9))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'kill $app_pid $xvfb_pid 2>/dev/null || true' EXIT INT TERM
 export DISPLAY=$display

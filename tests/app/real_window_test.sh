@@ -20,9 +20,11 @@ trap cleanup EXIT
 # A copy of the installed program, so the test never touches the real bank.
 cp -r "$bin_dir"/. "$work"/
 
+# -noreset: without it the server resets when its last client (the probe
+# below) disconnects, and a program connecting during the reset fails.
 n=120
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=":$n"
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
