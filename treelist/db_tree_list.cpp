@@ -553,16 +553,23 @@ bool TtlDBTreeList::CanDeleteRecords() {
 }
 
 void TtlDBTreeList::DeleteNodeRecords(TtlTreeListNode* node) {
+  if (node) DeleteSubtreeRecords({node});
+}
+
+void TtlDBTreeList::DeleteSubtreeRecords(const std::vector<TtlTreeListNode*>& roots) {
   TDataSet* ds = DataSet();
-  if (!node || !ds || !m_keyField) return;
-  // The node first, then its subtree in tree order; deleted in reverse.
+  if (!ds || !m_keyField) return;
+  // Each root, then its subtree in tree order; all gathered before anything
+  // goes, and deleted in reverse.
   std::vector<QVariant> keys;
-  std::vector<TtlTreeListNode*> stack{node};
-  while (!stack.empty()) {
-    auto* n = static_cast<TtlDBTreeListNode*>(stack.back());
-    stack.pop_back();
-    keys.push_back(n->keyValue);
-    for (int i = n->Count() - 1; i >= 0; --i) stack.push_back(n->Items(i));
+  for (TtlTreeListNode* r : roots) {
+    std::vector<TtlTreeListNode*> stack{r};
+    while (!stack.empty()) {
+      auto* n = static_cast<TtlDBTreeListNode*>(stack.back());
+      stack.pop_back();
+      keys.push_back(n->keyValue);
+      for (int i = n->Count() - 1; i >= 0; --i) stack.push_back(n->Items(i));
+    }
   }
   TControlsDisabler disabled(ds);
   for (auto it = keys.rbegin(); it != keys.rend(); ++it)
@@ -581,31 +588,16 @@ void TtlDBTreeList::DeleteWithConfirmation() {
     request.Buttons = {QStringLiteral("OK"), QStringLiteral("Cancel")};
     if (ShowMessageBox(request) != IDOK) return;
   }
-  QPointer<TtlDBTreeList> self(this);
   if (!several) {
     DeleteNodeRecords(FocusedNode());
     return;
   }
-  // Keys of every selected node's subtree, gathered before anything goes.
-  TDataSet* ds = DataSet();
-  std::vector<QVariant> keys;
   std::vector<TtlTreeListNode*> roots;
   for (int i = 0; i < ShownCount(); ++i) {
     TtlTreeListNode* n = NodeAtVisibleIndex(i);
     if (IsNodeSelected(n)) roots.push_back(n);
   }
-  for (TtlTreeListNode* r : roots) {
-    std::vector<TtlTreeListNode*> stack{r};
-    while (!stack.empty()) {
-      auto* n = static_cast<TtlDBTreeListNode*>(stack.back());
-      stack.pop_back();
-      keys.push_back(n->keyValue);
-      for (int i = n->Count() - 1; i >= 0; --i) stack.push_back(n->Items(i));
-    }
-  }
-  TControlsDisabler disabled(ds);
-  for (auto it = keys.rbegin(); it != keys.rend(); ++it)
-    if (ds->Locate(m_keyFieldName, *it)) ds->Delete();
+  DeleteSubtreeRecords(roots);
 }
 
 void TtlDBTreeList::KeyDown(WORD& key, TShiftState shift) {

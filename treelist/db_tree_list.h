@@ -94,6 +94,9 @@ class TtlDBTreeList : public TtlCustomTreeList {
   TtlDBTreeListNode* FindNodeByKey(const QVariant& key) const;
   // Deletes the records of `node` and its subtree (no confirmation).
   void DeleteNodeRecords(TtlTreeListNode* node);
+  // Records of every root's subtree; a selected child of a selected root
+  // is found twice and deleted once (the second locate finds nothing).
+  void DeleteSubtreeRecords(const std::vector<TtlTreeListNode*>& roots);
   // Ctrl+Del: asks, then deletes the focused (or selected) nodes' records.
   void DeleteWithConfirmation();
   // The node of the record being inserted or edited through the tree list.
