@@ -26,24 +26,12 @@ constexpr int kRows = 5000;
 constexpr int kRecNo = 2500;
 const QString kSql = QStringLiteral("select * from v_exerresult where exer_id=1");
 
-QString LargePaperSql() {
-  return QStringLiteral(
-             "insert into t_title values (1, 'Large paper');"
-             "insert into t_exercise(title_id, exer_title) values (1, '2026-01-01 00:00:00');"
-             "with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
-             "insert into t_subject select i, 1, case when i = 1 then null else (i - 2) / 10 + 1 end, "
-             "'Question ' || i, i, case when i = 1 then '考卷' else '题目' end, "
-             "'Stem of question ' || i, '解析：第 ' || i || ' 题', 1, 'B', 1 from n;"
-             "insert into t_exerresult(exer_id, subject_id) select 1, subject_id from t_subject;")
-      .arg(kRows);
-}
-
 struct Bank {
   QTemporaryDir dir;
   QString path;
   Bank() {
     path = dir.filePath(QStringLiteral("large.zk"));
-    CreateBank(path, LargePaperSql());
+    CreateBank(path, LargePaperSql(kRows));
   }
 };
 

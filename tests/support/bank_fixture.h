@@ -15,6 +15,10 @@ QString QueryBankValue(const QString& path, const QString& sql);
 // free-text question; paper 2 with one question.
 extern const char kSmallPaperSql[];
 
+// One paper of `rows` nodes (a paper node and questions ten to a parent) and
+// one exercise (exer_id 1) with a result row per node, for benchmarks.
+QString LargePaperSql(int rows);
+
 // A temporary folder that stands in for the executable's folder: holds
 // ength.dll and points the application path at itself.
 class TempAppFolder {
