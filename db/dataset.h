@@ -60,6 +60,13 @@ class TDataSet : public TComponent {
   int MoveBy(int distance);  // returns the distance moved
   bool Bof() const { return m_bof; }
   bool Eof() const { return m_eof; }
+  // Puts the start- and end-of-set flags back after a control walked the
+  // rows and returned to the record it started on (nothing is sent).
+  void RestoreEndFlags(bool bof, bool eof) {
+    if (m_rows.empty()) return;
+    m_bof = bof;
+    m_eof = eof;
+  }
   bool IsEmpty() const { return RecordCount() == 0; }
   int RecNo() const;  // 1-based; 0 when there are no rows
   void SetRecNo(int recNo);

@@ -278,6 +278,7 @@ void TtlDBTreeList::LoadAllRecords() {
   m_pendingNode = nullptr;
   if (pending && wasInserting) pending->Delete();
   const TBookmark saved = ds->IsEmpty() ? TBookmark() : ds->Bookmark();
+  const bool savedBof = ds->Bof(), savedEof = ds->Eof();
 
   LockUpdates();
   struct Unlock {
@@ -350,8 +351,12 @@ void TtlDBTreeList::LoadAllRecords() {
             [](auto* a, auto* b) { return a->Level() > b->Level(); });
   for (TtlDBTreeListNode* node : doomed) node->Delete();
 
-  if (!saved.isEmpty() && ds->BookmarkValid(saved)) ds->SetBookmark(saved);
-  else if (!ds->IsEmpty()) ds->First();
+  if (!saved.isEmpty() && ds->BookmarkValid(saved)) {
+    ds->SetBookmark(saved);
+    ds->RestoreEndFlags(savedBof, savedEof);
+  } else if (!ds->IsEmpty()) {
+    ds->First();
+  }
 }
 
 void TtlDBTreeList::DataActiveChanged() {

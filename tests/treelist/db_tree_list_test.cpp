@@ -2,6 +2,7 @@
 // from key and parent fields, following the current record both ways,
 // reloading, deleting.
 
+#include <functional>
 #include <QLineEdit>
 
 #include "tests/treelist/db_tree_fixture.h"
@@ -133,6 +134,32 @@ TEST_F(DbTreeTest, ReloadKeepsNodesByKeyAndFocusesTheCurrentRecord) {
   EXPECT_EQ(Node(QStringLiteral("a")), a) << "node objects of remaining keys are kept";
   EXPECT_EQ(Current(), QStringLiteral("c2"));
   EXPECT_EQ(Focused(), QStringLiteral("c2"));
+}
+
+TEST_F(DbTreeTest, AReloadPutsTheRecordSetBackWithItsEndFlags) {
+  Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2),(3,null,'c',3)"));
+  struct Case {
+    const char* name;
+    std::function<void()> move;
+    int recNo;
+    bool bof, eof;
+  };
+  const Case cases[] = {
+      {"after Last", [this] { query.Last(); }, 3, false, true},
+      {"after First", [this] { query.First(); }, 1, true, false},
+      {"in the middle", [this] { query.SetRecNo(2); }, 2, false, false},
+  };
+  for (const Case& c : cases) {
+    c.move();
+    // A change of content makes the tree walk every record and come back.
+    query.Edit();
+    query.FieldByName(QStringLiteral("name"))->SetAsString(QString::fromLatin1(c.name));
+    query.Post();
+    EXPECT_EQ(query.RecNo(), c.recNo) << c.name;
+    EXPECT_EQ(query.Bof(), c.bof) << c.name;
+    EXPECT_EQ(query.Eof(), c.eof) << c.name;
+    EXPECT_EQ(Focused(), QString::fromLatin1(c.name));
+  }
 }
 
 TEST_F(DbTreeTest, FieldChangesRefreshTheFocusedNode) {
