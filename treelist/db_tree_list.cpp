@@ -545,7 +545,15 @@ bool TtlDBTreeList::CanFocusNode(TtlTreeListNode* node) {
     return false;
   }
   if (m_pendingNode && m_pendingNode != node && ds->State() == dsBrowse) m_pendingNode = nullptr;
+  m_recordMovedForFocus = true;
   return true;
+}
+
+void TtlDBTreeList::FocusedNodeChanged() {
+  // The focused node and the current record changed together.
+  if (!m_recordMovedForFocus) return;
+  m_recordMovedForFocus = false;
+  if (OnChangeNodeEx) OnChangeNodeEx(this);
 }
 
 // ---------------------------------------------------------------------------

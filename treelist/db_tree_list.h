@@ -107,6 +107,7 @@ class TtlDBTreeList : public TtlCustomTreeList {
 
  protected:
   TtlTreeListNode* CreateNode() override;
+  void FocusedNodeChanged() override;
   bool CanFocusNode(TtlTreeListNode* node) override;
   void NodeDestroying(TtlTreeListNode* node) override;
   void KeyDown(WORD& key, TShiftState shift) override;
@@ -155,6 +156,7 @@ class TtlDBTreeList : public TtlCustomTreeList {
   // Binds again when columns were removed or moved since the last binding.
   void CheckBoundFields();
   int m_busy = 0;
+  bool m_recordMovedForFocus = false;  // a focus change moved the record set
   bool m_locating = false;
   bool m_reloading = false;
   bool m_following = false;

@@ -167,6 +167,7 @@ void TtlCustomTreeList::SetFocusedNode(TtlTreeListNode* node, int column, bool m
   QPointer<TtlCustomTreeList> self(this);
   if (makeVisible) MakeNodeVisible(m_focusedNode);
   if (m_focusedNode != oldNode && OnChangeNode) OnChangeNode(this, oldNode, m_focusedNode);
+  if (self && m_focusedNode != oldNode) FocusedNodeChanged();
   if (self && m_focusedColumn != oldColumn && OnChangeColumn)
     OnChangeColumn(this, m_focusedNode, m_focusedColumn);
 }

@@ -258,6 +258,8 @@ class TtlCustomTreeList : public TCustomControl {
  protected:
   virtual TtlTreeListNode* CreateNode();
   // Focusing may be refused (for instance while the data source cannot move).
+  // After the focused node changed (and OnChangeNode fired).
+  virtual void FocusedNodeChanged() {}
   virtual bool CanFocusNode(TtlTreeListNode* node);
   virtual bool DoExpanding(TtlTreeListNode* node);
   virtual bool DoCollapsing(TtlTreeListNode* node);

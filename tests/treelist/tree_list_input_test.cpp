@@ -94,6 +94,19 @@ TEST_F(TreeInputTest, AClickInEditStatePostsBeforeMoving) {
   EXPECT_EQ(events.last(), QStringLiteral("click:part2"));
 }
 
+TEST_F(TreeInputTest, NodeAndRecordChangingTogetherIsReportedOnce) {
+  Node(QStringLiteral("cover"))->SetExpanded(true);
+  QStringList changes;
+  list->OnChangeNodeEx = [&](TObject*) { changes << Current() + QLatin1Char('/') + Focused(); };
+  QTest::mouseClick(list.get(), Qt::LeftButton, {}, TextPoint(Node(QStringLiteral("part2"))));
+  EXPECT_EQ(changes, QStringList{QStringLiteral("part2/part2")}) << "a click moves both";
+  QTest::mouseClick(list.get(), Qt::LeftButton, {}, TextPoint(Node(QStringLiteral("part2"))));
+  EXPECT_EQ(changes.size(), 1) << "clicking the focused node changes nothing";
+  query.First();
+  EXPECT_EQ(changes.size(), 2) << "a record set move is reported too";
+  EXPECT_EQ(changes.last(), QStringLiteral("cover/cover"));
+}
+
 struct KeyCase {
   const char* what;
   const char* start;   // focused before
