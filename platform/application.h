@@ -90,5 +90,19 @@ class TQtApplication : public QApplication {
   TApplication m_app;
 };
 
+// Runs `action`; an exception it raises is shown by the application's
+// exception handler and the action stops there. Every entry from Qt into our
+// code goes through this, so exceptions never unwind through Qt's frames.
+template <typename F>
+void GuardEvent(F&& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    if (Application) Application->HandleException(e);
+  } catch (...) {
+    if (Application) Application->HandleException(Exception(QStringLiteral("Unknown error")));
+  }
+}
+
 // The folder of the executable with its trailing "/" (the application path).
 QString GetApplicationPath();

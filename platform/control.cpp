@@ -1,5 +1,7 @@
 #include "platform/control.h"
 
+#include "platform/application.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -275,13 +277,19 @@ void TControl::MouseEnter() { if (OnMouseEnter) OnMouseEnter(this); }
 void TControl::MouseLeave() { if (OnMouseLeave) OnMouseLeave(this); }
 void TControl::Resize() { if (OnResize) OnResize(this); }
 
+intptr_t TControl::PerformFromQt(unsigned msg, intptr_t wparam, intptr_t lparam) {
+  intptr_t result = 0;
+  GuardEvent([&] { result = Perform(msg, wparam, lparam); });
+  return result;
+}
+
 void TControl::PaintThrough(QWidget* surface, unsigned msg) {
   QPainter painter(surface);
   m_canvas.AttachPainter(&painter);
   m_canvas.Font = m_font;
   m_inPaint = true;
   QPointer<TControl> self(this);
-  Perform(msg);
+  PerformFromQt(msg);
   if (!self) return;
   m_inPaint = false;
   m_canvas.Detach();
@@ -291,7 +299,7 @@ void TControl::paintEvent(QPaintEvent*) { PaintThrough(this, WM_PAINT); }
 
 void TControl::MouseThrough(QMouseEvent* e, unsigned msg) {
   const QPoint p = e->position().toPoint();
-  Perform(msg, MouseKeys(e), MakeLParam(p.x(), p.y()));
+  PerformFromQt(msg, MouseKeys(e), MakeLParam(p.x(), p.y()));
 }
 
 namespace {
@@ -326,41 +334,41 @@ void TControl::keyPressEvent(QKeyEvent* e) {
   QPointer<TControl> self(this);
   const WORD vk = VirtualKeyOf(e);
   intptr_t left = 1;
-  if (vk) left = Perform(WM_KEYDOWN, vk);
+  if (vk) left = PerformFromQt(WM_KEYDOWN, vk);
   if (!self) return;
   const QString text = e->text();
   if (left != 0 && !text.isEmpty() && !(e->modifiers() & Qt::ControlModifier) &&
       text[0].unicode() >= 0x20) {
     for (QChar c : text) {
-      Perform(WM_CHAR, c.unicode());
+      PerformFromQt(WM_CHAR, c.unicode());
       if (!self) return;
     }
   } else if (left != 0 && vk && (vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_BACK)) {
-    Perform(WM_CHAR, vk);
+    PerformFromQt(WM_CHAR, vk);
   }
   if (self) e->accept();
 }
 
 void TControl::keyReleaseEvent(QKeyEvent* e) {
-  if (const WORD vk = VirtualKeyOf(e)) Perform(WM_KEYUP, vk);
+  if (const WORD vk = VirtualKeyOf(e)) PerformFromQt(WM_KEYUP, vk);
 }
 
 void TControl::wheelEvent(QWheelEvent* e) {
   const QPoint p = e->globalPosition().toPoint();
   const int delta = e->angleDelta().y();
   const intptr_t w = static_cast<intptr_t>(static_cast<uint32_t>(static_cast<uint16_t>(delta)) << 16);
-  if (Perform(WM_MOUSEWHEEL, w, MakeLParam(p.x(), p.y())) != 0) e->accept();
+  if (PerformFromQt(WM_MOUSEWHEEL, w, MakeLParam(p.x(), p.y())) != 0) e->accept();
   else e->ignore();
 }
 
-void TControl::enterEvent(QEnterEvent*) { Perform(CM_MOUSEENTER); }
-void TControl::leaveEvent(QEvent*) { Perform(CM_MOUSELEAVE); }
-void TControl::resizeEvent(QResizeEvent*) { Perform(WM_SIZE); }
-void TControl::focusInEvent(QFocusEvent*) { Perform(WM_SETFOCUS); }
-void TControl::focusOutEvent(QFocusEvent*) { Perform(WM_KILLFOCUS); }
+void TControl::enterEvent(QEnterEvent*) { PerformFromQt(CM_MOUSEENTER); }
+void TControl::leaveEvent(QEvent*) { PerformFromQt(CM_MOUSELEAVE); }
+void TControl::resizeEvent(QResizeEvent*) { PerformFromQt(WM_SIZE); }
+void TControl::focusInEvent(QFocusEvent*) { PerformFromQt(WM_SETFOCUS); }
+void TControl::focusOutEvent(QFocusEvent*) { PerformFromQt(WM_KILLFOCUS); }
 
 void TControl::changeEvent(QEvent* e) {
-  if (e->type() == QEvent::EnabledChange) Perform(CM_ENABLEDCHANGED);
+  if (e->type() == QEvent::EnabledChange) PerformFromQt(CM_ENABLEDCHANGED);
   QWidget::changeEvent(e);
 }
 

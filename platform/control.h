@@ -120,6 +120,9 @@ class TControl : public QWidget, public TLoadingState {
   // Click and double click are delivered (the host's csClickEvents).
   bool ClickEvents = true;
 
+  // Perform for messages made from Qt events: an exception a handler raises
+  // is shown here, so it never unwinds through Qt's own frames.
+  intptr_t PerformFromQt(unsigned msg, intptr_t wparam = 0, intptr_t lparam = 0);
   // Paints `surface` through this control's message pipe; used by paintEvent
   // and by a form for its client area.
   void PaintThrough(QWidget* surface, unsigned msg);

@@ -201,18 +201,18 @@ void TForm::Paint() {
 void TForm::showEvent(QShowEvent* e) {
   TWinControl::showEvent(e);
   TControl::SetVisible(true);
-  if (OnShow) OnShow(this);
+  if (OnShow) GuardEvent([this] { OnShow(this); });
 }
 
 void TForm::hideEvent(QHideEvent* e) {
   TWinControl::hideEvent(e);
-  if (OnHide) OnHide(this);
+  if (OnHide) GuardEvent([this] { OnHide(this); });
 }
 
 void TForm::closeEvent(QCloseEvent* e) {
   // The window manager's close goes through the same query as Close().
   e->ignore();
-  Close();
+  GuardEvent([this] { Close(); });
 }
 
 void TForm::paintEvent(QPaintEvent*) {
@@ -226,8 +226,8 @@ void TForm::resizeEvent(QResizeEvent* e) {
 
 void TForm::NonClientMouse(QMouseEvent* e, unsigned msg) {
   const QPoint g = e->globalPosition().toPoint();
-  const intptr_t ht = Perform(WM_NCHITTEST, 0, MakeLParam(g.x(), g.y()));
-  Perform(msg, ht, MakeLParam(g.x(), g.y()));
+  const intptr_t ht = PerformFromQt(WM_NCHITTEST, 0, MakeLParam(g.x(), g.y()));
+  PerformFromQt(msg, ht, MakeLParam(g.x(), g.y()));
 }
 
 void TForm::mousePressEvent(QMouseEvent* e) {
@@ -247,11 +247,11 @@ bool TForm::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate) {
     Registry().removeAll(this);
     Registry().prepend(this);
-    Perform(WM_ACTIVATE, 1);
-    if (OnActivate) OnActivate(this);
+    PerformFromQt(WM_ACTIVATE, 1);
+    if (OnActivate) GuardEvent([this] { OnActivate(this); });
   } else if (e->type() == QEvent::WindowDeactivate) {
-    Perform(WM_ACTIVATE, 0);
-    if (OnDeactivate) OnDeactivate(this);
+    PerformFromQt(WM_ACTIVATE, 0);
+    if (OnDeactivate) GuardEvent([this] { OnDeactivate(this); });
   }
   return TWinControl::event(e);
 }

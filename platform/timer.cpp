@@ -1,8 +1,10 @@
 #include "platform/timer.h"
 
+#include "platform/application.h"
+
 TTimer::TTimer(QObject* owner) : TComponent(owner) {
   connect(&m_timer, &QTimer::timeout, this, [this] {
-    if (OnTimer) OnTimer(this);
+    if (OnTimer) GuardEvent([this] { OnTimer(this); });
   });
   Update();
 }

@@ -218,6 +218,38 @@ TEST(Application, AnExceptionInAnEventHandlerIsShownAndTheProgramGoesOn) {
   EXPECT_EQ(after, 1);
 }
 
+namespace {
+class FailingPaint : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  bool fail = true;
+  int painted = 0;
+
+ protected:
+  void Paint() override {
+    if (fail) throw EInvalidOperation(QStringLiteral("paint failed"));
+    ++painted;
+    Canvas()->Brush.Color = clRed;
+    Canvas()->FillRect(ClientRect());
+  }
+};
+}  // namespace
+
+TEST(Application, AFailingPaintIsReportedAndTheNextPaintWorks) {
+  MessageBoxRecorder boxes;
+  TForm form;
+  FailingPaint c(&form);
+  c.SetBounds(0, 0, 20, 20);
+  form.Show();
+  c.grab();
+  ASSERT_GE(boxes.requests.size(), 1);
+  EXPECT_EQ(boxes.requests[0].Text, "paint failed");
+  c.fail = false;
+  const QImage img = c.grab().toImage();
+  EXPECT_GE(c.painted, 1);
+  EXPECT_EQ(QColor(img.pixel(5, 5)), QColor(255, 0, 0)) << "the canvas works after the failure";
+}
+
 TEST(Application, MessageBoxesHaveTheDesignedCaptionsAndButtons) {
   MessageBoxRecorder boxes(IDYES);
   Application->SetTitle(QStringLiteral("Tolm真题练习"));
