@@ -45,6 +45,11 @@ void TsfBitmap::SetSize(int width, int height) {
   height = std::abs(height);
   if (width == 0 || height == 0) return;
   if (width == Width() && height == Height()) return;
+  // Refuse absurd sizes ourselves: whether the system hands out a huge block
+  // (and fails only when it is touched) depends on its overcommit setting.
+  constexpr qint64 kMaxPixels = qint64(1) << 26;  // 256 MB of 32-bit pixels
+  if (qint64(width) * height > kMaxPixels)
+    throw ESkinBitmapError(QStringLiteral("Can't allocate the DIB handle"));
   EndPaint();
   QImage next(width, height, QImage::Format_ARGB32);
   if (next.isNull()) throw ESkinBitmapError(QStringLiteral("Can't allocate the DIB handle"));
