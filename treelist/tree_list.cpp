@@ -319,8 +319,9 @@ void TtlCustomTreeList::MakeNodeVisible(TtlTreeListNode* node) {
 }
 
 void TtlCustomTreeList::SetMultiSelect(bool v) {
-  if (v == m_multiSelect) return;
-  m_multiSelect = v;
+  if (v == MultiSelect()) return;
+  if (v) OptionsBehavior |= OptB(etoMultiSelect);
+  else OptionsBehavior &= ~OptB(etoMultiSelect);
   if (!v && !m_selection.empty()) {
     m_selection.clear();
     if (OnSelectedCountChange) OnSelectedCountChange(this);
@@ -330,12 +331,12 @@ void TtlCustomTreeList::SetMultiSelect(bool v) {
 
 bool TtlCustomTreeList::IsNodeSelected(const TtlTreeListNode* node) const {
   if (!node) return false;
-  if (!m_multiSelect) return node == m_focusedNode;
+  if (!MultiSelect()) return node == m_focusedNode;
   return std::find(m_selection.begin(), m_selection.end(), node) != m_selection.end();
 }
 
 void TtlCustomTreeList::SelectNode(TtlTreeListNode* node, bool selected) {
-  if (!m_multiSelect || !node) return;
+  if (!MultiSelect() || !node) return;
   const auto it = std::find(m_selection.begin(), m_selection.end(), node);
   if (selected == (it != m_selection.end())) return;
   if (selected) {
@@ -351,7 +352,7 @@ void TtlCustomTreeList::SelectNode(TtlTreeListNode* node, bool selected) {
 }
 
 int TtlCustomTreeList::SelectedCount() const {
-  if (!m_multiSelect) return m_focusedNode ? 1 : 0;
+  if (!MultiSelect()) return m_focusedNode ? 1 : 0;
   return static_cast<int>(m_selection.size());
 }
 

@@ -74,7 +74,8 @@ class TtlCustomTreeList : public TCustomControl {
   void ClearNodes();
   bool IsNodeSelected(const TtlTreeListNode* node) const;
   // Multiple selection keeps a selection list; without it the focused node is the selection.
-  bool MultiSelect() const { return m_multiSelect; }
+  // Several nodes can be selected: the etoMultiSelect behaviour option.
+  bool MultiSelect() const { return HasBehavior(etoMultiSelect); }
   void SetMultiSelect(bool v);
   void SelectNode(TtlTreeListNode* node, bool selected);
   int SelectedCount() const;
@@ -349,7 +350,6 @@ class TtlCustomTreeList : public TCustomControl {
   TtlTreeListNode* m_pendingFocus = nullptr;
   int m_pendingColumn = 0;
   bool m_pendingMakeVisible = false;
-  bool m_multiSelect = false;
   std::vector<TtlTreeListNode*> m_selection;
 
   // The flat list of visible rows, with each shown node's position in it.

@@ -68,16 +68,16 @@ void TtlCustomTreeList::MouseDown(TMouseButton button, TShiftState shift, int x,
     } else {
       const int hit = ColumnAt(node, x);
       const int column = hit >= 0 ? hit : FocusedColumn();
-      if (m_multiSelect && (shift & ssCtrl)) {
+      if (MultiSelect() && (shift & ssCtrl)) {
         SelectNode(node, !IsNodeSelected(node));
         SetFocusedNode(node, column, true);
-      } else if (m_multiSelect && (shift & ssShift) && m_focusedNode) {
+      } else if (MultiSelect() && (shift & ssShift) && m_focusedNode) {
         const int a = VisibleIndexOf(m_focusedNode), b = VisibleIndexOf(node);
         for (int i = std::min(a, b); i <= std::max(a, b); ++i) SelectNode(NodeAtVisibleIndex(i), true);
         SetFocusedNode(node, column, true);
       } else {
         SetFocusedNode(node, column, true);
-        if (self && m_multiSelect && m_focusedNode == node) {
+        if (self && MultiSelect() && m_focusedNode == node) {
           for (TtlTreeListNode* n : std::vector<TtlTreeListNode*>(m_selection))
             if (n != node) SelectNode(n, false);
           SelectNode(node, true);
@@ -199,7 +199,7 @@ QString TtlCustomTreeList::SelectionAsText() {
   for (TtlTreeListColumn* c : columns) captions << c->Caption();
   QString text = captions.join(QLatin1Char('\t')) + eol + eol;
   std::vector<TtlTreeListNode*> nodes;
-  if (m_multiSelect) {
+  if (MultiSelect()) {
     nodes = m_selection;
     std::sort(nodes.begin(), nodes.end(),
               [](auto* a, auto* b) { return CompareNodePositions(a, b) < 0; });
@@ -236,9 +236,9 @@ void TtlCustomTreeList::KeyDown(WORD& key, TShiftState shift) {
   const int column = m_focusedColumn;
   auto moveTo = [&](TtlTreeListNode* target) {
     if (!target) return;
-    if (m_multiSelect && (shift & ssShift) && node) SelectNode(node, true);
+    if (MultiSelect() && (shift & ssShift) && node) SelectNode(node, true);
     SetFocusedNode(target, column, true);
-    if (self && m_multiSelect && (shift & ssShift)) SelectNode(target, true);
+    if (self && MultiSelect() && (shift & ssShift)) SelectNode(target, true);
   };
   switch (key) {
     case VK_UP:
@@ -317,7 +317,7 @@ void TtlCustomTreeList::KeyDown(WORD& key, TShiftState shift) {
       ShowEditor();
       break;
     case VK_SPACE:
-      if (!ctrl || !m_multiSelect || !node) return;
+      if (!ctrl || !MultiSelect() || !node) return;
       SelectNode(node, !IsNodeSelected(node));
       break;
     default:

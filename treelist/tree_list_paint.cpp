@@ -142,7 +142,7 @@ void TtlCustomTreeList::FocusChanged(bool focused) {
   if (!focused) EndPanning();
   // The focused row changes colours and its focus rectangle.
   InvalidateNode(m_focusedNode);
-  if (m_multiSelect) update();
+  if (MultiSelect()) update();
 }
 
 int TtlCustomTreeList::BorderWidth() const {
@@ -562,7 +562,7 @@ void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect&
     const int index = cell.column->Index();
     bool selected = false;
     if (rowSelected) {
-      if (rowSelect || m_multiSelect) selected = true;
+      if (rowSelect || MultiSelect()) selected = true;
       else if (invert) selected = index != m_focusedColumn;
       else selected = index == m_focusedColumn;
     }

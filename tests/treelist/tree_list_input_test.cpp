@@ -252,6 +252,19 @@ TEST_F(TreeInputTest, CtrlClicksSelectSeveralRowsAndCtrlDelDeletesThemAll) {
   EXPECT_EQ(Focused(), QStringLiteral("cover"));
 }
 
+TEST_F(TreeInputTest, TheMultiSelectOptionAndPropertyAreOneSetting) {
+  list->OptionsBehavior |= OptB(etoMultiSelect);
+  EXPECT_TRUE(list->MultiSelect());
+  Node(QStringLiteral("cover"))->SetExpanded(true);
+  QTest::mouseClick(list.get(), Qt::LeftButton, {}, TextPoint(Node(QStringLiteral("part2"))));
+  QTest::mouseClick(list.get(), Qt::LeftButton, Qt::ControlModifier,
+                    TextPoint(Node(QStringLiteral("part1"))));
+  EXPECT_EQ(list->SelectedCount(), 2);
+  list->SetMultiSelect(false);
+  EXPECT_FALSE(list->HasBehavior(etoMultiSelect));
+  EXPECT_EQ(list->SelectedCount(), 1) << "only the focused node";
+}
+
 TEST_F(TreeInputTest, EditorRequestsAreRefusedWithWholeRowSelection) {
   int asked = 0;
   list->OnEditing = [&](TObject*, TtlTreeListNode*, bool& allow) {
