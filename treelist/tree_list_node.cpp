@@ -192,7 +192,7 @@ void TtlTreeListNode::Delete() {
 
 void TtlTreeListTextNode::SetCellText(int column, const QString& text) {
   if (column < 0) return;
-  while (cellTexts.size() <= column) cellTexts.append(QString());
+  if (cellTexts.size() <= column) cellTexts.resize(column + 1);
   cellTexts[column] = text;
 }
 
