@@ -5,10 +5,9 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <QCoreApplication>
-#include <QTemporaryDir>
 #include <chrono>
 
+#include "bench/support/bench_support.h"
 #include "db/connection.h"
 #include "db/query.h"
 #include "tests/support/bank_fixture.h"
@@ -16,20 +15,6 @@
 namespace {
 constexpr int kRows = 5000;
 const QString kSql = QStringLiteral("select * from v_exerresult where exer_id=1");
-
-struct Fixture {
-  QTemporaryDir dir;
-  QString path;
-  Fixture() {
-    path = dir.filePath(QStringLiteral("large.zk"));
-    CreateBank(path, LargePaperSql(kRows));
-  }
-};
-
-Fixture& Bank() {
-  static Fixture f;
-  return f;
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -63,10 +48,10 @@ size_t PeerOnce(sqlite3* db) {
 
 void BM_OpenAndReadEveryField(benchmark::State& state) {
   TADOConnection con;
-  con.SetConnectionString(QStringLiteral("Data Source=\"%1\";Jet OLEDB:Database Password=\"qelvorn\";").arg(Bank().path));
+  con.SetConnectionString(BankConnectionString(LargeBankPath(kRows)));
   con.Open();
   sqlite3* peer = nullptr;
-  sqlite3_open_v2(Bank().path.toUtf8().constData(), &peer, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_open_v2(LargeBankPath(kRows).toUtf8().constData(), &peer, SQLITE_OPEN_READONLY, nullptr);
   double ours = 0, theirs = 0;
   for (auto _ : state) {
     const auto a = Clock::now();
@@ -86,11 +71,3 @@ void BM_OpenAndReadEveryField(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenAndReadEveryField)->UseManualTime()->Unit(benchmark::kMillisecond);
 }  // namespace
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

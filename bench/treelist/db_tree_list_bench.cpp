@@ -11,10 +11,10 @@
 #include <QApplication>
 #include <QHash>
 #include <QStandardItemModel>
-#include <QTemporaryDir>
 #include <QTreeView>
 #include <chrono>
 
+#include "bench/support/bench_support.h"
 #include "db/connection.h"
 #include "db/data_source.h"
 #include "db/query.h"
@@ -26,23 +26,8 @@ constexpr int kRows = 5000;
 constexpr int kRecNo = 2500;
 const QString kSql = QStringLiteral("select * from v_exerresult where exer_id=1");
 
-struct Bank {
-  QTemporaryDir dir;
-  QString path;
-  Bank() {
-    path = dir.filePath(QStringLiteral("large.zk"));
-    CreateBank(path, LargePaperSql(kRows));
-  }
-};
-
-Bank& TheBank() {
-  static Bank b;
-  return b;
-}
-
 void OpenConnection(TADOConnection& con) {
-  con.SetConnectionString(
-      QStringLiteral("Data Source=\"%1\";Jet OLEDB:Database Password=\"qelvorn\";").arg(TheBank().path));
+  con.SetConnectionString(BankConnectionString(LargeBankPath(kRows)));
   con.Open();
 }
 
@@ -195,13 +180,3 @@ void BM_SaveAnswerRoundTrip(benchmark::State& state) {
 BENCHMARK(BM_SaveAnswerRoundTrip)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

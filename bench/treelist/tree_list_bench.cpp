@@ -134,13 +134,3 @@ void BM_ScrollAndRepaint(benchmark::State& state) {
 BENCHMARK(BM_ScrollAndRepaint)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

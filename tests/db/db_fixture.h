@@ -39,7 +39,7 @@ class DbTest : public ::testing::Test {
         "insert into t_exercise(title_id, exer_title) values (1, '2026-01-01 10:00:00');"
         "insert into t_exerresult(exer_id, subject_id) select 1, subject_id from t_subject "
         "where title_id = 1 order by subject_id;"));
-    con.SetConnectionString(QStringLiteral("Provider=x;Data Source=\"%1\";Jet OLEDB:Database Password=\"qelvorn\";").arg(path));
+    con.SetConnectionString(BankConnectionString(path));
     con.Open();
     query.SetConnection(&con);
     source.SetDataSet(&query);

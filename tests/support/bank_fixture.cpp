@@ -38,6 +38,10 @@ insert into t_subject(subject_id, title_id, par_id, titlename, title_name, subje
  (201, 2, 200, 'Only', '1', '题目', 'Stem', '', 1, 'B', 1);
 )sql";
 
+QString BankConnectionString(const QString& path) {
+  return QStringLiteral("Data Source=\"%1\";Jet OLEDB:Database Password=\"qelvorn\";").arg(path);
+}
+
 QString LargePaperSql(int rows) {
   return QStringLiteral(
              "insert into t_title values (1, 'Large paper');"

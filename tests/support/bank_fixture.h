@@ -4,6 +4,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+// A connection string that opens the bank at `path` with its password.
+QString BankConnectionString(const QString& path);
+
 // Creates `path` with the bank schema and runs `sql` on it. Throws on error.
 void CreateBank(const QString& path, const QString& sql = QString());
 // Runs statements on a bank file outside the program's connection.

@@ -25,8 +25,7 @@ class DbTreeTest : public ::testing::Test {
     CreateBank(path, QStringLiteral("create table nodes(id integer primary key, par integer, "
                                     "name varchar(50), ord integer);"
                                     "insert into nodes values %1;").arg(rows));
-    con.SetConnectionString(
-        QStringLiteral("Data Source=\"%1\";Jet OLEDB:Database Password=\"qelvorn\";").arg(path));
+    con.SetConnectionString(BankConnectionString(path));
     con.Open();
     query.SetConnection(&con);
     query.SQL()->Add(QStringLiteral("select * from nodes order by ord"));

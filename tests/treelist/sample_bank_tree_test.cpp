@@ -26,8 +26,7 @@ TEST(SampleBankTree, EveryPaperIsOneTreeInReadingOrderThatFollowsTheQuery) {
   const QString bank = dir.filePath(QStringLiteral("ength.dll"));
   ASSERT_TRUE(QFile::copy(QStringLiteral(TOLMSYS_BIN_DIR "/ength.dll"), bank));
   TADOConnection con;
-  con.SetConnectionString(
-      QStringLiteral("Data Source=\"%1\";Jet OLEDB:Database Password=\"qelvorn\";").arg(bank));
+  con.SetConnectionString(BankConnectionString(bank));
   con.Open();
 
   TADOQuery papers;

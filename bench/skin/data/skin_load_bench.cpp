@@ -103,12 +103,3 @@ void BM_LoadPackedDefaultSkin(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadPackedDefaultSkin)->Unit(benchmark::kMillisecond);
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
