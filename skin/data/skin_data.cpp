@@ -99,6 +99,17 @@ void TsfSkinData::FailChange() {
   NotifyForms(WM_SKINDATA_AFTERCHANGE);
 }
 
+TsfPictureNames TsfSkinData::ReadVersionAndPictureNames(const TCustomIniFile& ini) {
+  Version.LoadFromIni(ini);
+  TsfPictureNames names;
+  names.LoadFromIni(ini);
+  MainPictureFileName = names.picture;
+  MainInactivePictureFileName = names.inactivepicture;
+  MainMaskFileName = names.mask;
+  PictureFileNames = names.activepictures;
+  return names;
+}
+
 void TsfSkinData::LoadSkinFile(const QString& path) {
   if (!QFileInfo(path).isFile()) return;
   TMemIniFile ini(path);
@@ -106,17 +117,11 @@ void TsfSkinData::LoadSkinFile(const QString& path) {
   BeginChange();
   try {
     const QString folder = SkinFolderOf(path);
-    Version.LoadFromIni(ini);
-    TsfPictureNames names;
-    names.LoadFromIni(ini);
-    MainPictureFileName = names.picture;
-    MainInactivePictureFileName = names.inactivepicture;
-    MainMaskFileName = names.mask;
+    const TsfPictureNames names = ReadVersionAndPictureNames(ini);
     if (!names.picture.isEmpty()) MainPicture.LoadFromFile(SkinPicturePath(folder, names.picture));
     if (!names.inactivepicture.isEmpty())
       MainInactivePicture.LoadFromFile(SkinPicturePath(folder, names.inactivepicture));
     if (!names.mask.isEmpty()) MainMask.LoadFromFile(SkinPicturePath(folder, names.mask));
-    PictureFileNames = names.activepictures;
     for (const QString& name : names.activepictures) {
       PictureList.push_back(std::make_unique<TBitmap>());
       // An entry without a name is an empty picture.
@@ -147,13 +152,7 @@ void TsfSkinData::LoadSkinStream(const QByteArray& stream) {
     MainInactivePicture = unpacked.MainInactivePicture;
     MainMask = unpacked.MainMask;
     PictureList = std::move(unpacked.Pictures);
-    Version.LoadFromIni(ini);
-    TsfPictureNames names;
-    names.LoadFromIni(ini);
-    MainPictureFileName = names.picture;
-    MainInactivePictureFileName = names.inactivepicture;
-    MainMaskFileName = names.mask;
-    PictureFileNames = names.activepictures;
+    ReadVersionAndPictureNames(ini);
     ReadSections(ini);
   } catch (...) {
     FailChange();

@@ -101,6 +101,8 @@ class TsfSkinData : public TComponent {
   void BeginChange();
   void EndChange();
   void FailChange();
+  // VERSION and PICTURES (the file names), common to both loads.
+  TsfPictureNames ReadVersionAndPictureNames(const TCustomIniFile& ini);
   // FORMINFO to SKINCONTROLS, common to both loads.
   void ReadSections(const TCustomIniFile& ini);
   void ReadRecordLists(const TCustomIniFile& ini);
