@@ -14,8 +14,6 @@
 
 namespace {
 constexpr int kRepeatFirstDelay = 500;
-constexpr int kMorphInterval = 20;
-constexpr double kMorphStep = 0.2;
 
 TForm* ParentForm(QWidget* w) {
   for (QWidget* p = w ? w->parentWidget() : nullptr; p; p = p->parentWidget())
@@ -23,25 +21,13 @@ TForm* ParentForm(QWidget* w) {
   return nullptr;
 }
 
-// Stops a timer now and frees it once its own tick (if running) has returned.
-void FreeTimer(TTimer*& timer) {
-  if (!timer) return;
-  timer->SetEnabled(false);
-  timer->OnTimer = nullptr;
-  timer->deleteLater();
-  timer = nullptr;
-}
-
-TTimer* NewTimer(QObject* owner, int interval, std::function<void()> tick) {
-  auto* t = new TTimer(owner);
-  t->SetInterval(interval);
-  t->OnTimer = [tick = std::move(tick)](TObject*) { tick(); };
-  t->SetEnabled(true);
-  return t;
-}
 }  // namespace
 
-TsfSkinButton::TsfSkinButton(QWidget* parent) : TsfSkinCustomControl(parent) {
+TsfSkinButton::TsfSkinButton(QWidget* parent)
+    : TsfSkinCustomControl(parent),
+      m_morph(
+          this, [this] { return MorphingInEffect(); },
+          [this] { return m_mouseInside || Focus(); }, [this] { Invalidate(); }) {
   InstallDialogKeys();
   setProperty("tolmsysNoText", true);
   SetSkinDataName(QStringLiteral("button"));
@@ -51,7 +37,6 @@ TsfSkinButton::TsfSkinButton(QWidget* parent) : TsfSkinCustomControl(parent) {
 
 TsfSkinButton::~TsfSkinButton() {
   FreeTimer(m_repeatTimer);
-  FreeTimer(m_morphTimer);
   FreeTimer(m_animTimer);
 }
 
@@ -113,9 +98,9 @@ void TsfSkinButton::SetDown(bool v) {
   if (v == m_down) return;
   m_down = v;
   if (MorphingInEffect()) {
-    m_morphFactor = 1;
-    if (v) StopMorph();
-    else StartMorph();
+    m_morph.Factor = 1;
+    if (v) m_morph.Stop();
+    else m_morph.Start();
   }
   Invalidate();
   if (m_groupIndex != 0 && v && !AllowAllUp) ReleaseGroup();
@@ -168,11 +153,11 @@ void TsfSkinButton::AdjustSizeToSkin(int& width, int& height) {
 }
 
 void TsfSkinButton::ApplySkinChange() {
-  FreeTimer(m_morphTimer);
+  m_morph.Stop();
   StopAnimation();
-  m_morphFactor = 0;
+  m_morph.Factor = 0;
   TsfSkinCustomControl::ApplySkinChange();
-  if (MorphingInEffect() && (Focus() || m_mouseInside)) m_morphFactor = 1;
+  if (MorphingInEffect() && (Focus() || m_mouseInside)) m_morph.Factor = 1;
   if (m_mouseInside) PostGlow(WM_SKINCTRL_SHOWGLOW);
 }
 
@@ -207,12 +192,13 @@ void TsfSkinButton::Paint() {
   const bool animating = m_animTimer && m_animFrame > 0;
   if (animating) (m_animForwards ? activeRect : skinRect) = AnimationSlice(m_animFrame);
 
-  if (MorphingInEffect() && m_morphFactor > 0 && m_morphFactor < 1 && Enabled()) {
+  const double f = m_morph.Factor;
+  if (MorphingInEffect() && f > 0 && f < 1 && Enabled()) {
     TBitmap normal(Width(), Height()), active(Width(), Height());
     PaintStateImage(normal, skinRect, false, false);
     PaintStateImage(active, activeRect, true, false);
     TsfEffectBmp a(normal), b(active);
-    a.Morph(m_record->morphkind, b, m_morphFactor);
+    a.Morph(m_record->morphkind, b, f);
     a.DrawTo(Canvas(), 0, 0);
     return;
   }
@@ -229,7 +215,7 @@ void TsfSkinButton::Paint() {
   } else if (Focus() || m_mouseInside || (m_default && IsActive() && Enabled())) {
     source = activeRect;
     isActive = true;
-  } else if (!MorphingInEffect() || m_morphFactor != 1) {
+  } else if (!MorphingInEffect() || f != 1) {
     source = skinRect;
   } else {
     source = activeRect;
@@ -455,7 +441,7 @@ void TsfSkinButton::MouseEnter() {
   m_mouseInside = true;
   if ((m_groupIndex != 0 && !m_down) || (m_groupIndex == 0 && (!Focus() || m_down))) {
     if (m_down) {
-      if (MorphingInEffect()) m_morphFactor = 1;
+      if (MorphingInEffect()) m_morph.Factor = 1;
       Invalidate();
     } else {
       StartAnimation(true);
@@ -501,8 +487,8 @@ void TsfSkinButton::FocusChanged(bool focused) {
 }
 
 void TsfSkinButton::EnabledChanged() {
-  FreeTimer(m_morphTimer);
-  m_morphFactor = 0;
+  m_morph.Stop();
+  m_morph.Factor = 0;
   m_mouseInside = false;
   Invalidate();
 }
@@ -512,42 +498,9 @@ void TsfSkinButton::TextChanged() { Invalidate(); }
 // ---- timers ---------------------------------------------------------------------
 
 void TsfSkinButton::Refresh() {
-  if (MorphingInEffect()) StartMorph();
+  if (MorphingInEffect()) m_morph.Start();
   else Invalidate();
 }
-
-void TsfSkinButton::StartMorph() {
-  if (!MorphingInEffect()) {
-    FreeTimer(m_morphTimer);
-    m_morphFactor = (m_mouseInside || Focus()) ? 1 : 0;
-    Invalidate();
-    return;
-  }
-  if (!m_morphTimer) m_morphTimer = NewTimer(this, kMorphInterval, [this] { MorphTick(); });
-}
-
-void TsfSkinButton::MorphTick() {
-  const bool rising = m_mouseInside || Focus();
-  if (!MorphingInEffect()) {
-    m_morphFactor = rising ? 1 : 0;
-    FreeTimer(m_morphTimer);
-  } else if (rising) {
-    m_morphFactor += kMorphStep;
-    if (m_morphFactor >= 1 - 1e-9) {
-      m_morphFactor = 1;
-      FreeTimer(m_morphTimer);
-    }
-  } else {
-    m_morphFactor -= kMorphStep;
-    if (m_morphFactor <= 1e-9) {
-      m_morphFactor = 0;
-      FreeTimer(m_morphTimer);
-    }
-  }
-  Invalidate();
-}
-
-void TsfSkinButton::StopMorph() { FreeTimer(m_morphTimer); }
 
 void TsfSkinButton::StartRepeat() {
   FreeTimer(m_repeatTimer);

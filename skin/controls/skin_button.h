@@ -11,6 +11,7 @@
 
 #include "platform/image_list.h"
 #include "platform/timer.h"
+#include "skin/controls/morph.h"
 #include "skin/controls/skin_control.h"
 #include "skin/render/text_helpers.h"
 
@@ -65,11 +66,11 @@ class TsfSkinButton : public TsfSkinCustomControl {
   // button and no other skinned button has the focus.
   bool IsActive() const;
   bool MouseInside() const { return m_mouseInside; }
-  double MorphFactor() const { return m_morphFactor; }
+  double MorphFactor() const { return m_morph.Factor; }
   int AnimationFrame() const { return m_animFrame; }
   // Running timers (null while stopped), so that their ticks can be counted.
   TTimer* RepeatTimer() const { return m_repeatTimer; }
-  TTimer* MorphTimer() const { return m_morphTimer; }
+  TTimer* MorphTimer() const { return m_morph.Timer(); }
   TTimer* AnimationTimer() const { return m_animTimer; }
 
   virtual void PerformClick();
@@ -101,9 +102,6 @@ class TsfSkinButton : public TsfSkinCustomControl {
   bool MorphingInEffect() const;
   bool DownLook() const;
   void Refresh();
-  void StartMorph();
-  void MorphTick();
-  void StopMorph();
   void StartRepeat();
   void StopRepeat();
   void RepeatTick();
@@ -134,13 +132,12 @@ class TsfSkinButton : public TsfSkinCustomControl {
   bool m_mouseDown = false;
   bool m_clicksDisabled = false;
   bool m_allowAllUpCheck = false;
-  double m_morphFactor = 0;
   int m_animFrame = 0;
   bool m_animForwards = true;
   TTimer* m_repeatTimer = nullptr;
-  TTimer* m_morphTimer = nullptr;
   TTimer* m_animTimer = nullptr;
   TsfLayerManager* m_glow = nullptr;
+  TsfMorph m_morph;
 
   const TsfDataSkinButtonControl* m_record = nullptr;
   TRect m_activeRect, m_downRect;

@@ -33,13 +33,6 @@ struct ButtonWindow {
   QList<TsfSkinButton*> clicks;
 };
 
-// Moves the pointer onto the control from outside it (moving to where the
-// pointer already is would send nothing).
-void HoverOver(QWidget* w, QPoint at) {
-  QTest::mouseMove(w->window(), QPoint(w->window()->width() - 1, w->window()->height() - 1));
-  QTest::mouseMove(w, at);
-}
-
 // Fires a timer's tick as the event loop would.
 void Tick(TTimer* t) {
   ASSERT_NE(t, nullptr);
