@@ -1,12 +1,33 @@
 #pragma once
 // Tfrm_checksub: the paper selection window, the main window of the program.
+// It lists the papers, shows the name of the paper last clicked, starts a
+// practice of the grid's current paper and imports a question bank.
+
+#include <QPointer>
 
 #include "platform/form.h"
+
+class TADOQuery;
+class TDataSource;
+class TLabel;
+class TOpenDialog;
 
 class Tfrm_checksub : public TForm {
   Q_OBJECT
  public:
   explicit Tfrm_checksub(QWidget* owner = nullptr);
+
+  TDataSource* ds_title;
+  TADOQuery* qry_title;
+  TLabel* Label1;
+  TLabel* Label3;
+  TLabel* lbl_title;
+  TOpenDialog* sfSkinOpenDialog1;
+
+  void FormShow(TObject* Sender);
+  void sfSkinDBGrid1CellClick(TObject* Column);
+  void sfSkinButton2Click(TObject* Sender);
+  void sfSkinButton1Click(TObject* Sender);
 };
 
 extern Tfrm_checksub* frm_checksub;

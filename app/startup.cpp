@@ -1,14 +1,18 @@
 #include "app/startup.h"
 
+#include "app/bank_import.h"
 #include "app/data_module.h"
 #include "app/frm_checksub.h"
 #include "app/frm_tolmmain.h"
+#include "app/upublic.h"
 #include "platform/application.h"
 
 #include <cstdio>
 
 void StartProgram() {
   Application->Initialize();
+  // An import cut short by a kill may have left its temporary files.
+  bank_import::RemoveStaleImportFiles(GetAppPath());
   Application->SetTitle(QStringLiteral("Tolm真题练习"));
   CreateDataModule(Application);
   frm_checksub = new Tfrm_checksub();
