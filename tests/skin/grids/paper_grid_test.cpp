@@ -325,3 +325,35 @@ TEST_F(PaperGridTest, RecordBarHiddenWhenEveryRecordFits) {
 }
 
 }  // namespace
+
+#include "tools/skingen/default_skin.h"
+#include "tools/skingen/skin_check.h"
+
+namespace {
+
+TEST_F(PaperGridTest, DefaultSkinGivesTheGridItsLook) {
+  OpenBank(3);
+  QTemporaryDir skinDir;
+  QString error;
+  ASSERT_TRUE(WriteDefaultSkin(skinDir.path(), &error)) << error.toStdString();
+  EXPECT_EQ(CheckSkinFolder(skinDir.path()), QStringList());
+  QObject owner;
+  auto* skin = new TsfSkinData(&owner);
+  skin->LoadSkinFile(skinDir.filePath(QStringLiteral("skin.ini")));
+  const auto* rec = skin->ControlRecord<TsfDataSkinGridControl>(QStringLiteral("grid"));
+  ASSERT_NE(rec, nullptr);
+  MakePaperGrid(skin);
+  OpenQuery();
+  Show(grid.get());
+  ASSERT_TRUE(grid->Skin());
+  EXPECT_EQ(grid->DefaultRowHeight(), rec->selectcellrect.Height());
+  EXPECT_EQ(grid->ColWidths(0), IndicatorWidth(grid->Skin()));
+  // The title row shows the fixed-cell picture, the current row the focus cell.
+  const QImage img = grid->grab().toImage();
+  const TBitmap* pic = skin->Picture(rec->pictureindex);
+  const TRect title = grid->CellRect(1, 0);
+  EXPECT_EQ(QColor(img.pixel(title.Left + 1, title.Top + 1)),
+            QColor(pic->Image().pixel(rec->fixedcellrect.Left + 1, rec->fixedcellrect.Top + 1)));
+}
+
+}  // namespace
