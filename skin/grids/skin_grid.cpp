@@ -78,6 +78,17 @@ void TsfSkinCustomGrid::SetTransparent(bool v) {
   Invalidate();
 }
 
+void TsfSkinCustomGrid::SetWallpaper(const TBitmap& picture) {
+  m_wallpaper = picture;
+  if (!m_wallpaper.Empty()) m_transparent = true;
+  Invalidate();
+}
+
+void TsfSkinCustomGrid::SetWallpaperStretch(bool v) {
+  m_wallpaperStretch = v;
+  if (!m_wallpaper.Empty()) Invalidate();
+}
+
 void TsfSkinCustomGrid::SetUseSkinCellHeight(bool v) {
   m_useSkinCellHeight = v;
   ApplySkinChange();
@@ -888,8 +899,13 @@ void TsfSkinCustomGrid::PaintGrid(TBitmap& buffer) {
   canvas->Font = *Font();
   // Background: the skin's picture tiled, the parent behind a transparent
   // grid, or the plain colour.
-  if (m_transparent) {
+  if (m_transparent && m_wallpaper.Empty()) {
     DrawParentBackground(this, canvas);
+  } else if (m_transparent && m_wallpaperStretch) {
+    canvas->StretchDraw(TRect(0, 0, w, h), &m_wallpaper);
+  } else if (m_transparent) {
+    for (int y = 0; y < h; y += m_wallpaper.Height())
+      for (int x = 0; x < w; x += m_wallpaper.Width()) canvas->Draw(x, y, &m_wallpaper);
   } else if (m_skin && m_skin.Background) {
     for (int y = 0; y < h; y += m_skin.Background->Height())
       for (int x = 0; x < w; x += m_skin.Background->Width()) canvas->Draw(x, y, m_skin.Background);

@@ -64,6 +64,11 @@ class TsfSkinCustomGrid : public TsfSkinControl {
 
   bool Transparent() const { return m_transparent; }
   void SetTransparent(bool v);
+  // A picture behind the cells; setting one also makes the grid transparent.
+  const TBitmap& Wallpaper() const { return m_wallpaper; }
+  void SetWallpaper(const TBitmap& picture);
+  bool WallpaperStretch() const { return m_wallpaperStretch; }
+  void SetWallpaperStretch(bool v);
   bool UseSkinFont = true;
   bool UseSkinCellHeight() const { return m_useSkinCellHeight; }
   void SetUseSkinCellHeight(bool v);
@@ -225,6 +230,8 @@ class TsfSkinCustomGrid : public TsfSkinControl {
 
   TsfGridSkin m_skin;
   bool m_transparent = false;
+  TBitmap m_wallpaper;
+  bool m_wallpaperStretch = false;
   bool m_useSkinCellHeight = true;
   int m_defaultCellHeight = 20;
   TColor m_gridLineColor = clWindowText;

@@ -249,3 +249,22 @@ TEST(GridCore, ColumnSizingByTheMouse) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GridCore, WallpaperShowsThroughNormalCellsOnly) {
+  PlainGrid g;
+  g.resize(200, 120);
+  QImage paper(8, 8, QImage::Format_RGB32);
+  paper.fill(qRgb(255, 0, 255));
+  g.SetWallpaper(TBitmap(paper));
+  EXPECT_TRUE(g.Transparent());
+  g.show();
+  g.clearFocus();
+  const QImage img = Grab(&g);
+  EXPECT_EQ(At(img, g.CellRect(2, 2)), qRgb(255, 0, 255));
+  EXPECT_EQ(At(img, g.CellRect(1, 0)), ToQColor(clBtnFace).rgb());  // fixed cells are filled
+  EXPECT_EQ(At(img, g.CellRect(1, 1)), ToQColor(clHighlight).rgb());
+}
+
+}  // namespace
