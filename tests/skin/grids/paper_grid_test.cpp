@@ -3,6 +3,7 @@
 
 #include "tests/skin/grids/grid_fixture.h"
 
+#include "skin/grids/grid_indicators.h"
 #include "skin/grids/inplace_edit.h"
 
 namespace {
@@ -354,6 +355,76 @@ TEST_F(PaperGridTest, DefaultSkinGivesTheGridItsLook) {
   const TRect title = grid->CellRect(1, 0);
   EXPECT_EQ(QColor(img.pixel(title.Left + 1, title.Top + 1)),
             QColor(pic->Image().pixel(rec->fixedcellrect.Left + 1, rec->fixedcellrect.Top + 1)));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PaperGridTest, MultipleSelectionDeletesEverySelectedRecordAfterOneQuestion) {
+  OpenBank(5);
+  OpenQuery();
+  MakePaperGrid();
+  grid->SetOptions(grid->Options() | dgMultiSelect);
+  Show(grid.get());
+  QTest::mouseClick(grid.get(), Qt::LeftButton, {}, CellCentre(1, 2));
+  QTest::mouseClick(grid.get(), Qt::LeftButton, Qt::ControlModifier, CellCentre(1, 4));
+  EXPECT_EQ(grid->SelectedRows()->Count(), 2);
+  MessageBoxRecorder box(IDOK);
+  QTest::keyClick(grid.get(), Qt::Key_Delete, Qt::ControlModifier);
+  ASSERT_EQ(box.requests.size(), 1);
+  EXPECT_EQ(box.requests[0].Text, QStringLiteral("Delete all selected records?"));
+  EXPECT_EQ(QueryBankValue(path, QStringLiteral("select group_concat(title_id) from t_title")),
+            QStringLiteral("1,3,5"));
+  EXPECT_EQ(grid->SelectedRows()->Count(), 0);
+}
+
+TEST_F(PaperGridTest, IndicatorShowsTheCurrentRecordAndItsState) {
+  OpenBank(3);
+  OpenQuery();
+  MakePaperGrid();
+  Show(grid.get());
+  auto indicator = [&](int row) {
+    const TRect r = grid->CellRect(0, row);
+    return grid->grab().toImage().copy(r.toQRect());
+  };
+  const QImage current = indicator(1), other = indicator(2);
+  EXPECT_NE(current, other);
+  // Drawn right-aligned in the default look: the picture's pixels are there.
+  const TRect r = grid->CellRect(0, 1);
+  const TBitmap arrow = IndicatorPicture(iiCurrent);
+  const int x0 = r.Width() - kIndicatorImageWidth - 1, y0 = (r.Height() - kIndicatorImageHeight) / 2;
+  for (int y = 0; y < kIndicatorImageHeight; ++y)
+    for (int x = 0; x < kIndicatorImageWidth; ++x)
+      if (arrow.Pixel(x, y) == clBlack) EXPECT_EQ(QColor(current.pixel(x0 + x, y0 + y)), QColor(Qt::black));
+  query.Edit();
+  EXPECT_NE(indicator(1), current);
+  query.Cancel();
+  EXPECT_EQ(indicator(1), current);
+}
+
+TEST_F(PaperGridTest, DefaultColumnsFollowTheFieldsAndTabWalksThem) {
+  OpenBank(3);
+  OpenQuery();
+  grid = std::make_unique<TsfSkinDBGrid>();
+  grid->SetDataSource(&source);
+  grid->resize(400, 200);
+  Show(grid.get());
+  ASSERT_EQ(grid->Columns()->Count(), 2);
+  EXPECT_EQ(grid->Columns()->Items(0)->Title()->Caption(), QStringLiteral("title_id"));
+  EXPECT_EQ(grid->ColCount(), 3);
+  EXPECT_EQ(grid->SelectedField()->FieldName(), QStringLiteral("title_id"));
+  QTest::keyClick(grid.get(), Qt::Key_Tab);
+  EXPECT_EQ(grid->SelectedField()->FieldName(), QStringLiteral("title_name"));
+  QTest::keyClick(grid.get(), Qt::Key_Tab);  // past the last column: the next record
+  EXPECT_EQ(query.RecNo(), 2);
+  EXPECT_EQ(grid->SelectedField()->FieldName(), QStringLiteral("title_id"));
+  QTest::keyClick(grid.get(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(query.RecNo(), 1);
+  EXPECT_EQ(grid->SelectedField()->FieldName(), QStringLiteral("title_name"));
+  QTest::keyClick(grid.get(), Qt::Key_Home);  // several columns: the first column
+  EXPECT_EQ(grid->SelectedField()->FieldName(), QStringLiteral("title_id"));
+  EXPECT_EQ(query.RecNo(), 1);
 }
 
 }  // namespace
