@@ -739,6 +739,7 @@ void DrawGrid(TSkinWriter& s) {
   grid.fixedfontname = kCjkFont;
   grid.fixedfontheight = 12;
   grid.fixedfontcolor = C(kText);
+  grid.fixedfontstyle = fsBold;
   grid.cellstretcheffect = grid.fixedcellstretcheffect = true;
   grid.showfocus = true;
 }
