@@ -4,6 +4,7 @@
 // test, and helpers to paint a control offscreen and read its pixels.
 
 #include <QImage>
+#include <QTest>
 #include <QWidget>
 #include <memory>
 

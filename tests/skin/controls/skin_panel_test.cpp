@@ -1,0 +1,180 @@
+// Panels and group boxes: default border and caption band, where aligned
+// children sit, the record's caption, roll-up and checked mode.
+
+#include <gtest/gtest.h>
+
+#include "skin/controls/skin_panel.h"
+#include "tests/skin/controls/control_fixture.h"
+
+using namespace ctltest;
+
+namespace {
+
+// A 48 x 48 nine-part panel picture: border 4, caption rect along the top.
+TsfDataSkinPanelControl& AddPanelRecord(TinySkin& skin, const QString& name, TRect caption) {
+  auto& r = skin.Add<TsfDataSkinPanelControl>(name);
+  r.pictureindex = skin.AddPicture(Distinct(48, 48));
+  r.skinrect = TRect(0, 0, 48, 48);
+  r.lefttoppoint = TPoint(4, 18);
+  r.righttoppoint = TPoint(44, 18);
+  r.leftbottompoint = TPoint(4, 44);
+  r.rightbottompoint = TPoint(44, 44);
+  r.clientrect = TRect(4, 18, 44, 44);
+  r.captionrect = caption;
+  r.alignment = taLeftJustify;
+  r.fontcolor = clBlack;
+  r.fontheight = 14;
+  return r;
+}
+
+bool SameInside(const QImage& a, const QImage& b, const TRect& r) {
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x)
+      if (a.pixel(x, y) != b.pixel(x, y)) return false;
+  return true;
+}
+
+}  // namespace
+
+TEST(SkinPanel, DefaultLookFramesAndLaysChildrenInsideOnePixel) {
+  TsfSkinPanel panel;
+  panel.SetBounds(0, 0, 100, 80);
+  TsfSkinPanel child(&panel);
+  child.SetAlign(alClient);
+  const QImage shot = Shot(&panel);
+  EXPECT_EQ(At(shot, 0, 0), Rgb(clBtnShadow));
+  EXPECT_EQ(At(shot, 99, 79), Rgb(clBtnShadow));
+  EXPECT_EQ(child.BoundsRect(), TRect(1, 1, 99, 79));
+
+  panel.SetBorderStyle(bvNone);
+  EXPECT_EQ(child.BoundsRect(), TRect(0, 0, 100, 80));
+}
+
+TEST(SkinPanel, GroupBoxChildrenStartBelowTheCaptionBand) {
+  TsfSkinGroupBox box;
+  box.SetBounds(0, 0, 120, 90);
+  TsfSkinPanel child(&box);
+  child.SetAlign(alClient);
+  EXPECT_EQ(child.Top(), 23);
+  EXPECT_EQ(child.Left(), 1);
+
+  // Skinned: the child sits in the record's client rect laid out for the size.
+  TinySkin skin;
+  AddPanelRecord(skin, "groupbox", TRect(8, 0, 40, 17));
+  box.SetSkinData(skin.data);
+  EXPECT_EQ(child.BoundsRect(), TRect(4, 18, 120 - 4, 90 - 4));
+}
+
+TEST(SkinPanel, RecordCaptionIsDrawnWhateverTheCaptionMode) {
+  TinySkin skin;
+  AddPanelRecord(skin, "withcaption", TRect(6, 2, 60, 16));
+  AddPanelRecord(skin, "nocaption", TRect());
+  const TRect band(6, 2, 60, 16);
+  for (bool captionMode : {false, true}) {
+    SCOPED_TRACE(captionMode);
+    TsfSkinPanel panel;
+    panel.SetCaptionMode(captionMode);
+    panel.SetSkinDataName("withcaption");
+    panel.SetSkinData(skin.data);
+    panel.SetBounds(0, 0, 120, 60);
+    panel.SetCaption("");
+    const QImage blank = Shot(&panel);
+    panel.SetCaption("WWWW");
+    EXPECT_FALSE(SameInside(blank, Shot(&panel), band));
+
+    panel.SetSkinDataName("nocaption");
+    panel.SetCaption("");
+    const QImage blank2 = Shot(&panel);
+    panel.SetCaption("WWWW");
+    EXPECT_TRUE(SameInside(blank2, Shot(&panel), TRect(0, 0, 120, 60)));
+  }
+}
+
+TEST(SkinPanel, SkinnedFramePiecesComeFromThePicture) {
+  TinySkin skin;
+  AddPanelRecord(skin, "panel", TRect());
+  TsfSkinPanel panel;
+  panel.SetSkinData(skin.data);
+  panel.SetBounds(0, 0, 100, 70);
+  const QImage shot = Shot(&panel);
+  EXPECT_EQ(At(shot, 2, 2), qRgb(2, 2, 7));        // left-top corner
+  EXPECT_EQ(At(shot, 98, 68), qRgb(46, 46, 7));    // right-bottom corner
+  EXPECT_EQ(At(shot, 5, 19), qRgb(5, 19, 7));      // client piece, first tile
+  EXPECT_EQ(At(shot, 45, 19), qRgb(5, 19, 7));     // the next tile repeats it
+
+  // Border style none, no caption mode: the client piece over everything.
+  panel.SetBorderStyle(bvNone);
+  const QImage flat = Shot(&panel);
+  EXPECT_EQ(At(flat, 0, 0), qRgb(4, 18, 7));
+  EXPECT_EQ(At(flat, 41, 27), qRgb(5, 19, 7));
+}
+
+TEST(SkinPanel, RollUpTwiceIsRollUpOnce) {
+  for (bool skinned : {false, true}) {
+    SCOPED_TRACE(skinned);
+    TinySkin skin;
+    AddPanelRecord(skin, "panel", TRect(6, 2, 40, 16));
+    TsfSkinPanel panel;
+    if (skinned) panel.SetSkinData(skin.data);
+    panel.SetBounds(0, 0, 120, 100);
+    TsfSkinPanel child(&panel), hidden(&panel);
+    hidden.SetVisible(false);
+    int changes = 0;
+    panel.OnChangeRollUpState = [&](TObject*) { ++changes; };
+
+    panel.SetRollUpState(true);  // not in roll-up mode: nothing
+    EXPECT_FALSE(panel.RollUpState());
+    EXPECT_EQ(panel.Height(), 100);
+
+    panel.SetRollUpMode(true);
+    panel.SetRollUpState(true);
+    const int rolled = panel.Height();
+    EXPECT_EQ(rolled, skinned ? 100 - (100 - 18 - 4) : 23);
+    EXPECT_EQ(panel.RealHeight(), 100);
+    EXPECT_FALSE(child.Visible());
+    panel.SetRollUpState(true);
+    EXPECT_EQ(panel.Height(), rolled);
+    EXPECT_EQ(changes, 1);
+
+    panel.SetRollUpState(false);
+    EXPECT_EQ(panel.Height(), 100);
+    EXPECT_EQ(panel.RealHeight(), -1);
+    EXPECT_TRUE(child.Visible());
+    EXPECT_FALSE(hidden.Visible());  // it was hidden before the roll-up
+    panel.SetRollUpState(false);
+    EXPECT_EQ(changes, 2);
+  }
+}
+
+TEST(SkinPanel, CaptionClickRollsUpAndChecks) {
+  TsfSkinGroupBox box;
+  box.SetBounds(0, 0, 120, 100);
+  box.show();
+  box.SetRollUpMode(true);
+  QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(30, 10));
+  EXPECT_TRUE(box.RollUpState());
+  QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(30, 10));
+  EXPECT_FALSE(box.RollUpState());
+  QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(30, 60));  // below the band
+  EXPECT_FALSE(box.RollUpState());
+}
+
+TEST(SkinPanel, CheckedModeEnablesDirectChildrenOnly) {
+  TsfSkinGroupBox box;
+  box.SetCheckedMode(true);
+  TsfSkinPanel child(&box);
+  TsfSkinPanel grandchild(&child);
+  grandchild.SetEnabled(false);
+  int checks = 0;
+  box.OnChecked = [&](TObject*) { ++checks; };
+  box.SetChecked(false);
+  EXPECT_FALSE(child.Enabled());
+  box.SetChecked(true);
+  EXPECT_TRUE(child.Enabled());
+  EXPECT_FALSE(grandchild.Enabled());  // its own setting is untouched
+  EXPECT_EQ(checks, 2);
+
+  box.AutoEnabledControls = false;
+  box.SetChecked(false);
+  EXPECT_TRUE(child.Enabled());
+}
