@@ -11,12 +11,18 @@ class TADOQuery;
 class TDataSource;
 class TLabel;
 class TOpenDialog;
+class TsfColumn;
+class TsfSkinDBGrid;
+class TsfSkinPanel;
 
 class Tfrm_checksub : public TForm {
   Q_OBJECT
  public:
   explicit Tfrm_checksub(QWidget* owner = nullptr);
 
+  TsfSkinPanel* sfSkinPanel1;
+  TsfSkinDBGrid* sfSkinDBGrid1;
+  TsfSkinPanel* sfSkinPanel2;
   TDataSource* ds_title;
   TADOQuery* qry_title;
   TLabel* Label1;
@@ -25,7 +31,7 @@ class Tfrm_checksub : public TForm {
   TOpenDialog* sfSkinOpenDialog1;
 
   void FormShow(TObject* Sender);
-  void sfSkinDBGrid1CellClick(TObject* Column);
+  void sfSkinDBGrid1CellClick(TsfColumn* Column);
   void sfSkinButton2Click(TObject* Sender);
   void sfSkinButton1Click(TObject* Sender);
 };
