@@ -1,5 +1,7 @@
 #include "app/frm_checksub.h"
 
+#include "app/skinned_window.h"
+
 Tfrm_checksub* frm_checksub = nullptr;
 
 Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
@@ -9,4 +11,5 @@ Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
   SetClientSize(764, 478);
   Font()->SetName(QStringLiteral("MS Sans Serif"));
   Font()->SetSize(8);
+  sfSkinForm1 = CreateWindowSkinner(this);
 }

@@ -3,10 +3,15 @@
 
 #include "platform/form.h"
 
+class TsfSkinForm;
+
 class Tfrm_checksub : public TForm {
   Q_OBJECT
  public:
   explicit Tfrm_checksub(QWidget* owner = nullptr);
+
+  // The skinned frame: caption, caption buttons, moving and sizing.
+  TsfSkinForm* sfSkinForm1;
 };
 
 extern Tfrm_checksub* frm_checksub;
