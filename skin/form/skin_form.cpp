@@ -332,9 +332,12 @@ void TsfSkinForm::TestActiveObject(int x, int y, bool inFrame) {
   if (m_objects.empty() || !HasBorder() || m_dragCode) return;
   m_previousHotObject = m_hotObject;
   int winner = -1;
-  if (inFrame && IsFormActive()) {
+  // Buttons before the caption: a caption whose rect runs under the buttons
+  // (a skin may list it first) must not hide them.
+  for (int pass = 0; pass < 2 && winner < 0 && inFrame && IsFormActive(); ++pass) {
     for (int i = 0; i < int(m_objects.size()); ++i) {
       TsfActiveSkinObject* o = m_objects[size_t(i)].get();
+      if (o->IsCaption() != (pass == 1)) continue;
       if (o->Enabled && o->Visible && o->ObjectRect.Contains(TPoint(x, y)) &&
           o->AcceptsPoint(x - o->ObjectRect.Left, y - o->ObjectRect.Top)) {
         winner = i;
@@ -662,8 +665,11 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
       passOn();
       if (!self) return;
       m_windowActive = m.WParam != 0;
-      for (const auto& o : m_objects)
-        if (!o->IsCaption()) o->ResetHover();
+      // Qt activates a window after delivering the press that activated it:
+      // the object that press went to keeps its state.
+      if (m_capturingObject < 0)
+        for (const auto& o : m_objects)
+          if (!o->IsCaption()) o->ResetHover();
       if (!m_windowActive) TestActiveObject(-1, -1, false);
       RepaintFrame();
       UpdateActiveState();

@@ -35,9 +35,10 @@ inline const char* kSkinText =
     "captionrect=10,0,90,30\r\nbuttonsrect=60,7,88,23\r\nbuttonsoffset=2\r\nborderwidth=3\r\n"
     "hittestlefttoppoint=6,6\r\nhittestrighttoppoint=94,6\r\nhittestleftbottompoint=6,94\r\n"
     "hittestrightbottompoint=94,94\r\n"
-    "[SKINOBJECTS]\r\ncount=6\r\n0=closebutton:stdbutton\r\n1=maxbutton:stdbutton\r\n"
-    "2=minbutton:stdbutton\r\n3=rollupbutton:stdbutton\r\n4=sysmenubutton:stdbutton\r\n"
-    "5=caption:caption\r\n"
+    // The caption first: its rect runs under the buttons, which still get the mouse.
+    "[SKINOBJECTS]\r\ncount=6\r\n0=caption:caption\r\n1=closebutton:stdbutton\r\n"
+    "2=maxbutton:stdbutton\r\n3=minbutton:stdbutton\r\n4=rollupbutton:stdbutton\r\n"
+    "5=sysmenubutton:stdbutton\r\n"
     "[closebutton]\r\ncommand=cmclose\r\nactivepictureindex=0\r\nskinrectinapicture=1\r\n"
     "skinrect=0,0,16,16\r\nactiveskinrect=16,0,32,16\r\ndownrect=32,0,48,16\r\n"
     "[maxbutton]\r\ncommand=cmmaximize\r\nactivepictureindex=0\r\nskinrectinapicture=1\r\n"
@@ -48,7 +49,7 @@ inline const char* kSkinText =
     "skinrect=0,48,16,64\r\nactiveskinrect=16,48,32,64\r\n"
     "[sysmenubutton]\r\ncommand=cmsysmenu\r\nactivepictureindex=0\r\nskinrectinapicture=1\r\n"
     "skinrect=0,64,16,80\r\nactiveskinrect=16,64,32,80\r\n"
-    "[caption]\r\nskinrect=20,0,80,30\r\ntextrect=0,0,60,30\r\nfontheight=12\r\n"
+    "[caption]\r\nskinrect=10,0,90,30\r\ntextrect=0,0,60,30\r\nfontheight=12\r\n"
     "[SKINCONTROLS]\r\ncount=0\r\n";
 
 struct TinySkin {

@@ -244,7 +244,8 @@ TEST_F(SkinFormTest, HotButtonShowsItsActiveImageAndMorphsByTicks) {
   const TRect max = Button(1);
   EXPECT_EQ(PixelAt(form, max.Left + 2, max.Top + 2), ButtonColour(1, 0));
   Hover(form, Centre(max));
-  EXPECT_EQ(skinner->HotObject(), 0 + 1);
+  ASSERT_GE(skinner->HotObject(), 0);
+  EXPECT_EQ(skinner->Objects()[size_t(skinner->HotObject())].get(), skinner->FindButton(1));
   // The blend timer moves the factor by 0.2 per tick: five ticks to the end.
   int ticks = 0;
   while (skinner->BlendTimer()->Enabled() && ticks < 10) {
