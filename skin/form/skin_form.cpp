@@ -447,15 +447,17 @@ void TsfSkinForm::UpdateFrame() {
 }
 
 void TsfSkinForm::UpdateFormRegion() {
-  const int W = m_form->width(), H = m_form->height();
+  const int W = m_form->width();
   m_hasMask = false;
   if (!m_skinnable || !HasBorder()) {
     m_form->clearMask();
     return;
   }
   if (!m_skinSupport || m_skinData->MainMask.Empty()) {
+    // The whole rectangle: the same shape as no region, which costs nothing
+    // to keep up while the window is sized.
     m_maskParts = TsfMaskBorders();
-    m_form->setMask(QRegion(0, 0, W, H));
+    if (!m_form->mask().isEmpty()) m_form->clearMask();
     return;
   }
   const TsfFormInfo& f = m_skinData->FormInfo;
