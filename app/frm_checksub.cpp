@@ -2,6 +2,7 @@
 
 #include "app/bank_import.h"
 #include "app/data_module.h"
+#include "app/skinned_window.h"
 #include "app/frm_tolmmain.h"
 #include "app/store.h"
 #include "app/upublic.h"
@@ -115,6 +116,7 @@ Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
   sfSkinOpenDialog1->ShowHiddenFiles = false;
 
   OnShow = [this](TObject* s) { FormShow(s); };
+  sfSkinForm1 = CreateWindowSkinner(this);
   EndLoading();
 }
 

@@ -8,6 +8,7 @@
 #include "platform/form.h"
 
 class TADOQuery;
+class TsfSkinForm;
 class TDataSource;
 class TLabel;
 class TOpenDialog;
@@ -19,6 +20,9 @@ class Tfrm_checksub : public TForm {
   Q_OBJECT
  public:
   explicit Tfrm_checksub(QWidget* owner = nullptr);
+
+  // The skinned frame: caption, caption buttons, moving and sizing.
+  TsfSkinForm* sfSkinForm1;
 
   TsfSkinPanel* sfSkinPanel1;
   TsfSkinDBGrid* sfSkinDBGrid1;
