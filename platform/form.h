@@ -6,13 +6,13 @@
 #include <QEventLoop>
 #include <QPointer>
 
+#include "platform/border_style.h"
 #include "platform/control.h"
 
 enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4,
                           mrIgnore = 5, mrYes = 6, mrNo = 7 };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter };
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 
 class TForm;
 
