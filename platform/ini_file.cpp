@@ -17,12 +17,14 @@ bool IsLeadByte(char c) {
 // trail byte never matches another by case.
 QByteArray FoldName(const QByteArray& name) {
   QByteArray out = name;
-  for (qsizetype i = 0; i < out.size(); ++i) {
-    if (IsLeadByte(out[i])) {
+  char* p = out.data();
+  const qsizetype n = out.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    if (IsLeadByte(p[i])) {
       ++i;
       continue;
     }
-    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
+    if (p[i] >= 'A' && p[i] <= 'Z') p[i] = static_cast<char>(p[i] - 'A' + 'a');
   }
   return out;
 }
@@ -185,7 +187,8 @@ void TCustomIniFile::WriteString(const QString& section, const QString& ident,
   Section* s = FindSection(sec);
   if (!s) {
     m_sections.push_back(Section{sec, {}, {}, false});
-    SectionsChanged();
+    // The name was not there, so the new section is its first.
+    if (m_sectionIndexed) m_sectionIndex.insert(FoldName(sec), static_cast<int>(m_sections.size()) - 1);
     s = &m_sections.back();
   }
   const Line line = MakeLine(key + "=" + StringToAnsi(value));
@@ -196,8 +199,10 @@ void TCustomIniFile::WriteString(const QString& section, const QString& ident,
     // Append after the last non-blank line of the section.
     auto at = s->lines.end();
     while (at != s->lines.begin() && (at - 1)->text.trimmed().isEmpty()) --at;
+    // Only blank lines follow the new one, so no indexed key moves.
+    const int index = static_cast<int>(at - s->lines.begin());
     s->lines.insert(at, line);
-    s->indexed = false;
+    if (s->indexed) s->index.insert(FoldName(line.key), index);
   }
   Changed();
 }
