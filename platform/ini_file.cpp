@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <utility>
 
 #include "platform/exceptions.h"
 #include "platform/strutils.h"
@@ -14,9 +15,10 @@ bool IsLeadByte(char c) {
 
 // The name with its single-byte ASCII letters lower-cased; a double-byte
 // character (lead byte and trail byte) is one unit and kept as it is, so a
-// trail byte never matches another by case.
-QByteArray FoldName(const QByteArray& name) {
-  QByteArray out = name;
+// trail byte never matches another by case. Folds in place when given a
+// text nobody else holds.
+QByteArray FoldName(QByteArray name) {
+  QByteArray out = std::move(name);
   char* p = out.data();
   const qsizetype n = out.size();
   for (qsizetype i = 0; i < n; ++i) {
@@ -136,22 +138,22 @@ void TCustomIniFile::UpdateFile() {
     throw EFOpenError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_fileName, f.errorString()));
 }
 
-const TCustomIniFile::Section* TCustomIniFile::FindSection(const QByteArray& name) const {
+const TCustomIniFile::Section* TCustomIniFile::FindSection(QByteArray name) const {
   if (!m_sectionIndexed) {
     m_sectionIndex.clear();
     for (int i = static_cast<int>(m_sections.size()) - 1; i >= 0; --i)
       m_sectionIndex.insert(FoldName(m_sections[static_cast<size_t>(i)].name), i);
     m_sectionIndexed = true;
   }
-  const auto it = m_sectionIndex.constFind(FoldName(name));
+  const auto it = m_sectionIndex.constFind(FoldName(std::move(name)));
   return it == m_sectionIndex.cend() ? nullptr : &m_sections[static_cast<size_t>(*it)];
 }
 
-TCustomIniFile::Section* TCustomIniFile::FindSection(const QByteArray& name) {
-  return const_cast<Section*>(static_cast<const TCustomIniFile*>(this)->FindSection(name));
+TCustomIniFile::Section* TCustomIniFile::FindSection(QByteArray name) {
+  return const_cast<Section*>(static_cast<const TCustomIniFile*>(this)->FindSection(std::move(name)));
 }
 
-int TCustomIniFile::FindKey(const Section& s, const QByteArray& key) {
+int TCustomIniFile::FindKey(const Section& s, QByteArray key) {
   if (!s.indexed) {
     s.index.clear();
     for (int i = static_cast<int>(s.lines.size()) - 1; i >= 0; --i) {
@@ -160,7 +162,7 @@ int TCustomIniFile::FindKey(const Section& s, const QByteArray& key) {
     }
     s.indexed = true;
   }
-  return s.index.value(FoldName(key), -1);
+  return s.index.value(FoldName(std::move(key)), -1);
 }
 
 QString TCustomIniFile::ReadString(const QString& section, const QString& ident,
