@@ -285,3 +285,15 @@ TEST(SkinButton, FrameAnimationStepsThroughTheStrip) {
   EXPECT_EQ(b->AnimationTimer(), nullptr);
   EXPECT_EQ(At(Shot(b), 1, 1), kStates[1]);  // the active picture again
 }
+
+TEST(SkinButton, DefaultAndFocusLeaveOtherControlsAlone) {
+  ButtonWindow w;
+  TsfSkinPanel panel(&w.form);  // not a button: must not be taken for one
+  panel.SetBounds(0, 100, 100, 50);
+  panel.show();
+  TsfSkinButton* b = w.Add("OK");
+  b->SetDefault(true);
+  b->SetFocus();
+  EXPECT_EQ(w.form.findChildren<TsfSkinButton*>().size(), 1);
+  EXPECT_TRUE(b->IsActive());
+}
