@@ -7,6 +7,7 @@
 
 #include "platform/form.h"
 #include "skin/controls/skin_button.h"
+#include "skin/controls/skin_panel.h"
 #include "tests/skin/controls/control_fixture.h"
 
 using namespace ctltest;
