@@ -27,6 +27,8 @@ Tdm::~Tdm() {
   if (dm == this) dm = nullptr;
 }
 
+QString Tdm::Password() { return QString::fromLatin1(kPassword); }
+
 QString Tdm::ConnectionStringFor(const QString& appPath) {
   const QString q = QStringLiteral("\"");
   const QString empty = QStringLiteral("\"\"");
@@ -38,7 +40,7 @@ QString Tdm::ConnectionStringFor(const QString& appPath) {
   add(QStringLiteral("Extended Properties"), empty);
   add(QStringLiteral("Jet OLEDB:System database"), empty);
   add(QStringLiteral("Jet OLEDB:Registry Path"), empty);
-  add(QStringLiteral("Jet OLEDB:Database Password"), q + QString::fromLatin1(kPassword) + q);
+  add(QStringLiteral("Jet OLEDB:Database Password"), q + Password() + q);
   add(QStringLiteral("Jet OLEDB:Engine Type"), QStringLiteral("5"));
   add(QStringLiteral("Jet OLEDB:Database Locking Mode"), QStringLiteral("1"));
   add(QStringLiteral("Jet OLEDB:Global Partial Bulk Ops"), QStringLiteral("2"));

@@ -20,6 +20,8 @@ class Tdm : public TComponent {
 
   // The connection string handed to the connection for a bank at `appPath`.
   static QString ConnectionStringFor(const QString& appPath);
+  // The database password every bank keeps.
+  static QString Password();
   void DataModuleCreate(TObject* Sender);
 };
 

@@ -1,12 +1,43 @@
 #pragma once
 // Tfrm_checksub: the paper selection window, the main window of the program.
+// It lists the papers, shows the name of the paper last clicked, starts a
+// practice of the grid's current paper and imports a question bank.
+
+#include <QPointer>
 
 #include "platform/form.h"
+
+class TADOQuery;
+class TsfSkinForm;
+class TDataSource;
+class TLabel;
+class TOpenDialog;
+class TsfColumn;
+class TsfSkinDBGrid;
+class TsfSkinPanel;
 
 class Tfrm_checksub : public TForm {
   Q_OBJECT
  public:
   explicit Tfrm_checksub(QWidget* owner = nullptr);
+
+  // The skinned frame: caption, caption buttons, moving and sizing.
+  TsfSkinForm* sfSkinForm1;
+
+  TsfSkinPanel* sfSkinPanel1;
+  TsfSkinDBGrid* sfSkinDBGrid1;
+  TsfSkinPanel* sfSkinPanel2;
+  TDataSource* ds_title;
+  TADOQuery* qry_title;
+  TLabel* Label1;
+  TLabel* Label3;
+  TLabel* lbl_title;
+  TOpenDialog* sfSkinOpenDialog1;
+
+  void FormShow(TObject* Sender);
+  void sfSkinDBGrid1CellClick(TsfColumn* Column);
+  void sfSkinButton2Click(TObject* Sender);
+  void sfSkinButton1Click(TObject* Sender);
 };
 
 extern Tfrm_checksub* frm_checksub;

@@ -1,14 +1,19 @@
 #include "app/startup.h"
 
+#include "app/automation.h"
+#include "app/bank_import.h"
 #include "app/data_module.h"
 #include "app/frm_checksub.h"
 #include "app/frm_tolmmain.h"
+#include "app/upublic.h"
 #include "platform/application.h"
 
 #include <cstdio>
 
 void StartProgram() {
   Application->Initialize();
+  // An import cut short by a kill may have left its temporary files.
+  bank_import::RemoveStaleImportFiles(GetAppPath());
   Application->SetTitle(QStringLiteral("Tolm真题练习"));
   CreateDataModule(Application);
   frm_checksub = new Tfrm_checksub();
@@ -28,7 +33,8 @@ void StopProgram() {
 int RunProgram() {
   // A check of the installed program: start up, say what was found, and
   // stop without waiting for the user; message boxes go to standard error.
-  const bool selfTest = qEnvironmentVariableIsSet("TOLMSYS_SELFTEST");
+  const bool paintOnce = InstallAutomation(Application);
+  const bool selfTest = qEnvironmentVariableIsSet("TOLMSYS_SELFTEST") && !paintOnce;
   if (selfTest)
     SetMessageBoxHandler([](const TMessageBoxRequest& r) {
       fprintf(stderr, "message: %s\n", qUtf8Printable(r.Text));

@@ -175,7 +175,9 @@ void DrawForm(TSkinWriter& s) {
   f.hittestleftbottompoint = TPoint(8, kFormH - 8);
   f.hittestrightbottompoint = TPoint(kFormW - 8, kFormH - 8);
   f.captionrect = TRect(kBorderW, 0, kFormW - kBorderW, kCaptionH);
-  f.buttonsrect = TRect(70, kBtnTop, kFormW - 6, kBtnTop + kBtnH);
+  // Right of the picture's middle, so the buttons follow the right edge; they
+  // are laid out leftwards from its right end.
+  f.buttonsrect = TRect(kFormW / 2 + 20, kBtnTop, kFormW - 6, kBtnTop + kBtnH);
   f.buttonsoffset = 2;
   f.borderwidth = kBorderW;
   f.formminwidth = 200;
@@ -739,6 +741,7 @@ void DrawGrid(TSkinWriter& s) {
   grid.fixedfontname = kCjkFont;
   grid.fixedfontheight = 12;
   grid.fixedfontcolor = C(kText);
+  grid.fixedfontstyle = fsBold;
   grid.cellstretcheffect = grid.fixedcellstretcheffect = true;
   grid.showfocus = true;
 }

@@ -1,0 +1,133 @@
+#include "skin/grids/inplace_edit.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include "platform/application.h"
+#include "platform/keys.h"
+#include "skin/grids/skin_grid.h"
+
+TsfSkinInplaceEdit::TsfSkinInplaceEdit(TsfSkinCustomGrid* grid) : QLineEdit(grid), m_grid(grid) {
+  setFrame(false);
+  setFocusPolicy(Qt::ClickFocus);
+  // The skinned context menu replaces Qt's own.
+  setContextMenuPolicy(Qt::PreventContextMenu);
+  setTextMargins(2, 2, 2, 0);
+  hide();
+  connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
+    if (m_grid) GuardEvent([&] { m_grid->EditorTextChanged(text); });
+  });
+}
+
+void TsfSkinInplaceEdit::SetLook(TColor background, const TFont& font) {
+  QPalette pal = palette();
+  pal.setColor(QPalette::Base, ToQColor(background));
+  pal.setColor(QPalette::Text, ToQColor(font.Color()));
+  setPalette(pal);
+  setFont(font.ToQFont());
+}
+
+void TsfSkinInplaceEdit::TypeCharacter(QChar ch) {
+  QKeyEvent e(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+  keyPressEvent(&e);
+}
+
+// Keys that belong to the grid go there and no further.
+bool TsfSkinInplaceEdit::HandleKey(QKeyEvent* e) {
+  const WORD vk = VirtualKeyOf(e);
+  if (!vk || !m_grid) return false;
+  const TShiftState shift = ShiftStateOf(unsigned(e->modifiers()), 0);
+  const bool ctrl = shift & ssCtrl;
+  const bool alwaysShow = m_grid->GridOptions() & goAlwaysShowEditor;
+  bool toGrid = false;
+  switch (vk) {
+    case VK_TAB: toGrid = !(shift & ssAlt); break;
+    case VK_ESCAPE:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_UP:
+    case VK_DOWN: toGrid = true; break;
+    case VK_HOME:
+    case VK_LEFT:
+      toGrid = alwaysShow && (ctrl || (cursorPosition() == 0 && (!hasSelectedText() ||
+                                                                 selectedText() == text())));
+      break;
+    case VK_END:
+    case VK_RIGHT:
+      toGrid = alwaysShow && (ctrl || (cursorPosition() == text().size() &&
+                                       (!hasSelectedText() || selectionStart() == 0)));
+      break;
+    case VK_INSERT: toGrid = !(shift & (ssShift | ssCtrl | ssAlt)); break;
+    case VK_DELETE:
+      if (!m_grid->CanEditModify()) return true;
+      break;
+    case VK_F2: {
+      WORD key = vk;
+      if (m_grid->OnKeyDown) m_grid->OnKeyDown(m_grid, key, shift);
+      if (key == VK_F2) deselect(), setCursorPosition(text().size());
+      return true;
+    }
+    default: break;
+  }
+  if (vk == VK_INSERT && (shift & ssShift) && !m_grid->CanEditModify()) return true;
+  WORD key = vk;
+  if (toGrid) {
+    QPointer<TsfSkinInplaceEdit> self(this);
+    GuardEvent([&] { m_grid->EditorKeyDown(key, shift); });
+    return true;
+  }
+  if (m_grid->OnKeyDown) {
+    GuardEvent([&] { m_grid->OnKeyDown(m_grid, key, shift); });
+    if (key == 0) return true;
+  }
+  return false;
+}
+
+bool TsfSkinInplaceEdit::HandleCharacter(QKeyEvent* e) {
+  const QString t = e->text();
+  const WORD vk = VirtualKeyOf(e);
+  const bool ctrl = e->modifiers() & Qt::ControlModifier;
+  if (vk == VK_RETURN) {
+    QChar ch{char16_t(VK_RETURN)};
+    GuardEvent([&] { m_grid->EditorKeyPress(ch); });
+    if (hasSelectedText() && selectedText() == text()) {
+      deselect();
+      setCursorPosition(text().size());
+    } else {
+      selectAll();
+    }
+    return true;
+  }
+  if (vk == VK_ESCAPE || vk == VK_TAB) return true;
+  const bool modifying = vk == VK_BACK || (ctrl && (e->key() == Qt::Key_V || e->key() == Qt::Key_X)) ||
+                         (!ctrl && !t.isEmpty() && t[0].isPrint());
+  if (!t.isEmpty() && t[0].isPrint() && !ctrl) {
+    QChar ch = t[0];
+    GuardEvent([&] { m_grid->EditorKeyPress(ch); });
+    if (ch.isNull()) return true;
+    if (!m_grid->CanEditAcceptKey(ch)) {
+      QApplication::beep();
+      return true;
+    }
+  }
+  if (modifying && !m_grid->CanEditModify()) return true;
+  return false;
+}
+
+void TsfSkinInplaceEdit::keyPressEvent(QKeyEvent* e) {
+  if (!m_grid) return QLineEdit::keyPressEvent(e);
+  QPointer<TsfSkinInplaceEdit> self(this);
+  if (HandleKey(e)) return e->accept();
+  if (!self) return;
+  if (HandleCharacter(e)) return e->accept();
+  if (!self) return;
+  QLineEdit::keyPressEvent(e);
+}
+
+void TsfSkinInplaceEdit::focusOutEvent(QFocusEvent* e) {
+  QLineEdit::focusOutEvent(e);
+  if (!m_grid) return;
+  m_grid->update();
+  QPointer<TsfSkinCustomGrid> grid(m_grid);
+  if (QApplication::focusWidget() != grid) GuardEvent([&] { grid->GridExited(); });
+}

@@ -1,0 +1,901 @@
+#include "skin/menus/skin_menu.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+
+#include "platform/image_list.h"
+#include "skin/render/compose.h"
+#include "skin/render/glyphs.h"
+#include "skin/render/layer_window.h"
+#include "skin/render/mask_region.h"
+#include "skin/render/text_helpers.h"
+#include "skin/render/window_helpers.h"
+
+namespace {
+constexpr int kScrollZone = 10;
+constexpr int kPlainSeparatorHeight = 4;
+
+QString LineText(const TMenuItem* item) {
+  QString text = StripAccessMarks(item->Caption);
+  if (!item->ShortCutText.isEmpty()) text += QStringLiteral("  ") + item->ShortCutText;
+  return text;
+}
+
+// A disabled line whose caption begins and ends with "-" is a header.
+bool IsHeader(const TMenuItem* item) {
+  const QString& c = item->Caption;
+  return !item->Enabled && c.size() > 2 && c.startsWith(QLatin1Char('-')) &&
+         c.endsWith(QLatin1Char('-'));
+}
+
+TsfStretchFlags PopupStretch(const TsfDataSkinPopupWindow& w) {
+  TsfStretchFlags f;
+  f.Left = w.leftstretch;
+  f.Top = w.topstretch;
+  f.Right = w.rightstretch;
+  f.Bottom = w.bottomstretch;
+  f.Effect = w.stretcheffect;
+  f.Mode = TsfStretchMode(int(w.stretchtype));
+  return f;
+}
+
+TsfFramePoints PopupPoints(const TsfDataSkinPopupWindow& w) {
+  return TsfFramePoints{w.lefttoppoint, w.righttoppoint, w.leftbottompoint, w.rightbottompoint,
+                        w.itemsrect};
+}
+
+// Draws `rect` of `picture` at (x, y), keyed on the colour of its bottom-left pixel.
+void DrawKeyed(TCanvas* c, int x, int y, const TBitmap& picture, const TRect& rect) {
+  const TRect r = rect.Intersect(TRect(0, 0, picture.Width(), picture.Height()));
+  if (r.IsEmpty()) return;
+  const TBitmap piece(picture.Image().copy(r.toQRect()));
+  DrawStripGlyph(c, x, y, 1, 1, piece);
+}
+}  // namespace
+
+TsfPopupPlace PlacePopup(const TRect& A, int w, int h, const TRect& W, int itemsTop, bool up,
+                         bool submenu, bool fullHeightScroll) {
+  TsfPopupPlace p;
+  const bool upperHalf = A.Top < W.Top + W.Height() / 2;
+  if (fullHeightScroll) {
+    p.Y = W.Top;
+  } else if (submenu) {
+    if (A.Top + h - itemsTop <= W.Bottom) p.Y = A.Top - itemsTop;
+    else if (upperHalf) p.Y = W.Bottom - h;
+    else p.Y = std::max(W.Top, A.Bottom + itemsTop - h);
+  } else if (up) {
+    if (A.Top - h >= W.Top) {
+      p.Y = A.Top - h;
+    } else if (upperHalf) {
+      if (A.Bottom + h <= W.Bottom) {
+        p.Y = A.Bottom;
+      } else {
+        p.Y = W.Bottom - h;
+        p.Forced = true;
+      }
+    } else {
+      p.Y = W.Top;
+      p.Forced = true;
+    }
+  } else {
+    if (A.Bottom + h <= W.Bottom) {
+      p.Y = A.Bottom;
+    } else if (upperHalf) {
+      p.Y = W.Bottom - h;
+      p.Forced = true;
+    } else if (A.Top - h >= W.Top) {
+      p.Y = A.Top - h;
+    } else {
+      p.Y = W.Top;
+      p.Forced = true;
+    }
+  }
+  if (!submenu && !p.Forced && !fullHeightScroll) {
+    p.X = A.Left;
+    if (p.X + w > W.Right) p.X = W.Right - w;
+    if (p.X < W.Left) p.X = W.Left;
+  } else {
+    p.X = A.Right + w + 1 <= W.Right ? A.Right + 1 : A.Left - w - 1;
+  }
+  return p;
+}
+
+TsfPopupHeight PopupHeight(const std::vector<int>& lineHeights, int itemHeight, int frameExtra,
+                           int maxItems, int workHeight) {
+  TsfPopupHeight r;
+  if (maxItems > 0 && int(lineHeights.size()) > maxItems) {
+    r.Height = itemHeight * maxItems + frameExtra + 2 * kScrollZone;
+    r.NeedsScrolling = true;
+    r.Limited = true;
+  } else {
+    for (int h : lineHeights) r.Height += h;
+    r.Height += frameExtra;
+  }
+  if (workHeight > 0 && r.Height > workHeight) {
+    r.Height = workHeight;
+    r.NeedsScrolling = true;
+    r.Limited = false;
+  }
+  return r;
+}
+
+bool TsfSkinMenuItem::HasChildren() const {
+  if (!MenuItem) return false;
+  for (int i = 0; i < MenuItem->Count(); ++i)
+    if (MenuItem->Items(i)->Visible) return true;
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+
+TsfSkinPopupWindow::TsfSkinPopupWindow(TsfSkinMenu* menu, QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                         Qt::WindowDoesNotAcceptFocus),
+      m_menu(menu),
+      m_scrollTimer(new TTimer(this)) {
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setFocusPolicy(Qt::NoFocus);
+  setMouseTracking(true);
+  m_scrollTimer->SetEnabled(false);
+  m_scrollTimer->SetInterval(100);
+  m_scrollTimer->OnTimer = [this](TObject*) { ScrollStep(); };
+}
+
+TsfSkinPopupWindow::~TsfSkinPopupWindow() = default;
+
+bool TsfSkinPopupWindow::Skinned() const {
+  TsfSkinData* sd = m_menu->SkinData();
+  return sd && !sd->IsEmpty && sd->Picture(sd->PopupWindowData.windowpictureindex);
+}
+
+TsfDataSkinMenuItem* TsfSkinPopupWindow::ItemRecord() const {
+  TsfSkinData* sd = m_menu->SkinData();
+  if (!sd || sd->IsEmpty) return nullptr;
+  for (const auto& r : sd->ObjectRecords)
+    if (auto* m = dynamic_cast<TsfDataSkinMenuItem*>(r.get())) return m;
+  return nullptr;
+}
+
+void TsfSkinPopupWindow::ApplyItemFont(TCanvas* canvas) const {
+  const TsfDataSkinMenuItem* r = ItemRecord();
+  if (r && m_menu->UseSkinFont) {
+    canvas->Font.SetName(r->fontname);
+    canvas->Font.SetHeight(r->fontheight);
+    canvas->Font.SetStyle(r->fontstyle);
+  } else {
+    canvas->Font.Assign(m_menu->PlainItemFont);
+  }
+  TsfSkinData* sd = m_menu->SkinData();
+  if (sd && sd->ResourceStrData()) canvas->Font.SetCharset(sd->ResourceStrData()->CharSet);
+}
+
+int TsfSkinPopupWindow::LineHeight(const TsfSkinMenuItem& line) const {
+  if (const TsfDataSkinMenuItem* r = ItemRecord())
+    return std::max(1, line.IsLine() ? r->dividerrect.Height() : r->skinrect.Height());
+  return line.IsLine() ? kPlainSeparatorHeight : std::max(1, m_menu->PlainItemHeight);
+}
+
+int TsfSkinPopupWindow::GlyphColumn() const {
+  if (TCustomImageList* images = m_menu->Images()) return images->Width() + 5;
+  return 19;
+}
+
+bool TsfSkinPopupWindow::Build(TMenuItem* item, int start, TMenuItem* second, int secondStart) {
+  m_parentItem = item;
+  m_items.clear();
+  auto add = [this](TMenuItem* parent, int from) {
+    if (!parent) return;
+    for (int i = std::max(0, from); i < parent->Count(); ++i) {
+      TMenuItem* child = parent->Items(i);
+      if (!child->Visible) continue;
+      TsfSkinMenuItem line;
+      line.MenuItem = child;
+      m_items.push_back(line);
+    }
+  };
+  add(item, start);
+  if (second) add(second, secondStart);
+  return !m_items.empty();
+}
+
+void TsfSkinPopupWindow::ShowAt(const TRect& anchor, bool up, bool submenu, bool merged) {
+  TBitmap measure(1, 1);
+  TCanvas* mc = measure.Canvas();
+  ApplyItemFont(mc);
+  int textWidth = 0;
+  std::vector<int> heights;
+  int itemHeight = 0;
+  for (const TsfSkinMenuItem& line : m_items) {
+    heights.push_back(LineHeight(line));
+    if (!line.IsLine()) {
+      itemHeight = std::max(itemHeight, heights.back());
+      textWidth = std::max(textWidth, TextWidthWide(mc, LineText(line.MenuItem)));
+    }
+  }
+  if (itemHeight == 0) itemHeight = LineHeight(TsfSkinMenuItem());
+  const int content = textWidth + 2 + GlyphColumn() + 19;
+
+  TsfSkinData* sd = m_menu->SkinData();
+  const TBitmap* frame = Skinned() ? sd->Picture(sd->PopupWindowData.windowpictureindex) : nullptr;
+  const TsfDataSkinMenuItem* r = ItemRecord();
+  int width, extraH;
+  if (frame) {
+    const TRect& ir = sd->PopupWindowData.itemsrect;
+    width = content + frame->Width() - ir.Width();
+    extraH = frame->Height() - ir.Height();
+  } else {
+    width = content + 10 - (r ? 6 : 0);
+    extraH = merged ? 6 : 4;
+  }
+  if (r) width += r->textrect.Left + (r->skinrect.Width() - r->textrect.Right);
+  const TRect work = m_menu->WorkArea();
+  TsfPopupHeight ph =
+      PopupHeight(heights, itemHeight, extraH, m_menu->MaxMenuItemsInWindow, work.Height());
+  if (merged && ph.Limited) {
+    ph.Height = itemHeight * m_menu->MaxMenuItemsInWindow + 26;
+  }
+  m_needsScrolling = ph.NeedsScrolling;
+  const int height = ph.Height;
+
+  if (frame) {
+    const TsfFramePoints skin = PopupPoints(sd->PopupWindowData);
+    const TsfFramePoints laid = ScaleFramePoints(skin, frame->Width(), frame->Height(), width, height);
+    m_itemsRect = laid.C;
+    clearMask();
+    if (const TBitmap* mask = sd->Picture(sd->PopupWindowData.maskpictureindex))
+      if (auto region = BuildFrameRegion(skin, laid, width, height, *mask))
+        setMask(region->ToQRegion());
+  } else {
+    m_itemsRect = TRect(2, 2, width - 2, height - 2);
+  }
+  m_firstVisible = 0;
+  LayoutLines();
+
+  const bool fullHeight = m_needsScrolling && !ph.Limited;
+  const TsfPopupPlace place =
+      PlacePopup(anchor, width, height, work, m_itemsRect.Top, up, submenu, fullHeight);
+  setGeometry(place.X, place.Y, width, height);
+  if (m_menu->AlphaBlend) SetWindowOpacity(this, m_menu->AlphaBlendValue);
+  show();
+  for (int i = 0; i < int(m_items.size()); ++i)
+    if (m_items[size_t(i)].Selectable()) {
+      m_items[size_t(i)].KeySelected = true;
+      SelectLine(i, true);
+      break;
+    }
+}
+
+void TsfSkinPopupWindow::LayoutLines() {
+  const int zone = m_needsScrolling ? kScrollZone : 0;
+  int y = m_itemsRect.Top + zone;
+  const int limit = m_itemsRect.Bottom - zone;
+  bool full = false;
+  for (int i = 0; i < int(m_items.size()); ++i) {
+    TsfSkinMenuItem& line = m_items[size_t(i)];
+    const int h = LineHeight(line);
+    if (i < m_firstVisible || full || (m_needsScrolling && y + h > limit)) {
+      line.Visible = false;
+      if (i >= m_firstVisible) full = true;
+      line.ItemRect = TRect();
+      continue;
+    }
+    line.Visible = true;
+    line.ItemRect = TRect(m_itemsRect.Left, y, m_itemsRect.Right, y + h);
+    y += h;
+  }
+  update();
+}
+
+int TsfSkinPopupWindow::LineAt(const TPoint& p) const {
+  for (int i = 0; i < int(m_items.size()); ++i)
+    if (m_items[size_t(i)].Visible && m_items[size_t(i)].ItemRect.Contains(p)) return i;
+  return -1;
+}
+
+void TsfSkinPopupWindow::SelectLine(int index, bool fromKeyboard) {
+  if (index < 0 || index >= int(m_items.size())) return;
+  for (int i = 0; i < int(m_items.size()); ++i) {
+    TsfSkinMenuItem& line = m_items[size_t(i)];
+    line.Active = i == index;
+    if (i != index) line.SubmenuOpen = false;
+  }
+  m_active = index;
+  m_items[size_t(index)].KeySelected = fromKeyboard;
+  update();
+  m_menu->ItemAction(this, index, fromKeyboard, false);
+}
+
+void TsfSkinPopupWindow::DeselectLine(int index) {
+  if (index < 0 || index >= int(m_items.size())) return;
+  m_items[size_t(index)].Active = false;
+  if (m_active == index) m_active = -1;
+  if (m_menu->m_waitPopup == this && m_menu->m_waitIndex == index) {
+    m_menu->m_waitTimer->SetEnabled(false);
+    m_menu->m_waitPopup = nullptr;
+    m_menu->m_waitIndex = -1;
+  }
+  update();
+}
+
+void TsfSkinPopupWindow::ClickLine(int index) {
+  if (index < 0 || index >= int(m_items.size())) return;
+  const TsfSkinMenuItem& line = m_items[size_t(index)];
+  if (!line.Enabled() || line.IsLine() || line.SubmenuOpen) return;
+  m_menu->ItemAction(this, index, false, true);
+}
+
+void TsfSkinPopupWindow::ClearSubmenuMarks() {
+  for (TsfSkinMenuItem& line : m_items) line.SubmenuOpen = false;
+  update();
+}
+
+void TsfSkinPopupWindow::ScrollToShow(int index) {
+  if (!m_needsScrolling) return;
+  if (index < m_firstVisible) {
+    m_firstVisible = index;
+  } else {
+    while (index > m_firstVisible && !m_items[size_t(index)].Visible) {
+      ++m_firstVisible;
+      LayoutLines();
+    }
+  }
+  LayoutLines();
+}
+
+int TsfSkinPopupWindow::LastPageStart() const {
+  const int room = m_itemsRect.Height() - 2 * kScrollZone;
+  int used = 0, start = int(m_items.size());
+  while (start > 0) {
+    const int h = LineHeight(m_items[size_t(start - 1)]);
+    if (used + h > room) break;
+    used += h;
+    --start;
+  }
+  return std::min(start, std::max(0, int(m_items.size()) - 1));
+}
+
+void TsfSkinPopupWindow::MoveKeySelection(int step) {
+  const int n = int(m_items.size());
+  if (n == 0) return;
+  int from;
+  if (step > 0) from = (m_active < 0 || m_active == n - 1) ? 0 : m_active + 1;
+  else from = (m_active < 0 || m_active == 0) ? n - 1 : m_active - 1;
+  const bool wrapped = step > 0 ? from <= m_active || m_active < 0 : from >= m_active || m_active < 0;
+  for (int i = from; i >= 0 && i < n; i += step) {
+    if (!m_items[size_t(i)].Selectable()) continue;
+    const int old = m_active;
+    if (m_needsScrolling && wrapped && step < 0) {
+      m_firstVisible = LastPageStart();
+      LayoutLines();
+    } else if (m_needsScrolling && wrapped && step > 0) {
+      m_firstVisible = 0;
+      LayoutLines();
+    }
+    ScrollToShow(i);
+    if (old >= 0) DeselectLine(old);
+    SelectLine(i, true);
+    return;
+  }
+}
+
+void TsfSkinPopupWindow::HandleKey(WORD key) {
+  if (!isVisible()) return;
+  QPointer<TsfSkinPopupWindow> self(this);
+  // Access keys: the character after "&".
+  if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
+    for (int i = 0; i < int(m_items.size()); ++i) {
+      const TsfSkinMenuItem& line = m_items[size_t(i)];
+      if (!line.MenuItem) continue;
+      const QChar ch = AccessKeyOf(line.MenuItem->Caption);
+      if (ch.isNull() || ch.toUpper() != QChar(key)) continue;
+      const int old = m_active;
+      if (old >= 0 && old != i) DeselectLine(old);
+      ScrollToShow(i);
+      SelectLine(i, true);
+      if (self) ClickLine(i);
+      return;
+    }
+    return;
+  }
+  switch (key) {
+    case VK_RETURN:
+      ClickLine(m_active);
+      break;
+    case VK_ESCAPE:
+    case VK_LEFT: {
+      const int count = m_menu->PopupCount();
+      if (count >= 2) {
+        if (TsfSkinPopupWindow* parent = m_menu->PopupAt(count - 2)) parent->ClearSubmenuMarks();
+        m_menu->CloseFrom(count - 1);
+      } else if (key == VK_ESCAPE) {
+        m_menu->CloseFrom(0);
+      }
+      break;
+    }
+    case VK_DOWN:
+      MoveKeySelection(1);
+      break;
+    case VK_UP:
+      MoveKeySelection(-1);
+      break;
+    case VK_RIGHT:
+      if (m_active >= 0 && m_items[size_t(m_active)].HasChildren()) ClickLine(m_active);
+      break;
+    default:
+      break;
+  }
+}
+
+void TsfSkinPopupWindow::mouseMoveEvent(QMouseEvent* e) {
+  const TPoint p = TPoint::fromQPoint(e->position().toPoint());
+  if (m_needsScrolling) {
+    const TRect top(m_itemsRect.Left, m_itemsRect.Top, m_itemsRect.Right, m_itemsRect.Top + kScrollZone);
+    const TRect bottom(m_itemsRect.Left, m_itemsRect.Bottom - kScrollZone, m_itemsRect.Right,
+                       m_itemsRect.Bottom);
+    const bool moreBelow = !m_items.empty() && !m_items.back().Visible;
+    int state = 0;
+    if (top.Contains(p) && m_firstVisible > 0) state = 1;
+    else if (bottom.Contains(p) && moreBelow) state = 2;
+    if (state != m_scrollState) {
+      m_scrollState = state;
+      m_scrollTimer->SetEnabled(state != 0);
+      if (state) m_menu->CloseFrom(m_menu->IndexOf(this) + 1);
+      update();
+    }
+    if (state) return;
+  }
+  const int i = LineAt(p);
+  if (i < 0 || i == m_active) return;
+  if (m_active >= 0) DeselectLine(m_active);
+  SelectLine(i, false);
+}
+
+void TsfSkinPopupWindow::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  const int i = LineAt(TPoint::fromQPoint(e->position().toPoint()));
+  if (i < 0 || m_items[size_t(i)].IsLine()) return;
+  ClickLine(i);  // may close and schedule the deletion of this window
+}
+
+void TsfSkinPopupWindow::leaveEvent(QEvent*) {
+  if (m_scrollState) {
+    m_scrollState = 0;
+    m_scrollTimer->SetEnabled(false);
+    update();
+  }
+}
+
+void TsfSkinPopupWindow::ScrollStep() {
+  if (m_scrollState == 1 && m_firstVisible > 0) {
+    --m_firstVisible;
+  } else if (m_scrollState == 2 && !m_items.empty() && !m_items.back().Visible) {
+    ++m_firstVisible;
+  } else {
+    m_scrollState = 0;
+    m_scrollTimer->SetEnabled(false);
+  }
+  LayoutLines();
+}
+
+// ---- painting ---------------------------------------------------------------
+
+void TsfSkinPopupWindow::paintEvent(QPaintEvent*) {
+  TBitmap buffer(width(), height());
+  TCanvas* c = buffer.Canvas();
+  PaintFrame(c);
+  ApplyItemFont(c);
+  for (const TsfSkinMenuItem& line : m_items)
+    if (line.Visible && line.MenuItem) PaintLine(c, line);
+  if (m_needsScrolling) PaintScrollZones(c);
+  QPainter p(this);
+  p.drawImage(0, 0, buffer.Image());
+}
+
+void TsfSkinPopupWindow::PaintFrame(TCanvas* c) {
+  const int w = width(), h = height();
+  if (Skinned()) {
+    TsfSkinData* sd = m_menu->SkinData();
+    const TBitmap* frame = sd->Picture(sd->PopupWindowData.windowpictureindex);
+    const TsfFramePoints skin = PopupPoints(sd->PopupWindowData);
+    const TsfFramePoints laid = ScaleFramePoints(skin, frame->Width(), frame->Height(), w, h);
+    TBitmap composed;
+    ComposeFrameBitmap(composed, skin, laid, w, h, TRect(0, 0, frame->Width(), frame->Height()),
+                       *frame, PopupStretch(sd->PopupWindowData), true);
+    c->Draw(0, 0, &composed);
+    return;
+  }
+  const int column = m_menu->Images() ? m_menu->Images()->Width() + 2 : 19;
+  c->Brush.Style = bsSolid;
+  c->Brush.Color = clWindow;
+  c->FillRect(TRect(0, 0, w, h));
+  c->Brush.Color = clBtnFace;
+  c->FillRect(TRect(0, 0, column + 2, h));
+  c->Brush.Style = bsClear;
+  c->Pen.Color = clBtnShadow;
+  c->Rectangle(TRect(0, 0, w, h));
+  c->Pen.Color = clWindow;
+  c->Rectangle(TRect(1, 1, w - 1, h - 1));
+  c->Brush.Style = bsSolid;
+}
+
+void TsfSkinPopupWindow::PaintSymbol(TCanvas* c, const TsfSkinMenuItem& line, int x, int y,
+                                     TColor colour, const TRect& imageRect) {
+  TMenuItem* item = line.MenuItem;
+  const TsfDataSkinMenuItem* r = ItemRecord();
+  if (r && r->useimagecolor) colour = line.Active ? r->activeimagecolor : r->imagecolor;
+  if (!IsEmptyArea(imageRect)) {
+    x = imageRect.Left + imageRect.Width() / 2 - 5;
+    y = imageRect.Top + imageRect.Height() / 2 - 4;
+  }
+  const QString name = item->Name();
+  if (name == QLatin1String("SF_CLOSE") || name == QLatin1String("TRAY_SF_CLOSE"))
+    DrawCloseSymbol(c, x, y, colour);
+  else if (name == QLatin1String("SF_MINITEM")) DrawMinimizeSymbol(c, x, y, colour);
+  else if (name == QLatin1String("SF_MAXITEM")) DrawMaximizeSymbol(c, x, y, colour);
+  else if (name == QLatin1String("SF_RESTORE") || name == QLatin1String("TRAY_SF_RESTORE"))
+    DrawRestoreSymbol(c, x, y, colour);
+  else if (name == QLatin1String("SF_ROLLUP")) DrawUpTriangleSymbol(c, x, y, colour);
+  else if (name == QLatin1String("SF_MINTOTRAY")) DrawSmallSquareSymbol(c, x, y, colour);
+  else if (item->Checked) {
+    TsfSkinData* sd = m_menu->SkinData();
+    const TBitmap* pic = r && sd ? sd->Picture(r->activepictureindex) : nullptr;
+    const TRect mark = !r ? TRect()
+                       : item->RadioItem ? (line.Active ? r->activeradioimagerect : r->radioimagerect)
+                                         : (line.Active ? r->activecheckimagerect : r->checkimagerect);
+    if (pic && !IsEmptyArea(mark)) {
+      const int mx = IsEmptyArea(imageRect) ? x : imageRect.Left + (imageRect.Width() - mark.Width()) / 2;
+      const int my = line.ItemRect.Top + (line.ItemRect.Height() - mark.Height()) / 2;
+      DrawKeyed(c, mx, my, *pic, mark);
+    } else if (item->RadioItem) {
+      c->Brush.Color = colour;
+      c->Pen.Color = colour;
+      c->Ellipse(TRect(x + 2, y + 1, x + 8, y + 7));
+    } else {
+      DrawCheckGlyph(c, x, y, colour);
+    }
+  }
+}
+
+void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
+  const TsfDataSkinMenuItem* r = ItemRecord();
+  TsfSkinData* sd = m_menu->SkinData();
+  const TBitmap* pic = r && sd ? sd->Picture(r->activepictureindex) : nullptr;
+  if (!r || !pic) {
+    PaintLinePlain(c, line);
+    return;
+  }
+  const TRect lr = line.ItemRect;
+  const int w = lr.Width();
+  TBitmap strip;
+  if (line.IsLine()) {
+    ComposeHStrip(r->dividerleftoffset, r->dividerrightoffset, strip, *pic, r->dividerrect, w,
+                  r->dividerstretcheffect);
+    c->Draw(lr.Left, lr.Top, &strip);
+    return;
+  }
+  TMenuItem* item = line.MenuItem;
+  if (line.Active) {
+    ComposeHStrip(r->itemleftoffset, r->itemrightoffset, strip, *pic, r->activeskinrect, w,
+                  r->stretcheffect);
+    c->Draw(lr.Left, lr.Top, &strip);
+  } else if (!r->inactivetransparent) {
+    ComposeHStrip(r->itemleftoffset, r->itemrightoffset, strip, *pic, r->skinrect, w,
+                  r->inactivestretcheffect);
+    c->Draw(lr.Left, lr.Top, &strip);
+  }
+  const TColor colour = !item->Enabled ? r->unenabledfontcolor
+                        : line.Active  ? r->activefontcolor
+                                       : r->fontcolor;
+  TRect text = r->textrect.Offset(lr.Left, lr.Top);
+  text.Right += w - r->skinrect.Width();
+  TCustomImageList* images = m_menu->Images();
+  const int glyphColumn = !IsEmptyArea(r->imagerect) ? 0 : images ? images->Width() + 5 : 16;
+  c->Font.SetColor(colour);
+  c->Brush.Style = bsClear;
+  TRect caption(text.Left + glyphColumn, lr.Top, text.Right - 16, lr.Bottom);
+  DrawTextWide(c, StripAccessMarks(item->Caption), caption,
+               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  if (!item->ShortCutText.isEmpty()) {
+    TRect sc(text.Left, lr.Top, text.Right - 16, lr.Bottom);
+    DrawTextWide(c, item->ShortCutText, sc, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
+  c->Brush.Style = bsSolid;
+  const int centre = lr.Top + lr.Height() / 2;
+  if (line.HasChildren()) {
+    const TRect arrow = line.Active ? r->activearrowimagerect : r->arrowimagerect;
+    if (!IsEmptyArea(arrow)) {
+      const int ax = text.Right - (r->arrowimagerect.Width() + 5) +
+                     (r->arrowimagerect.Width() + 5 - arrow.Width()) / 2;
+      DrawKeyed(c, ax, centre - arrow.Height() / 2, *pic, arrow);
+    } else {
+      c->Pen.Color = colour;
+      for (int i = 0; i < 4; ++i) {
+        c->MoveTo(text.Right - 7 + i, centre - 4 + 3 - i);
+        c->LineTo(text.Right - 7 + i, centre - 4 + 4 + i);
+      }
+    }
+  }
+  const TRect imageRect = IsEmptyArea(r->imagerect) ? TRect() : r->imagerect.Offset(lr.Left, lr.Top);
+  if (images && item->ImageIndex >= 0 && item->ImageIndex < images->Count()) {
+    const int gx = IsEmptyArea(imageRect) ? text.Left + 2
+                                          : imageRect.Left + (imageRect.Width() - images->Width()) / 2;
+    const int gy = centre - images->Height() / 2;
+    images->Draw(c, gx, gy, item->ImageIndex, item->Enabled);
+    if (item->Checked) {
+      c->Brush.Color = colour;
+      c->FrameRect(TRect(gx - 1, gy - 1, gx + images->Width() + 1, gy + images->Height() + 1));
+    }
+  } else {
+    PaintSymbol(c, line, text.Left + 2, centre - 4, colour, imageRect);
+  }
+}
+
+void TsfSkinPopupWindow::PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line) {
+  const TRect lr = line.ItemRect;
+  TMenuItem* item = line.MenuItem;
+  TCustomImageList* images = m_menu->Images();
+  const int column = images ? images->Width() + 2 : 19;
+  const int centre = lr.Top + lr.Height() / 2;
+  c->Brush.Style = bsSolid;
+  if (IsHeader(item)) {
+    c->Brush.Color = clBtnShadow;
+    c->FillRect(lr);
+    c->Font.SetColor(clBtnHighlight);
+    c->Brush.Style = bsClear;
+    TRect t(lr.Left + column + 2, lr.Top, lr.Right - 21, lr.Bottom);
+    DrawTextWide(c, item->Caption.mid(1, item->Caption.size() - 2), t,
+                 DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    c->Brush.Style = bsSolid;
+    return;
+  }
+  if (line.Active && !line.IsLine()) {
+    c->Brush.Color = RGB(182, 189, 210);
+    c->FillRect(lr);
+    c->Brush.Color = clNavy;
+    c->FrameRect(lr);
+  } else {
+    c->Brush.Color = clBtnFace;
+    c->FillRect(TRect(lr.Left, lr.Top, lr.Left + column, lr.Bottom));
+    c->Brush.Color = clWindow;
+    c->FillRect(TRect(lr.Left + column, lr.Top, lr.Right, lr.Bottom));
+  }
+  if (line.IsLine()) {
+    c->Pen.Color = clBtnShadow;
+    c->MoveTo(lr.Left + column, centre);
+    c->LineTo(lr.Right, centre);
+    return;
+  }
+  const TColor colour = item->Enabled || line.Active ? clWindowText : clBtnShadow;
+  c->Font.SetColor(item->Enabled ? clWindowText : clBtnShadow);
+  c->Brush.Style = bsClear;
+  const int right = lr.Left + lr.Width() - 21;
+  TRect t(lr.Left + column + 2, lr.Top, right, lr.Bottom);
+  DrawTextWide(c, StripAccessMarks(item->Caption), t,
+               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  if (!item->ShortCutText.isEmpty()) {
+    TRect sc(lr.Left + column + 2, lr.Top, right, lr.Bottom);
+    DrawTextWide(c, item->ShortCutText, sc, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
+  c->Brush.Style = bsSolid;
+  if (line.HasChildren()) {
+    c->Pen.Color = colour;
+    const int ax = lr.Left + lr.Width() - 9;
+    for (int i = 0; i < 4; ++i) {
+      c->MoveTo(ax + i, centre - 4 + i);
+      c->LineTo(ax + i, centre - 4 + 7 - i);
+    }
+  }
+  if (images && item->ImageIndex >= 0 && item->ImageIndex < images->Count())
+    images->Draw(c, lr.Left + 2, centre - images->Height() / 2, item->ImageIndex, item->Enabled);
+  else
+    PaintSymbol(c, line, lr.Left + 4, centre - 4, colour, TRect());
+}
+
+void TsfSkinPopupWindow::PaintScrollZones(TCanvas* c) {
+  const TRect top(m_itemsRect.Left, m_itemsRect.Top, m_itemsRect.Right, m_itemsRect.Top + kScrollZone);
+  const TRect bottom(m_itemsRect.Left, m_itemsRect.Bottom - kScrollZone, m_itemsRect.Right,
+                     m_itemsRect.Bottom);
+  TsfSkinData* sd = m_menu->SkinData();
+  // The strip behind the arrows: the record named "menuitem" (or "MENUITEM").
+  TsfDataSkinMenuItem* r = nullptr;
+  if (sd && !sd->IsEmpty) {
+    r = sd->ObjectRecord<TsfDataSkinMenuItem>(QStringLiteral("menuitem"));
+    if (!r) r = sd->ObjectRecord<TsfDataSkinMenuItem>(QStringLiteral("MENUITEM"));
+  }
+  const TBitmap* pic = r ? sd->Picture(r->activepictureindex) : nullptr;
+  // Between the last visible line and the bottom zone.
+  int lastBottom = m_itemsRect.Top + kScrollZone;
+  for (const TsfSkinMenuItem& line : m_items)
+    if (line.Visible) lastBottom = line.ItemRect.Bottom;
+  const TRect gap(m_itemsRect.Left, lastBottom, m_itemsRect.Right, bottom.Top);
+  for (const TRect& zone : {top, bottom, gap}) {
+    if (zone.IsEmpty()) continue;
+    if (pic && !r->inactivetransparent) {
+      TBitmap strip;
+      ComposeHStrip(r->itemleftoffset, r->itemrightoffset, strip, *pic, r->skinrect,
+                    zone.Width(), r->stretcheffect);
+      c->SetClipRect(zone);
+      c->Draw(zone.Left, zone.Top, &strip);
+      c->ResetClip();
+    } else if (!pic) {
+      c->Brush.Color = clWindow;
+      c->FillRect(zone);
+    }
+  }
+  const bool skinned = Skinned();
+  auto colour = [&](int state) {
+    if (skinned)
+      return m_scrollState == state ? sd->PopupWindowData.scrollmarkeractivecolor
+                                    : sd->PopupWindowData.scrollmarkercolor;
+    return m_scrollState == state ? clBtnText : clBtnShadow;
+  };
+  DrawArrowGlyph(c, top, colour(1), 3);
+  DrawArrowGlyph(c, bottom, colour(2), 4);
+}
+
+// ---------------------------------------------------------------------------
+
+TsfSkinMenu::TsfSkinMenu(QObject* owner) : TComponent(owner), m_waitTimer(new TTimer(this)) {
+  PlainItemFont.SetName(QStringLiteral("Arial"));
+  PlainItemFont.SetHeight(14);
+  m_waitTimer->SetEnabled(false);
+  m_waitTimer->SetInterval(500);
+  m_waitTimer->OnTimer = [this](TObject*) { WaitFired(); };
+}
+
+TsfSkinMenu::~TsfSkinMenu() {
+  for (auto& p : m_popups)
+    if (p) delete p.data();
+}
+
+int TsfSkinMenu::IndexOf(const TsfSkinPopupWindow* p) const {
+  for (int i = 0; i < int(m_popups.size()); ++i)
+    if (m_popups[size_t(i)] == p) return i;
+  return -1;
+}
+
+bool TsfSkinMenu::IsPopupWindow(const QWidget* w) const {
+  for (const auto& p : m_popups)
+    if (p && p.data() == w) return true;
+  return false;
+}
+
+void TsfSkinMenu::Begin(TControl* control, TsfSkinData* skinData, TCustomImageList* images) {
+  m_firstPopup = !m_showing;
+  if (m_showing || !m_popups.empty()) CloseFrom(0);
+  m_control = control;
+  m_skinData = skinData;
+  m_images = images;
+  QWidget* reference = control ? control->window() : HostWindow.data();
+  GetWorkArea(reference, true, m_workArea);
+}
+
+void TsfSkinMenu::Popup(TControl* control, TsfSkinData* skinData, bool up, TMenuItem* item,
+                        const TRect& anchor, int start, TCustomImageList* images) {
+  Begin(control, skinData, images);
+  if (item) Open(item, anchor, up, false, start);
+}
+
+void TsfSkinMenu::PopupMerged(TControl* control, TsfSkinData* skinData, bool up,
+                              TMenuItem* first, TMenuItem* second, const TRect& anchor, int start,
+                              TCustomImageList* images) {
+  Begin(control, skinData, images);
+  if (!first || first->Count() == 0) return;
+  if (start >= first->Count() + (second ? second->Count() : 0)) return;
+  Open(first, anchor, up, false, start, second, std::max(0, start - first->Count()));
+}
+
+TsfSkinPopupWindow* TsfSkinMenu::Open(TMenuItem* item, const TRect& anchor, bool up,
+                                      bool submenu, int start, TMenuItem* second,
+                                      int secondStart) {
+  QWidget* owner = HostWindow ? HostWindow->window() : nullptr;
+  auto* popup = new TsfSkinPopupWindow(this, owner);
+  if (!popup->Build(item, start, second, secondStart)) {
+    delete popup;
+    return nullptr;
+  }
+  m_popups.emplace_back(popup);
+  m_showing = true;
+  popup->ShowAt(anchor, up, submenu, second != nullptr);
+  return popup;
+}
+
+void TsfSkinMenu::CloseFrom(int n) {
+  n = std::max(0, n);
+  while (int(m_popups.size()) > n) {
+    QPointer<TsfSkinPopupWindow> p = m_popups.back();
+    m_popups.pop_back();
+    if (!p) continue;
+    if (m_waitPopup == p) {
+      m_waitTimer->SetEnabled(false);
+      m_waitPopup = nullptr;
+      m_waitIndex = -1;
+    }
+    p->m_scrollTimer->SetEnabled(false);
+    p->hide();
+    p->deleteLater();
+  }
+  if (n > 0 || !m_showing) return;
+  m_showing = false;
+  m_waitTimer->SetEnabled(false);
+  QPointer<TsfSkinMenu> self(this);
+  QPointer<TControl> control = m_control;
+  m_control = nullptr;
+  m_controlToTell = control;
+  if (control) control->Perform(WM_SKINMENU_CLOSED);
+  if (!self) return;
+  TNotifyEvent onClose = std::move(OnMenuClose);
+  OnMenuClose = nullptr;
+  if (onClose) onClose(this);
+}
+
+void TsfSkinMenu::CloseAll() {
+  const bool wasShowing = m_showing;
+  m_waitPopup = nullptr;
+  m_waitIndex = -1;
+  QPointer<TsfSkinMenu> self(this);
+  CloseFrom(0);
+  if (self && wasShowing && HostWindow) HostWindow->Perform(WM_SKINMENU_CLOSED);
+}
+
+void TsfSkinMenu::HandleKey(WORD key) {
+  if (TsfSkinPopupWindow* p = Deepest()) p->HandleKey(key);
+}
+
+void TsfSkinMenu::ItemAction(TsfSkinPopupWindow* popup, int index, bool fromKeyboard, bool click) {
+  const int level = IndexOf(popup);
+  if (level < 0 || index < 0 || index >= int(popup->Items().size())) return;
+  TsfSkinMenuItem& line = popup->Items()[size_t(index)];
+  QPointer<TMenuItem> item = line.MenuItem;
+  if (!item) return;
+  if (!line.HasChildren()) {
+    if (!click) {
+      CloseFrom(level + 1);
+      m_waitTimer->SetEnabled(false);
+      return;
+    }
+    // The pop-ups close first; the command then runs on the item alone, and
+    // nothing of a pop-up is touched afterwards: the command may delete the
+    // menu that owns the item, or the window showing it.
+    m_waitTimer->SetEnabled(false);
+    QPointer<TsfSkinMenu> self(this);
+    CloseAll();
+    if (item) item->Click();
+    if (self && m_controlToTell) m_controlToTell->Perform(WM_SKINMENU_COMMAND);
+    return;
+  }
+  if (!click) {
+    if (fromKeyboard) return;
+    CloseFrom(level + 1);
+    m_waitPopup = popup;
+    m_waitIndex = index;
+    m_waitTimer->SetEnabled(false);
+    m_waitTimer->SetEnabled(true);
+    return;
+  }
+  QPointer<TsfSkinPopupWindow> guard(popup);
+  QPointer<TsfSkinMenu> self(this);
+  item->Click();
+  if (!self || !guard || !item) return;
+  m_waitTimer->SetEnabled(false);
+  m_waitPopup = nullptr;
+  m_waitIndex = -1;
+  CloseFrom(level + 1);
+  line.SubmenuOpen = true;
+  popup->update();
+  const QPoint origin = popup->pos();
+  Open(item, line.ItemRect.Offset(origin.x(), origin.y()), false, true, 0);
+}
+
+void TsfSkinMenu::WaitFired() {
+  m_waitTimer->SetEnabled(false);
+  QPointer<TsfSkinPopupWindow> popup = m_waitPopup;
+  const int index = m_waitIndex;
+  m_waitPopup = nullptr;
+  m_waitIndex = -1;
+  if (popup && index >= 0 && index < int(popup->Items().size()) &&
+      popup->Items()[size_t(index)].Active)
+    popup->ClickLine(index);
+}
