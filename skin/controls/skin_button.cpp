@@ -424,29 +424,23 @@ bool TsfSkinButton::HandleKey(TMessage& m) {
       m_clicksDisabled = false;
       return window()->focusWidget() != this;
     }
+    // Keys: the button's own handling, then the platform's (OnKeyDown...).
     case WM_KEYDOWN:
       if (!m_canFocused) return false;
       if (m.WParam == VK_SPACE) {
         StopAnimation();
         SetDown(true);
         if (RepeatMode) PerformClick();
-        m.Result = 0;
-        return true;
-      }
-      if (m.WParam == VK_RETURN) {
+      } else if (m.WParam == VK_RETURN) {
         PerformClick();
-        m.Result = 0;
-        return true;
       }
       return false;
     case WM_KEYUP:
-      if (!m_canFocused || m.WParam != VK_SPACE) return false;
-      if (m_down && m_groupIndex == 0) {
+      if (m_canFocused && m.WParam == VK_SPACE && m_down && m_groupIndex == 0) {
         SetDown(false);
         PerformClick();
       }
-      m.Result = 0;
-      return true;
+      return false;
     case CM_DIALOGKEY:
       if (m.WParam == VK_RETURN && IsActive() && Enabled() && isVisible()) {
         PerformClick();

@@ -8,6 +8,7 @@
 #include "platform/form.h"
 #include "skin/controls/skin_button.h"
 #include "skin/controls/skin_panel.h"
+#include "skin/render/layer_window.h"
 #include "tests/skin/controls/control_fixture.h"
 
 using namespace ctltest;
@@ -297,4 +298,43 @@ TEST(SkinButton, DefaultAndFocusLeaveOtherControlsAlone) {
   b->SetFocus();
   EXPECT_EQ(w.form.findChildren<TsfSkinButton*>().size(), 1);
   EXPECT_TRUE(b->IsActive());
+}
+
+TEST(SkinButton, GlowShownOnlyWithLayeredWindows) {
+  ButtonWindow w;
+  TinySkin skin;
+  auto& r = AddStates(skin);
+  r.glowlayerpictureindex = skin.AddPicture(Filled(28, 18, qRgb(0, 120, 255)));
+  r.glowlayeralphablendvalue = 200;
+  TsfSkinButton* b = w.Add("");
+  b->SetCanFocused(false);
+  b->SetSkinData(skin.data);
+  auto glowShowing = [&] {
+    auto* m = b->findChild<TsfLayerManager*>();
+    return m && m->Showing();
+  };
+
+  OverrideLayeredWindows(false);
+  HoverOver(b, QPoint(5, 5));
+  QCoreApplication::processEvents();  // the glow is posted
+  EXPECT_FALSE(glowShowing());
+
+  OverrideLayeredWindows(true);
+  b->Perform(CM_MOUSELEAVE);
+  b->Perform(CM_MOUSEENTER);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(glowShowing());
+  skin.data->ShowButtonGlowFrames = false;  // switched off unless the button insists
+  b->Perform(CM_MOUSELEAVE);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(glowShowing());
+  b->Perform(CM_MOUSEENTER);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(glowShowing());
+  b->AlwaysShowLayeredFrame = true;
+  b->Perform(CM_MOUSELEAVE);
+  b->Perform(CM_MOUSEENTER);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(glowShowing());
+  OverrideLayeredWindows(std::nullopt);
 }
