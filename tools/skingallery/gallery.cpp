@@ -9,6 +9,7 @@
 #include "skin/controls/skin_check_radio.h"
 #include "skin/controls/skin_link_image.h"
 #include "skin/controls/skin_panel.h"
+#include "tools/skingen/logo.h"
 
 namespace {
 
@@ -20,17 +21,6 @@ void Settle(int ms) {
   QEventLoop loop;
   QTimer::singleShot(ms, &loop, &QEventLoop::quit);
   loop.exec();
-}
-
-TBitmap LogoPicture() {
-  QImage img(177, 49, QImage::Format_RGB32);
-  img.fill(QColor(0x2E, 0x5E, 0x8C));
-  QPainter p(&img);
-  p.setPen(Qt::white);
-  p.setFont(MakeQFont(QStringLiteral("Arial"), 24, fsBold));
-  p.drawText(img.rect(), Qt::AlignCenter, QStringLiteral("tolmsys"));
-  p.end();
-  return TBitmap(img);
 }
 
 template <typename T>
@@ -53,7 +43,7 @@ QImage GalleryColumn(TsfSkinData* data, const QString& title) {
   top->SetAlign(alTop);
   auto* logo = new TsfSkinLinkImage(top);
   logo->SetBounds(4, 4, 177, 49);
-  logo->SetPicture(LogoPicture());
+  logo->SetPicture(TBitmap(DrawLogo()));
 
   auto* body = Make<TsfSkinPanel>(&form, data, QStringLiteral("Panel"), 0, 60, kColumnWidth, 500);
   body->SetAlign(alClient);
