@@ -157,6 +157,8 @@ class TtlDBTreeListColumn : public TtlTreeListColumn {
   TtlColumnField* Field() const { return m_field; }
   // Binding: the tree list hands the column its field (or none).
   void SetField(TtlColumnField* field);
+  // Binding: drops a field about to be freed, without telling anyone.
+  void ForgetField() { m_field = nullptr; }
 
   bool DisableGrouping = false;
   TtlSummaryType SummaryFooterType = cstNone;

@@ -79,6 +79,9 @@ class TtlTreeListNode {
  private:
   std::vector<TtlTreeListNode*>* SiblingList() const;
   void Detach();
+  // Destroys the subtree below the node (false: left standing, see there).
+  bool DestroyDescendants();
+  void Destroy();
   void AttachTo(TtlTreeListNode* parent, int position);
 
   bool m_deleting = false;
