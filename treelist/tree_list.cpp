@@ -32,6 +32,11 @@ TtlCustomTreeList::TtlCustomTreeList(QWidget* parent) : TCustomControl(parent), 
 }
 
 TtlCustomTreeList::~TtlCustomTreeList() {
+  try {
+    AutoStoreLayout();
+  } catch (const std::exception&) {
+    // A layout that cannot be written is lost; a destructor has no one to tell.
+  }
   m_destroying = true;
   m_headerFont.OnChange = nullptr;
   m_bandFont.OnChange = nullptr;
@@ -537,6 +542,7 @@ void TtlCustomTreeList::SetOptionView(TtlDBTreeListOptionView o, bool on) {
 
 void TtlCustomTreeList::Loaded() {
   TCustomControl::Loaded();
+  AutoRestoreLayout();
   // Sort orders stored with the form take effect once loading is over.
   for (TtlTreeListColumn* c : m_columns)
     if (c->Sorted() != csNone) SortByColumn(c);

@@ -39,6 +39,7 @@ constexpr TtlDBTreeListOptionsBehavior OptB(TtlDBTreeListOptionBehavior o) { ret
 enum TtlTreeListState { tsNormal, tsNodeDown, tsPanning };
 
 class TTimer;
+class TCustomIniFile;
 
 // Host-style image list: just the size the layout needs, and the pictures.
 struct TtlImageList {
@@ -291,6 +292,16 @@ class TtlCustomTreeList : public TCustomControl {
   QString SearchText() const { return m_searchText; }
   bool AutoExpandOnSearch = true;
 
+  // ---- layout storage (ini files; the registry pair keeps its keys as
+  // sections of one file beside the program)
+  QString IniFileName, IniSectionName, RegistryPath;
+  void StoreLayoutToIni(const QString& fileName);
+  void RestoreLayoutFromIni(const QString& fileName);
+  void StoreLayoutToRegistry(const QString& keyPath);
+  void RestoreLayoutFromRegistry(const QString& keyPath);
+  // The file standing in for the registry.
+  static QString RegistryFileName();
+
   // ---- hooks of the later parts of the control
   // Closes an open in-place editor, writing its value back when asked.
   virtual void CloseEditor(bool writeBack) { Q_UNUSED(writeBack); }
@@ -333,6 +344,13 @@ class TtlCustomTreeList : public TCustomControl {
   // Orders nodes with equal sort values (never 0 for two nodes).
   virtual int TieBreak(TtlTreeListNode* a, TtlTreeListNode* b);
   void SortSiblings(std::vector<TtlTreeListNode*>& list, TtlTreeListColumn* column, bool descending);
+  // Layout storage: the base section, writing and reading one layout.
+  QString LayoutBase(const QString& given, bool storing);
+  void WriteLayout(TCustomIniFile& ini, const QString& base);
+  void ReadLayout(const TCustomIniFile& ini, const QString& base);
+  // Automatic restore after loading and store at destruction (once each).
+  void AutoRestoreLayout();
+  void AutoStoreLayout();
   // Re-sorts by the sorted column after a full load (etoAutoSort).
   void ResortAfterLoad();
   // Typing starts an incremental search.
@@ -489,6 +507,11 @@ class TtlCustomTreeList : public TCustomControl {
   } m_pan;
   int m_wheelRemainder = 0;
   QPointer<TtlTreeListColumn> m_pressedHeader;
+
+  // layout storage
+  QString m_ownerFormName;
+  bool m_layoutRestored = false;
+  bool m_layoutStored = false;
 
   // sorting and search
   std::vector<TtlTreeListColumn*> m_sortedColumns;

@@ -31,9 +31,16 @@ std::vector<TtlTreeListNode*>* TtlTreeListNode::SiblingList() const {
 int TtlTreeListNode::Index() const {
   const auto* list = SiblingList();
   if (!list) return -1;
+  // The place found last time is checked first: walking siblings in order
+  // then costs nothing per step, whatever the list's length.
+  const int count = static_cast<int>(list->size());
+  if (m_indexHint >= 0 && m_indexHint < count && (*list)[m_indexHint] == this) return m_indexHint;
   // From the back: appending and deleting from the end stay cheap.
-  for (int i = static_cast<int>(list->size()) - 1; i >= 0; --i)
-    if ((*list)[i] == this) return i;
+  for (int i = count - 1; i >= 0; --i)
+    if ((*list)[i] == this) {
+      m_indexHint = i;
+      return i;
+    }
   return -1;
 }
 
@@ -144,6 +151,7 @@ void TtlTreeListNode::AttachTo(TtlTreeListNode* parent, int position) {
   }
   position = std::clamp(position, 0, static_cast<int>(list->size()));
   list->insert(list->begin() + position, this);
+  m_indexHint = position;
   m_parentNode = parent;
   m_attached = true;
   m_treeList->StructureChanged(nullptr);

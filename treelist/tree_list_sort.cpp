@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "treelist/tree_list.h"
 
@@ -262,8 +263,7 @@ void TtlCustomTreeList::EndSearch() {
 bool TtlCustomTreeList::TextStartsWith(TtlTreeListNode* node, int column, const QString& text) {
   TtlTreeListColumn* c = Columns(column);
   if (!c) return false;
-  const QString cell = c->CellText(node);
-  return cell.size() >= text.size() && cell.left(text.size()).toUpper() == text.toUpper();
+  return c->CellText(node).startsWith(text, Qt::CaseInsensitive);
 }
 
 TtlTreeListNode* TtlCustomTreeList::FindNodeByText(int column, const QString& text, int direction) {
@@ -292,8 +292,7 @@ TtlTreeListNode* TtlCustomTreeList::FindNodeByText(int column, const QString& te
   };
   // Every node is looked at once at most (the start may be hidden and so
   // never met again when only visible nodes are walked).
-  long budget = wholeTree ? 0 : ShownCount();
-  if (wholeTree) ForEachNode([&budget](TtlTreeListNode*) { ++budget; });
+  long budget = wholeTree ? std::numeric_limits<long>::max() : ShownCount();
   if (direction != 0) step();
   for (; n && budget >= 0; --budget) {
     if (TextStartsWith(n, column, text)) return n;
