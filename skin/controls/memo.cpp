@@ -14,7 +14,7 @@
 
 TsfSkinMemo::TsfSkinMemo(QWidget* parent) : TMemo(parent) {
   Opaque = true;  // Paint draws every pixel
-  SetScrollBars(ssBoth);
+  SetScrollBars(TScrollStyle::ssBoth);
   TFont f(*Font());
   f.SetName(QStringLiteral("Arial"));
   f.SetHeight(14);
