@@ -462,7 +462,7 @@ void TsfSkinCustomDBGrid::DeleteRecords() {
 // --- keyboard -------------------------------------------------------------------
 
 void TsfSkinCustomDBGrid::KeyDown(WORD& key, TShiftState shift) {
-  TCustomControl::KeyDown(key, shift);  // OnKeyDown
+  TControl::KeyDown(key, shift);  // OnKeyDown
   if (key == 0 || !m_link.Active()) return;
   TDataSet* ds = m_link.DataSet();
   const bool ctrl = shift & ssCtrl;
@@ -552,7 +552,7 @@ void TsfSkinCustomDBGrid::KeyDown(WORD& key, TShiftState shift) {
 
 void TsfSkinCustomDBGrid::KeyPress(QChar& key) {
   if (key.unicode() == VK_RETURN) {
-    TCustomControl::KeyPress(key);  // OnKeyPress
+    TControl::KeyPress(key);  // OnKeyPress
     if (key.isNull()) return;
     if (!(m_dbOptions & dgAlwaysShowEditor)) PostPending();
     key = QChar();

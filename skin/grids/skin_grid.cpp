@@ -12,15 +12,17 @@
 #include "skin/render/window_helpers.h"
 
 namespace {
-constexpr unsigned kParentBackgroundChanged = WM_USER + 260;  // WM_SKINCTRL_PARENTBGCHANGED
 // How near a line the pointer must be to size a column or row.
 constexpr int kSizingSlack = 2;
 
 bool Has(TGridOptions o, TGridOption f) { return (o & f) != 0; }
+// ContentLeft of a column that is scrolled off (a single wide column can
+// legitimately start left of 0).
+constexpr int kOffScreen = std::numeric_limits<int>::min();
 }  // namespace
 
-TsfSkinCustomGrid::TsfSkinCustomGrid(QWidget* parent) : TCustomControl(parent) {
-  Opaque = true;
+TsfSkinCustomGrid::TsfSkinCustomGrid(QWidget* parent) : TsfSkinControl(parent) {
+  SetSkinDataName(QStringLiteral("grid"));
   SetTabStop(true);
   SetColor(clWindow);
   m_colWidths.assign(5, m_defaultColWidth);
@@ -29,32 +31,41 @@ TsfSkinCustomGrid::TsfSkinCustomGrid(QWidget* parent) : TCustomControl(parent) {
   setMouseTracking(true);
 }
 
+namespace {
+// A bar may outlive its link: it must not call into the grid afterwards.
+void UnlinkBar(TsfGridScrollBar* bar) {
+  if (!bar) return;
+  bar->OnChange = bar->OnLastChange = bar->OnUpButtonClick = bar->OnDownButtonClick =
+      bar->OnPageUp = bar->OnPageDown = bar->OnDestroyed = nullptr;
+}
+}  // namespace
+
 TsfSkinCustomGrid::~TsfSkinCustomGrid() {
-  // The bars may outlive the grid: they must not call into it afterwards.
-  for (TsfGridScrollBar* bar : {m_hBar, m_vBar}) {
-    if (!bar) continue;
-    bar->OnChange = bar->OnLastChange = bar->OnUpButtonClick = bar->OnDownButtonClick =
-        bar->OnPageUp = bar->OnPageDown = bar->OnDestroyed = nullptr;
-  }
+  UnlinkBar(m_hBar);
+  UnlinkBar(m_vBar);
 }
 
 // --- skin -------------------------------------------------------------------
 
-void TsfSkinCustomGrid::SetSkinData(TsfSkinData* data) {
-  m_skinData = data;
-  ApplySkinChange();
+void TsfSkinCustomGrid::ForgetSkinRecord() {
+  TsfSkinControl::ForgetSkinRecord();
+  m_skin = TsfGridSkin();
 }
 
-void TsfSkinCustomGrid::SetSkinDataName(const QString& name) {
-  m_skinDataName = name;
-  ApplySkinChange();
+// A "grid" record without a fixed-cell picture draws the default look.
+void TsfSkinCustomGrid::ReadSkinRecord() {
+  TsfSkinControl::ReadSkinRecord();
+  m_skin = m_index < 0 ? TsfGridSkin() : ResolveGridSkin(SkinData(), SkinDataName());
+  if (!m_skin) m_index = -1;
 }
 
-void TsfSkinCustomGrid::ForgetSkinRecord() { m_skin = TsfGridSkin(); }
+void TsfSkinCustomGrid::ParentBackgroundChanged() {
+  if (m_transparent) Invalidate();
+}
 
 void TsfSkinCustomGrid::ApplySkinChange() {
-  m_skin = ResolveGridSkin(m_skinData, m_skinDataName);
-  const int h = SkinnedRowHeight(m_skinData != nullptr, m_skin, m_useSkinCellHeight,
+  ReadSkinRecord();
+  const int h = SkinnedRowHeight(SkinData() != nullptr, m_skin, m_useSkinCellHeight,
                                  m_defaultCellHeight, m_defaultRowHeight);
   if (h != m_defaultRowHeight) SetDefaultRowHeight(h);
   UpdateScrollRanges();
@@ -67,6 +78,17 @@ void TsfSkinCustomGrid::SetTransparent(bool v) {
   Invalidate();
 }
 
+void TsfSkinCustomGrid::SetWallpaper(const TBitmap& picture) {
+  m_wallpaper = picture;
+  if (!m_wallpaper.Empty()) m_transparent = true;
+  Invalidate();
+}
+
+void TsfSkinCustomGrid::SetWallpaperStretch(bool v) {
+  m_wallpaperStretch = v;
+  if (!m_wallpaper.Empty()) Invalidate();
+}
+
 void TsfSkinCustomGrid::SetUseSkinCellHeight(bool v) {
   m_useSkinCellHeight = v;
   ApplySkinChange();
@@ -74,7 +96,7 @@ void TsfSkinCustomGrid::SetUseSkinCellHeight(bool v) {
 
 void TsfSkinCustomGrid::SetDefaultCellHeight(int v) {
   m_defaultCellHeight = v;
-  if (m_skinData && !m_skin) SetDefaultRowHeight(v);
+  if (SkinData() && !m_skin) SetDefaultRowHeight(v);
 }
 
 void TsfSkinCustomGrid::SetGridLineColor(TColor c) {
@@ -122,6 +144,7 @@ void TsfSkinCustomGrid::LinkBar(TsfGridScrollBar* bar, bool vertical) {
 
 void TsfSkinCustomGrid::SetHScrollBar(TsfGridScrollBar* bar) {
   if (m_hBar == bar) return;
+  UnlinkBar(m_hBar);
   m_hBar = bar;
   LinkBar(bar, false);
   UpdateScrollRanges();
@@ -129,6 +152,7 @@ void TsfSkinCustomGrid::SetHScrollBar(TsfGridScrollBar* bar) {
 
 void TsfSkinCustomGrid::SetVScrollBar(TsfGridScrollBar* bar) {
   if (m_vBar == bar) return;
+  UnlinkBar(m_vBar);
   m_vBar = bar;
   LinkBar(bar, true);
   UpdateScrollRanges();
@@ -147,7 +171,7 @@ void TsfSkinCustomGrid::ApplyScrollBar(TsfGridScrollBar* bar, bool show, int min
 }
 
 void TsfSkinCustomGrid::UpdateScrollRanges(bool withVertical) {
-  if (m_updatingRanges || !isVisible()) {
+  if (m_updatingRanges || !Visible()) {
     ClampTopLeft();
     return;
   }
@@ -265,11 +289,7 @@ void TsfSkinCustomGrid::WndProc(TMessage& m) {
     ScrollMessage(m.Msg == WM_GRID_VSCROLL, int(m.WParam), int(m.LParam));
     return;
   }
-  if (m.Msg == kParentBackgroundChanged) {
-    if (m_transparent) Invalidate();
-    return;
-  }
-  TCustomControl::WndProc(m);
+  TsfSkinControl::WndProc(m);
 }
 
 // --- structure ----------------------------------------------------------------
@@ -393,11 +413,11 @@ int TsfSkinCustomGrid::ContentLeft(int col) const {
       if (m_colWidths[size_t(c)] > 0) x += m_colWidths[size_t(c)] + line;
     return x;
   }
-  if (col < m_topLeft.X) return -1;
+  if (col < m_topLeft.X) return kOffScreen;
   x = FixedWidth() - (ColCount() - m_fixedCols == 1 ? m_horzOffset : 0);
   for (int c = m_topLeft.X; c < col; ++c) {
     if (m_colWidths[size_t(c)] > 0) x += m_colWidths[size_t(c)] + line;
-    if (x >= ClientWidth()) return -1;
+    if (x >= ClientWidth()) return kOffScreen;
   }
   return x;
 }
@@ -424,9 +444,7 @@ TRect TsfSkinCustomGrid::CellBounds(int col, int row) const {
   const int w = m_colWidths[size_t(col)], h = m_rowHeights[size_t(row)];
   if (w <= 0 || h <= 0) return TRect();
   const int x = ContentLeft(col), y = ContentTop(row);
-  if (x < 0 && col >= m_fixedCols) return TRect();
-  if (y < 0) return TRect();
-  if (x + w <= 0 && col >= m_fixedCols && x < 0) return TRect();
+  if (x == kOffScreen || y < 0) return TRect();
   return TRect(x, y, x + w, y + h);
 }
 
@@ -779,7 +797,7 @@ void TsfSkinCustomGrid::ApplyCellFont(TCanvas* canvas, TGridDrawState state) {
                : (state & gdSelected) ? rec->selectfontcolor
                                       : rec->fontcolor);
   }
-  if (m_skinData && m_skinData->ResourceStrData()) f.SetCharset(m_skinData->ResourceStrData()->CharSet);
+  if (SkinData() && SkinData()->ResourceStrData()) f.SetCharset(SkinData()->ResourceStrData()->CharSet);
   canvas->Font = f;
 }
 
@@ -867,7 +885,7 @@ void TsfSkinCustomGrid::PaintLines(TCanvas* canvas) {
     for (int col = 0; col < ColCount(); ++col) {
       const TRect r = CellRect(col, row);
       if (r.IsEmpty()) {
-        if (col >= m_fixedCols && col >= m_topLeft.X && ContentLeft(col) < 0) break;
+        if (col >= m_fixedCols && col >= m_topLeft.X && ContentLeft(col) == kOffScreen) break;
         continue;
       }
       strips(col, row, r);
@@ -875,17 +893,19 @@ void TsfSkinCustomGrid::PaintLines(TCanvas* canvas) {
   }
 }
 
-void TsfSkinCustomGrid::Paint() {
-  const int w = ClientWidth(), h = ClientHeight();
-  if (w <= 0 || h <= 0) return;
-  m_skin = ResolveGridSkin(m_skinData, m_skinDataName);
-  TBitmap buffer(w, h);
+void TsfSkinCustomGrid::PaintGrid(TBitmap& buffer) {
+  const int w = buffer.Width(), h = buffer.Height();
   TCanvas* canvas = buffer.Canvas();
   canvas->Font = *Font();
   // Background: the skin's picture tiled, the parent behind a transparent
   // grid, or the plain colour.
-  if (m_transparent) {
+  if (m_transparent && m_wallpaper.Empty()) {
     DrawParentBackground(this, canvas);
+  } else if (m_transparent && m_wallpaperStretch) {
+    canvas->StretchDraw(TRect(0, 0, w, h), &m_wallpaper);
+  } else if (m_transparent) {
+    for (int y = 0; y < h; y += m_wallpaper.Height())
+      for (int x = 0; x < w; x += m_wallpaper.Width()) canvas->Draw(x, y, &m_wallpaper);
   } else if (m_skin && m_skin.Background) {
     for (int y = 0; y < h; y += m_skin.Background->Height())
       for (int x = 0; x < w; x += m_skin.Background->Width()) canvas->Draw(x, y, m_skin.Background);
@@ -909,7 +929,12 @@ void TsfSkinCustomGrid::Paint() {
     for (int col = 0; col < ColCount(); ++col) {
       const TRect r = CellRect(col, row);
       if (r.IsEmpty()) continue;
-      canvas->SetClipRect(r);
+      // Scrolled cells never paint over the fixed ones.
+      TRect clip = r;
+      if (col >= m_fixedCols) clip.Left = std::max(clip.Left, FixedWidth());
+      if (row >= m_fixedRows) clip.Top = std::max(clip.Top, FixedHeight());
+      if (clip.IsEmpty()) continue;
+      canvas->SetClipRect(clip);
       PaintCell(canvas, col, row, r);
       canvas->ResetClip();
     }
@@ -924,13 +949,12 @@ void TsfSkinCustomGrid::Paint() {
     canvas->FillRect(m_gridState == gsColSizing ? TRect(m_sizingPos, 0, m_sizingPos + 1, h)
                                                 : TRect(0, m_sizingPos, w, m_sizingPos + 1));
   }
-  Canvas()->Draw(0, 0, &buffer);
 }
 
 // --- keyboard -------------------------------------------------------------------
 
 void TsfSkinCustomGrid::KeyDown(WORD& key, TShiftState shift) {
-  TCustomControl::KeyDown(key, shift);
+  TsfSkinControl::KeyDown(key, shift);
   if (key == 0 || !CanGridAcceptKey(key, shift)) return;
   const bool ctrl = shift & ssCtrl;
   const bool rowSelect = Has(m_options, goRowSelect);
@@ -995,10 +1019,11 @@ void TsfSkinCustomGrid::KeyDown(WORD& key, TShiftState shift) {
 }
 
 void TsfSkinCustomGrid::KeyPress(QChar& key) {
-  TCustomControl::KeyPress(key);
+  TsfSkinControl::KeyPress(key);
   if (key.unicode() == VK_RETURN || key.unicode() == VK_ESCAPE || key.isNull()) return;
   // A printable character typed on the grid opens the editor with it.
-  if (key.isPrint() && Has(m_options, goEditing) && !Has(m_options, goRowSelect)) {
+  if (key.isPrint() && Has(m_options, goEditing) && !Has(m_options, goRowSelect) &&
+      !(m_editor && m_editor->isVisible())) {
     const QChar ch = key;
     ShowEditor();
     if (m_editor && m_editor->isVisible() && m_editor->hasFocus()) {
@@ -1042,7 +1067,7 @@ void TsfSkinCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x,
     SetFocus();
     if (!hasFocus() && window()->focusWidget() != this) return;
   }
-  TCustomControl::MouseDown(button, shift, x, y);
+  TsfSkinControl::MouseDown(button, shift, x, y);
   if (button != mbLeft || (shift & ssDouble)) return;
   m_sizingMoved = false;
   int line = -1;
@@ -1072,7 +1097,7 @@ void TsfSkinCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x,
 }
 
 void TsfSkinCustomGrid::MouseMove(TShiftState shift, int x, int y) {
-  TCustomControl::MouseMove(shift, x, y);
+  TsfSkinControl::MouseMove(shift, x, y);
   switch (m_gridState) {
     case gsColSizing:
     case gsRowSizing: {
@@ -1113,11 +1138,11 @@ void TsfSkinCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, i
     }
     Invalidate();
   }
-  TCustomControl::MouseUp(button, shift, x, y);
+  TsfSkinControl::MouseUp(button, shift, x, y);
 }
 
 bool TsfSkinCustomGrid::DoMouseWheel(TShiftState shift, int delta, TPoint pos) {
-  if (TCustomControl::DoMouseWheel(shift, delta, pos)) return true;
+  if (TsfSkinControl::DoMouseWheel(shift, delta, pos)) return true;
   if (delta == 0 || RowCount() <= m_fixedRows) return false;
   const int row = delta > 0 ? std::max(m_fixedRows, Row() - 1) : std::min(RowCount() - 1, Row() + 1);
   if (row != Row()) FocusCell(Col(), row, true);
@@ -1127,13 +1152,13 @@ bool TsfSkinCustomGrid::DoMouseWheel(TShiftState shift, int delta, TPoint pos) {
 // --- window events ----------------------------------------------------------------
 
 void TsfSkinCustomGrid::Resize() {
-  TCustomControl::Resize();
+  TsfSkinControl::Resize();
   UpdateScrollRanges();
   UpdateEditorPlace();
 }
 
 void TsfSkinCustomGrid::FocusChanged(bool focused) {
-  TCustomControl::FocusChanged(focused);
+  TsfSkinControl::FocusChanged(focused);
   if (focused && Has(m_options, goAlwaysShowEditor)) ShowEditor();
   // Focus going into our own editor is not leaving the grid.
   if (!focused && (!m_editor || QApplication::focusWidget() != m_editor)) GridExited();
@@ -1141,7 +1166,7 @@ void TsfSkinCustomGrid::FocusChanged(bool focused) {
 }
 
 void TsfSkinCustomGrid::VisibleChanged() {
-  TCustomControl::VisibleChanged();
+  TsfSkinControl::VisibleChanged();
   for (TsfGridScrollBar* bar : {m_hBar, m_vBar})
     if (bar && !Visible()) bar->SetShown(false);
   UpdateScrollRanges();

@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "platform/control.h"
-#include "skin/controls/skin_changeable.h"
-#include "skin/data/skin_data.h"
+#include "skin/controls/skin_control.h"
 #include "skin/grids/grid_rules.h"
 #include "skin/grids/grid_scroll_bar.h"
 #include "skin/grids/inplace_edit.h"
@@ -51,25 +50,25 @@ enum TGridScrollCode {
   SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7,
 };
 
-class TsfSkinCustomGrid : public TCustomControl, public ISkinChangeable {
+class TsfSkinCustomGrid : public TsfSkinControl {
   Q_OBJECT
  public:
   explicit TsfSkinCustomGrid(QWidget* parent = nullptr);
   ~TsfSkinCustomGrid() override;
 
   // Skin.
-  TsfSkinData* SkinData() const { return m_skinData; }
-  void SetSkinData(TsfSkinData* data);
-  QString SkinDataName() const { return m_skinDataName; }
-  void SetSkinDataName(const QString& name);
   void ForgetSkinRecord() override;
   void ApplySkinChange() override;
-  TsfSkinData* SkinDataObject() const override { return m_skinData; }
   // The record the grid draws from now (null: the default look).
   const TsfGridSkin& Skin() const { return m_skin; }
 
   bool Transparent() const { return m_transparent; }
   void SetTransparent(bool v);
+  // A picture behind the cells; setting one also makes the grid transparent.
+  const TBitmap& Wallpaper() const { return m_wallpaper; }
+  void SetWallpaper(const TBitmap& picture);
+  bool WallpaperStretch() const { return m_wallpaperStretch; }
+  void SetWallpaperStretch(bool v);
   bool UseSkinFont = true;
   bool UseSkinCellHeight() const { return m_useSkinCellHeight; }
   void SetUseSkinCellHeight(bool v);
@@ -186,8 +185,8 @@ class TsfSkinCustomGrid : public TCustomControl, public ISkinChangeable {
   // Pixel width of the fixed columns and height of the fixed rows.
   int FixedWidth() const;
   int FixedHeight() const;
-  int ContentLeft(int col) const;  // x of a column, -1 when off screen
-  int ContentTop(int row) const;
+  int ContentLeft(int col) const;  // x of a column (INT_MIN when scrolled off)
+  int ContentTop(int row) const;   // y of a row, -1 when scrolled off
 
   // Painting helpers for descendants.
   void DrawSkinCellPicture(TCanvas* canvas, const TRect& rect, const TRect& source,
@@ -196,7 +195,10 @@ class TsfSkinCustomGrid : public TCustomControl, public ISkinChangeable {
   TRect CellTextRect(const TRect& cell, bool fixed) const;
   TCanvas* PaintCanvas() { return m_paintCanvas ? m_paintCanvas : Canvas(); }
 
-  void Paint() override;
+  void ReadSkinRecord() override;
+  void PaintDefaultImage(TBitmap& picture) override { PaintGrid(picture); }
+  void PaintSkinImage(TBitmap& picture) override { PaintGrid(picture); }
+  void ParentBackgroundChanged() override;
   void KeyDown(WORD& key, TShiftState shift) override;
   void KeyPress(QChar& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -222,13 +224,14 @@ class TsfSkinCustomGrid : public TCustomControl, public ISkinChangeable {
                       int step);
   void UpdateEditorPlace();
   void LinkBar(TsfGridScrollBar* bar, bool vertical);
+  void PaintGrid(TBitmap& picture);
   void PaintLines(TCanvas* canvas);
   void PaintCell(TCanvas* canvas, int col, int row, const TRect& r);
 
-  QPointer<TsfSkinData> m_skinData;
-  QString m_skinDataName = QStringLiteral("grid");
   TsfGridSkin m_skin;
   bool m_transparent = false;
+  TBitmap m_wallpaper;
+  bool m_wallpaperStretch = false;
   bool m_useSkinCellHeight = true;
   int m_defaultCellHeight = 20;
   TColor m_gridLineColor = clWindowText;

@@ -261,6 +261,12 @@ void CheckControls(TChecker& c, const TsfSkinData& d, const TCustomIniFile& ini)
     c.Problem(QStringLiteral("panel"), QStringLiteral("captionrect"), QStringLiteral("must be empty (panels have no caption band)"));
   if (auto* g = d.ControlRecord<TsfDataSkinPanelControl>("groupbox")) {
     c.NeedRect(QStringLiteral("groupbox"), "captionrect", g->captionrect);
+    // A caption rect that does not reach from the left-top corner into the
+    // right-top one keeps its skin width and cuts longer captions.
+    if (!g->captionrect.IsEmpty() && g->rightbottompoint.X != 0 &&
+        (g->captionrect.Left >= g->lefttoppoint.X || g->captionrect.Right < g->righttoppoint.X))
+      c.Problem(QStringLiteral("groupbox"), QStringLiteral("captionrect"),
+                QStringLiteral("must start in the left-top corner and end in the right-top one"));
     if (!IsCjkFont(g->fontname))
       c.Problem(QStringLiteral("groupbox"), QStringLiteral("fontname"),
                 QStringLiteral("\"%1\" cannot show Chinese captions").arg(g->fontname));
@@ -275,6 +281,23 @@ void CheckControls(TChecker& c, const TsfSkinData& d, const TCustomIniFile& ini)
     c.NeedRect(QStringLiteral("grid"), "selectcellrect", g->selectcellrect);
     c.NeedRect(QStringLiteral("grid"), "focuscellrect", g->focuscellrect);
     if (g->pictureindex == -1) c.Problem(QStringLiteral("grid"), QStringLiteral("pictureindex"), QStringLiteral("must name a picture"));
+    // The paper list shows Chinese names and title; its rows are as high as
+    // the select-cell picture, so the focus cell must match it.
+    const QString grid = QStringLiteral("grid");
+    if (!IsCjkFont(g->fontname)) c.Problem(grid, QStringLiteral("fontname"), QStringLiteral("cannot show Chinese names"));
+    if (!IsCjkFont(g->fixedfontname)) c.Problem(grid, QStringLiteral("fixedfontname"), QStringLiteral("cannot show Chinese titles"));
+    if (g->focuscellrect.Height() != g->selectcellrect.Height())
+      c.Problem(grid, QStringLiteral("focuscellrect"), QStringLiteral("must be as high as selectcellrect"));
+    auto inside = [&](const char* key, const TRect& text, const TRect& cell) {
+      if (text.IsEmpty() || text.Left < 0 || text.Top < 0 || text.Right > cell.Width() || text.Bottom > cell.Height())
+        c.Problem(grid, QLatin1String(key), QStringLiteral("must lie inside its cell"));
+    };
+    inside("celltextrect", g->celltextrect, g->selectcellrect);
+    inside("fixedcelltextrect", g->fixedcelltextrect, g->fixedcellrect);
+    if (g->cellleftoffset + g->cellrightoffset >= g->selectcellrect.Width())
+      c.Problem(grid, QStringLiteral("cellrightoffset"), QStringLiteral("leaves no middle to stretch"));
+    if (g->fixedcellleftoffset + g->fixedcellrightoffset >= g->fixedcellrect.Width())
+      c.Problem(grid, QStringLiteral("fixedcellrightoffset"), QStringLiteral("leaves no middle to stretch"));
   }
   if (auto* cb = d.ControlRecord<TsfDataSkinComboBox>("combobox")) {
     if (cb->listboxname != QLatin1String("listbox"))
