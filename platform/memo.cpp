@@ -174,8 +174,8 @@ TScrollInfo TCustomMemo::GetScrollInfo(int bar) const {
 }
 
 bool TCustomMemo::ScrollBarVisible(int bar) const {
-  const bool wanted = m_scrollBars == TScrollStyle::ssBoth || (bar == SB_VERT ? m_scrollBars == TScrollStyle::ssVertical
-                                                                  : m_scrollBars == TScrollStyle::ssHorizontal);
+  const bool wanted = m_scrollBars == ssBoth || (bar == SB_VERT ? m_scrollBars == ssVertical
+                                                                  : m_scrollBars == ssHorizontal);
   const QScrollBar* b = bar == SB_VERT ? Editor()->verticalScrollBar() : Editor()->horizontalScrollBar();
   return wanted && b->maximum() > b->minimum();
 }

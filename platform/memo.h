@@ -112,7 +112,7 @@ class TCustomMemo : public TWinControl {
 
   QTextEdit* m_rich = nullptr;
   QPlainTextEdit* m_plain = nullptr;
-  TScrollStyle m_scrollBars = TScrollStyle::ssNone;
+  TScrollStyle m_scrollBars = ssNone;
   TAlignment m_alignment = taLeftJustify;
   bool m_readOnly = false;
   bool m_wordWrap = true;

@@ -35,6 +35,4 @@ struct TScrollInfo {
   friend bool operator==(const TScrollInfo&, const TScrollInfo&) = default;
 };
 
-// Which of its own bars an edit offers. Scoped: the tree list has its own
-// unscoped copy of these names.
-enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };

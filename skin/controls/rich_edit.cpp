@@ -48,7 +48,7 @@ TsfSkinRichEdit::TsfSkinRichEdit(QWidget* parent) : TCustomRichEdit(parent) {
     if (m_skinSupport && m_index == -1) ApplyDefaults();
   };
   Font()->Assign(m_defaultFont);
-  SetScrollBars(TScrollStyle::ssBoth);
+  SetScrollBars(ssBoth);
 }
 
 void TsfSkinRichEdit::SetSkinSupport(bool v) {

@@ -95,7 +95,7 @@ QString Lines(int n) {
 
 TEST(MemoScroll, ScrollInformationIsInHostTermsWithThePageInsideTheRange) {
   TMemo memo;
-  memo.SetScrollBars(TScrollStyle::ssBoth);
+  memo.SetScrollBars(ssBoth);
   memo.SetBounds(0, 0, 200, 100);
   memo.show();
   memo.SetText(Lines(3));
@@ -113,7 +113,7 @@ TEST(MemoScroll, ScrollInformationIsInHostTermsWithThePageInsideTheRange) {
   EXPECT_EQ(info.Page, qt->pageStep());
   EXPECT_EQ(info.Max - info.Page + 1, qt->maximum());
   EXPECT_TRUE(memo.ScrollBarVisible(SB_VERT));
-  memo.SetScrollBars(TScrollStyle::ssHorizontal);
+  memo.SetScrollBars(ssHorizontal);
   EXPECT_FALSE(memo.ScrollBarVisible(SB_VERT));
 
   memo.Perform(WM_VSCROLL, MakeScrollWParam(SB_LINEDOWN));
@@ -128,7 +128,7 @@ TEST(MemoScroll, ScrollInformationIsInHostTermsWithThePageInsideTheRange) {
 
 TEST(RichEditScroll, ThumbPositionsBeyondSixteenBitsScrollExactly) {
   TRichEdit edit;
-  edit.SetScrollBars(TScrollStyle::ssBoth);
+  edit.SetScrollBars(ssBoth);
   edit.SetBounds(0, 0, 300, 120);
   edit.show();
   edit.SetText(Lines(6000));
