@@ -593,6 +593,16 @@ void DrawScrollBars(TSkinWriter& s) {
     p.drawLine(90 + st * 6 + 3, 96, 90 + st * 6 + 3, 100);
   }
   p.end();
+  // The skin rects show both buttons in their normal state at their places:
+  // decrease (up, left) first, increase (down, right) last.
+  const QImage up = img.copy(17, 0, 17, 17), down = img.copy(17, 17, 17, 17);
+  const QImage left = img.copy(60, 60, 17, 17), right = img.copy(60, 77, 17, 17);
+  p.begin(&img);
+  p.drawImage(0, 0, up);
+  p.drawImage(0, 43, down);
+  p.drawImage(0, 60, left);
+  p.drawImage(43, 60, right);
+  p.end();
   const int pic = s.AddPicture(QStringLiteral("scrollbar.bmp"), img);
 
   auto common = [&](TsfDataSkinScrollBarControl& b) {
@@ -615,12 +625,14 @@ void DrawScrollBars(TSkinWriter& s) {
   v.rightbottompoint = TPoint(16, 43);
   v.clientrect = TRect(0, 17, 17, 43);
   v.trackarea = TRect(0, 17, 17, 43);
-  v.upbuttonrect = B(17, 0, 17, 17);
-  v.activeupbuttonrect = B(34, 0, 17, 17);
-  v.downupbuttonrect = B(51, 0, 17, 17);
-  v.downbuttonrect = B(17, 17, 17, 17);
-  v.activedownbuttonrect = B(34, 17, 17, 17);
-  v.downdownbuttonrect = B(51, 17, 17, 17);
+  // Button places relative to the skin rect ("up" is the increase button at
+  // the far end), their hot and pressed pictures in the sheet.
+  v.upbuttonrect = TRect(0, 43, 17, 60);
+  v.activeupbuttonrect = B(34, 17, 17, 17);
+  v.downupbuttonrect = B(51, 17, 17, 17);
+  v.downbuttonrect = TRect(0, 0, 17, 17);
+  v.activedownbuttonrect = B(34, 0, 17, 17);
+  v.downdownbuttonrect = B(51, 0, 17, 17);
   v.thumbrect = B(68, 0, 17, 30);
   v.activethumbrect = B(85, 0, 17, 30);
   v.downthumbrect = B(102, 0, 17, 30);
@@ -637,12 +649,12 @@ void DrawScrollBars(TSkinWriter& s) {
     h.rightbottompoint = TPoint(43, 16);
     h.clientrect = TRect(17, 0, 43, 17);
     h.trackarea = TRect(17, 0, 43, 17);
-    h.upbuttonrect = B(60, 60, 17, 17);
-    h.activeupbuttonrect = B(77, 60, 17, 17);
-    h.downupbuttonrect = B(94, 60, 17, 17);
-    h.downbuttonrect = B(60, 77, 17, 17);
-    h.activedownbuttonrect = B(77, 77, 17, 17);
-    h.downdownbuttonrect = B(94, 77, 17, 17);
+    h.upbuttonrect = TRect(43, 0, 60, 17);
+    h.activeupbuttonrect = B(77, 77, 17, 17);
+    h.downupbuttonrect = B(94, 77, 17, 17);
+    h.downbuttonrect = TRect(0, 0, 17, 17);
+    h.activedownbuttonrect = B(77, 60, 17, 17);
+    h.downdownbuttonrect = B(94, 60, 17, 17);
     h.thumbrect = B(0, 94, 30, 17);
     h.activethumbrect = B(30, 94, 30, 17);
     h.downthumbrect = B(60, 94, 30, 17);
