@@ -7,6 +7,7 @@
 #include "platform/exceptions.h"
 #include "skin/data/skin_data.h"
 #include "skin/grids/inplace_edit.h"
+#include "skin/menus/skin_menu.h"
 #include "skin/render/compose.h"
 #include "skin/render/glyphs.h"
 #include "skin/render/window_helpers.h"
@@ -285,6 +286,10 @@ void TsfSkinCustomGrid::ScrollMessage(bool vertical, int code, int position) {
 }
 
 void TsfSkinCustomGrid::WndProc(TMessage& m) {
+  if (m.Msg == WM_SKINMENU_COMMAND) {
+    if (m_editor) m_editor->FreeContextMenu();
+    return;
+  }
   if (m.Msg == WM_GRID_VSCROLL || m.Msg == WM_GRID_HSCROLL) {
     ScrollMessage(m.Msg == WM_GRID_VSCROLL, int(m.WParam), int(m.LParam));
     return;

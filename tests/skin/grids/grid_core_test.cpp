@@ -268,3 +268,49 @@ TEST(GridCore, WallpaperShowsThroughNormalCellsOnly) {
 }
 
 }  // namespace
+
+#include <QClipboard>
+
+#include "platform/menus.h"
+
+namespace {
+
+TEST(GridEditorMenu, ItemsFollowTheEditorsState) {
+  QApplication::clipboard()->setText(QStringLiteral("clip"));
+  QLineEdit edit(QStringLiteral("abc"));
+  edit.setSelection(1, 1);
+  TMenuItem root;
+  bool allowed = true;
+  FillEditContextMenu(&root, &edit, nullptr, [&] { return allowed; });
+  QStringList captions;
+  QList<bool> enabled;
+  for (int i = 0; i < root.Count(); ++i) {
+    captions << root.Items(i)->Caption;
+    enabled << root.Items(i)->Enabled;
+  }
+  EXPECT_EQ(captions, QStringList({"Undo", "-", "Cut", "Copy", "Paste", "Delete", "-", "Select All"}));
+  EXPECT_EQ(enabled, QList<bool>({false, true, true, true, true, true, true, true}));
+  // A command that changes the text asks first; a refusal leaves the text.
+  allowed = false;
+  root.Items(5)->Click();
+  EXPECT_EQ(edit.text(), QStringLiteral("abc"));
+  allowed = true;
+  root.Items(5)->Click();
+  EXPECT_EQ(edit.text(), QStringLiteral("ac"));
+  // Read-only with nothing selected: only Select All (and the lines).
+  edit.setReadOnly(true);
+  edit.deselect();
+  TMenuItem ro;
+  QObject owner;
+  TsfSkinData* skin = MakeGridSkin(&owner);
+  auto* strings = new TsfResourceStrData(&owner);
+  strings->ResStrings = QStringList{QStringLiteral("EDIT_SELECTALL=全选")};
+  skin->SetResourceStrData(strings);
+  FillEditContextMenu(&ro, &edit, skin, nullptr);
+  EXPECT_EQ(ro.Items(7)->Caption, QStringLiteral("全选"));
+  EXPECT_EQ(ro.Items(0)->Caption, QStringLiteral("Undo"));
+  for (int i : {2, 3, 4, 5}) EXPECT_FALSE(ro.Items(i)->Enabled) << i;
+  EXPECT_TRUE(ro.Items(7)->Enabled);
+}
+
+}  // namespace
