@@ -2,6 +2,7 @@
 
 #include "app/bank_import.h"
 #include "app/data_module.h"
+#include "app/skinned_window.h"
 #include "app/frm_tolmmain.h"
 #include "app/store.h"
 #include "app/upublic.h"
@@ -10,6 +11,8 @@
 #include "platform/application.h"
 #include "platform/label.h"
 #include "platform/open_dialog.h"
+#include "skin/controls/skin_panel.h"
+#include "skin/grids/skin_db_grid.h"
 
 Tfrm_checksub* frm_checksub = nullptr;
 
@@ -28,6 +31,7 @@ Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
   Font()->SetName(QStringLiteral("MS Sans Serif"));
   Font()->SetSize(8);
   QWidget* client = ChildParent();
+  TsfSkinData* skin = dm ? dm->sfSkinData1 : nullptr;
 
   qry_title = new TADOQuery(this);
   qry_title->setObjectName(QStringLiteral("qry_title"));
@@ -36,7 +40,43 @@ Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
   ds_title->setObjectName(QStringLiteral("ds_title"));
   ds_title->SetDataSet(qry_title);
 
-  Label1 = new TLabel(client);
+  sfSkinPanel1 = new TsfSkinPanel(client);
+  sfSkinPanel1->setObjectName(QStringLiteral("sfSkinPanel1"));
+  sfSkinPanel1->SetAlign(alTop);
+  sfSkinPanel1->SetHeight(41);
+  sfSkinPanel1->SetBorderStyle(bvFrame);
+  sfSkinPanel1->SetCaption(QStringLiteral("sfSkinPanel1"));
+  sfSkinPanel1->SetSkinDataName(QStringLiteral("panel"));
+  sfSkinPanel1->SetSkinData(skin);
+
+  sfSkinDBGrid1 = new TsfSkinDBGrid(client);
+  sfSkinDBGrid1->setObjectName(QStringLiteral("sfSkinDBGrid1"));
+  sfSkinDBGrid1->SetAlign(alLeft);
+  sfSkinDBGrid1->SetWidth(297);
+  // The stored row height; a usable "grid" record gives its own.
+  sfSkinDBGrid1->SetDefaultRowHeight(17);
+  sfSkinDBGrid1->MouseWheelSupport = false;
+  sfSkinDBGrid1->PickListBoxSkinDataName = QStringLiteral("listbox");
+  TsfColumn* paperColumn = sfSkinDBGrid1->Columns()->Add();
+  paperColumn->SetFieldName(QStringLiteral("title_name"));
+  paperColumn->Title()->SetCaption(QStringLiteral("真题考卷"));
+  paperColumn->SetWidth(268);
+  paperColumn->SetVisible(true);
+  sfSkinDBGrid1->SetDataSource(ds_title);
+  sfSkinDBGrid1->SetSkinDataName(QStringLiteral("grid"));
+  sfSkinDBGrid1->SetSkinData(skin);
+  sfSkinDBGrid1->OnCellClick = [this](TsfColumn* column) { sfSkinDBGrid1CellClick(column); };
+
+  sfSkinPanel2 = new TsfSkinPanel(client);
+  sfSkinPanel2->setObjectName(QStringLiteral("sfSkinPanel2"));
+  sfSkinPanel2->SetAlign(alClient);
+  sfSkinPanel2->SetBorderStyle(bvFrame);
+  sfSkinPanel2->SetCaption(QStringLiteral("sfSkinPanel2"));
+  sfSkinPanel2->SetSkinDataName(QStringLiteral("panel"));
+  sfSkinPanel2->SetSkinData(skin);
+
+  QWidget* page = sfSkinPanel2;
+  Label1 = new TLabel(page);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->SetCaption(QStringLiteral("TOLM 练习工具"));
   Label1->Font()->SetName(QStringLiteral("宋体"));
@@ -47,13 +87,13 @@ Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
   Label1->SetLeft(40);
   Label1->SetTop(72);
 
-  Label3 = new TLabel(client);
+  Label3 = new TLabel(page);
   Label3->setObjectName(QStringLiteral("Label3"));
   Label3->SetAutoSize(false);
   Label3->SetBounds(170, 368, 129, 13);
   Label3->SetCaption(QStringLiteral("tolmsys 开发组 制作"));
 
-  lbl_title = new TLabel(client);
+  lbl_title = new TLabel(page);
   lbl_title->setObjectName(QStringLiteral("lbl_title"));
   lbl_title->SetAutoSize(false);
   lbl_title->SetBounds(40, 152, 369, 105);
@@ -76,6 +116,7 @@ Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
   sfSkinOpenDialog1->ShowHiddenFiles = false;
 
   OnShow = [this](TObject* s) { FormShow(s); };
+  sfSkinForm1 = CreateWindowSkinner(this);
   EndLoading();
 }
 
@@ -87,7 +128,7 @@ void Tfrm_checksub::FormShow(TObject*) {
   sfSkinDBGrid1CellClick(nullptr);
 }
 
-void Tfrm_checksub::sfSkinDBGrid1CellClick(TObject*) {
+void Tfrm_checksub::sfSkinDBGrid1CellClick(TsfColumn*) {
   lbl_title->SetCaption(qry_title->FieldByName(QStringLiteral("title_name"))->AsString());
 }
 

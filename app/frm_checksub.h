@@ -8,15 +8,25 @@
 #include "platform/form.h"
 
 class TADOQuery;
+class TsfSkinForm;
 class TDataSource;
 class TLabel;
 class TOpenDialog;
+class TsfColumn;
+class TsfSkinDBGrid;
+class TsfSkinPanel;
 
 class Tfrm_checksub : public TForm {
   Q_OBJECT
  public:
   explicit Tfrm_checksub(QWidget* owner = nullptr);
 
+  // The skinned frame: caption, caption buttons, moving and sizing.
+  TsfSkinForm* sfSkinForm1;
+
+  TsfSkinPanel* sfSkinPanel1;
+  TsfSkinDBGrid* sfSkinDBGrid1;
+  TsfSkinPanel* sfSkinPanel2;
   TDataSource* ds_title;
   TADOQuery* qry_title;
   TLabel* Label1;
@@ -25,7 +35,7 @@ class Tfrm_checksub : public TForm {
   TOpenDialog* sfSkinOpenDialog1;
 
   void FormShow(TObject* Sender);
-  void sfSkinDBGrid1CellClick(TObject* Column);
+  void sfSkinDBGrid1CellClick(TsfColumn* Column);
   void sfSkinButton2Click(TObject* Sender);
   void sfSkinButton1Click(TObject* Sender);
 };

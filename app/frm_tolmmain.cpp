@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include "app/data_module.h"
+#include "app/skinned_window.h"
 #include "app/store.h"
 #include "app/upublic.h"
 #include "db/data_source.h"
@@ -96,6 +97,7 @@ Tfrm_tolmmain::Tfrm_tolmmain(QWidget* owner) : TForm(owner) {
 
   OnShow = [this](TObject* s) { FormShow(s); };
   OnCloseQuery = [this](TObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
+  sfSkinForm1 = CreateWindowSkinner(this);
   EndLoading();
 }
 

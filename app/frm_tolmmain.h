@@ -9,6 +9,7 @@
 #include "platform/form.h"
 
 class TADOQuery;
+class TsfSkinForm;
 class TDataSource;
 class TLabel;
 class TtlDBTreeList;
@@ -19,6 +20,9 @@ class Tfrm_tolmmain : public TForm {
   Q_OBJECT
  public:
   explicit Tfrm_tolmmain(QWidget* owner = nullptr);
+
+  // The skinned frame: caption, caption buttons, moving and sizing.
+  TsfSkinForm* sfSkinForm1;
 
   // The paper practised; set before the window is shown.
   QString FTitleId;

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/automation.h"
 #include "app/bank_import.h"
 #include "app/data_module.h"
 #include "app/frm_checksub.h"
@@ -32,7 +33,8 @@ void StopProgram() {
 int RunProgram() {
   // A check of the installed program: start up, say what was found, and
   // stop without waiting for the user; message boxes go to standard error.
-  const bool selfTest = qEnvironmentVariableIsSet("TOLMSYS_SELFTEST");
+  const bool paintOnce = InstallAutomation(Application);
+  const bool selfTest = qEnvironmentVariableIsSet("TOLMSYS_SELFTEST") && !paintOnce;
   if (selfTest)
     SetMessageBoxHandler([](const TMessageBoxRequest& r) {
       fprintf(stderr, "message: %s\n", qUtf8Printable(r.Text));

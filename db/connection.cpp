@@ -2,8 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <QFileInfo>
-
 #include "db/db_error.h"
 
 namespace {
@@ -68,7 +66,9 @@ QString TADOConnection::DataSource() const {
 }
 
 void TADOConnection::RaiseError(const QString& context) const {
-  QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("not connected");
+  QString msg = !m_db ? QStringLiteral("not connected")
+                : m_budget.exceeded ? StepBudgetMessage()
+                                    : QString::fromUtf8(sqlite3_errmsg(m_db));
   if (!context.isEmpty()) msg += QStringLiteral(": ") + context;
   throw EOleException(msg);
 }
@@ -79,43 +79,15 @@ void TADOConnection::Open() {
   const QString path = pairs.value(QStringLiteral("data source"));
   const QString password = pairs.value(QString::fromLatin1(kPasswordKey));
   if (path.isEmpty()) throw EOleException(QStringLiteral("No data source given"));
-  // The engine would open a directory or a device too: banks are regular files.
-  const QFileInfo info(path);
-  if (!info.exists()) throw EOleException(QStringLiteral("unable to open database file: %1").arg(path));
-  if (!info.isFile()) throw EOleException(QStringLiteral("not a regular file: %1").arg(path));
-
-  // One connection, used from the user-interface thread only: no engine locks.
-  sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-  auto fail = [&](const QString& msg) {
+  QString error;
+  sqlite3* db = OpenBankHandle(path, false, &m_budget, error);
+  if (!db) throw EOleException(error);
+  error = CheckOpenBank(db, password, &m_budget);
+  if (!error.isEmpty()) {
     sqlite3_close_v2(db);
-    m_db = nullptr;
-    throw EOleException(msg);
-  };
-  if (rc != SQLITE_OK)
-    fail(QStringLiteral("%1: %2").arg(QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)), path));
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-  sqlite3_extended_result_codes(db, 0);
-  sqlite3_busy_timeout(db, 2000);
-
-  // Reading the schema proves the file is a database; the bank's password,
-  // when it keeps one, must match the one given.
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db, "select value from tolm_meta where name='password'", -1, &st,
-                         nullptr) == SQLITE_OK) {
-    const int step = sqlite3_step(st);
-    QString stored;
-    const bool has = step == SQLITE_ROW;
-    if (has) stored = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    if (step != SQLITE_ROW && step != SQLITE_DONE)
-      fail(QStringLiteral("%1: %2").arg(QString::fromUtf8(sqlite3_errmsg(db)), path));
-    if (has && stored != password) fail(QStringLiteral("Not a valid password."));
-  } else {
-    const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
-    if (!msg.startsWith(QStringLiteral("no such table"))) fail(QStringLiteral("%1: %2").arg(msg, path));
+    throw EOleException(error.startsWith(QStringLiteral("Not a valid password"))
+                            ? error
+                            : QStringLiteral("%1: %2").arg(error, path));
   }
   m_db = db;
   m_tables.clear();
@@ -129,11 +101,30 @@ void TADOConnection::Close() {
   m_tables.clear();
 }
 
+sqlite3_stmt* TADOConnection::Prepare(const QByteArray& sql, const char** tail) {
+  if (!m_db) throw EOleException(QStringLiteral("Operation is not allowed when the object is closed."));
+  m_budget.Reset();
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(m_db, sql.constData(), static_cast<int>(sql.size()), &st, tail) != SQLITE_OK) {
+    sqlite3_finalize(st);
+    RaiseError();
+  }
+  return st;
+}
+
+std::pair<QString, QString> TADOConnection::ViewRowKey(const QString& view) {
+  // Each row of the exercise view is one result row.
+  if (view.compare(QStringLiteral("v_exerresult"), Qt::CaseInsensitive) == 0)
+    return {QStringLiteral("t_exerresult"), QStringLiteral("exre_id")};
+  return {};
+}
+
 void TADOConnection::Execute(const QString& sql) {
   if (!m_db) throw EOleException(QStringLiteral("Operation is not allowed when the object is closed."));
   char* err = nullptr;
+  m_budget.Reset();
   if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-    const QString msg = QString::fromUtf8(err ? err : sqlite3_errmsg(m_db));
+    const QString msg = m_budget.exceeded ? StepBudgetMessage() : QString::fromUtf8(err ? err : sqlite3_errmsg(m_db));
     sqlite3_free(err);
     throw EOleException(msg);
   }
@@ -145,6 +136,7 @@ const TADOConnection::TableInfo& TADOConnection::Info(const QString& table) {
   if (it != m_tables.end()) return *it;
   TableInfo info;
   if (m_db) {
+    m_budget.Reset();
     sqlite3_stmt* st = nullptr;
     const QByteArray sql = "select name, type, pk from pragma_table_info(?1)";
     if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr) == SQLITE_OK) {

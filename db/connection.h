@@ -5,10 +5,13 @@
 
 #include <QHash>
 #include <QString>
+#include <utility>
 
+#include "db/bank_file.h"
 #include "platform/component.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // The key=value pairs of a connection string; keys compared without case,
 // values may be enclosed in double quotes.
@@ -27,15 +30,22 @@ class TADOConnection : public TComponent {
   bool Connected() const { return m_db != nullptr; }
   void SetConnected(bool v) { v ? Open() : Close(); }
   // Opens the file named by Data Source, never creating it, with the engine's
-  // defensive settings (bank files from elsewhere are untrusted). Throws
-  // EOleException with the engine's message.
+  // defensive settings (bank files from elsewhere are untrusted), and checks
+  // that it is a sound bank of our schema with the password given. Throws
+  // EOleException with the engine's message or the reason. Every statement
+  // then runs under a step budget.
   void Open();
+  // Closes the record sets of this connection first (they send their
+  // inactive notifications), so no cursor of this bank outlives it.
   void Close();
 
   // Runs statements that return no rows.
   void Execute(const QString& sql);
 
   sqlite3* Handle() const { return m_db; }
+  // Prepares one statement with a fresh step budget; throws the engine's
+  // error. `tail` receives the text after the statement.
+  sqlite3_stmt* Prepare(const QByteArray& sql, const char** tail = nullptr);
   QString DataSource() const;
   // Raises EOleException with the engine's last message for `db`.
   [[noreturn]] void RaiseError(const QString& context = {}) const;
@@ -44,6 +54,10 @@ class TADOConnection : public TComponent {
   bool IsAutoIncrementKey(const QString& table, const QString& column);
   // The row-key column of a table ("" when it has none).
   QString RowKeyColumn(const QString& table);
+  // The base column (table, column) whose value identifies one row of a view
+  // of ours, whatever the order of the view's columns; empty when the rows of
+  // `view` cannot be identified (its queries are then read-only).
+  static std::pair<QString, QString> ViewRowKey(const QString& view);
 
  signals:
   void AboutToDisconnect();
@@ -57,5 +71,6 @@ class TADOConnection : public TComponent {
 
   QString m_connectionString;
   sqlite3* m_db = nullptr;
+  TStepBudget m_budget;
   QHash<QString, TableInfo> m_tables;
 };

@@ -18,6 +18,7 @@ class TDataSource : public TComponent {
   bool Enabled() const { return m_enabled; }
   void SetEnabled(bool v);
   TDataSetState State() const;
+  bool LinksTo(const TDataLink* link) const { return m_links.contains(const_cast<TDataLink*>(link)); }
 
   std::function<void(TObject*, TField*)> OnDataChange;
   TNotifyEvent OnStateChange;

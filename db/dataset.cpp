@@ -19,8 +19,25 @@ bool SameValue(const QVariant& a, const QVariant& b, TLocateOptions options) {
 TDataSet::TDataSet(QObject* owner) : TComponent(owner) {}
 
 TDataSet::~TDataSet() {
-  for (const QPointer<TDataSource>& s : m_sources)
+  // Tell the sources and their links that the record set is going, so
+  // controls holding its fields drop them while the fields still exist.
+  m_state = dsInactive;
+  m_rows.clear();
+  m_cur = m_readRow = -1;
+  const QList<LinkRef> links = Links();
+  const QList<QPointer<TDataSource>> sources = m_sources;
+  for (const QPointer<TDataSource>& s : sources)
     if (s && s->m_dataSet == this) s->m_dataSet = nullptr;
+  m_sources.clear();
+  for (const LinkRef& r : links) {
+    if (!r.source || !r.source->LinksTo(r.link)) continue;
+    r.link->m_first = 0;
+    r.link->m_editing = false;
+    r.link->m_modified = false;
+    r.link->ActiveChanged();
+  }
+  for (const QPointer<TDataSource>& s : sources)
+    if (s && s->OnStateChange) s->OnStateChange(s.data());
 }
 
 // ---------------------------------------------------------------- fields
@@ -517,21 +534,24 @@ bool TDataSet::IsLinkedTo(const TDataSource* source) const {
   return false;
 }
 
-QList<TDataLink*> TDataSet::Links() const {
-  QList<TDataLink*> links;
+QList<TDataSet::LinkRef> TDataSet::Links() const {
+  QList<LinkRef> links;
   for (const QPointer<TDataSource>& s : m_sources)
-    if (s && s->m_enabled && s->m_dataSet == this) links += s->m_links;
+    if (s && s->m_enabled && s->m_dataSet == this)
+      for (TDataLink* l : s->m_links) links.append({s, l});
   return links;
 }
 
 namespace {
 // Calls `f` for each link still attached when its turn comes: a handler may
-// detach links or close the data set.
-template <typename F>
-void ForEachLink(const TDataSet* ds, const QList<TDataLink*>& links, F f) {
-  for (TDataLink* l : links) {
-    if (!l->DataSource() || l->DataSource()->DataSet() != ds) continue;
-    f(l);
+// destroy or detach links, destroy a source or close the data set. A link
+// is touched only after its source, still alive, still lists it.
+template <typename Refs, typename F>
+void ForEachLink(const TDataSet* ds, const Refs& links, F f) {
+  for (const auto& r : links) {
+    if (!r.source || !r.source->LinksTo(r.link)) continue;
+    if (r.link->DataSource() != r.source || r.source->DataSet() != ds) continue;
+    f(r.link);
   }
 }
 
@@ -548,7 +568,7 @@ void TDataSet::NotifyActiveChanged() {
     m_heldActive = true;
     return;
   }
-  const QList<TDataLink*> links = Links();
+  const QList<LinkRef> links = Links();
   ForEachLink(this, links, [](TDataLink* l) {
     l->m_first = 0;
     l->AdjustWindow();
@@ -566,7 +586,7 @@ void TDataSet::NotifyDataSetChanged() {
     m_heldChange = true;
     return;
   }
-  const QList<TDataLink*> links = Links();
+  const QList<LinkRef> links = Links();
   ForEachLink(this, links, [](TDataLink* l) {
     l->AdjustWindow();
     l->DataSetChanged();
@@ -578,7 +598,7 @@ void TDataSet::NotifyDataSetChanged() {
 
 void TDataSet::NotifyScrolled() {
   if (ControlsDisabled()) return;
-  const QList<TDataLink*> links = Links();
+  const QList<LinkRef> links = Links();
   ForEachLink(this, links, [](TDataLink* l) { l->DataSetScrolled(l->AdjustWindow()); });
   ForEachSource(m_sources, this, [](TDataSource* s) {
     if (s->OnDataChange) s->OnDataChange(s, nullptr);
@@ -590,7 +610,7 @@ void TDataSet::NotifyRecordChanged(TField* f) {
     m_heldChange = true;
     return;
   }
-  const QList<TDataLink*> links = Links();
+  const QList<LinkRef> links = Links();
   ForEachLink(this, links, [f](TDataLink* l) { l->RecordChanged(f); });
   ForEachSource(m_sources, this, [f](TDataSource* s) {
     if (s->OnDataChange) s->OnDataChange(s, f);
@@ -600,7 +620,7 @@ void TDataSet::NotifyRecordChanged(TField* f) {
 void TDataSet::NotifyEditingChanged() {
   if (ControlsDisabled()) return;
   const bool editing = IsEditState(m_state);
-  const QList<TDataLink*> links = Links();
+  const QList<LinkRef> links = Links();
   ForEachLink(this, links, [editing](TDataLink* l) {
     const bool e = editing && !l->ReadOnly;
     if (e != l->m_editing) {
@@ -616,7 +636,7 @@ void TDataSet::NotifyEditingChanged() {
 
 void TDataSet::NotifyUpdateData() {
   // Controls write their pending values even while notifications are held.
-  const QList<TDataLink*> links = Links();
+  const QList<LinkRef> links = Links();
   ForEachLink(this, links, [](TDataLink* l) { l->SendUpdateData(); });
   ForEachSource(m_sources, this, [](TDataSource* s) {
     if (s->OnUpdateData) s->OnUpdateData(s);

@@ -171,7 +171,13 @@ class TDataSet : public TComponent {
   void NotifyRecordChanged(TField* f);
   void NotifyEditingChanged();
   void NotifyUpdateData();
-  QList<TDataLink*> Links() const;
+  // The links attached now, each with its source, so a walk can tell whether
+  // a link is still attached when its turn comes.
+  struct LinkRef {
+    QPointer<TDataSource> source;
+    TDataLink* link;
+  };
+  QList<LinkRef> Links() const;
 
   std::vector<ColumnInfo> m_columns;
   std::vector<Row> m_rows;

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include "db/connection.h"
+#include "db/bank_file.h"
 #include "db/db_error.h"
 
 namespace {
@@ -86,6 +87,13 @@ struct Statement {
 
 TADOQuery::TADOQuery(QObject* owner) : TDataSet(owner) {}
 
+void TADOQuery::SetConnection(TADOConnection* c) {
+  if (c == m_connection) return;
+  QObject::disconnect(m_disconnectHook);
+  m_connection = c;
+  if (c) m_disconnectHook = connect(c, &TADOConnection::AboutToDisconnect, this, [this] { Close(); });
+}
+
 TADOConnection* TADOQuery::Checked() const {
   if (!m_connection) throw EDatabaseError(QStringLiteral("Missing Connection or ConnectionString"));
   if (!m_connection->Connected())
@@ -98,8 +106,7 @@ int TADOQuery::ExecSQL() {
   const QByteArray sql = m_sql.Text().toUtf8();
   Statement s;
   const char* tail = nullptr;
-  if (sqlite3_prepare_v2(c->Handle(), sql.constData(), static_cast<int>(sql.size()), &s.st, &tail) != SQLITE_OK)
-    c->RaiseError();
+  s.st = c->Prepare(sql, &tail);
   CheckTail(tail);
   if (!s.st) return 0;
   int rc;
@@ -114,8 +121,7 @@ void TADOQuery::Fetch(std::vector<ColumnInfo>& columns, std::vector<std::vector<
   const QByteArray sql = text.toUtf8();
   Statement s;
   const char* tail = nullptr;
-  if (sqlite3_prepare_v2(c->Handle(), sql.constData(), static_cast<int>(sql.size()), &s.st, &tail) != SQLITE_OK)
-    c->RaiseError();
+  s.st = c->Prepare(sql, &tail);
   CheckTail(tail);
   if (!s.st || sqlite3_column_count(s.st) == 0)
     throw EOleException(QStringLiteral("The statement returns no rows"));
@@ -140,6 +146,8 @@ void TADOQuery::Fetch(std::vector<ColumnInfo>& columns, std::vector<std::vector<
   int rc;
   std::vector<bool> typed(static_cast<size_t>(n), false);
   while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
+    if (rows.size() >= static_cast<size_t>(kMaxFetchedRows))
+      throw EOleException(QStringLiteral("The statement returns more than %1 rows").arg(kMaxFetchedRows));
     std::vector<QVariant> row(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
       const int t = sqlite3_column_type(s.st, i);
@@ -168,8 +176,9 @@ void TADOQuery::Fetch(std::vector<ColumnInfo>& columns, std::vector<std::vector<
   for (ColumnInfo& col : columns)
     if (col.type == ftUnknown) col.type = ftWideString;
 
-  // Edits go back to the one table or view the statement reads, by the first
-  // column that is a row key of its table.
+  // Edits go back to the one table or view the statement reads, by the column
+  // that identifies one of its rows: a table's row key, or the base column a
+  // view of ours is keyed by. Without it the rows are read-only.
   m_target.clear();
   m_keyColumn = -1;
   static const QRegularExpression single(
@@ -178,13 +187,16 @@ void TADOQuery::Fetch(std::vector<ColumnInfo>& columns, std::vector<std::vector<
   const auto m = single.match(text);
   if (m.hasMatch() && !text.contains(QRegularExpression(QStringLiteral("\\bjoin\\b|\\bunion\\b|\\bgroup\\s+by\\b"),
                                                         QRegularExpression::CaseInsensitiveOption))) {
-    m_target = m.captured(1);
-    for (int i = 0; i < n && m_keyColumn < 0; ++i) {
+    const QString target = m.captured(1);
+    std::pair<QString, QString> key{target, c->RowKeyColumn(target)};
+    if (key.second.isEmpty()) key = TADOConnection::ViewRowKey(target);
+    for (int i = 0; i < n && m_keyColumn < 0 && !key.second.isEmpty(); ++i) {
       const ColumnInfo& col = columns[static_cast<size_t>(i)];
-      if (!col.originColumn.isEmpty() &&
-          c->RowKeyColumn(col.originTable).compare(col.originColumn, Qt::CaseInsensitive) == 0)
+      if (col.originTable.compare(key.first, Qt::CaseInsensitive) == 0 &&
+          col.originColumn.compare(key.second, Qt::CaseInsensitive) == 0)
         m_keyColumn = i;
     }
+    if (m_keyColumn >= 0) m_target = target;
   }
 }
 
@@ -208,10 +220,10 @@ QVariant TADOQuery::WriteRow(WriteKind kind, const std::vector<ColumnInfo>& colu
 
   QString sql;
   QVariantList binds;
-  if (kind == WriteKind::Update || kind == WriteKind::Delete) {
-    if (keyValue.isNull())
-      throw EDatabaseError(QStringLiteral("Row cannot be located for updating. Some values may have been changed since it was last read."));
-  }
+  const QString notLocated = QStringLiteral(
+      "Row cannot be located for updating. Some values may have been changed since it was last read.");
+  if ((kind == WriteKind::Update || kind == WriteKind::Delete) && keyValue.isNull())
+    throw EOleException(notLocated);
   if (kind == WriteKind::Update) {
     QStringList sets;
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -239,21 +251,25 @@ QVariant TADOQuery::WriteRow(WriteKind kind, const std::vector<ColumnInfo>& colu
   }
 
   Statement s;
-  const QByteArray utf8 = sql.toUtf8();
-  if (sqlite3_prepare_v2(c->Handle(), utf8.constData(), -1, &s.st, nullptr) != SQLITE_OK) c->RaiseError();
+  s.st = c->Prepare(sql.toUtf8());
   for (int i = 0; i < binds.size(); ++i) Bind(s.st, i + 1, binds[i]);
+  // Total changes count the writes of a view's triggers too.
+  const auto changesBefore = sqlite3_total_changes64(c->Handle());
   if (sqlite3_step(s.st) != SQLITE_DONE) c->RaiseError();
-  if (kind != WriteKind::Insert) return QVariant();
+  if (kind != WriteKind::Insert) {
+    if (sqlite3_total_changes64(c->Handle()) == changesBefore) throw EOleException(notLocated);
+    return QVariant();
+  }
 
   if (m_target.compare(keyCol.originTable, Qt::CaseInsensitive) == 0)
     return static_cast<qlonglong>(sqlite3_last_insert_rowid(c->Handle()));
   // Inserted through a view: an increasing key is the largest one now.
   if (c->IsAutoIncrementKey(keyCol.originTable, keyCol.originColumn)) {
     Statement k;
-    const QByteArray q = QStringLiteral("select max(%1) from %2")
-                             .arg(Quoted(keyCol.originColumn), Quoted(keyCol.originTable)).toUtf8();
-    if (sqlite3_prepare_v2(c->Handle(), q.constData(), -1, &k.st, nullptr) == SQLITE_OK &&
-        sqlite3_step(k.st) == SQLITE_ROW)
+    k.st = c->Prepare(QStringLiteral("select max(%1) from %2")
+                          .arg(Quoted(keyCol.originColumn), Quoted(keyCol.originTable))
+                          .toUtf8());
+    if (sqlite3_step(k.st) == SQLITE_ROW)
       return static_cast<qlonglong>(sqlite3_column_int64(k.st, 0));
   }
   return QVariant();

@@ -29,7 +29,8 @@ class TADOQuery : public TDataSet {
   explicit TADOQuery(QObject* owner = nullptr);
 
   TADOConnection* Connection() const { return m_connection; }
-  void SetConnection(TADOConnection* c) { m_connection = c; }
+  // A query is closed when its connection disconnects.
+  void SetConnection(TADOConnection* c);
   TStrings* SQL() { return &m_sql; }
   // Runs a statement that returns no rows; returns the number of rows changed.
   int ExecSQL();
@@ -46,6 +47,7 @@ class TADOQuery : public TDataSet {
   TADOConnection* Checked() const;
 
   QPointer<TADOConnection> m_connection;
+  QMetaObject::Connection m_disconnectHook;
   TStrings m_sql;
   // The one table or view the statement reads, and its row key column in the
   // result; edits are posted to them.

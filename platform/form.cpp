@@ -18,7 +18,11 @@ TFormClient::TFormClient(TForm* form) : TWinControl(form), m_form(form) {
   Opaque = true;
 }
 
-void TFormClient::paintEvent(QPaintEvent*) { m_form->PaintThrough(this, WM_PAINT); }
+void TFormClient::paintEvent(QPaintEvent*) {
+  QPointer<TForm> form(m_form);
+  m_form->PaintThrough(this, WM_ERASEBKGND);
+  if (form) m_form->PaintThrough(this, WM_PAINT);
+}
 // Mouse input on the client area is the form's own client input.
 void TFormClient::mousePressEvent(QMouseEvent* e) { m_form->ClientMouse(e, 0); }
 void TFormClient::mouseReleaseEvent(QMouseEvent* e) { m_form->ClientMouse(e, 1); }
@@ -45,6 +49,10 @@ TForm::TForm(QWidget* owner) : TWinControl(nullptr) {
 }
 
 TForm::~TForm() {
+  // Owned components go while the form is whole: a skinner puts the form's
+  // window procedure back when it is destroyed.
+  for (QObject* child : children())
+    if (qobject_cast<TComponent*>(child)) delete child;
   Registry().removeAll(this);
   Registry().removeAll(nullptr);
 }
@@ -89,9 +97,8 @@ void TForm::SetCustomFrame(bool v) {
 }
 
 void TForm::PlaceClient() {
-  const TRect r = m_customFrame && !m_clientBounds.IsEmpty() ? m_clientBounds
-                                                             : TRect(0, 0, width(), height());
-  m_client->setGeometry(r.toQRect());
+  const TRect r = m_customFrame ? m_clientBounds : TRect(0, 0, width(), height());
+  m_client->setGeometry(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
   Realign();
 }
 
@@ -172,6 +179,12 @@ void TForm::WndProc(TMessage& m) {
       return;
     case WM_NCPAINT:
       return;  // no frame of our own without a skinner
+    case WM_ERASEBKGND:
+      Canvas()->Brush.Color = Color();
+      Canvas()->Brush.Style = bsSolid;
+      Canvas()->FillRect(ClientRect());
+      m.Result = 1;
+      return;
     case WM_CLOSE:
       Close();
       return;

@@ -12,6 +12,7 @@ enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRet
                           mrIgnore = 5, mrYes = 6, mrNo = 7 };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter };
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 
 class TForm;
 
@@ -58,6 +59,8 @@ class TForm : public TWinControl {
   void SetModalResult(int v);
   bool Active() const { return isActiveWindow(); }
   TPosition Position = poDesigned;
+  // Read by a skinner: whether the frame sizes, and how tall its caption is.
+  TFormBorderStyle BorderStyle = bsSizeable;
 
   virtual bool CloseQuery();
 
@@ -77,6 +80,8 @@ class TForm : public TWinControl {
 
  protected:
   void Paint() override;
+  // The client background is painted on WM_ERASEBKGND, before WM_PAINT.
+  void PaintBackground() override {}
   void TextChanged() override;
   void showEvent(QShowEvent* e) override;
   void hideEvent(QHideEvent* e) override;

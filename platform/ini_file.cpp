@@ -7,19 +7,64 @@
 #include "platform/strutils.h"
 
 namespace {
-bool SameName(const QByteArray& a, const QByteArray& b) {
-  return a.compare(b, Qt::CaseInsensitive) == 0;
+bool IsLeadByte(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b >= 0x81 && b <= 0xFE;
 }
 
-// The section name of a "[name]" line, or a null array.
+// The name with its single-byte ASCII letters lower-cased; a double-byte
+// character (lead byte and trail byte) is one unit and kept as it is, so a
+// trail byte never matches another by case.
+QByteArray FoldName(const QByteArray& name) {
+  QByteArray out = name;
+  for (qsizetype i = 0; i < out.size(); ++i) {
+    if (IsLeadByte(out[i])) {
+      ++i;
+      continue;
+    }
+    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
+  }
+  return out;
+}
+
+bool SameName(const QByteArray& a, const QByteArray& b) { return FoldName(a) == FoldName(b); }
+
+// The section name of a "[name]" line, or a null array. The closing bracket
+// is found character by character: a trail byte may be "]".
 QByteArray SectionName(const QByteArray& line) {
   const QByteArray t = line.trimmed();
   if (t.size() < 2 || t[0] != '[') return QByteArray();
-  const int close = t.indexOf(']');
+  qsizetype close = -1;
+  for (qsizetype i = 1; i < t.size(); ++i) {
+    if (IsLeadByte(t[i])) {
+      ++i;
+      continue;
+    }
+    if (t[i] == ']') {
+      close = i;
+      break;
+    }
+  }
   if (close < 0) return QByteArray();
   QByteArray name = t.mid(1, close - 1).trimmed();
   if (name.isNull()) name = QByteArray("");
   return name;
+}
+
+// The lines of `bytes`, ended by CR, LF or CRLF (neither byte can be part
+// of a double-byte character); text after the last line end is a line too.
+QList<QByteArray> SplitLines(const QByteArray& bytes) {
+  QList<QByteArray> lines;
+  qsizetype start = 0;
+  const qsizetype n = bytes.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+    lines << bytes.mid(start, i - start);
+    if (bytes[i] == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < n) lines << bytes.mid(start);
+  return lines;
 }
 
 }  // namespace
@@ -46,11 +91,7 @@ void TCustomIniFile::SetBytes(const QByteArray& bytes) {
   m_preamble.clear();
   m_sections.clear();
   SectionsChanged();
-  const QList<QByteArray> lines = bytes.split('\n');
-  for (int i = 0; i < lines.size(); ++i) {
-    QByteArray line = lines[i];
-    if (line.endsWith('\r')) line.chop(1);
-    if (i == lines.size() - 1 && line.isEmpty()) break;  // text after the last line end
+  for (const QByteArray& line : SplitLines(bytes)) {
     const QByteArray name = SectionName(line);
     if (!name.isNull()) {
       m_sections.push_back(Section{name, {}, {}, false});
@@ -97,10 +138,10 @@ const TCustomIniFile::Section* TCustomIniFile::FindSection(const QByteArray& nam
   if (!m_sectionIndexed) {
     m_sectionIndex.clear();
     for (int i = static_cast<int>(m_sections.size()) - 1; i >= 0; --i)
-      m_sectionIndex.insert(m_sections[static_cast<size_t>(i)].name.toLower(), i);
+      m_sectionIndex.insert(FoldName(m_sections[static_cast<size_t>(i)].name), i);
     m_sectionIndexed = true;
   }
-  const auto it = m_sectionIndex.constFind(name.toLower());
+  const auto it = m_sectionIndex.constFind(FoldName(name));
   return it == m_sectionIndex.cend() ? nullptr : &m_sections[static_cast<size_t>(*it)];
 }
 
@@ -113,11 +154,11 @@ int TCustomIniFile::FindKey(const Section& s, const QByteArray& key) {
     s.index.clear();
     for (int i = static_cast<int>(s.lines.size()) - 1; i >= 0; --i) {
       const Line& l = s.lines[static_cast<size_t>(i)];
-      if (l.hasKey) s.index.insert(l.key.toLower(), i);
+      if (l.hasKey) s.index.insert(FoldName(l.key), i);
     }
     s.indexed = true;
   }
-  return s.index.value(key.toLower(), -1);
+  return s.index.value(FoldName(key), -1);
 }
 
 QString TCustomIniFile::ReadString(const QString& section, const QString& ident,

@@ -4,7 +4,9 @@
 // value; names match without regard to case and the first match wins; the
 // value is the text after the first "=" with surrounding blanks removed, read
 // up to 2047 bytes (never splitting a double-byte character); lines without
-// "=" are ignored; CRLF and LF both end a line. Files are GBK text.
+// "=" are ignored; CR, LF and CRLF all end a line. Files are GBK text, read
+// character by character: a lead byte and its trail byte are one unit, and
+// only single-byte ASCII letters fold for the case-blind name match.
 
 #include <QByteArray>
 #include <QHash>

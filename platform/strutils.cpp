@@ -23,8 +23,9 @@ bool TryStrToInt(const QString& text, int& value) {
     i += 2;
   }
   if (i >= n) return false;
+  // Overflow is judged by value, so leading zeros are harmless.
+  const uint64_t limit = hex ? 0xFFFFFFFFull : 2147483648ull;
   uint64_t acc = 0;
-  int digits = 0;
   for (; i < n; ++i) {
     const char16_t c = text[i].unicode();
     int d;
@@ -32,8 +33,8 @@ bool TryStrToInt(const QString& text, int& value) {
     else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
     else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
     else return false;
-    acc = acc * (hex ? 16 : 10) + d;
-    if (++digits > (hex ? 8 : 10)) return false;
+    acc = acc * (hex ? 16 : 10) + static_cast<uint64_t>(d);
+    if (acc > limit) return false;
   }
   if (hex) {
     uint32_t u = static_cast<uint32_t>(acc);

@@ -5,8 +5,9 @@
 #include <QString>
 
 // Host integer conversion: optional blanks and sign, decimal digits, or
-// hexadecimal after "$" or "0x"/"0X". Up to 8 hex digits wrap to a 32-bit
-// value ("0xFF00000F" reads as 0xFF00000F). Anything else gives `def`.
+// hexadecimal after "$" or "0x"/"0X". Hex values up to 0xFFFFFFFF wrap to a
+// 32-bit value ("0xFF00000F" reads as 0xFF00000F); leading zeros do not
+// count against the range. Anything else gives `def`.
 int StrToIntDef(const QString& s, int def);
 bool TryStrToInt(const QString& s, int& value);
 QString IntToStr(int v);

@@ -2,6 +2,7 @@
 // Small enumerations the tree list shares with its columns.
 
 #include "platform/alignment.h"
+#include "platform/scroll_messages.h"
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
@@ -11,5 +12,6 @@ enum TtlGridBandFixed { bfNone, bfLeft, bfRight };
 enum TtlTreeLineStyle { tlSolid, tlDot };
 enum TtlLookAndFeel { lfStandard, lfFlat, lfUltraFlat };
 enum TtlPaintStyle { psStandard, psOutlook };
-enum TtlScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+// The host's scroll-bar setting, shared with the edits.
+using TtlScrollStyle = TScrollStyle;
 enum TtlBorderStyle { bsNone, bsSingle };

@@ -101,6 +101,7 @@ class TsfSkinCustomControlT : public SkinBase {
   // The font used without a record ("Arial", height 14); any change repaints
   // the default look.
   TFont* DefaultFont() { return &m_defaultFont; }
+  const TFont* DefaultFont() const { return &m_defaultFont; }
   void SetDefaultFont(const TFont& font) { m_defaultFont.Assign(font); }
   // The size forced on the control while it has no record; 0 = not forced.
   int DefaultWidth() const { return m_defaultWidth; }

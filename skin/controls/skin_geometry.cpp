@@ -175,3 +175,13 @@ std::optional<QRegion> TsfSkinGeometry::Region(int width, int height) const {
   if (!region || region->IsEmpty()) return std::nullopt;
   return region->ToQRegion();
 }
+
+TBitmap KeyedPiece(const TBitmap& source, const TRect& piece) {
+  TBitmap out;
+  if (piece.IsEmpty() || source.Empty()) return out;
+  ResetBitmap(out, piece.Width(), piece.Height());
+  sfpix::Blit(out.Image(), 0, 0, sfpix::As32(source.Image()), piece);
+  out.Transparent = true;
+  out.TransparentColor = out.Pixel(0, out.Height() - 1);
+  return out;
+}

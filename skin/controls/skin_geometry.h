@@ -76,3 +76,8 @@ struct TsfSkinGeometry {
   // The client piece of the picture (relative to the skin rect's origin).
   TRect ClientTile() const { return ClientRect.Offset(SkinRect.Left, SkinRect.Top); }
 };
+
+// The part `piece` of `source` as a picture of its own, marked to be drawn
+// keyed on the colour of its lower-left pixel (the skin's mark images).
+// Empty for an empty piece; the piece is clipped to the picture.
+TBitmap KeyedPiece(const TBitmap& source, const TRect& piece);

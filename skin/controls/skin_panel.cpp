@@ -8,18 +8,6 @@
 #include "skin/render/window_helpers.h"
 
 namespace {
-// The part `piece` of `source` as a picture of its own, drawn keyed on its
-// lower-left pixel.
-TBitmap KeyedPiece(const TBitmap& source, const TRect& piece) {
-  TBitmap out;
-  if (piece.IsEmpty()) return out;
-  ResetBitmap(out, piece.Width(), piece.Height());
-  sfpix::Blit(out.Image(), 0, 0, sfpix::As32(source.Image()), piece);
-  out.Transparent = true;
-  out.TransparentColor = out.Pixel(0, out.Height() - 1);
-  return out;
-}
-
 void SetBrushClear(TCanvas* c) { c->Brush.Style = bsClear; }
 }  // namespace
 

@@ -9,7 +9,7 @@
 
 namespace {
 // Splits a rect or point value into its pieces, keeping only digits; each
-// piece must then convert strictly.
+// piece must then convert strictly, and is capped at kMaxSkinCoordinate.
 std::vector<int> ReadPieces(const TCustomIniFile& f, const QString& section, const QString& key,
                             const QString& def, int need) {
   const QString text = f.ReadString(section, key, def);
@@ -24,7 +24,7 @@ std::vector<int> ReadPieces(const TCustomIniFile& f, const QString& section, con
     if (i >= pieces.size() || !TryStrToInt(pieces[i], v))
       throw EConvertError(QStringLiteral("'%1' is not a valid integer value (%2.%3 = '%4')")
                               .arg(i < pieces.size() ? pieces[i] : QString(), section, key, text));
-    out.push_back(v);
+    out.push_back(std::min(v, kMaxSkinCoordinate));
   }
   return out;
 }
@@ -155,19 +155,20 @@ void WriteColorValue(TCustomIniFile& f, const QString& section, const QString& k
 
 void ReadNameList(const TCustomIniFile& f, const QString& section, const QString& prefix,
                   QStringList& list) {
-  int count = f.ReadInteger(section, prefix + QStringLiteral("count"), 0);
-  // Entries past the last numbered key could only be empty: a hostile count
-  // of millions stops there instead of filling memory.
+  const int count = std::min(f.ReadInteger(section, prefix + QStringLiteral("count"), 0), kMaxNameListEntries);
+  if (count <= 0) return;
+  // Missing entries stay null strings (no text is allocated for them); only
+  // the numbered keys the section has are read, whatever the count says.
+  const qsizetype base = list.size();
+  list.resize(base + count);
   QStringList keys;
   f.ReadSection(section, keys);
-  int present = 0;
   for (const QString& key : keys) {
     bool ok = false;
     const int i = key.toInt(&ok);
-    if (ok && i >= present && i < count && key == QString::number(i)) present = i + 1;
+    if (ok && i >= 0 && i < count && key == QString::number(i))
+      list[base + i] = f.ReadString(section, key, QString());
   }
-  count = std::min(count, present);
-  for (int i = 0; i < count; ++i) list << f.ReadString(section, QString::number(i), QString());
 }
 
 void WriteNameList(TCustomIniFile& f, const QString& section, const QString& prefix,

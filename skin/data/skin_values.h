@@ -30,6 +30,10 @@ enum TsfCommand : uint8_t {
 // Readers return the value or the kind's default; writers write the written form.
 // Rect and point pieces keep only their digits; a piece without any digit, or a
 // value with too few pieces, throws EConvertError (it ends a skin load).
+// Rect and point pieces above this read as this: far beyond any picture or
+// screen, and small enough that sums and differences of a few of them never
+// overflow an int in the code that lays pieces out.
+inline constexpr int kMaxSkinCoordinate = 1 << 24;
 TRect ReadRectValue(const TCustomIniFile& f, const QString& section, const QString& key);
 void WriteRectValue(TCustomIniFile& f, const QString& section, const QString& key, const TRect& r);
 TPoint ReadPointValue(const TCustomIniFile& f, const QString& section, const QString& key);
@@ -57,9 +61,12 @@ TColor ReadColorValue(const TCustomIniFile& f, const QString& section, const QSt
                       TColor def);
 void WriteColorValue(TCustomIniFile& f, const QString& section, const QString& key, TColor v);
 
-// Appends entries "0" .. count-1 of a list whose count is under prefix + "count",
-// stopping after the last numbered entry the section has (later ones could only
-// be empty).
+// The longest name list read from a skin file. Real skins list tens of
+// pictures and records; a hostile count must not cost memory.
+inline constexpr int kMaxNameListEntries = 4096;
+// Appends entries "0" .. count-1 of a list whose count is under prefix + "count"
+// (at most kMaxNameListEntries); an entry the section lacks is empty. Only the
+// numbered keys the section has are read.
 void ReadNameList(const TCustomIniFile& f, const QString& section, const QString& prefix,
                   QStringList& list);
 void WriteNameList(TCustomIniFile& f, const QString& section, const QString& prefix,

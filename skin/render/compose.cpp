@@ -1,8 +1,27 @@
 #include "skin/render/compose.h"
 
+#include <algorithm>
+
 #include "skin/render/pixel_copy.h"
 
 namespace {
+
+// Every coordinate and size a composition takes is first brought into
+// +-kComposeLimit (far beyond any picture or window), so no sum or
+// difference below can overflow, whatever a skin file says.
+constexpr int kComposeLimit = 1 << 24;
+inline int Cap(int v) { return std::clamp(v, -kComposeLimit, kComposeLimit); }
+inline TPoint Cap(const TPoint& p) { return TPoint(Cap(p.X), Cap(p.Y)); }
+inline TRect Cap(const TRect& r) { return TRect(Cap(r.Left), Cap(r.Top), Cap(r.Right), Cap(r.Bottom)); }
+inline TsfFramePoints Cap(const TsfFramePoints& p) {
+  TsfFramePoints r;
+  r.LT = Cap(p.LT);
+  r.RT = Cap(p.RT);
+  r.LB = Cap(p.LB);
+  r.RB = Cap(p.RB);
+  r.C = Cap(p.C);
+  return r;
+}
 
 // Draws `piece` into `area` of `dst`: stretched, or tiled from the area's
 // top-left.
@@ -17,30 +36,38 @@ void Corner(QImage& dst, const TRect& d, const QImage& src, const TRect& S, cons
   sfpix::Blit(dst, d.Left, d.Top, src, s.Offset(S.Left, S.Top));
 }
 
-// The centre: the piece stretched (by mode) or tiled into `area`.
-void Centre(QImage& dst, const TRect& area, const QImage& src, const TRect& piece, bool stretch,
+// The centre: the piece stretched (by mode) or tiled into `area`. The piece
+// is clipped to its picture and the area to the target before any
+// temporary is sized, so a huge rect from a skin file costs nothing.
+void Centre(QImage& dst, const TRect& area, const QImage& src, const TRect& rawPiece, bool stretch,
             TsfStretchMode mode) {
   if (IsEmptyArea(area)) return;
   if (!stretch) {
-    sfpix::Tile(dst, area, src, piece);
+    sfpix::Tile(dst, area, src, rawPiece);
     return;
   }
+  const TRect piece = rawPiece.Intersect(TRect(0, 0, src.width(), src.height()));
+  const TRect visible = area.Intersect(TRect(0, 0, dst.width(), dst.height()));
+  if (IsEmptyArea(piece) || IsEmptyArea(visible)) return;
   switch (mode) {
     case smHorizontal: {
-      // Scaled to its own width and the area's height, then repeated across.
-      if (WidthOf(piece) <= 0) return;
-      QImage scaled(WidthOf(piece), HeightOf(area), dst.format());
+      // Scaled to its own width and the area's height, then repeated across;
+      // only the rows the target shows are made.
+      QImage scaled(WidthOf(piece), HeightOf(visible), dst.format());
       scaled.fill(0xFF000000u);
-      sfpix::Stretch(scaled, TRect(0, 0, scaled.width(), scaled.height()), src, piece);
-      sfpix::Tile(dst, area, scaled, TRect(0, 0, scaled.width(), scaled.height()));
+      sfpix::Stretch(scaled, TRect(0, area.Top - visible.Top, scaled.width(), area.Bottom - visible.Top), src,
+                     piece);
+      sfpix::TileAnchored(dst, visible, TPoint(area.Left, visible.Top), scaled,
+                          TRect(0, 0, scaled.width(), scaled.height()));
       break;
     }
     case smVertical: {
-      if (HeightOf(piece) <= 0) return;
-      QImage scaled(WidthOf(area), HeightOf(piece), dst.format());
+      QImage scaled(WidthOf(visible), HeightOf(piece), dst.format());
       scaled.fill(0xFF000000u);
-      sfpix::Stretch(scaled, TRect(0, 0, scaled.width(), scaled.height()), src, piece);
-      sfpix::Tile(dst, area, scaled, TRect(0, 0, scaled.width(), scaled.height()));
+      sfpix::Stretch(scaled, TRect(area.Left - visible.Left, 0, area.Right - visible.Left, scaled.height()), src,
+                     piece);
+      sfpix::TileAnchored(dst, visible, TPoint(visible.Left, area.Top), scaled,
+                          TRect(0, 0, scaled.width(), scaled.height()));
       break;
     }
     case smFull:
@@ -61,8 +88,9 @@ void ResetBitmap(TBitmap& result, int w, int h) {
   result.Image() = fresh;
 }
 
-TsfFramePoints ScaleFramePoints(const TsfFramePoints& p, int Sw, int Sh, int W, int H) {
-  const int dx = W - Sw, dy = H - Sh;
+TsfFramePoints ScaleFramePoints(const TsfFramePoints& skin, int Sw, int Sh, int W, int H) {
+  const TsfFramePoints p = Cap(skin);
+  const int dx = Cap(W) - Cap(Sw), dy = Cap(H) - Cap(Sh);
   TsfFramePoints r;
   r.LT = p.LT;
   r.RT = TPoint(p.RT.X + dx, p.RT.Y);
@@ -73,9 +101,13 @@ TsfFramePoints ScaleFramePoints(const TsfFramePoints& p, int Sw, int Sh, int W, 
 }
 
 namespace {
-void ComposeFrame(TBitmap& result, const TsfFramePoints& k, const TsfFramePoints& n, int W,
-                  int H, const TRect& S, const TBitmap& source, const TsfStretchFlags& f,
+void ComposeFrame(TBitmap& result, const TsfFramePoints& skin, const TsfFramePoints& laid, int W,
+                  int H, const TRect& skinRect, const TBitmap& source, const TsfStretchFlags& f,
                   bool drawCentre, bool openRight) {
+  const TsfFramePoints k = Cap(skin), n = Cap(laid);
+  const TRect S = Cap(skinRect);
+  W = Cap(W);
+  H = Cap(H);
   ResetBitmap(result, W, H);
   if (result.Empty() || source.Empty()) return;
   if (k.RB.X == k.LT.X || k.RB.Y == k.LT.Y) return;
@@ -135,9 +167,10 @@ void ComposeFrameBitmapOpenRight(TBitmap& result, const TsfFramePoints& skin,
   ComposeFrame(result, skin, laid, W, H, S, source, flags, drawCentre, true);
 }
 
-void ComposeWholeBitmap(TBitmap& result, const TBitmap& source, const TRect& S, const TRect& C,
-                        bool drawCentre) {
+void ComposeWholeBitmap(TBitmap& result, const TBitmap& source, const TRect& skinRect,
+                        const TRect& client, bool drawCentre) {
   const int W = result.Width(), H = result.Height();
+  const TRect S = Cap(skinRect), C = Cap(client);
   TsfFramePoints k;
   k.C = C;
   k.LT = TPoint(C.Left, C.Top);
@@ -159,8 +192,12 @@ void ComposeWholeBitmap(TBitmap& result, const TBitmap& source, const TRect& S, 
 namespace {
 enum class StripEnds { Both, LeftOnly, None };
 
-void HStrip(StripEnds ends, int L, int R, TBitmap& result, const TBitmap& source, const TRect& S,
+void HStrip(StripEnds ends, int L, int R, TBitmap& result, const TBitmap& source, const TRect& skinRect,
             int W, bool stretch) {
+  const TRect S = Cap(skinRect);
+  L = Cap(L);
+  R = Cap(R);
+  W = Cap(W);
   const int Sh = HeightOf(S);
   ResetBitmap(result, W, Sh);
   if (result.Empty() || source.Empty()) return;
@@ -193,8 +230,12 @@ void ComposeHStripMiddle(int L, int R, TBitmap& result, const TBitmap& source, c
   HStrip(StripEnds::None, L, R, result, source, S, W, stretch);
 }
 
-void ComposeVStrip(int T, int B, TBitmap& result, const TBitmap& source, const TRect& S, int H,
+void ComposeVStrip(int T, int B, TBitmap& result, const TBitmap& source, const TRect& skinRect, int H,
                    bool stretch) {
+  const TRect S = Cap(skinRect);
+  T = Cap(T);
+  B = Cap(B);
+  H = Cap(H);
   const int Sw = WidthOf(S);
   ResetBitmap(result, Sw, H);
   if (result.Empty() || source.Empty()) return;
@@ -207,9 +248,10 @@ void ComposeVStrip(int T, int B, TBitmap& result, const TBitmap& source, const T
   if (B > 0) sfpix::Blit(dst, 0, H - B, src, TRect(S.Left, S.Bottom - B, S.Right, S.Bottom));
 }
 
-void ComposeClientFill(const TRect& C, const TRect& target, TBitmap& result, int W, int H,
-                       const TRect& S, const TBitmap& source, bool stretch, TsfStretchMode mode) {
-  ResetBitmap(result, W, H);
+void ComposeClientFill(const TRect& client, const TRect& targetRect, TBitmap& result, int W, int H,
+                       const TRect& skinRect, const TBitmap& source, bool stretch, TsfStretchMode mode) {
+  const TRect C = Cap(client), target = Cap(targetRect), S = Cap(skinRect);
+  ResetBitmap(result, Cap(W), Cap(H));
   if (result.Empty() || source.Empty() || IsEmptyArea(target)) return;
   const QImage src = sfpix::As32(source.Image());
   QImage& dst = result.Image();
@@ -242,9 +284,13 @@ void MakePart(TBitmap& part, int w, int h, const QImage& src, const TRect& run, 
 }
 }  // namespace
 
-void ComposeFrameBorders(TsfFrameBorders& b, const TsfFramePoints& k, const TsfFramePoints& n,
-                         int W, int H, const TRect& S, const TBitmap& source,
+void ComposeFrameBorders(TsfFrameBorders& b, const TsfFramePoints& skin, const TsfFramePoints& laid,
+                         int W, int H, const TRect& skinRect, const TBitmap& source,
                          const TsfStretchFlags& f) {
+  const TsfFramePoints k = Cap(skin), n = Cap(laid);
+  const TRect S = Cap(skinRect);
+  W = Cap(W);
+  H = Cap(H);
   const int sl = S.Left, st = S.Top;
   const bool haveSource = !source.Empty();
   const QImage src = haveSource ? sfpix::As32(source.Image()) : QImage();

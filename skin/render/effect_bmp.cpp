@@ -10,7 +10,7 @@ namespace {
 // Round to nearest, halves to the even neighbour, then clamp to a channel.
 inline uint8_t Channel(double v) {
   const double r = std::nearbyint(v);
-  return uint8_t(r < 0 ? 0 : r > 255 ? 255 : r);
+  return uint8_t(!(r > 0) ? 0 : r > 255 ? 255 : r);  // NaN gives 0
 }
 
 // The weighted mix of weight w: round(w * own + (1 - w) * other) per channel.
@@ -18,7 +18,15 @@ inline void Mix(uint8_t* to, const uint8_t* own, const uint8_t* other, double w)
   for (int c = 0; c < 3; ++c) to[c] = Channel(w * own[c] + (1.0 - w) * other[c]);
 }
 
-inline int RoundEven(double v) { return int(std::nearbyint(v)); }
+// Rounds to an int, halves to even; NaN gives 0 and values beyond the int
+// range stop at its ends (the morph blends pass their factor unclamped).
+inline int RoundEven(double v) {
+  if (std::isnan(v)) return 0;
+  return int(std::clamp(std::nearbyint(v), -2147483648.0, 2147483647.0));
+}
+
+// A blend factor in 0..1; NaN counts as 0.
+inline double BlendFactor(double k) { return std::isnan(k) ? 0.0 : std::clamp(k, 0.0, 1.0); }
 
 }  // namespace
 
@@ -154,7 +162,7 @@ void TsfEffectBmp::Invert() {
 
 void TsfEffectBmp::Blend(const TsfEffectBmp& other, double k) {
   if (!SameSize(other)) return;
-  k = std::clamp(k, 0.0, 1.0);
+  k = BlendFactor(k);
   for (int y = 0; y < m_height; ++y) {
     uint8_t* p = ScanLine(y);
     const uint8_t* o = other.ScanLine(y);
@@ -173,6 +181,7 @@ void OneColumn(TsfEffectBmp& own, const TsfEffectBmp& other, double k) {
 
 void TsfEffectBmp::LeftGradient(const TsfEffectBmp& other, double k) {
   if (!SameSize(other) || Empty()) return;
+  k = BlendFactor(k);
   if (m_width < 2) return OneColumn(*this, other, k);
   const int a = std::min(std::max(RoundEven(m_width * k), 1), m_width - 1);
   const double step = 1.0 / a;
@@ -189,6 +198,7 @@ void TsfEffectBmp::LeftGradient(const TsfEffectBmp& other, double k) {
 
 void TsfEffectBmp::RightGradient(const TsfEffectBmp& other, double k) {
   if (!SameSize(other) || Empty()) return;
+  k = BlendFactor(k);
   const int b = std::min(std::max(m_width - RoundEven(m_width * k), 0), m_width - 1);
   const double step = m_width - b <= 0 ? 1.0 : 1.0 / (m_width - b);
   for (int y = 0; y < m_height; ++y) {
@@ -204,6 +214,8 @@ void TsfEffectBmp::RightGradient(const TsfEffectBmp& other, double k) {
 
 void TsfEffectBmp::CentreGradient(const TsfEffectBmp& other, double k) {
   if (!SameSize(other) || Empty()) return;
+  // Outside 0..1 the first and last column (row) would lie outside the picture.
+  k = BlendFactor(k);
   if (m_width >= m_height) {
     const int a = RoundEven(m_width * k);
     const int g = (m_width - a) / 2;
@@ -229,7 +241,7 @@ void TsfEffectBmp::CentreGradient(const TsfEffectBmp& other, double k) {
   }
   const int a = RoundEven(m_height * k);
   const int g = (m_height - a - 1) / 2;
-  const double step = g == 0 ? 0.0 : 1.0 / g;
+  const double step = g <= 0 ? 0.0 : 1.0 / g;
   const int s = std::max(0, m_height / 2 - a / 2);
   const int e = std::min(m_height - 1, a / 2 + m_height / 2);
   for (int y = s; y <= e; ++y) std::memcpy(ScanLine(y), other.ScanLine(y), size_t(3 * m_width));
@@ -252,6 +264,7 @@ void TsfEffectBmp::CentreGradient(const TsfEffectBmp& other, double k) {
 
 void TsfEffectBmp::SlideFromLeft(const TsfEffectBmp& other, double k) {
   if (!SameSize(other) || Empty()) return;
+  k = BlendFactor(k);
   if (m_width < 2) return OneColumn(*this, other, k);
   const int a = std::min(std::max(RoundEven(m_width * k), 1), m_width - 1);
   for (int y = 0; y < m_height; ++y)
@@ -260,6 +273,7 @@ void TsfEffectBmp::SlideFromLeft(const TsfEffectBmp& other, double k) {
 
 void TsfEffectBmp::SlideFromRight(const TsfEffectBmp& other, double k) {
   if (!SameSize(other) || Empty()) return;
+  k = BlendFactor(k);
   if (m_width < 2) return OneColumn(*this, other, k);
   const int a = std::min(std::max(RoundEven(m_width * k), 1), m_width - 1);
   for (int y = 0; y < m_height; ++y)
@@ -268,6 +282,7 @@ void TsfEffectBmp::SlideFromRight(const TsfEffectBmp& other, double k) {
 
 void TsfEffectBmp::PushFromLeft(const TsfEffectBmp& other, double k) {
   if (!SameSize(other) || Empty()) return;
+  k = BlendFactor(k);
   const int a = std::min(std::max(RoundEven(m_width * k), 0), m_width - 1);
   std::vector<uint8_t> own;
   for (int y = 0; y < m_height; ++y) {

@@ -1,4 +1,5 @@
 #include "tests/db/db_fixture.h"
+#include "db/db_error.h"
 
 class NotificationTest : public DbTest {
  protected:
@@ -169,4 +170,116 @@ TEST_F(NotificationTest, TwoSourcesOnOneRecordSetBothHear) {
   other.events.clear();
   query.Prior();
   EXPECT_TRUE(other.events.isEmpty());
+}
+
+namespace {
+// A link whose data-set-changed handler acts on other links.
+class ActingLink : public RecordingLink {
+ public:
+  std::function<void()> onChanged;
+
+ protected:
+  void DataSetChanged() override {
+    RecordingLink::DataSetChanged();
+    if (onChanged) onChanged();
+  }
+};
+}  // namespace
+
+TEST_F(NotificationTest, LinksDestroyedOrDetachedByAHandlerHearNothingMore) {
+  OpenSql(QStringLiteral("select * from t_title"));
+  auto* otherSource = new TDataSource;
+  otherSource->SetDataSet(&query);
+  ActingLink acting;
+  acting.SetDataSource(&source);
+  auto* doomed = new RecordingLink;
+  doomed->SetDataSource(&source);
+  RecordingLink detached, onDoomedSource;
+  detached.SetDataSource(&source);
+  onDoomedSource.SetDataSource(otherSource);
+  acting.onChanged = [&] {
+    delete doomed;
+    doomed = nullptr;
+    detached.SetDataSource(nullptr);
+    delete otherSource;
+    otherSource = nullptr;
+    acting.onChanged = nullptr;
+  };
+  Take();
+  detached.events.clear();
+  onDoomedSource.events.clear();
+  query.Refresh();
+  EXPECT_EQ(doomed, nullptr);
+  EXPECT_EQ(Take(), QStringList{"changed"});
+  EXPECT_EQ(detached.events, QStringList{"active:0"}) << "only its own detaching";
+  EXPECT_EQ(onDoomedSource.events, QStringList{"active:0"}) << "only its source going";
+  EXPECT_EQ(onDoomedSource.DataSource(), nullptr);
+}
+
+TEST_F(NotificationTest, DisconnectingClosesTheRecordSetsOfTheConnection) {
+  OpenSql(QStringLiteral("select * from v_exerresult where exer_id=1"));
+  query.Edit();
+  query.FieldByName("exre_text")->SetAsString("unsaved");
+  Take();
+  con.Close();
+  EXPECT_FALSE(query.Active());
+  EXPECT_EQ(Take(), QStringList{"active:0"});
+
+  // A new bank at the same place: the old cursor cannot write into it.
+  CreateBank(path, QString::fromUtf8(kSmallPaperSql));
+  con.Open();
+  EXPECT_FALSE(query.Active());
+  EXPECT_THROW(query.Edit(), EDatabaseError);
+  EXPECT_EQ(Value("select count(*) from t_exerresult"), "0");
+
+  // A query moved to another connection no longer follows the first.
+  TADOConnection other;
+  other.SetConnectionString(BankConnectionString(path));
+  other.Open();
+  query.SetConnection(&other);
+  OpenSql(QStringLiteral("select * from t_title"));
+  con.Close();
+  EXPECT_TRUE(query.Active());
+  other.Close();
+  EXPECT_FALSE(query.Active());
+}
+
+TEST_F(NotificationTest, ADestroyedRecordSetTellsItsLinks) {
+  auto* q = new TADOQuery;
+  q->SetConnection(&con);
+  q->SQL()->Add(QStringLiteral("select * from t_title"));
+  TDataSource src;
+  int stateChanges = 0;
+  src.OnStateChange = [&](TObject*) { ++stateChanges; };
+  src.SetDataSet(q);
+  RecordingLink held;
+  TField* field = nullptr;
+  held.SetDataSource(&src);
+  q->Open();
+  field = q->FieldByName("title_name");
+  ASSERT_NE(field, nullptr);
+  held.events.clear();
+  stateChanges = 0;
+  // The control drops its field when told, while the record set still exists.
+  bool activeWhenTold = true;
+  struct DropLink : RecordingLink {
+    TField** field;
+    bool* activeWhenTold;
+    void ActiveChanged() override {
+      RecordingLink::ActiveChanged();
+      *activeWhenTold = Active();
+      *field = nullptr;
+    }
+  } dropper;
+  dropper.field = &field;
+  dropper.activeWhenTold = &activeWhenTold;
+  dropper.SetDataSource(&src);
+  dropper.events.clear();
+  delete q;
+  EXPECT_EQ(held.events, QStringList{"active:0"});
+  EXPECT_EQ(field, nullptr);
+  EXPECT_FALSE(activeWhenTold);
+  EXPECT_EQ(src.DataSet(), nullptr);
+  EXPECT_EQ(held.DataSet(), nullptr);
+  EXPECT_EQ(stateChanges, 1);
 }

@@ -201,3 +201,88 @@ TEST_F(DbTest, AFailedPostKeepsTheEditOpen) {
   EXPECT_EQ(query.FieldByName("exer_id")->AsString(), "1");
   EXPECT_EQ(query.State(), dsBrowse);
 }
+
+TEST_F(DbTest, AnEditOrDeleteOfARowGoneFromTheBankFailsAndKeepsTheEdit) {
+  struct Case {
+    const char* select;
+    const char* keyField;
+    int key;
+    const char* removeSql;
+    const char* editField;
+  };
+  const Case cases[] = {
+      {"select * from t_title", "title_id", 2, "delete from t_title where title_id=2", "title_name"},
+      {"select * from v_exerresult where exer_id=1", "subject_id", 105,
+       "delete from t_exerresult where subject_id=105", "exre_text"},
+  };
+  const QString notLocated = QStringLiteral(
+      "Row cannot be located for updating. Some values may have been changed since it was last read.");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.select);
+    OpenSql(QString::fromLatin1(c.select));
+    ASSERT_TRUE(query.Locate(QString::fromLatin1(c.keyField), c.key));
+    ExecOnBank(path, QString::fromLatin1(c.removeSql));
+    const int rows = query.RecordCount();
+
+    query.Edit();
+    query.FieldByName(QString::fromLatin1(c.editField))->SetAsString(QStringLiteral("typed"));
+    try {
+      query.Post();
+      ADD_FAILURE() << "posted";
+    } catch (const EOleException& e) {
+      EXPECT_EQ(e.Message(), notLocated);
+    }
+    EXPECT_EQ(query.State(), dsEdit) << "the edit stays open";
+    EXPECT_EQ(query.FieldByName(QString::fromLatin1(c.editField))->AsString(), "typed");
+    query.Cancel();
+
+    try {
+      query.Delete();
+      ADD_FAILURE() << "deleted";
+    } catch (const EOleException& e) {
+      EXPECT_EQ(e.Message(), notLocated);
+    }
+    EXPECT_EQ(query.RecordCount(), rows);
+    EXPECT_EQ(query.FieldByName(QString::fromLatin1(c.keyField))->AsInteger(), c.key);
+  }
+}
+
+TEST_F(DbTest, AViewIsKeyedByItsRowKeyWhateverTheOrderOfItsColumns) {
+  // A second exercise over the same paper, and a view listing subject_id
+  // before exre_id (with the same triggers).
+  ExecOnBank(path, QStringLiteral(
+      "insert into t_exercise(title_id, exer_title) values (1, 'second');"
+      "insert into t_exerresult(exer_id, subject_id, exre_text) select 2, subject_id, 'kept' "
+      "from t_subject where title_id = 1;"));
+  const QString triggers = QueryBankValue(path, QStringLiteral(
+      "select group_concat(sql, ';') from sqlite_schema where type='trigger' and tbl_name='v_exerresult'"));
+  ExecOnBank(path, QStringLiteral("drop view v_exerresult;"
+      "create view v_exerresult as select s.subject_id, s.par_id, r.exer_id, r.exre_id, s.titlename, "
+      "s.title_name, s.subject_kind, s.subjext_text, s.subject_reso, s.type_show, s.subject_ansi, "
+      "s.perpoint, r.exre_text, r.exre_istrue "
+      "from t_exerresult r join t_subject s on s.subject_id = r.subject_id;") + triggers + QStringLiteral(";"));
+  con.Close();
+  con.Open();
+
+  OpenSql(QStringLiteral("select * from v_exerresult where exer_id=1"));
+  ASSERT_TRUE(query.CanModify());
+  ASSERT_TRUE(query.Locate("subject_id", 105));
+  query.Edit();
+  query.FieldByName("exre_text")->SetAsString("mine");
+  query.Post();
+  EXPECT_EQ(Value("select group_concat(exre_text, ',') from t_exerresult where subject_id=105 order by exer_id"),
+            "mine,kept");
+  query.Delete();
+  EXPECT_EQ(Value("select count(*) from t_exerresult where subject_id=105"), "1");
+  EXPECT_EQ(Value("select exer_id from t_exerresult where subject_id=105"), "2");
+
+  // Rows that cannot be told apart are never written.
+  for (const char* sql : {"select subject_id, exre_text from v_exerresult where exer_id=1",
+                          "select * from v_other"}) {
+    SCOPED_TRACE(sql);
+    ExecOnBank(path, QStringLiteral("create view if not exists v_other as select * from t_title"));
+    OpenSql(QString::fromLatin1(sql));
+    EXPECT_FALSE(query.CanModify());
+    EXPECT_THROW(query.Edit(), EDatabaseError);
+  }
+}

@@ -24,6 +24,11 @@ TEST(StrToIntDef, HostIntegerRules) {
       {"2147483648", -99}, {"0x123456789", -99}, {"", -99},        {"12a", -99},
       {"1 2", -99},       {"0x", -99},         {"$", -99},         {"-", -99},
       {"true", -99},      {"12 ", -99},
+      // Leading zeros do not count against the range.
+      {"00000000012", 12}, {"$000000001", 1},  {"0x0000000FF", 255}, {"-00000000001", -1},
+      {"000000000002147483647", 2147483647},   {"0x000000000FFFFFFFF", -1},
+      {"00000000002147483648", -99},           {"0x0000100000000", -99},
+      {"99999999999999999999999", -99},        {"$FFFFFFFFFFFFFFFFFFFF", -99},
   };
   for (const Case& c : cases)
     EXPECT_EQ(StrToIntDef(QString::fromLatin1(c.text), -99), c.expected) << c.text;
@@ -117,4 +122,40 @@ TEST(IniFile, MemIniWritesOnlyOnUpdate) {
   EXPECT_EQ(ReadFileBytes(path), QByteArray("[S]\nk=v\n"));
   ini.UpdateFile();
   EXPECT_EQ(ReadFileBytes(path), QByteArray("[S]\r\nk=changed\r\n"));
+}
+
+TEST(IniFile, GbkNamesAreMatchedByCharacterAndAnyLineEndEndsALine) {
+  // 廬 is 8F 5D: its trail byte is "]". 乤 (81 61) and 丄 (81 41) differ only
+  // in the case of their trail byte.
+  const QByteArray lu = StringToAnsi(QStringLiteral("廬"));
+  const QByteArray upper = StringToAnsi(QStringLiteral("丄"));
+  const QByteArray lower = StringToAnsi(QStringLiteral("乤"));
+  ASSERT_EQ(lu, QByteArray("\x8F\x5D"));
+  struct Case {
+    const char* name;
+    QByteArray text;
+  };
+  const Case cases[] = {
+      {"CRLF", "[" + lu + "Form]\r\n" + upper + "=up\r\nKey=v\r\n[Next]\r\nA=1\r\n"},
+      {"LF", "[" + lu + "Form]\n" + upper + "=up\nKey=v\n[Next]\nA=1\n"},
+      {"CR only", "[" + lu + "Form]\r" + upper + "=up\rKey=v\r[Next]\rA=1"},
+      {"mixed", "[" + lu + "Form]\r" + upper + "=up\r\nKey=v\n\r[Next]\rA=1\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMemIniFile ini = FromText(c.text);
+    const QString section = QStringLiteral("廬FORM");
+    EXPECT_TRUE(ini.SectionExists(section));
+    EXPECT_EQ(ini.ReadString(section, QStringLiteral("丄"), "d"), "up");
+    EXPECT_EQ(ini.ReadString(section, QStringLiteral("乤"), "d"), "d") << "another character";
+    EXPECT_EQ(ini.ReadString(section, "KEY", "d"), "v");
+    EXPECT_EQ(ini.ReadInteger("next", "a", 0), 1);
+    QStringList sections;
+    ini.ReadSections(sections);
+    EXPECT_EQ(sections, (QStringList{QStringLiteral("廬Form"), "Next"}));
+  }
+  // A section of the other character is another section.
+  TMemIniFile two = FromText("[" + upper + "]\nK=1\n[" + lower + "]\nK=2\n");
+  EXPECT_EQ(two.ReadInteger(QStringLiteral("乤"), "K", 0), 2);
+  EXPECT_EQ(two.ReadInteger(QStringLiteral("丄"), "K", 0), 1);
 }

@@ -175,7 +175,9 @@ void DrawForm(TSkinWriter& s) {
   f.hittestleftbottompoint = TPoint(8, kFormH - 8);
   f.hittestrightbottompoint = TPoint(kFormW - 8, kFormH - 8);
   f.captionrect = TRect(kBorderW, 0, kFormW - kBorderW, kCaptionH);
-  f.buttonsrect = TRect(70, kBtnTop, kFormW - 6, kBtnTop + kBtnH);
+  // Right of the picture's middle, so the buttons follow the right edge; they
+  // are laid out leftwards from its right end.
+  f.buttonsrect = TRect(kFormW / 2 + 20, kBtnTop, kFormW - 6, kBtnTop + kBtnH);
   f.buttonsoffset = 2;
   f.borderwidth = kBorderW;
   f.formminwidth = 200;
@@ -384,11 +386,17 @@ void DrawPanels(TSkinWriter& s) {
 
   auto& group = s.Control<TsfDataSkinPanelControl>(QStringLiteral("groupbox"), "panel");
   NinePart(group, pic, B(48, 0, 48, 48), 6, 4);
-  group.lefttoppoint = TPoint(6, 18);
+  // The caption rect runs from the left-top corner into the right-top one, so
+  // it widens with the box; a plain strip behind the text breaks the frame line.
+  group.lefttoppoint = TPoint(10, 18);
   group.righttoppoint = TPoint(42, 18);
   group.clientrect = TRect(4, 18, 44, 44);
-  group.captionrect = TRect(8, 0, 40, 17);
+  group.captionrect = TRect(8, 0, 44, 17);
   group.alignment = taLeftJustify;
+  group.framerect = B(8, 20, 32, 17);
+  group.frametextrect = TRect(3, 0, 29, 17);
+  group.frameleftoffset = 3;
+  group.framerightoffset = 3;
   CjkFont(group, QColor(0x2E, 0x5E, 0x8C));
 
   auto& tool = s.Control<TsfDataSkinPanelControl>(QStringLiteral("toolpanel"), "panel");

@@ -261,6 +261,12 @@ void CheckControls(TChecker& c, const TsfSkinData& d, const TCustomIniFile& ini)
     c.Problem(QStringLiteral("panel"), QStringLiteral("captionrect"), QStringLiteral("must be empty (panels have no caption band)"));
   if (auto* g = d.ControlRecord<TsfDataSkinPanelControl>("groupbox")) {
     c.NeedRect(QStringLiteral("groupbox"), "captionrect", g->captionrect);
+    // A caption rect that does not reach from the left-top corner into the
+    // right-top one keeps its skin width and cuts longer captions.
+    if (!g->captionrect.IsEmpty() && g->rightbottompoint.X != 0 &&
+        (g->captionrect.Left >= g->lefttoppoint.X || g->captionrect.Right < g->righttoppoint.X))
+      c.Problem(QStringLiteral("groupbox"), QStringLiteral("captionrect"),
+                QStringLiteral("must start in the left-top corner and end in the right-top one"));
     if (!IsCjkFont(g->fontname))
       c.Problem(QStringLiteral("groupbox"), QStringLiteral("fontname"),
                 QStringLiteral("\"%1\" cannot show Chinese captions").arg(g->fontname));

@@ -51,4 +51,11 @@ inline QImage Shot(QWidget* w) { return w->grab().toImage().convertToFormat(QIma
 inline QRgb At(const QImage& img, int x, int y) { return img.pixel(x, y) | 0xFF000000u; }
 inline QRgb Rgb(TColor c) { return ToQColor(c).rgb() | 0xFF000000u; }
 
+// Moves the pointer onto the control from outside it (moving to where the
+// pointer already is would send nothing).
+inline void HoverOver(QWidget* w, QPoint at) {
+  QTest::mouseMove(w->window(), QPoint(w->window()->width() - 1, w->window()->height() - 1));
+  QTest::mouseMove(w, at);
+}
+
 }  // namespace ctltest

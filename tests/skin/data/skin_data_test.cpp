@@ -172,9 +172,10 @@ TEST_F(SkinDataTest, AnEmptyPictureEntryIsAnEmptyPicture) {
   text.replace("1=sub\\p1.bmp", "1=sub\\p1.bmp\r\n2=");
   TsfSkinData data;
   data.LoadSkinFile(WriteFixtureSkin(dir, text));
-  // The empty entry is an empty picture; the count stops at the last entry.
-  ASSERT_EQ(data.PictureList.size(), 3u);
+  // The empty entry and the missing one up to the count are empty pictures.
+  ASSERT_EQ(data.PictureList.size(), 4u);
   EXPECT_TRUE(data.Picture(2)->Empty());
+  EXPECT_TRUE(data.Picture(3)->Empty());
   EXPECT_EQ(data.ControlRecords.size(), 4u);
 }
 

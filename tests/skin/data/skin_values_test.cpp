@@ -23,6 +23,10 @@ TEST(SkinValues, RectsAndPointsKeepOnlyDigits) {
       {" 10 , 20 , 30 , 40 ", TRect(10, 20, 30, 40)},
       {"-5,2,x7,8", TRect(5, 2, 7, 8)},
       {"1,2,3,4,5", TRect(1, 2, 3, 4)},  // extra pieces are ignored
+      // Leading zeros; values near the int limit are capped.
+      {"0002,00000000003,0,000000000000000007", TRect(2, 3, 0, 7)},
+      {"2147483647,16777216,16777217,2000000", TRect(kMaxSkinCoordinate, kMaxSkinCoordinate,
+                                                     kMaxSkinCoordinate, 2000000)},
   };
   for (const Case& c : cases) {
     auto ini = IniOf(QByteArray("[S]\nr=") + c.value + "\n");
@@ -133,14 +137,31 @@ TEST(SkinValues, NameListsAndEntries) {
   QStringList pics;
   ReadNameList(ini, "P", "activepictures", pics);
   EXPECT_EQ(pics, QStringList({"x.bmp"}));
-  // A hostile count ends at the last entry there is.
-  auto hostile = IniOf("[H]\ncount=2000000000\n0=x\n1=y\n7x=z\n[N]\ncount=-4\n0=x\n");
-  QStringList entries;
-  ReadNameList(hostile, "H", "", entries);
-  EXPECT_EQ(entries, QStringList({"x", "y"}));
-  entries.clear();
-  ReadNameList(hostile, "N", "", entries);
-  EXPECT_TRUE(entries.isEmpty());
+  // A count beyond the entries gives empty entries up to the count.
+  auto six = IniOf("[P]\nactivepicturescount=6\n0=a.bmp\n2=c.bmp\n4=e.bmp\n");
+  pics.clear();
+  ReadNameList(six, "P", "activepictures", pics);
+  EXPECT_EQ(pics, QStringList({"a.bmp", "", "c.bmp", "", "e.bmp", ""}));
+  // A hostile count is bounded, whatever numbered key it is paired with.
+  struct Hostile {
+    const char* text;
+    QStringList expected;
+  };
+  QStringList bounded(kMaxNameListEntries);
+  bounded[0] = "x";
+  bounded[1] = "y";
+  const Hostile hostile[] = {
+      {"[H]\ncount=2000000000\n0=x\n1=y\n7x=z\n1999999999=far\n", bounded},
+      {"[H]\ncount=2147483647\n0=x\n1=y\n2147483646=far\n", bounded},
+      {"[H]\ncount=-4\n0=x\n", {}},
+      {"[H]\ncount=2\n0=x\n1=y\n2=beyond\n-1=before\n01=padded\n", {"x", "y"}},
+  };
+  for (const Hostile& h : hostile) {
+    SCOPED_TRACE(h.text);
+    QStringList entries;
+    ReadNameList(IniOf(h.text), "H", "", entries);
+    EXPECT_EQ(entries, h.expected);
+  }
 
   QString name, kind;
   SplitListEntry("menu:item:x", name, kind);

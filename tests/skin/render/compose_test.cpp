@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "skin/render/compose.h"
 #include "tests/skin/render/picture_helpers.h"
 
@@ -406,4 +408,72 @@ TEST(DrawStripGlyph, DrawsTheNthGlyphKeyedOnItsBottomLeftPixel) {
   DrawStripGlyph(blank.Canvas(), 0, 0, 1, 0, strip);
   DrawStripGlyph(blank.Canvas(), 0, 0, 1, 1, TBitmap());
   EXPECT_EQ(At(blank, 0, 0), qRgb(255, 255, 255));
+}
+
+TEST(ComposeClientFill, PiecesAreClippedToThePictureBeforeAnythingIsSized) {
+  // clientrect=2,2,2000000,14 on a 16 x 16 picture: the piece is the part
+  // inside the picture, in every mode, and a huge target costs only what
+  // the result shows.
+  const TBitmap src = Distinct(16, 16);
+  const TRect S(0, 0, 16, 16);
+  const TRect huge(2, 2, 2000000, 14), inside(2, 2, 16, 14);
+  struct Case {
+    const char* name;
+    bool stretch;
+    TsfStretchMode mode;
+  };
+  const Case cases[] = {{"tile", false, smFull},
+                        {"full", true, smFull},
+                        {"horizontal", true, smHorizontal},
+                        {"vertical", true, smVertical}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TBitmap got, want;
+    ComposeClientFill(huge, TRect(0, 0, 40, 30), got, 40, 30, S, src, c.stretch, c.mode);
+    ComposeClientFill(inside, TRect(0, 0, 40, 30), want, 40, 30, S, src, c.stretch, c.mode);
+    EXPECT_EQ(got.Image(), want.Image());
+  }
+  // A target far larger than the result: the horizontal mode scales the
+  // piece to the target's height (rows 2..13 over 2,000,000 rows), so the
+  // 30 rows shown all come from the piece's first row.
+  TBitmap tall;
+  ComposeClientFill(inside, TRect(0, 0, 40, 2000000), tall, 40, 30, S, src, true, smHorizontal);
+  for (int y = 0; y < 30; ++y) ASSERT_EQ(At(tall, 17, y), Src(5, 2)) << y;
+  TBitmap wide;
+  ComposeClientFill(inside, TRect(0, 0, 2000000, 30), wide, 40, 30, S, src, true, smVertical);
+  for (int x = 0; x < 40; ++x) ASSERT_EQ(At(wide, x, 13), Src(2, 3)) << x;
+}
+
+TEST(Compose, ValuesNearTheIntLimitsDrawWithoutOverflow) {
+  // Run under the undefined-behaviour sanitizer: every sum below would
+  // overflow an int without the caps.
+  const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
+  const TBitmap src = Distinct(16, 16);
+  TsfFramePoints k;
+  k.LT = TPoint(big, big);
+  k.RT = TPoint(small, 4);
+  k.LB = TPoint(4, small);
+  k.RB = TPoint(big, big);
+  k.C = TRect(small, small, big, big);
+  const TRect S(small, small, big, big);
+  TsfStretchFlags flags;
+  flags.Effect = true;
+  for (TsfStretchMode mode : {smFull, smHorizontal, smVertical}) {
+    flags.Mode = mode;
+    TBitmap out;
+    const TsfFramePoints laid = ScaleFramePoints(k, big, small, 20, 10);
+    ComposeFrameBitmap(out, k, laid, 20, 10, S, src, flags, true);
+    EXPECT_EQ(out.Width(), 20);
+    ComposeFrameBitmapOpenRight(out, k, laid, 20, 10, S, src, flags, true);
+    TsfFrameBorders borders;
+    ComposeFrameBorders(borders, k, laid, 20, 10, S, src, flags);
+    ComposeClientFill(k.C, TRect(small, small, big, big), out, 20, 10, S, src, true, mode);
+    EXPECT_EQ(out.Height(), 10);
+  }
+  TBitmap out(20, 10);
+  ComposeWholeBitmap(out, src, S, TRect(small, 2, big, 3), true);
+  ComposeHStrip(big, small, out, src, TRect(0, 0, big, 16), 30, false);
+  ComposeHStripLeft(small, big, out, src, TRect(small, 0, big, 16), 40, true);
+  ComposeVStrip(big, big, out, src, TRect(0, small, 16, big), 30, true);
+  EXPECT_EQ(TRect(big - 1, 0, big, 1).Intersect(TRect(0, 0, 16, 16)), TRect());
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "skin/render/effect_bmp.h"
 #include "tests/skin/render/picture_helpers.h"
 
@@ -189,4 +191,28 @@ TEST(TsfEffectBmp, OnePixelWideBlendsDoNotDivideByZero) {
   b = Solid(1, 1, qRgb(0, 0, 0));
   b.LeftGradient(Solid(1, 1, qRgb(9, 9, 9)), 0.4);
   EXPECT_EQ(Red(b, 0, 0), 0);
+}
+
+TEST(TsfEffectBmp, FactorsOutsideZeroToOneActAsTheNearestEnd) {
+  // The morphs pass their factor unclamped; beyond the ends (and NaN, which
+  // counts as 0) every blend stays inside the picture.
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Factor {
+    double k, same;
+  };
+  const Factor factors[] = {{-0.5, 0}, {-5, 0}, {-1e300, 0}, {-inf, 0}, {nan, 0},
+                            {1.5, 1},  {7, 1},  {1e300, 1},  {inf, 1}};
+  const QSize sizes[] = {{10, 2}, {2, 10}, {1, 1}, {3, 3}, {1, 4}};
+  for (const QSize& size : sizes)
+    for (int kind = 0; kind <= 6; ++kind)
+      for (const Factor& f : factors) {
+        const TsfEffectBmp own(Distinct(size.width(), size.height(), 1));
+        const TsfEffectBmp other(Distinct(size.width(), size.height(), 2));
+        TsfEffectBmp got = own, want = own;
+        got.Morph(kind, other, f.k);
+        want.Morph(kind, other, f.same);
+        EXPECT_EQ(got.ToImage(), want.ToImage())
+            << "kind " << kind << " k " << f.k << " size " << size.width() << "x" << size.height();
+      }
 }

@@ -1,0 +1,264 @@
+#include "db/bank_file.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <vector>
+
+#include "db/bank_schema_sql.h"
+#include "db/db_error.h"
+
+namespace {
+constexpr int kStepsPerCallback = 1000;
+constexpr int kBusyTimeoutMs = 1000;
+const char kNotABank[] = "Not a question bank: ";
+
+int OnProgress(void* p) {
+  auto* budget = static_cast<TStepBudget*>(p);
+  budget->steps += kStepsPerCallback;
+  if (budget->steps <= kStatementStepBudget) return 0;
+  budget->exceeded = true;
+  return 1;
+}
+
+QString Utf8(const unsigned char* t) { return t ? QString::fromUtf8(reinterpret_cast<const char*>(t)) : QString(); }
+
+struct Stmt {
+  sqlite3_stmt* st = nullptr;
+  ~Stmt() { sqlite3_finalize(st); }
+};
+
+QString EngineError(sqlite3* db, const TStepBudget* budget) {
+  if (budget && budget->exceeded) return StepBudgetMessage();
+  return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+// One object of our schema: its kind and the columns the program uses.
+struct SchemaObject {
+  QString type;  // "table" or "view"
+  QString name;
+  QStringList columns;
+};
+
+struct ReferenceSchema {
+  std::vector<SchemaObject> objects;  // meta table first, then tables, then the view
+  QList<QByteArray> viewAndTriggers;  // their statements, view first
+};
+
+// Our schema as the engine itself reads it, built once in memory.
+const ReferenceSchema& Reference() {
+  static const ReferenceSchema ref = [] {
+    ReferenceSchema r;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite3_exec(db, kBankSchemaSql, nullptr, nullptr, nullptr);
+    {
+      Stmt s;
+      sqlite3_prepare_v2(db,
+                         "select type, name, sql from sqlite_schema where name not like 'sqlite\\_%' escape '\\' "
+                         "and type in ('table','view','trigger') "
+                         "order by name <> 'tolm_meta', type = 'trigger', type = 'view', rowid",
+                         -1, &s.st, nullptr);
+      while (sqlite3_step(s.st) == SQLITE_ROW) {
+        const QString type = Utf8(sqlite3_column_text(s.st, 0));
+        if (type != QLatin1String("table"))
+          r.viewAndTriggers << QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(s.st, 2)));
+        if (type != QLatin1String("trigger"))
+          r.objects.push_back({type, Utf8(sqlite3_column_text(s.st, 1)), {}});
+      }
+    }
+    for (SchemaObject& o : r.objects) {
+      Stmt s;
+      sqlite3_prepare_v2(db, "select name from pragma_table_info(?1)", -1, &s.st, nullptr);
+      const QByteArray n = o.name.toUtf8();
+      sqlite3_bind_text(s.st, 1, n.constData(), -1, SQLITE_TRANSIENT);
+      while (sqlite3_step(s.st) == SQLITE_ROW) o.columns << Utf8(sqlite3_column_text(s.st, 0));
+    }
+    sqlite3_close(db);
+    return r;
+  }();
+  return ref;
+}
+
+// Regular file, not empty, with a database header.
+QString CheckFileKind(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return QStringLiteral("unable to open database file: %1").arg(path);
+  if (!info.isFile()) return QStringLiteral("not a regular file: %1").arg(path);
+  if (info.size() == 0) return QStringLiteral("%1the file is empty: %2").arg(QLatin1String(kNotABank), path);
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("unable to open database file: %1").arg(path);
+  if (f.read(16) != QByteArray("SQLite format 3", 16))
+    return QStringLiteral("file is not a database: %1").arg(path);
+  return QString();
+}
+
+QString QuickCheck(sqlite3* db, TStepBudget* budget) {
+  if (budget) budget->Reset();
+  Stmt s;
+  if (sqlite3_prepare_v2(db, "pragma quick_check(1)", -1, &s.st, nullptr) != SQLITE_OK)
+    return EngineError(db, budget);
+  const int rc = sqlite3_step(s.st);
+  if (rc != SQLITE_ROW) return EngineError(db, budget);
+  const QString result = Utf8(sqlite3_column_text(s.st, 0));
+  if (result != QLatin1String("ok")) return QStringLiteral("database disk image is malformed: %1").arg(result);
+  return QString();
+}
+
+void Exec(sqlite3* db, const char* sql, TStepBudget* budget) {
+  if (budget) budget->Reset();
+  char* err = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+    QString msg = budget && budget->exceeded ? StepBudgetMessage() : QString::fromUtf8(err ? err : sqlite3_errmsg(db));
+    sqlite3_free(err);
+    throw EOleException(msg);
+  }
+}
+}  // namespace
+
+void InstallStepBudget(sqlite3* db, TStepBudget* budget) {
+  sqlite3_progress_handler(db, kStepsPerCallback, &OnProgress, budget);
+}
+
+QString StepBudgetMessage() {
+  return QStringLiteral("The statement was stopped after %1 engine steps: the bank holds a view or table "
+                        "that cannot be read in reasonable time")
+      .arg(kStatementStepBudget);
+}
+
+sqlite3* OpenBankHandle(const QString& path, bool readOnly, TStepBudget* budget, QString& error) {
+  error = CheckFileKind(path);
+  if (!error.isEmpty()) return nullptr;
+  // One connection, used from one thread only: no engine locks.
+  sqlite3* db = nullptr;
+  const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+  const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    error = QStringLiteral("%1: %2").arg(QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)), path);
+    sqlite3_close_v2(db);
+    return nullptr;
+  }
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_extended_result_codes(db, 0);
+  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  if (budget) InstallStepBudget(db, budget);
+  return db;
+}
+
+namespace {
+QString CheckBankSchema(sqlite3* db, const QString& password, TStepBudget* budget) {
+  // The kinds of the bank's objects by name (names match without case).
+  QHash<QString, QString> kinds;
+  {
+    if (budget) budget->Reset();
+    Stmt s;
+    if (sqlite3_prepare_v2(db, "select type, name from sqlite_schema", -1, &s.st, nullptr) != SQLITE_OK)
+      return EngineError(db, budget);
+    int rc;
+    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
+      kinds.insert(Utf8(sqlite3_column_text(s.st, 1)).toLower(), Utf8(sqlite3_column_text(s.st, 0)));
+    if (rc != SQLITE_DONE) return EngineError(db, budget);
+  }
+  const QString notABank = QLatin1String(kNotABank);
+  for (const SchemaObject& o : Reference().objects) {
+    const QString kind = kinds.value(o.name.toLower());
+    if (kind.isEmpty()) return notABank + QStringLiteral("the %1 %2 is missing").arg(o.type, o.name);
+    if (kind != o.type) return notABank + QStringLiteral("%1 is a %2, not a %3").arg(o.name, kind, o.type);
+    if (budget) budget->Reset();
+    Stmt s;
+    if (sqlite3_prepare_v2(db, "select name from pragma_table_info(?1)", -1, &s.st, nullptr) != SQLITE_OK)
+      return EngineError(db, budget);
+    const QByteArray n = o.name.toUtf8();
+    sqlite3_bind_text(s.st, 1, n.constData(), -1, SQLITE_TRANSIENT);
+    QStringList have;
+    int rc;
+    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) have << Utf8(sqlite3_column_text(s.st, 0));
+    if (rc != SQLITE_DONE)
+      return notABank + QStringLiteral("the %1 %2 cannot be read: %3").arg(o.type, o.name, EngineError(db, budget));
+    if (have.isEmpty()) return notABank + QStringLiteral("the %1 %2 cannot be read").arg(o.type, o.name);
+    for (const QString& c : o.columns)
+      if (!have.contains(c, Qt::CaseInsensitive))
+        return notABank + QStringLiteral("the %1 %2 has no column %3").arg(o.type, o.name, c);
+    // Reading one row proves the object can be read in reasonable time.
+    {
+      if (budget) budget->Reset();
+      Stmt probe;
+      const QByteArray sql = "select * from \"" + n + "\" limit 1";
+      if (sqlite3_prepare_v2(db, sql.constData(), -1, &probe.st, nullptr) != SQLITE_OK)
+        return notABank + QStringLiteral("the %1 %2 cannot be read: %3").arg(o.type, o.name, EngineError(db, budget));
+      const int step = sqlite3_step(probe.st);
+      if (step != SQLITE_ROW && step != SQLITE_DONE)
+        return notABank + QStringLiteral("the %1 %2 cannot be read: %3").arg(o.type, o.name, EngineError(db, budget));
+    }
+    if (o.name == QLatin1String("tolm_meta")) {
+      // The password is checked before anything else is read.
+      Stmt p;
+      if (budget) budget->Reset();
+      if (sqlite3_prepare_v2(db, "select value from tolm_meta where name='password'", -1, &p.st, nullptr) !=
+          SQLITE_OK)
+        return EngineError(db, budget);
+      const int step = sqlite3_step(p.st);
+      if (step != SQLITE_ROW && step != SQLITE_DONE) return EngineError(db, budget);
+      if (step != SQLITE_ROW || Utf8(sqlite3_column_text(p.st, 0)) != password)
+        return QStringLiteral("Not a valid password.");
+    }
+  }
+  return QString();
+}
+}  // namespace
+
+QString CheckOpenBank(sqlite3* db, const QString& password, TStepBudget* budget) {
+  const QString error = CheckBankSchema(db, password, budget);
+  return error.isEmpty() ? QuickCheck(db, budget) : error;
+}
+
+QString CheckBankFile(const QString& path, const QString& password) {
+  TStepBudget budget;
+  QString error;
+  sqlite3* db = OpenBankHandle(path, true, &budget, error);
+  if (!db) return error;
+  error = CheckOpenBank(db, password, &budget);
+  sqlite3_close_v2(db);
+  return error;
+}
+
+void RewriteBankSchema(const QString& path) {
+  TStepBudget budget;
+  QString error;
+  sqlite3* db = OpenBankHandle(path, false, &budget, error);
+  if (!db) throw EOleException(error);
+  struct Closer {
+    sqlite3* db;
+    ~Closer() { sqlite3_close_v2(db); }
+  } closer{db};
+  Exec(db, "begin immediate", &budget);
+  try {
+    std::vector<std::pair<QString, QByteArray>> drops;  // triggers before views
+    {
+      budget.Reset();
+      Stmt s;
+      if (sqlite3_prepare_v2(db, "select type, name from sqlite_schema where type in ('trigger','view') "
+                                 "order by type = 'view'", -1, &s.st, nullptr) != SQLITE_OK)
+        throw EOleException(EngineError(db, &budget));
+      int rc;
+      while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
+        drops.emplace_back(Utf8(sqlite3_column_text(s.st, 0)),
+                           QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(s.st, 1))));
+      if (rc != SQLITE_DONE) throw EOleException(EngineError(db, &budget));
+    }
+    for (const auto& [type, name] : drops) {
+      QByteArray quoted = name;
+      quoted.replace('"', "\"\"");
+      const QByteArray sql = "drop " + type.toUtf8() + " if exists \"" + quoted + '"';
+      Exec(db, sql.constData(), &budget);
+    }
+    for (const QByteArray& sql : Reference().viewAndTriggers) Exec(db, sql.constData(), &budget);
+    Exec(db, "commit", &budget);
+  } catch (...) {
+    sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
+    throw;
+  }
+}

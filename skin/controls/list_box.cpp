@@ -1,0 +1,738 @@
+#include "skin/controls/list_box.h"
+
+#include <QDateTime>
+
+#include "skin/render/compose.h"
+#include "skin/render/glyphs.h"
+#include "skin/render/text_helpers.h"
+
+namespace {
+const TColor kPressedFill = RGB(133, 147, 181);
+const TColor kHotFill = RGB(182, 189, 210);
+}  // namespace
+
+// ---- inner list --------------------------------------------------------------
+
+TsfListBox::TsfListBox(TsfSkinCustomListBox* owner) : TCustomControl(owner), m_owner(owner) {
+  Opaque = true;
+  SetTabStop(true);
+  Clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+}
+
+void TsfListBox::SetItems(const QStringList& items) {
+  m_items = items;
+  m_selected.clear();
+  if (m_itemIndex >= Count()) m_itemIndex = -1;
+  ClampTop();
+  update();
+}
+
+void TsfListBox::SetItemIndex(int v) {
+  v = std::clamp(v, -1, Count() - 1);
+  if (v == m_itemIndex) return;
+  m_itemIndex = v;
+  if (v >= 0) MakeVisible(v);
+  update();
+}
+
+void TsfListBox::SetTopIndex(int v) {
+  const int old = m_topIndex;
+  m_topIndex = v;
+  ClampTop();
+  if (m_topIndex != old) update();
+}
+
+void TsfListBox::ClampTop() {
+  m_topIndex = std::clamp(m_topIndex, 0, std::max(0, Count() - std::max(1, Rows())));
+}
+
+void TsfListBox::MakeVisible(int index) {
+  const int rows = std::max(1, Rows());
+  if (index < m_topIndex) SetTopIndex(index);
+  else if (index >= m_topIndex + rows) SetTopIndex(index - rows + 1);
+}
+
+void TsfListBox::SetItemHeight(int v) {
+  if (v <= 0 || v == m_itemHeight) return;  // never an empty row to divide by
+  m_itemHeight = v;
+  ClampTop();
+  update();
+}
+
+bool TsfListBox::Selected(int index) const {
+  return m_multiSelect ? m_selected.count(index) > 0 : index == m_itemIndex;
+}
+
+void TsfListBox::SetSelected(int index, bool v) {
+  if (!m_multiSelect || index < 0 || index >= Count()) return;
+  if (v) m_selected.insert(index);
+  else m_selected.erase(index);
+  update();
+}
+
+void TsfListBox::SetHorizontalOffset(int v) {
+  v = std::max(0, v);
+  if (v == m_hOffset) return;
+  m_hOffset = v;
+  update();
+}
+
+TRect TsfListBox::ItemRect(int index) const {
+  return Bounds(0, (index - m_topIndex) * m_itemHeight, Width(), m_itemHeight);
+}
+
+int TsfListBox::ItemAtPos(TPoint p) const {
+  if (p.Y < 0 || m_itemHeight <= 0) return -1;
+  const int i = m_topIndex + p.Y / m_itemHeight;
+  return i < Count() ? i : -1;
+}
+
+TScrollInfo TsfListBox::VScrollInfo() const { return TScrollInfo{0, Count() - 1, Rows(), m_topIndex}; }
+
+void TsfListBox::WndProc(TMessage& m) {
+  if (!m_owner->ListMessageFilter(m)) return;
+  if (m.Msg == WM_VSCROLL) {
+    const int rows = std::max(1, Rows());
+    switch (ScrollCodeOf(m.WParam)) {
+      case SB_LINEUP: SetTopIndex(m_topIndex - 1); break;
+      case SB_LINEDOWN: SetTopIndex(m_topIndex + 1); break;
+      case SB_PAGEUP: SetTopIndex(m_topIndex - rows); break;
+      case SB_PAGEDOWN: SetTopIndex(m_topIndex + rows); break;
+      case SB_THUMBPOSITION:
+      case SB_THUMBTRACK: SetTopIndex(ScrollPositionOf(m.WParam)); break;
+      case SB_TOP: SetTopIndex(0); break;
+      case SB_BOTTOM: SetTopIndex(Count()); break;
+      default: break;
+    }
+    return;
+  }
+  TCustomControl::WndProc(m);
+}
+
+void TsfListBox::Paint() {
+  TCanvas* c = Canvas();
+  const int last = std::min(Count() - 1, m_topIndex + Rows());
+  for (int i = m_topIndex; i <= last; ++i) {
+    TsfOwnerDrawState state = 0;
+    if (i == m_itemIndex) state |= odSelected | (Focused() ? unsigned(odFocused) : 0u);
+    else if (Selected(i)) state |= odSelected;
+    m_owner->DrawListItem(c, i, ItemRect(i), state);
+  }
+  const int below = (last - m_topIndex + 1) * m_itemHeight;
+  if (below < Height()) m_owner->DrawListBackground(c, TRect(0, std::max(0, below), Width(), Height()));
+}
+
+void TsfListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  QPointer<TsfListBox> self(this);
+  m_owner->ListMouseDown(button, shift, x, y);
+  if (!self) return;
+  if (CanFocus() && !Focused()) SetFocus();
+  if (button == mbLeft) {
+    const int i = ItemAtPos(TPoint(x, y));
+    if (i >= 0) {
+      if (m_multiSelect && (shift & ssCtrl)) SetSelected(i, !Selected(i));
+      else if (m_multiSelect) {
+        m_selected = {i};
+      }
+      SetItemIndex(i);
+    }
+  }
+  TCustomControl::MouseDown(button, shift, x, y);
+}
+
+void TsfListBox::MouseMove(TShiftState shift, int x, int y) {
+  m_owner->ListMouseMove(shift, x, y);
+  TCustomControl::MouseMove(shift, x, y);
+}
+
+void TsfListBox::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  QPointer<TsfListBox> self(this);
+  m_owner->ListMouseUp(button, shift, x, y);
+  if (self) TCustomControl::MouseUp(button, shift, x, y);
+}
+
+void TsfListBox::Click() {
+  m_owner->ListClick();
+}
+
+void TsfListBox::DblClick() {
+  m_owner->ListDblClick();
+}
+
+void TsfListBox::KeyDown(WORD& key, TShiftState shift) {
+  QPointer<TsfListBox> self(this);
+  m_owner->ListKeyDown(key, shift);
+  if (!self || key == 0) return;
+  const int rows = std::max(1, Rows());
+  switch (key) {
+    case VK_UP: SetItemIndex(std::max(0, m_itemIndex - 1)); break;
+    case VK_DOWN: SetItemIndex(m_itemIndex + 1); break;
+    case VK_PRIOR: SetItemIndex(std::max(0, m_itemIndex - rows + 1)); break;
+    case VK_NEXT: SetItemIndex(m_itemIndex + rows - 1); break;
+    case VK_HOME: SetItemIndex(0); break;
+    case VK_END: SetItemIndex(Count() - 1); break;
+    case VK_LEFT:
+    case VK_RIGHT:
+      // The horizontal bar takes the arrows when there is one.
+      if (TsfSkinScrollBar* h = m_owner->HScrollBar()) {
+        h->SetPosition(h->Position() + (key == VK_RIGHT ? h->SmallChange() : -h->SmallChange()));
+        key = 0;
+      }
+      return;
+    default: return;
+  }
+  m_owner->UpdateScrollBars();
+}
+
+void TsfListBox::KeyUp(WORD& key, TShiftState shift) { m_owner->ListKeyUp(key, shift); }
+
+void TsfListBox::KeyPress(QChar& key) {
+  QPointer<TsfListBox> self(this);
+  m_owner->ListKeyPress(key);
+  if (!self || key.isNull() || key.unicode() < 0x20) return;
+  Search(key);
+}
+
+// The next item (from the current one on) that begins with the typed prefix.
+void TsfListBox::Search(QChar c) {
+  const qint64 now = Clock();
+  if (now - m_lastKeyTime > kSearchPause) m_prefix.clear();
+  m_lastKeyTime = now;
+  m_prefix += c;
+  const int n = Count();
+  const int from = m_prefix.size() == 1 ? m_itemIndex + 1 : std::max(0, m_itemIndex);
+  for (int k = 0; k < n; ++k) {
+    const int i = (from + k) % n;
+    if (m_items[i].startsWith(m_prefix, Qt::CaseInsensitive)) {
+      SetItemIndex(i);
+      m_owner->UpdateScrollBars();
+      return;
+    }
+  }
+}
+
+bool TsfListBox::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+  if (TCustomControl::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
+  return m_owner->ListWheel(wheelDelta);
+}
+
+void TsfListBox::FocusChanged(bool focused) {
+  if (focused) m_owner->ListEnter();
+  else m_owner->ListExit();
+  update();
+}
+
+void TsfListBox::Resize() {
+  ClampTop();
+  TCustomControl::Resize();
+}
+
+// ---- outer control -----------------------------------------------------------
+
+TsfSkinCustomListBox::TsfSkinCustomListBox(QWidget* parent) : TsfSkinCustomControl(parent) {
+  ForceBackground = true;
+  DrawBackground = false;
+  SetSkinDataName(QStringLiteral("listbox"));
+  TFont f(*Font());
+  f.SetName(QStringLiteral("Arial"));
+  f.SetHeight(14);
+  f.SetColor(clWindowText);
+  Font()->Assign(f);
+  m_captionFont.SetName(QStringLiteral("Arial"));
+  m_captionFont.SetHeight(14);
+  m_captionFont.OnChange = [this](TFont*) {
+    if (m_captionMode && m_index == -1) Invalidate();
+  };
+  m_timer = new TTimer(this);
+  m_timer->SetEnabled(false);
+  m_timer->OnTimer = [this](TObject*) { CaptionTick(); };
+  m_list = new TsfListBox(this);
+  m_list->SetItemHeight(m_defaultItemHeight);
+  SetBounds(0, 0, 120, 120);
+  Layout();
+}
+
+TsfSkinCustomListBox::~TsfSkinCustomListBox() {
+  m_captionFont.OnChange = nullptr;
+  m_timer->OnTimer = nullptr;
+}
+
+TsfDataSkinListBox* TsfSkinCustomListBox::ListRecord() const {
+  return dynamic_cast<TsfDataSkinListBox*>(SkinRecord());
+}
+
+void TsfSkinCustomListBox::SetItems(const QStringList& items) {
+  m_list->SetItems(items);
+  UpdateScrollBars();
+}
+
+void TsfSkinCustomListBox::AddItem(const QString& text) {
+  QStringList items = m_list->Items();
+  items << text;
+  SetItems(items);
+}
+
+void TsfSkinCustomListBox::SetUseSkinItemHeight(bool v) {
+  m_useSkinItemHeight = v;
+  ApplyItemHeight();
+  UpdateScrollBars();
+}
+
+void TsfSkinCustomListBox::SetDefaultItemHeight(int v) {
+  m_defaultItemHeight = v;
+  ApplyItemHeight();
+  UpdateScrollBars();
+}
+
+// The record's item height, or the default one without a record, without
+// UseSkinItemHeight, or when the record's item picture has no height.
+void TsfSkinCustomListBox::ApplyItemHeight() {
+  ReadSkinRecord();
+  const TsfDataSkinListBox* rec = ListRecord();
+  int h = m_defaultItemHeight;
+  if (rec && m_useSkinItemHeight && rec->itemrect.Height() > 0) h = rec->itemrect.Height();
+  m_list->SetItemHeight(h > 0 ? h : 20);
+}
+
+void TsfSkinCustomListBox::SetRowCount(int v) {
+  m_rowCount = v;
+  if (v > 0) {
+    ReadSkinRecord();
+    int h;
+    if (!ListRecord()) {
+      h = v * ItemHeight() + 4 + (m_captionMode ? m_defaultCaptionHeight : 0);
+    } else {
+      const TsfSkinGeometry& g = Geometry();
+      h = g.SkinHeight() - g.ClientRect.Height() + v * ItemHeight();
+    }
+    if (m_hbar) h += m_hbar->Height();
+    SetHeight(h);
+  }
+  UpdateScrollBars();
+}
+
+void TsfSkinCustomListBox::SetHorizontalExtent(bool v) {
+  m_horizontalExtent = v;
+  UpdateScrollBars();
+}
+
+void TsfSkinCustomListBox::SetCaptionMode(bool v) {
+  m_captionMode = v;
+  Layout();
+  Invalidate();
+}
+
+void TsfSkinCustomListBox::SetDefaultCaptionHeight(int v) {
+  m_defaultCaptionHeight = v;
+  Layout();
+  Invalidate();
+}
+
+void TsfSkinCustomListBox::ApplySkinChange() {
+  m_skinChanging = true;
+  TsfSkinCustomControl::ApplySkinChange();
+  if (m_index == -1) Font()->Assign(*DefaultFont());
+  ApplyItemHeight();
+  NameBars();
+  if (m_rowCount > 0) SetRowCount(m_rowCount);
+  Layout();
+  m_skinChanging = false;
+  UpdateScrollBars();
+  m_list->update();
+}
+
+void TsfSkinCustomListBox::NameBars() {
+  const TsfDataSkinListBox* rec = ListRecord();
+  if (m_vbar) {
+    m_vbar->SetSkinDataName(rec ? rec->vscrollbarname : QString());
+    m_vbar->SetSkinData(rec ? SkinData() : nullptr);
+  }
+  if (m_hbar) {
+    const bool both = m_vbar != nullptr;
+    if (rec) {
+      m_hbar->SetBoth(false);
+      m_hbar->SetSkinDataName(both ? rec->bothhscrollbarname : rec->hscrollbarname);
+      m_hbar->SetSkinData(SkinData());
+    } else {
+      m_hbar->SetSkinDataName(QString());
+      m_hbar->SetSkinData(nullptr);
+      m_hbar->SetBothMarkerWidth(19);
+      m_hbar->SetBoth(both);
+    }
+  }
+}
+
+void TsfSkinCustomListBox::Resize() {
+  Layout();
+  UpdateScrollBars();
+  TsfSkinCustomControl::Resize();
+}
+
+void TsfSkinCustomListBox::Layout() {
+  ReadSkinRecord();
+  const int W = Width(), H = Height();
+  const TsfDataSkinListBox* rec = ListRecord();
+  TRect area;
+  if (rec) {
+    const TsfSkinGeometry& g = Geometry();
+    area = g.ClientRect;
+    area.Right += W - g.SkinWidth();
+    area.Bottom += H - g.SkinHeight();
+  } else {
+    const int k = m_captionMode ? m_defaultCaptionHeight : 1;
+    area = TRect(2, k + 1, W - 2, H - 2);
+  }
+  // The horizontal bar takes its height from the list in both looks.
+  int hh = 0;
+  if (m_hbar) {
+    if (rec) {
+      hh = m_hbar->Height();
+      m_hbar->SetBounds(area.Left, area.Bottom - hh, area.Width(), hh);
+    } else {
+      hh = 18;
+      m_hbar->SetBounds(1, H - 20, W - 2, 19);
+    }
+  }
+  if (m_vbar) {
+    if (rec) {
+      const int w = m_vbar->Width();
+      m_vbar->SetBounds(area.Right - w, area.Top, w, area.Height() - hh);
+      area.Right -= w;
+    } else {
+      const int k = m_captionMode ? m_defaultCaptionHeight : 1;
+      m_vbar->SetBounds(W - 20, k, 19, H - k - hh - 1);
+      area.Right = W - 20;
+    }
+  }
+  area.Bottom -= hh;
+  area.Right = std::max(area.Left, area.Right);
+  area.Bottom = std::max(area.Top, area.Bottom);
+  m_listArea = area;
+  const int oldWidth = m_list->Width();
+  m_list->SetBounds(area.Left, area.Top, area.Width(), area.Height());
+  // A narrower list keeps its right end in view.
+  if (m_list->HorizontalOffset() > 0 && oldWidth != area.Width())
+    m_list->SetHorizontalOffset(std::max(0, m_list->HorizontalOffset() + oldWidth - area.Width()));
+}
+
+TsfSkinScrollBar* TsfSkinCustomListBox::CreateBar(TScrollBarKind kind) {
+  auto* bar = new TsfSkinScrollBar(this);
+  bar->SetKind(kind);
+  bar->SetRangeAndPosition(0, 0, 0, 0);
+  if (kind == sbVertical) {
+    bar->OnChange = [this](TObject* s) {
+      m_list->Perform(WM_VSCROLL, MakeScrollWParam(SB_THUMBPOSITION, static_cast<TsfSkinScrollBar*>(s)->Position()));
+    };
+  } else {
+    bar->OnChange = [this](TObject* s) { m_list->SetHorizontalOffset(static_cast<TsfSkinScrollBar*>(s)->Position()); };
+  }
+  bar->show();
+  return bar;
+}
+
+void TsfSkinCustomListBox::RemoveBar(QPointer<TsfSkinScrollBar>& bar) {
+  if (!bar) return;
+  const bool horizontal = bar == m_hbar;
+  bar->hide();
+  bar->OnChange = nullptr;
+  bar->deleteLater();
+  bar = nullptr;
+  if (horizontal) m_list->SetHorizontalOffset(0);
+  Layout();
+}
+
+TFont TsfSkinCustomListBox::ItemFont() const {
+  if (const TsfDataSkinListBox* rec = ListRecord()) {
+    TFont f = ControlFont(rec->fontname, rec->fontheight, rec->fontstyle);
+    return f;
+  }
+  return *const_cast<TsfSkinCustomListBox*>(this)->Font();
+}
+
+int TsfSkinCustomListBox::ItemTextWidth(int index, TCanvas* canvas) {
+  return canvas->TextWidth(m_list->Items()[index]);
+}
+
+void TsfSkinCustomListBox::UpdateScrollBars() {
+  const TsfDataSkinListBox* rec = ListRecord();
+  // Horizontal: the widest item against the width available to the text.
+  if (!m_horizontalExtent || m_skinChanging) {
+    RemoveBar(m_hbar);
+  } else {
+    TBitmap probe(1, 1);
+    TCanvas* c = probe.Canvas();
+    c->Font = ItemFont();
+    int widest = 0;
+    for (int i = 0; i < m_list->Count(); ++i) widest = std::max(widest, ItemTextWidth(i, c));
+    const int available = rec ? m_list->Width() + (rec->itemtextrect.Width() - rec->itemrect.Width())
+                              : m_list->Width() - 4;
+    if (widest > available) {
+      if (!m_hbar) {
+        m_hbar = CreateBar(sbHorizontal);
+        NameBars();
+        Layout();
+      }
+      const int step = std::max(1, c->TextWidth(QStringLiteral("0")));
+      m_hbar->SetRangeAndPosition(0, widest, available, m_hbar->Position());
+      m_hbar->SetSmallChange(step);
+      m_hbar->SetLargeChange(step);
+    } else {
+      RemoveBar(m_hbar);
+    }
+  }
+  // Vertical: only while the rows cannot show every item.
+  const TScrollInfo info = m_list->VScrollInfo();
+  const int rows = m_list->Rows();
+  if (!(m_rowCount > 0 && m_rowCount == m_list->Count()) && info.Min < info.Max && info.Max >= info.Pos &&
+      rows < m_list->Count()) {
+    if (!m_vbar) {
+      m_vbar = CreateBar(sbVertical);
+      NameBars();
+      Layout();
+    }
+    m_vbar->SetRangeAndPosition(info.Min, info.Max, m_list->Rows(), m_list->TopIndex());
+    m_vbar->SetLargeChange(std::max(1, m_list->Rows()));
+    return;
+  }
+  if (m_vbar) {
+    RemoveBar(m_vbar);
+    NameBars();
+  }
+}
+
+bool TsfSkinCustomListBox::ListWheel(int delta) {
+  m_wheelRest += delta;
+  const int notches = m_wheelRest / 120;
+  m_wheelRest -= notches * 120;
+  if (m_vbar) {
+    for (int i = 0; i < std::abs(notches); ++i)
+      m_list->Perform(WM_VSCROLL, MakeScrollWParam(notches > 0 ? SB_LINEUP : SB_LINEDOWN));
+    UpdateScrollBars();
+  } else if (m_hbar) {
+    m_hbar->SetPosition(m_hbar->Position() - notches * m_hbar->SmallChange());
+  }
+  return true;
+}
+
+// ---- drawing -----------------------------------------------------------------
+
+void TsfSkinCustomListBox::DrawListBackground(TCanvas* canvas, const TRect& area) {
+  if (ListRecord() && Geometry().Picture) {
+    FillClientPiece(canvas, area);
+    return;
+  }
+  canvas->Brush.Style = bsSolid;
+  canvas->Brush.Color = clWindow;
+  canvas->FillRect(area);
+}
+
+void TsfSkinCustomListBox::DrawListItem(TCanvas* c, int index, const TRect& r, TsfOwnerDrawState state) {
+  const bool selected = state & odSelected, focused = state & odFocused;
+  const TsfDataSkinListBox* rec = ListRecord();
+  const TBitmap* pic = Geometry().Picture;
+  TRect text = r.Inflate(-2, 0);
+  TColor color;
+  if (!rec || !pic) {
+    c->Brush.Style = bsSolid;
+    c->Brush.Color = selected ? clHighlight : clWindow;
+    c->FillRect(r);
+    color = selected ? clHighlightText : Font()->Color();
+    if (focused) c->DrawFocusRect(r);
+  } else {
+    const TRect active = rec->activeitemrect.IsEmpty() ? rec->itemrect : rec->activeitemrect;
+    const TRect focus = rec->focusitemrect.IsEmpty() ? rec->itemrect : rec->focusitemrect;
+    const TRect source = focused && selected ? focus : selected ? active : rec->itemrect;
+    TBitmap item;
+    if (m_useSkinItemHeight) {
+      ComposeHStrip(rec->itemleftoffset, rec->itemrightoffset, item, *pic, source, r.Width(),
+                    source != rec->itemrect && Geometry().StretchEffect);
+    } else {
+      item.SetSize(r.Width(), r.Height());
+      ComposeWholeBitmap(item, *pic, source, rec->itemtextrect.Inflate(-1, -1), true);
+    }
+    c->Draw(r.Left, r.Top, &item);
+    if (focused && (!selected || (!m_useSkinItemHeight && rec->showfocus))) DrawDottedFrame(c, r);
+    color = focused && selected ? rec->focusfontcolor : selected ? rec->activefontcolor : rec->fontcolor;
+    text = rec->itemtextrect.Offset(r.Left, r.Top);
+    text.Right += r.Width() - rec->itemrect.Width();
+    if (!m_useSkinItemHeight) text.Bottom += r.Height() - rec->itemrect.Height();
+  }
+  if (OnDrawItem) {
+    OnDrawItem(c, index, r.Width(), r.Height(), text, state);
+    return;
+  }
+  c->Font = ItemFont();
+  c->Font.SetColor(color);
+  c->Brush.Style = bsClear;
+  DrawTextVCentredIndent(c, m_list->Items()[index], text, -m_list->HorizontalOffset());
+}
+
+TRect TsfSkinCustomListBox::CaptionButtonRect(int button) const {
+  if (!m_captionMode || !m_showCaptionButtons) return TRect();
+  const int W = Width();
+  if (const TsfDataSkinListBox* rec = ListRecord()) {
+    const TRect& b = button == 0 ? rec->upbuttonrect : button == 1 ? rec->downbuttonrect : rec->checkbuttonrect;
+    return MapSkinRect(b);
+  }
+  const int a = std::min(m_defaultCaptionHeight - 3, 17);
+  const TRect up(W - a - 2, 2, W - 2, a + 1);
+  return up.Offset(-button * a, 0);
+}
+
+void TsfSkinCustomListBox::PaintDefaultImage(TBitmap& picture) {
+  TCanvas* c = picture.Canvas();
+  const int W = Width(), H = Height();
+  c->Brush.Style = bsSolid;
+  c->Brush.Color = clBtnShadow;
+  c->FillRect(TRect(0, 0, W, H));
+  c->Brush.Color = clBtnFace;
+  c->FillRect(TRect(1, 1, W - 1, H - 1));
+  if (!m_captionMode) return;
+  const int a = std::min(m_defaultCaptionHeight - 3, 17);
+  const TRect textRect(3, 2, m_showCaptionButtons ? W - 3 * a - 3 : W - 2, m_defaultCaptionHeight - 2);
+  c->Font = m_captionFont;
+  c->Brush.Style = bsClear;
+  const QString caption = Caption();
+  const int tw = c->TextWidth(caption);
+  const int x = m_alignment == taLeftJustify    ? textRect.Left
+                : m_alignment == taRightJustify ? textRect.Right - tw
+                                                : textRect.Left + (textRect.Width() - tw) / 2;
+  c->TextRect(textRect, x, (m_defaultCaptionHeight - 2) / 2 - c->TextHeight(caption) / 2, caption);
+  c->Pen.Color = clBtnShadow;
+  c->MoveTo(1, m_defaultCaptionHeight - 1);
+  c->LineTo(W - 1, m_defaultCaptionHeight - 1);
+  if (!m_showCaptionButtons) return;
+  for (int b = 0; b < 3; ++b) {
+    const TRect r = CaptionButtonRect(b);
+    const bool hot = m_hotButton == b, pressed = hot && m_capturedButton == b;
+    c->Brush.Style = bsSolid;
+    c->Brush.Color = pressed || hot ? clNavy : clBtnFace;
+    c->FillRect(r);
+    c->Brush.Color = pressed ? kPressedFill : hot ? kHotFill : clBtnFace;
+    c->FillRect(r.Inflate(-1, -1));
+    if (b == 2) DrawCheckGlyph(c, r.Left + 4, r.Top + 4, clBlack);
+    else DrawArrowGlyph(c, r, clBlack, b == 0 ? 3 : 4);
+  }
+}
+
+void TsfSkinCustomListBox::PaintSkinImage(TBitmap& picture) {
+  TsfSkinCustomControl::PaintSkinImage(picture);
+  const TsfDataSkinListBox* rec = ListRecord();
+  const TBitmap* pic = Geometry().Picture;
+  if (!rec || !pic || !m_captionMode) return;
+  TCanvas* c = picture.Canvas();
+  TRect caption = MapSkinRect(rec->captionrect);
+  c->Font = ControlFont(rec->captionfontname, rec->captionfontheight, rec->captionfontstyle);
+  c->Font.SetColor(rec->captionfontcolor);
+  c->Brush.Style = bsClear;
+  DrawTextVCentred(c, Caption(), caption);
+  if (!m_showCaptionButtons) return;
+  const struct {
+    TRect normal, active, pressed;
+  } pictures[] = {{rec->upbuttonrect, rec->activeupbuttonrect, rec->downupbuttonrect},
+                  {rec->downbuttonrect, rec->activedownbuttonrect, rec->downdownbuttonrect},
+                  {rec->checkbuttonrect, rec->activecheckbuttonrect, rec->downcheckbuttonrect}};
+  for (int b = 0; b < 3; ++b) {
+    const bool hot = m_hotButton == b, pressed = hot && m_capturedButton == b;
+    const TRect active = pictures[b].active;
+    const TRect source = pressed ? (pictures[b].pressed.IsEmpty() ? active : pictures[b].pressed) : hot ? active : TRect();
+    if (!source.IsEmpty()) {
+      TBitmap piece(source.Width(), source.Height());
+      piece.Canvas()->CopyRect(TRect(0, 0, source.Width(), source.Height()), const_cast<TBitmap*>(pic)->Canvas(), source);
+      c->Draw(CaptionButtonRect(b).Left, CaptionButtonRect(b).Top, &piece);
+    }
+  }
+}
+
+// ---- caption buttons ---------------------------------------------------------
+
+int TsfSkinCustomListBox::CaptionButtonAt(TPoint p) const {
+  for (int b = 0; b < 3; ++b)
+    if (CaptionButtonRect(b).Contains(p)) return b;
+  return -1;
+}
+
+void TsfSkinCustomListBox::CaptionStep(int button) {
+  const int i = ItemIndex();
+  if (button == 0) {
+    if (i > 0) SetItemIndex(i - 1);
+  } else if (i < m_list->Count() - 1) {  // the down button stops at the last item
+    SetItemIndex(i + 1);
+  }
+  UpdateScrollBars();
+}
+
+void TsfSkinCustomListBox::CaptionTick() {
+  if (m_firstTick) {  // the first delay only switches to the repeat interval
+    m_firstTick = false;
+    m_timer->SetInterval(100);
+    return;
+  }
+  if (m_repeat == 1 && ItemIndex() >= 1) CaptionStep(0);
+  else if (m_repeat == 2) CaptionStep(1);
+}
+
+void TsfSkinCustomListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  const int b = button == mbLeft ? CaptionButtonAt(TPoint(x, y)) : -1;
+  if (b >= 0) {
+    m_capturedButton = b;
+    m_hotButton = b;
+    Invalidate();
+    const TNotifyEvent& event = b == 0 ? OnUpButtonClick : b == 1 ? OnDownButtonClick : OnCheckButtonClick;
+    if (b < 2 && !event) {
+      m_repeat = b + 1;
+      m_firstTick = true;
+      m_timer->SetInterval(500);
+      m_timer->SetEnabled(true);
+    }
+  }
+  TsfSkinCustomControl::MouseDown(button, shift, x, y);
+}
+
+void TsfSkinCustomListBox::MouseMove(TShiftState shift, int x, int y) {
+  const int b = CaptionButtonAt(TPoint(x, y));
+  const int hot = m_capturedButton >= 0 && b != m_capturedButton ? -1 : b;
+  if (hot != m_hotButton) {
+    m_hotButton = hot;
+    Invalidate();
+    if (m_repeat) {
+      if (hot == m_capturedButton) {
+        m_firstTick = false;
+        m_timer->SetInterval(50);
+        m_timer->SetEnabled(true);
+      } else {
+        m_timer->SetEnabled(false);
+      }
+    }
+  }
+  TsfSkinCustomControl::MouseMove(shift, x, y);
+}
+
+void TsfSkinCustomListBox::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  QPointer<TsfSkinCustomListBox> self(this);
+  const int b = m_capturedButton;
+  if (button == mbLeft && b >= 0) {
+    m_capturedButton = -1;
+    const TNotifyEvent event = b == 0 ? OnUpButtonClick : b == 1 ? OnDownButtonClick : OnCheckButtonClick;
+    if (CaptionButtonAt(TPoint(x, y)) == b && event) {
+      event(this);
+    } else if (b == 2) {
+      ListClick();
+    } else {
+      CaptionStep(b);
+    }
+    if (!self) return;
+    m_repeat = 0;
+    m_timer->SetEnabled(false);
+    Invalidate();
+  }
+  TsfSkinCustomControl::MouseUp(button, shift, x, y);
+}
+
+void TsfSkinCustomListBox::MouseLeave() {
+  if (m_hotButton != -1 && m_capturedButton == -1) {
+    m_hotButton = -1;
+    Invalidate();
+  }
+  TsfSkinCustomControl::MouseLeave();
+}

@@ -1,0 +1,1062 @@
+#include "skin/form/skin_form.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QScreen>
+#include <QShortcut>
+#include <algorithm>
+
+#include "platform/application.h"
+#include "platform/exceptions.h"
+#include "skin/controls/skin_changeable.h"
+#include "skin/render/compose.h"
+#include "skin/render/effect_bmp.h"
+#include "skin/render/glyphs.h"
+#include "skin/render/text_helpers.h"
+#include "skin/render/window_helpers.h"
+
+namespace {
+TsfFramePoints FormPoints(const TsfFormInfo& f, const TRect& client) {
+  return TsfFramePoints{f.lefttoppoint, f.righttoppoint, f.leftbottompoint, f.rightbottompoint,
+                        client};
+}
+TsfFramePoints LaidPoints(const TsfFrameGeometry& g, const TRect& client) {
+  return TsfFramePoints{g.LT, g.RT, g.LB, g.RB, client};
+}
+
+// Watches the form's first show: until then a skin keeps the designed client size.
+class ShowWatcher : public QObject {
+ public:
+  ShowWatcher(QObject* parent, bool* shown) : QObject(parent), m_shown(shown) {}
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Show) *m_shown = true;
+    return false;
+  }
+
+ private:
+  bool* m_shown;
+};
+}  // namespace
+
+TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
+  m_form = qobject_cast<TForm*>(owner);
+  if (!m_form) throw EInvalidOperation(QStringLiteral("Invalid class typecast"));
+  for (TFont* f : {&DefCaptionFont, &DefInActiveCaptionFont}) {
+    f->SetName(QStringLiteral("Arial"));
+    f->SetHeight(14);
+    f->SetStyle(fsBold);
+  }
+  DefCaptionFont.SetColor(clBtnText);
+  DefInActiveCaptionFont.SetColor(clBtnShadow);
+  DefMenuItemFont.SetName(QStringLiteral("Arial"));
+  DefMenuItemFont.SetHeight(14);
+  DefMenuItemFont.SetColor(clWindowText);
+
+  m_blendTimer = new TTimer(this);
+  m_blendTimer->SetEnabled(false);
+  m_blendTimer->SetInterval(25);
+  m_blendTimer->OnTimer = [this](TObject*) { BlendTick(); };
+  m_defaultSystemMenu = new TPopupMenu(this);
+  m_skinMenu = new TsfSkinMenu(this);
+  m_skinMenu->HostWindow = m_form;
+  m_hook = new TsfMenuModeHook(this);
+  m_hook->OnKey = [this](WORD key) { MenuKeyDown(key); };
+  m_hook->OnOutside = [this] {
+    m_menuClosedByPress = true;
+    if (m_skinMenu->IsShowing()) m_skinMenu->CloseAll();
+    else EndMenu();
+  };
+  m_hook->IsMenuWindow = [this](const QWidget* w) { return m_skinMenu->IsPopupWindow(w); };
+  m_altSpace = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), m_form);
+  m_altSpace->setContext(Qt::WindowShortcut);
+  connect(m_altSpace, &QShortcut::activated, this, [this] { ShowSystemMenuFromKeyboard(); });
+  m_form->installEventFilter(new ShowWatcher(this, &m_shownOnce));
+
+  m_keepClient = m_form->ClientArea()->size();
+  m_previousWindowProc = m_form->WindowProc;
+  m_form->WindowProc = [this](TMessage& m) { SkinWindowProc(m); };
+  m_form->SetCustomFrame(true);
+  m_windowActive = m_form->isActiveWindow();
+  ApplySkinData();
+}
+
+TsfSkinForm::~TsfSkinForm() {
+  m_hook->Remove();
+  m_blendTimer->SetEnabled(false);
+  m_skinMenu->CloseFrom(0);
+  ClearObjects();
+  m_form->WindowProc = m_previousWindowProc;
+  m_form->clearMask();
+  m_form->SetCustomFrame(false);
+}
+
+// ---- properties ---------------------------------------------------------------
+
+void TsfSkinForm::SetSkinData(TsfSkinData* v) {
+  m_skinData = v;
+  if (v) m_skinnable = v->SkinnableForm();
+  ApplySkinData();
+}
+
+void TsfSkinForm::SetBorderIcons(TsfBorderIcons v) {
+  m_borderIcons = v;
+  ApplyBorderIcons();
+  ArrangeObjects();
+  RepaintFrame();
+}
+
+TsfSkinData* TsfSkinForm::MenusSkin() const {
+  if (MenusSkinData) return MenusSkinData;
+  return m_skinData;
+}
+
+bool TsfSkinForm::CanResize() const {
+  return AlwaysResize || m_form->BorderStyle == bsSizeable || m_form->BorderStyle == bsSizeToolWin;
+}
+
+bool TsfSkinForm::ToolWindow() const {
+  return m_form->BorderStyle == bsToolWindow || m_form->BorderStyle == bsSizeToolWin;
+}
+
+bool TsfSkinForm::HasBorder() const { return m_form->BorderStyle != bsNone; }
+
+bool TsfSkinForm::IsFormActive() const { return m_windowActive; }
+
+TsfSkinCaptionObject* TsfSkinForm::Caption() const {
+  for (const auto& o : m_objects)
+    if (auto* c = dynamic_cast<TsfSkinCaptionObject*>(o.get())) return c;
+  return nullptr;
+}
+
+TsfActiveSkinObject* TsfSkinForm::FindObject(const QString& idName) const {
+  for (const auto& o : m_objects)
+    if (o->IDName == idName) return o.get();
+  return nullptr;
+}
+
+TsfSkinStdButtonObject* TsfSkinForm::FindButton(int command) const {
+  for (const auto& o : m_objects)
+    if (auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get()))
+      if (b->Command == command) return b;
+  return nullptr;
+}
+
+// ---- size limits ----------------------------------------------------------------
+
+TRect TsfSkinForm::WorkArea(bool work) const {
+  TRect r;
+  GetWorkArea(m_form, work, r);
+  return r;
+}
+
+int TsfSkinForm::GetMinWidth() const {
+  if (!m_skinSupport) return MinWidth > 0 ? MinWidth : 120;
+  const int picW = m_skinData->MainPicture.Width();
+  const bool minimized = m_windowState == wsMinimized;
+  const int formMin = m_skinData->FormInfo.formminwidth;
+  if (picW < MinWidth && !minimized) return MinWidth;
+  if (formMin > 0) return formMin >= MinWidth || minimized ? formMin : MinWidth;
+  return picW;
+}
+
+int TsfSkinForm::GetMinHeight() const {
+  const int frame = m_skinSupport ? m_skinData->MainPicture.Height() -
+                                        m_skinData->FormInfo.clientrect.Height()
+                                  : DefaultCaptionHeight(ToolWindow()) + 6;
+  if (frame >= MinHeight || m_rollUp || m_windowState == wsMinimized) return frame;
+  return MinHeight;
+}
+
+int TsfSkinForm::GetMaxWidth() const {
+  return MaxWidth ? MaxWidth : WorkArea(!MaximizeOnFullScreen).Width();
+}
+
+int TsfSkinForm::GetMaxHeight() const {
+  return MaxHeight ? MaxHeight : WorkArea(!MaximizeOnFullScreen).Height();
+}
+
+// ---- geometry ---------------------------------------------------------------------
+
+TsfNonClient TsfSkinForm::NonClient() const {
+  if (!HasBorder()) return TsfNonClient{};
+  if (m_skinSupport)
+    return SkinNonClient(m_skinData->FormInfo, m_skinData->MainPicture.Width(),
+                         m_skinData->MainPicture.Height());
+  return DefaultNonClient(ToolWindow());
+}
+
+void TsfSkinForm::CalcGeometry() {
+  m_frameWidth = m_form->width();
+  m_frameHeight = m_form->height();
+  if (m_skinSupport)
+    m_geometry = CalcFrameGeometry(m_skinData->FormInfo, m_skinData->MainPicture.Width(),
+                                   m_skinData->MainPicture.Height(), m_frameWidth, m_frameHeight);
+}
+
+void TsfSkinForm::PlaceClient() {
+  const int W = m_form->width(), H = m_form->height();
+  TRect r(0, 0, W, H);
+  if (m_skinnable && HasBorder()) {
+    if (m_skinSupport) {
+      r = m_geometry.ClientRect;
+    } else {
+      const TsfNonClient nc = DefaultNonClient(ToolWindow());
+      r = TRect(nc.Left, nc.Top, W - nc.Right, H - nc.Bottom);
+    }
+  }
+  r.Right = std::max(r.Right, r.Left);
+  r.Bottom = std::max(r.Bottom, r.Top);
+  m_form->SetClientBounds(r);
+}
+
+void TsfSkinForm::ArrangeObjects() {
+  const int W = m_form->width();
+  std::vector<TsfButtonSlot> places;
+  std::vector<TsfSkinStdButtonObject*> buttons;
+  for (const auto& o : m_objects)
+    if (auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get()))
+      if (b->SkinRectInAPicture) {
+        TsfButtonSlot s;
+        s.Command = b->Command;
+        s.Visible = b->Visible;
+        s.Width = b->SkinRect.Width();
+        s.Height = b->SkinRect.Height();
+        s.Rect = b->ObjectRect;
+        places.push_back(s);
+        buttons.push_back(b);
+      }
+  if (!m_skinSupport) {
+    m_defaultCaption = ArrangeDefaultButtons(places, W, ToolWindow());
+  } else {
+    const TsfFormInfo& f = m_skinData->FormInfo;
+    const int picW = m_skinData->MainPicture.Width(), picH = m_skinData->MainPicture.Height();
+    for (const auto& o : m_objects)
+      if (!o->SkinRectInAPicture)
+        o->ObjectRect = MapObjectRect(o->SkinRect, f, picW, picH, W - picW, m_form->height() - picH);
+    TsfSkinCaptionObject* caption = Caption();
+    TRect captionRect = caption ? caption->ObjectRect : TRect();
+    ArrangeButtons(places, m_geometry, caption ? &captionRect : nullptr);
+    if (caption) caption->ObjectRect = captionRect;
+  }
+  for (size_t i = 0; i < places.size(); ++i) buttons[i]->ObjectRect = places[i].Rect;
+}
+
+int TsfSkinForm::HitTest(int x, int y) const {
+  TsfHitState s;
+  s.W = m_form->width();
+  s.H = m_form->height();
+  s.Skin = m_skinSupport;
+  s.ToolWindow = ToolWindow();
+  s.RolledUp = m_rollUp;
+  s.Minimized = m_windowState == wsMinimized;
+  s.Maximized = m_windowState == wsMaximized;
+  s.CanResize = CanResize();
+  s.ObjectActive = m_hotObject >= 0;
+  s.InSizeMove = m_dragCode != 0;
+  if (m_skinSupport) {
+    s.G = m_geometry;
+    s.BorderWidth = m_skinData->FormInfo.borderwidth;
+    if (TsfSkinCaptionObject* c = Caption()) s.Caption = c->ObjectRect;
+    if (m_hasMask) s.Mask = &m_maskParts;
+    return SkinHitTest(s, x, y);
+  }
+  s.Caption = m_defaultCaption;
+  return DefaultHitTest(s, x, y);
+}
+
+// ---- objects -------------------------------------------------------------------------
+
+void TsfSkinForm::ClearObjects() {
+  m_objects.clear();
+  m_hotObject = m_previousHotObject = m_capturingObject = -1;
+  m_menuButton = m_lastMenuButton = nullptr;
+}
+
+void TsfSkinForm::CreateSkinObjects() {
+  ClearObjects();
+  for (const auto& r : m_skinData->ObjectRecords) {
+    TsfDataSkinObject* rec = r.get();
+    if (dynamic_cast<TsfDataSkinMenuItem*>(rec) || dynamic_cast<TsfDataSkinMainMenuItem*>(rec) ||
+        dynamic_cast<TsfDataSkinMainMenuBarButton*>(rec))
+      continue;
+    if (auto* sb = dynamic_cast<TsfDataSkinStdButton*>(rec))
+      m_objects.push_back(std::make_unique<TsfSkinStdButtonObject>(this, sb, int(sb->command),
+                                                                   sb->SectionName));
+    else if (auto* b = dynamic_cast<TsfDataSkinButton*>(rec))
+      m_objects.push_back(std::make_unique<TsfSkinButtonObject>(this, b));
+    else if (auto* c = dynamic_cast<TsfDataSkinCaption*>(rec))
+      m_objects.push_back(std::make_unique<TsfSkinCaptionObject>(this, c));
+    else if (auto* u = dynamic_cast<TsfDataUserObject*>(rec))
+      m_objects.push_back(std::make_unique<TsfUserObject>(this, u));
+  }
+}
+
+void TsfSkinForm::CreateDefaultButtons() {
+  ClearObjects();
+  const struct {
+    int command;
+    const char* name;
+  } buttons[] = {{0, "closebutton"}, {1, "maxbutton"},     {2, "minbutton"},
+                 {5, "rollupbutton"}, {3, "sysmenubutton"}, {6, "traybutton"}};
+  for (const auto& b : buttons)
+    m_objects.push_back(std::make_unique<TsfSkinStdButtonObject>(this, nullptr, b.command,
+                                                                 QLatin1String(b.name)));
+}
+
+void TsfSkinForm::ApplyBorderIcons() {
+  for (const auto& o : m_objects) {
+    auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get());
+    if (!b) continue;
+    if (HideCaptionButtons) {
+      b->Enabled = false;
+      if (b->SkinRectInAPicture) b->Visible = false;
+      continue;
+    }
+    bool enabled = b->Enabled;
+    switch (b->Command) {
+      case 1: enabled = m_borderIcons & biMaximize; break;
+      case 2: enabled = m_borderIcons & biMinimize; break;
+      case 3: enabled = (m_borderIcons & biSystemMenu) && !DisableSystemMenu; break;
+      case 5: enabled = m_borderIcons & biRollUp; break;
+      case 6: enabled = m_borderIcons & biMinimizeToTray; break;
+      case 4: b->Visible = false; continue;  // custom buttons need OnActivateCustomObject
+      default: continue;                      // close: unchanged
+    }
+    b->Enabled = enabled;
+    b->Visible = enabled || !b->SkinRectInAPicture;
+  }
+}
+
+void TsfSkinForm::TestActiveObject(int x, int y, bool inFrame) {
+  if (m_objects.empty() || !HasBorder() || m_dragCode) return;
+  m_previousHotObject = m_hotObject;
+  int winner = -1;
+  // Buttons before the caption: a caption whose rect runs under the buttons
+  // (a skin may list it first) must not hide them.
+  for (int pass = 0; pass < 2 && winner < 0 && inFrame && IsFormActive(); ++pass) {
+    for (int i = 0; i < int(m_objects.size()); ++i) {
+      TsfActiveSkinObject* o = m_objects[size_t(i)].get();
+      if (o->IsCaption() != (pass == 1)) continue;
+      if (o->Enabled && o->Visible && o->ObjectRect.Contains(TPoint(x, y)) &&
+          o->AcceptsPoint(x - o->ObjectRect.Left, y - o->ObjectRect.Top)) {
+        winner = i;
+        break;
+      }
+    }
+  }
+  if (m_capturingObject >= 0 && winner != m_capturingObject) winner = -1;
+  if (winner == m_hotObject) return;
+  const int old = m_hotObject;
+  m_hotObject = winner;
+  if (old >= 0 && old < int(m_objects.size())) {
+    TsfActiveSkinObject* o = m_objects[size_t(old)].get();
+    if (o->Enabled && o->Visible) o->MouseLeave();
+  }
+  if (winner >= 0) m_objects[size_t(winner)]->MouseEnter();
+}
+
+void TsfSkinForm::BlendTick() {
+  bool moved = false;
+  for (const auto& o : m_objects) moved = o->MorphStep() || moved;
+  if (!moved) m_blendTimer->SetEnabled(false);
+}
+
+void TsfSkinForm::RepaintFrame() {
+  const QRect all(0, 0, m_form->width(), m_form->height());
+  m_form->update(QRegion(all) - QRegion(m_form->ClientBounds().toQRect()));
+}
+
+void TsfSkinForm::RepaintObject(TsfActiveSkinObject* object) {
+  if (object) m_form->update(object->ObjectRect.toQRect());
+}
+
+void TsfSkinForm::UpdateActiveState() {
+  const bool active = IsFormActive();
+  if (TsfSkinCaptionObject* c = Caption()) c->Active = active;
+  if (active) {
+    if (OnActivate) OnActivate(this);
+  } else if (OnDeActivate) {
+    OnDeActivate(this);
+  }
+}
+
+// ---- skin -------------------------------------------------------------------------------
+
+void TsfSkinForm::ApplySkinData() {
+  m_hotObject = m_previousHotObject = m_capturingObject = -1;
+  const bool keepClient = !m_shownOnce;
+  const QSize client = m_keepClient.isValid() ? m_keepClient : m_form->ClientArea()->size();
+  m_keepClient = QSize();
+  m_skinSupport = m_skinData && !m_skinData->IsEmpty && !m_skinData->MainPicture.Empty();
+  if (m_skinSupport && m_skinnable) CreateSkinObjects();
+  else CreateDefaultButtons();
+  ApplyBorderIcons();
+  int W = m_form->width(), H = m_form->height();
+  if (keepClient && m_skinnable && HasBorder()) {
+    // Until the window shows, it is sized around its designed client area.
+    const TsfNonClient nc = NonClient();
+    W = client.width() + nc.Left + nc.Right;
+    H = client.height() + nc.Top + nc.Bottom;
+  }
+  W = std::max(W, GetMinWidth());
+  H = std::max(H, GetMinHeight());
+  if (m_rollUp) H = GetMinHeight();
+  if (QSize(W, H) != m_form->size()) m_form->resize(W, H);
+  CalcGeometry();
+  ArrangeObjects();
+  PlaceClient();
+  UpdateFormRegion();
+  m_form->update();
+  UpdateActiveState();
+  if (OnChangeSkinData) OnChangeSkinData(this);
+  if (!m_rollUp && (ClientWidth > 0 || ClientHeight > 0))
+    m_form->SetClientSize(ClientWidth > 0 ? ClientWidth : m_form->ClientWidth(),
+                          ClientHeight > 0 ? ClientHeight : m_form->ClientHeight());
+}
+
+void TsfSkinForm::RelaySkinChange(TsfSkinData* skinData, bool before) {
+  ForEachSkinnedControl(m_form, [&](ISkinChangeable& c) {
+    if (skinData && c.SkinDataObject() != skinData) return;
+    if (before) c.ForgetSkinRecord();
+    else c.ApplySkinChange();
+  });
+}
+
+void TsfSkinForm::ForceFrameRecalc() {
+  CalcGeometry();
+  ArrangeObjects();
+  PlaceClient();
+  UpdateFormRegion();
+  RepaintFrame();
+}
+
+void TsfSkinForm::UpdateFrame() {
+  if (!m_skinSupport) return;
+  if (m_skinnable) {
+    CalcGeometry();
+    ArrangeObjects();
+  }
+  UpdateFormRegion();
+  RepaintFrame();
+  if (m_skinData->FormInfo.stretcheffect) {
+    m_form->update();
+    for (TWinControl* child : m_form->findChildren<TWinControl*>())
+      if (child != m_form->ClientArea()) child->Perform(WM_SKINCTRL_PARENTBGCHANGED);
+  }
+}
+
+void TsfSkinForm::UpdateFormRegion() {
+  const int W = m_form->width();
+  m_hasMask = false;
+  if (!m_skinnable || !HasBorder()) {
+    m_form->clearMask();
+    return;
+  }
+  if (!m_skinSupport || m_skinData->MainMask.Empty()) {
+    // The whole rectangle: the same shape as no region, which costs nothing
+    // to keep up while the window is sized.
+    m_maskParts = TsfMaskBorders();
+    if (!m_form->mask().isEmpty()) m_form->clearMask();
+    return;
+  }
+  const TsfFormInfo& f = m_skinData->FormInfo;
+  ComposeMaskBorders(m_maskParts, FormPoints(f, f.maskrectarea),
+                     LaidPoints(m_geometry, m_geometry.MaskArea), W, m_skinData->MainMask);
+  m_hasMask = true;
+  const TRect& a = m_geometry.MaskArea;
+  TsfRegion region;
+  region.Add(a);
+  const struct {
+    const TBitmap* part;
+    int x, y;
+  } parts[] = {{&m_maskParts.Top, 0, 0},
+               {&m_maskParts.Bottom, 0, a.Bottom},
+               {&m_maskParts.Left, 0, a.Top},
+               {&m_maskParts.Right, a.Right, a.Top}};
+  for (const auto& p : parts)
+    if (!p.part->Empty())
+      if (auto data = BuildMaskRegionData(*p.part, p.x, p.y)) region.Unite(data->ToRegion());
+  m_form->setMask(region.ToQRegion());
+}
+
+// ---- painting ----------------------------------------------------------------------------
+
+void TsfSkinForm::PaintFrame(TCanvas* canvas) {
+  if (!m_skinnable || !HasBorder()) return;
+  if (m_skinSupport) PaintSkinFrame(canvas);
+  else if (!m_paintingSuspended && !(m_skinData && m_skinData->IsChanging)) PaintDefaultFrame(canvas);
+}
+
+void TsfSkinForm::PaintSkinFrame(TCanvas* canvas) {
+  const int W = m_form->width(), H = m_form->height();
+  if (W < GetMinWidth() || H < GetMinHeight()) return;
+  CalcGeometry();
+  ArrangeObjects();
+  const TsfSkinData& sd = *m_skinData;
+  const TsfFormInfo& f = sd.FormInfo;
+  const bool active = IsFormActive();
+  const TBitmap& source =
+      active || sd.MainInactivePicture.Empty() ? sd.MainPicture : sd.MainInactivePicture;
+  TsfStretchFlags flags;
+  flags.Left = f.leftstretch;
+  flags.Top = f.topstretch;
+  flags.Right = f.rightstretch;
+  flags.Bottom = f.bottomstretch;
+  TsfFrameBorders b;
+  ComposeFrameBorders(b, FormPoints(f, f.clientrect), LaidPoints(m_geometry, m_geometry.ClientRect),
+                      W, H, TRect(0, 0, source.Width(), source.Height()), source, flags);
+  const TRect& cl = m_geometry.ClientRect;
+  for (const auto& o : m_objects) {
+    if (!o->Visible) continue;
+    if (o->ObjectRect.Bottom > cl.Top) {
+      if (b.Bottom.Empty()) continue;
+      const TRect saved = o->ObjectRect;
+      o->ObjectRect = saved.Offset(0, -cl.Bottom);
+      o->Draw(b.Bottom.Canvas(), false);
+      o->ObjectRect = saved;
+    } else if (!b.Top.Empty()) {
+      o->Draw(b.Top.Canvas(), false);
+    }
+  }
+  if (!active && f.autorenderinginactiveimage) {
+    for (TBitmap* strip : {&b.Top, &b.Left, &b.Right, &b.Bottom}) {
+      if (strip->Empty()) continue;
+      TsfEffectBmp e(*strip);
+      e.ApplyInactiveEffect(int(f.inactiveeffect));
+      *strip = e.ToBitmap();
+    }
+  }
+  const int topH = b.Top.Empty() ? 0 : b.Top.Height();
+  if (!b.Top.Empty()) canvas->Draw(0, 0, &b.Top);
+  if (!b.Left.Empty()) canvas->Draw(0, topH, &b.Left);
+  if (!b.Right.Empty()) canvas->Draw(W - b.Right.Width(), topH, &b.Right);
+  if (!b.Bottom.Empty()) canvas->Draw(0, H - b.Bottom.Height(), &b.Bottom);
+}
+
+void TsfSkinForm::PaintDefaultFrame(TCanvas* canvas) {
+  const int W = m_form->width(), H = m_form->height();
+  const int ch = DefaultCaptionHeight(ToolWindow());
+  if (m_objects.empty()) {
+    CreateDefaultButtons();
+    ApplyBorderIcons();
+  }
+  ArrangeObjects();
+  const bool active = IsFormActive();
+  TBitmap cap(std::max(1, W - 6), ch);
+  TCanvas* c = cap.Canvas();
+  c->Brush.Style = bsSolid;
+  c->Brush.Color = clBtnFace;
+  c->FillRect(TRect(0, 0, cap.Width(), ch));
+  // Caption rect in the bitmap's coordinates.
+  const TRect cr = m_defaultCaption.Offset(-3, -3);
+  const int lineLeft = cr.Left + 1, lineRight = cr.Right - 4;
+  for (int y = 2; y <= ch - 4 && ch - 4 > 1; ++y) {
+    c->Pen.Color = (y % 2 == 0) ? clBtnHighlight : clBtnShadow;
+    c->MoveTo(lineLeft, y);
+    c->LineTo(lineRight, y);
+  }
+  c->Font.Assign(active ? DefCaptionFont : DefInActiveCaptionFont);
+  if (m_skinData && m_skinData->ResourceStrData())
+    c->Font.SetCharset(m_skinData->ResourceStrData()->CharSet);
+  QString text = m_form->Caption();
+  const TRect free(lineLeft, 0, lineRight - 2, ch);
+  if (OnCaptionPaint) {
+    OnCaptionPaint(c, TRect(cr.Left - 3, 0, cr.Right - 3, ch), active);
+  } else if (!text.isEmpty()) {
+    EllipsizeText(c, text, std::max(0, free.Width() - 5));
+    const int tw = TextWidthWide(c, text), th = TextHeightWide(c, text);
+    const int x = free.Left + (free.Width() - 5 - tw) / 2, y = (ch - th) / 2;
+    c->Brush.Color = clBtnFace;
+    c->FillRect(TRect(x - 2, y - 2, x + tw + 2, y + th + 2));
+    c->Brush.Style = bsClear;
+    TRect tr(x, y, x + tw, y + th);
+    DrawTextWide(c, text, tr, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    c->Brush.Style = bsSolid;
+  }
+  for (const auto& o : m_objects) {
+    if (!o->Visible) continue;
+    const TRect saved = o->ObjectRect;
+    o->ObjectRect = saved.Offset(-3, -3);
+    o->Draw(c, false);
+    o->ObjectRect = saved;
+  }
+  canvas->Draw(3, 3, &cap);
+  DrawFrame3D(canvas, TRect(0, 0, W, H), cl3DLight, cl3DDkShadow);
+  DrawFrame3D(canvas, TRect(1, 1, W - 1, H - 1), clBtnHighlight, clBtnShadow);
+  DrawFrame3D(canvas, TRect(2, 2, W - 2, H - 2), clBtnFace, clBtnFace);
+}
+
+void TsfSkinForm::PaintClientBackground(TCanvas* canvas) {
+  const TRect client = m_form->ClientRect();
+  if (client.IsEmpty()) return;
+  canvas->Brush.Style = bsSolid;
+  const TBitmap* source = nullptr;
+  TRect piece;
+  if (m_skinSupport) {
+    const TsfFormInfo& f = m_skinData->FormInfo;
+    if (f.bgpictureindex >= 0) {
+      source = m_skinData->Picture(f.bgpictureindex);
+      if (source) piece = TRect(0, 0, source->Width(), source->Height());
+    } else if (!IsEmptyArea(f.clientrect)) {
+      source = &m_skinData->MainPicture;
+      piece = f.clientrect;
+    }
+  }
+  if (!source || IsEmptyArea(piece)) {
+    canvas->Brush.Color = clBtnFace;
+    canvas->FillRect(client);
+    return;
+  }
+  const TsfFormInfo& f = m_skinData->FormInfo;
+  TBitmap fill;
+  ComposeClientFill(piece, client, fill, client.Width(), client.Height(),
+                    TRect(0, 0, source->Width(), source->Height()), *source, f.stretcheffect,
+                    TsfStretchMode(int(f.stretchtype)));
+  canvas->Draw(0, 0, &fill);
+}
+
+// ---- the window procedure ---------------------------------------------------------------
+
+TPoint TsfSkinForm::WindowPoint(intptr_t lparam) const {
+  const QPoint p = m_form->mapFromGlobal(QPoint(LParamX(lparam), LParamY(lparam)));
+  return TPoint(p.x(), p.y());
+}
+
+bool TsfSkinForm::PreFilter(const TMessage& m) {
+  switch (m.Msg) {
+    case WM_SIZE: case WM_ACTIVATE: case WM_KILLFOCUS: case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+      break;
+    default:
+      return false;
+  }
+  if (m_skinMenu->IsShowing()) {
+    m_skinMenu->CloseAll();
+    return true;
+  }
+  if (m_inMenu) EndMenu();
+  return false;
+}
+
+void TsfSkinForm::SkinWindowProc(TMessage& m) {
+  QPointer<TsfSkinForm> self(this);
+  auto passOn = [&] {
+    if (m_previousWindowProc) m_previousWindowProc(m);
+  };
+  if (PreFilter(m)) m_menuClosedByPress = true;
+  if (!self) return;
+  switch (m.Msg) {
+    case WM_SIZE: {
+      passOn();
+      if (!self) return;
+      CalcGeometry();
+      PlaceClient();
+      if (!m_skinSupport) {
+        ArrangeObjects();
+        UpdateFormRegion();
+        RepaintFrame();
+      } else if (m_form->width() >= GetMinWidth() && m_form->height() >= GetMinHeight()) {
+        UpdateFrame();
+      } else {
+        UpdateFormRegion();
+      }
+      return;
+    }
+    case WM_ACTIVATE:
+      passOn();
+      if (!self) return;
+      m_windowActive = m.WParam != 0;
+      // Qt activates a window after delivering the press that activated it:
+      // the object that press went to keeps its state.
+      if (m_capturingObject < 0)
+        for (const auto& o : m_objects)
+          if (!o->IsCaption()) o->ResetHover();
+      if (!m_windowActive) TestActiveObject(-1, -1, false);
+      RepaintFrame();
+      UpdateActiveState();
+      return;
+    case CM_TEXTCHANGED:
+      passOn();
+      if (self && HasBorder()) RepaintFrame();
+      return;
+    case WM_ERASEBKGND:
+      PaintClientBackground(m_form->Canvas());
+      m.Result = 1;
+      return;
+    case WM_NCPAINT:
+      PaintFrame(m_form->Canvas());
+      return;
+    case WM_NCHITTEST: {
+      if (!m_skinnable) break;
+      const TPoint p = WindowPoint(m.LParam);
+      m.Result = HitTest(p.X, p.Y);
+      return;
+    }
+    case WM_NCLBUTTONDOWN: NonClientButtonDown(m, mbLeft); return;
+    case WM_NCRBUTTONDOWN: NonClientButtonDown(m, mbRight); return;
+    case WM_NCLBUTTONUP: NonClientButtonUp(m, mbLeft); return;
+    case WM_NCRBUTTONUP: NonClientButtonUp(m, mbRight); return;
+    case WM_NCLBUTTONDBLCLK: NonClientDblClick(m); return;
+    case WM_NCMOUSEMOVE: NonClientMouseMove(m); return;
+    case WM_MOUSEMOVE:
+      if (m_hotObject >= 0 && m_capturingObject < 0) TestActiveObject(-1, -1, true);
+      break;
+    case CM_MOUSELEAVE:
+      if (!m_dragCode && m_capturingObject < 0) TestActiveObject(-1, -1, false);
+      break;
+    case WM_SKINDATA_BEFORECHANGE: {
+      m_paintingSuspended = true;
+      m_skinSupport = false;
+      m_blendTimer->SetEnabled(false);
+      ClearObjects();
+      RelaySkinChange(reinterpret_cast<TsfSkinData*>(m.WParam), true);
+      if (OnBeforeChangeSkinData) OnBeforeChangeSkinData(this);
+      break;
+    }
+    case WM_SKINDATA_CHANGED: {
+      m_paintingSuspended = false;
+      auto* sd = reinterpret_cast<TsfSkinData*>(m.WParam);
+      if (sd == m_skinData.data()) ApplySkinData();
+      RelaySkinChange(sd, false);
+      break;
+    }
+    case WM_SKINDATA_AFTERCHANGE:
+      if (OnAfterChangeSkinData) OnAfterChangeSkinData(this);
+      break;
+    case WM_SKINMENU_CLOSED:
+      EndMenu();
+      break;
+    default:
+      break;
+  }
+  if (self) passOn();
+}
+
+// ---- mouse on the frame -------------------------------------------------------------------
+
+void TsfSkinForm::SetHitCursor(int code) {
+  Qt::CursorShape shape = Qt::ArrowCursor;
+  switch (code) {
+    case HTLEFT: case HTRIGHT: shape = Qt::SizeHorCursor; break;
+    case HTTOP: case HTBOTTOM: shape = Qt::SizeVerCursor; break;
+    case HTTOPLEFT: case HTBOTTOMRIGHT: shape = Qt::SizeFDiagCursor; break;
+    case HTTOPRIGHT: case HTBOTTOMLEFT: shape = Qt::SizeBDiagCursor; break;
+    default: break;
+  }
+  if (m_form->cursor().shape() != shape) m_form->setCursor(shape);
+}
+
+void TsfSkinForm::NonClientButtonDown(TMessage& m, TMouseButton button) {
+  QPointer<TsfSkinForm> self(this);
+  const TPoint p = WindowPoint(m.LParam);
+  const int code = int(m.WParam);
+  // The first click on an inactive window counts.
+  if (!m_windowActive) {
+    m_form->activateWindow();
+    m_windowActive = true;
+    RepaintFrame();
+    UpdateActiveState();
+  }
+  TsfActiveSkinObject* closedMenuButton = m_menuClosedByPress ? m_lastMenuButton : nullptr;
+  m_menuClosedByPress = false;
+  m_lastMenuButton = nullptr;
+  TestActiveObject(p.X, p.Y, true);
+  if (m_hotObject >= 0) {
+    TsfActiveSkinObject* o = m_objects[size_t(m_hotObject)].get();
+    // A press on the button whose menu it just closed only closes it.
+    if (o == closedMenuButton) return;
+    m_capturingObject = m_hotObject;
+    o->MouseDown(button, p.X, p.Y);
+    if (!self || !o->IsCaption()) return;
+  }
+  if (button == mbLeft && (code == HTCAPTION || IsSizingCode(code))) {
+    m_dragCode = code;
+    m_dragStart = QPoint(LParamX(m.LParam), LParamY(m.LParam));
+    m_dragBounds = TRect::fromQRect(m_form->geometry());
+    for (const auto& o : m_objects) o->ResetHover();
+    m_hotObject = m_capturingObject = -1;
+  } else if (button == mbRight && code == HTCAPTION && !DisableSystemMenu) {
+    PopupSystemMenu(LParamX(m.LParam), LParamY(m.LParam));
+  }
+}
+
+void TsfSkinForm::NonClientMouseMove(TMessage& m) {
+  if (m_dragCode) {
+    const int dx = LParamX(m.LParam) - m_dragStart.x(), dy = LParamY(m.LParam) - m_dragStart.y();
+    if (m_dragCode == HTCAPTION) {
+      // A maximised window stays where it is.
+      if (m_windowState != wsMaximized) m_form->move(m_dragBounds.Left + dx, m_dragBounds.Top + dy);
+    } else {
+      SetFormBounds(SizeDragRect(m_dragCode, m_dragBounds, dx, dy, GetMinWidth(), GetMinHeight(),
+                                 GetMaxWidth(), GetMaxHeight()));
+    }
+    return;
+  }
+  m_menuClosedByPress = false;
+  const TPoint p = WindowPoint(m.LParam);
+  TestActiveObject(p.X, p.Y, true);
+  SetHitCursor(int(m.WParam));
+  const int target = m_capturingObject >= 0 ? m_capturingObject : m_hotObject;
+  if (target >= 0) m_objects[size_t(target)]->MouseMove(p.X, p.Y);
+}
+
+void TsfSkinForm::NonClientButtonUp(TMessage& m, TMouseButton button) {
+  if (m_dragCode) {
+    EndDrag();
+    return;
+  }
+  if (m_capturingObject < 0) return;
+  const TPoint p = WindowPoint(m.LParam);
+  TsfActiveSkinObject* o = m_objects[size_t(m_capturingObject)].get();
+  m_capturingObject = -1;
+  o->MouseUp(button, p.X, p.Y);  // may close the window: nothing after it
+}
+
+void TsfSkinForm::EndDrag() {
+  m_dragCode = 0;
+  m_hotObject = m_previousHotObject = m_capturingObject = -1;
+  RepaintFrame();
+}
+
+void TsfSkinForm::NonClientDblClick(TMessage& m) {
+  QPointer<TsfSkinForm> self(this);
+  const TPoint p = WindowPoint(m.LParam);
+  TestActiveObject(p.X, p.Y, true);
+  if (m_hotObject >= 0 && !m_objects[size_t(m_hotObject)]->IsCaption()) {
+    TsfActiveSkinObject* o = m_objects[size_t(m_hotObject)].get();
+    m_capturingObject = m_hotObject;
+    o->MouseDown(mbLeft, p.X, p.Y);
+    if (self) o->DblClick();
+    return;
+  }
+  if (int(m.WParam) == HTCAPTION) CaptionDblClick();
+  if (self) m_capturingObject = -1;
+}
+
+void TsfSkinForm::CaptionDblClick() {
+  const bool canResize = CanResize();
+  if (canResize && m_windowState == wsMinimized) SetSkinWindowState(wsNormal);
+  else if (canResize && m_windowState != wsMaximized && !m_rollUp && (m_borderIcons & biMaximize))
+    SetSkinWindowState(wsMaximized);
+  else if (!canResize || m_windowState != wsMaximized || m_rolledUpWhileMaximized)
+    SetRollUpState(!m_rollUp);
+  else
+    SetSkinWindowState(wsNormal);
+}
+
+// ---- window states --------------------------------------------------------------------------
+
+void TsfSkinForm::SetFormBounds(const TRect& r) { m_form->setGeometry(r.toQRect()); }
+
+void TsfSkinForm::SetSkinWindowState(TsfWindowState state) {
+  if (state == m_windowState) return;
+  const bool mainForm = Application && Application->MainForm() == m_form;
+  switch (state) {
+    case wsMinimized:
+      if (!mainForm) m_windowState = state;
+      DoMinimize();
+      break;
+    case wsMaximized:
+      m_rolledUpBeforeMaximize = m_rollUp;
+      m_windowState = state;
+      DoMaximize();
+      break;
+    case wsNormal: {
+      const bool wasMaximized = m_windowState == wsMaximized;
+      m_windowState = state;
+      if (wasMaximized && m_rollUp && !m_rolledUpBeforeMaximize) SetRollUpState(false);
+      m_rolledUpBeforeMaximize = false;
+      DoRestore();
+      break;
+    }
+  }
+  ArrangeObjects();
+  RepaintFrame();
+}
+
+void TsfSkinForm::DoMinimize() {
+  if (Application && Application->MainForm() == m_form) {
+    m_form->showMinimized();
+  } else {
+    if (IsEmptyArea(m_savedBounds)) m_savedBounds = TRect::fromQRect(m_form->geometry());
+    SetFormBounds(CalcMinimizedPosition());
+  }
+  if (OnMinimize) OnMinimize(this);
+}
+
+TRect TsfSkinForm::CalcMinimizedPosition() const {
+  const TRect a = WorkArea(true);
+  const int w = GetMinWidth(), h = GetMinHeight();
+  int x = a.Left, y = a.Bottom - h;
+  auto taken = [&](int px, int py) {
+    for (TForm* f : TForm::Forms()) {
+      if (f == m_form || !f->isVisible() || (Application && Application->MainForm() == f)) continue;
+      auto* s = dynamic_cast<TsfSkinForm*>(FindSkinMenuHost(f));
+      if (s && s->SkinWindowState() == wsMinimized && f->pos() == QPoint(px, py)) return true;
+    }
+    return false;
+  };
+  while (taken(x, y)) {
+    x += w;
+    if (x + w > a.Right) {
+      x = a.Left;
+      y -= h;
+      if (y < a.Top) {
+        y = a.Bottom - h;
+        break;
+      }
+    }
+  }
+  return Bounds(x, y, w, h);
+}
+
+void TsfSkinForm::DoMaximize() {
+  if (IsEmptyArea(m_savedBounds)) m_savedBounds = TRect::fromQRect(m_form->geometry());
+  TRect target = MaximizedBounds(WorkArea(true), WorkArea(false), MaximizeOnFullScreen);
+  if (m_rollUp) {
+    // A rolled-up window keeps its caption-only height.
+    target.Bottom = target.Top + GetMinHeight();
+    m_rolledUpWhileMaximized = true;
+  }
+  SetFormBounds(target);
+  if (OnMaximize) OnMaximize(this);
+}
+
+void TsfSkinForm::DoRestore() {
+  m_rolledUpWhileMaximized = false;
+  if (!IsEmptyArea(m_savedBounds)) SetFormBounds(m_savedBounds);
+  m_savedBounds = TRect();
+  ForceFrameRecalc();
+  if (OnRestore) OnRestore(this);
+}
+
+void TsfSkinForm::SetRollUpState(bool value) {
+  if (!(m_borderIcons & biRollUp) || value == m_rollUp) return;
+  if (m_windowState == wsMinimized) return;
+  if (m_windowState == wsMaximized && m_rollUp && !m_rolledUpWhileMaximized) return;
+  if (m_windowState == wsMaximized) m_rolledUpWhileMaximized = value;
+  m_rollUp = value;
+  if (value) {
+    m_heightBeforeRollUp = m_form->height();
+    m_form->resize(m_form->width(), GetMinHeight());
+  } else if (ClientHeight > 0) {
+    m_form->SetClientSize(m_form->ClientWidth(), ClientHeight);
+  } else {
+    m_form->resize(m_form->width(), m_heightBeforeRollUp);
+  }
+  ArrangeObjects();
+  RepaintFrame();
+  if (OnChangeRollUpState) OnChangeRollUpState(this);
+}
+
+// ---- system menu and menu mode ----------------------------------------------------------------
+
+TMenuItem* TsfSkinForm::BuildSystemMenu() {
+  QPointer<TsfSkinForm> self(this);
+  auto caption = [this](const char* key, const char* builtIn) {
+    if (m_skinData && m_skinData->ResourceStrData()) {
+      const QString s = m_skinData->ResourceStrData()->GetResString(QLatin1String(key));
+      if (!s.isEmpty()) return s;
+    }
+    return QString::fromLatin1(builtIn);
+  };
+  TMenuItem* root = m_defaultSystemMenu->Items();
+  root->Clear();
+  std::vector<TMenuItem*> items;
+  if (m_windowState != wsMinimized && (m_borderIcons & biMinimize))
+    items.push_back(NewMenuItem(root, QStringLiteral("SF_MINITEM"),
+                                caption("MI_MINCAPTION", "Mi&nimize"),
+                                [self](TObject*) { if (self) self->SetSkinWindowState(wsMinimized); }));
+  if (m_windowState != wsMaximized && (m_borderIcons & biMaximize))
+    items.push_back(NewMenuItem(root, QStringLiteral("SF_MAXITEM"),
+                                caption("MI_MAXCAPTION", "Ma&ximize"),
+                                [self](TObject*) { if (self) self->SetSkinWindowState(wsMaximized); }));
+  if (m_windowState != wsNormal || m_rollUp)
+    items.push_back(NewMenuItem(root, QStringLiteral("SF_RESTORE"),
+                                caption("MI_RESTORECAPTION", "&Restore"), [self](TObject*) {
+                                  if (!self) return;
+                                  if (self->m_rolledUpWhileMaximized ||
+                                      (self->m_rollUp && self->m_windowState == wsNormal))
+                                    self->SetRollUpState(false);
+                                  else
+                                    self->SetSkinWindowState(wsNormal);
+                                }));
+  if (!m_rollUp && m_windowState != wsMinimized && (m_borderIcons & biRollUp))
+    items.push_back(NewMenuItem(root, QStringLiteral("SF_ROLLUP"),
+                                caption("MI_ROLLUPCAPTION", "Ro&llUp"),
+                                [self](TObject*) { if (self) self->SetRollUpState(true); }));
+  if (!items.empty()) items.push_back(NewMenuItem(root, QString(), QStringLiteral("-")));
+  items.push_back(NewMenuItem(root, QStringLiteral("SF_CLOSE"), caption("MI_CLOSECAPTION", "&Close"),
+                              [self](TObject*) { if (self) self->Form()->Close(); },
+                              QStringLiteral("Alt+F4")));
+  if (SystemMenu) {
+    TMenuItem* custom = SystemMenu->Items();
+    for (int i = custom->Count() - 1; i >= 0; --i)
+      if (custom->Items(i)->Name().startsWith(QLatin1String("SF_"))) delete custom->Items(i);
+    if (UseDefaultSysMenu) {
+      int at = 0;
+      for (TMenuItem* item : items) {
+        if (item->IsLine()) continue;
+        if (item->Name() == QLatin1String("SF_CLOSE")) custom->Add(item);
+        else custom->Insert(at++, item);
+      }
+    }
+    return custom;
+  }
+  for (TMenuItem* item : items) root->Add(item);
+  return root;
+}
+
+void TsfSkinForm::PopupSystemMenu(int x, int y) {
+  TMenuItem* items = BuildSystemMenu();
+  BeginMenu();
+  m_skinMenu->MaxMenuItemsInWindow = MaxMenuItemsInWindow;
+  m_skinMenu->UseSkinFont = UseSkinFontInMenu;
+  m_skinMenu->AlphaBlend = MenusAlphaBlend;
+  m_skinMenu->AlphaBlendAnimation = MenusAlphaBlendAnimation;
+  m_skinMenu->AlphaBlendValue = MenusAlphaBlendValue;
+  m_skinMenu->PlainItemHeight = DefMenuItemHeight;
+  m_skinMenu->PlainItemFont.Assign(DefMenuItemFont);
+  m_skinMenu->Popup(nullptr, MenusSkin(), false, items, TRect(x, y, x, y), 0);
+  if (!m_skinMenu->IsShowing()) EndMenu();
+}
+
+void TsfSkinForm::ShowSystemMenuFromKeyboard() {
+  if (m_inMenu) return;
+  for (const auto& o : m_objects) {
+    auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get());
+    if (!b || b->Command != 3 || !b->Enabled || !b->Visible) continue;
+    const QPoint origin = m_form->pos();
+    PopupSystemMenu(b->ObjectRect.Left + origin.x(), b->ObjectRect.Bottom + origin.y());
+    return;
+  }
+  // No enabled system-menu button: Alt+Space does nothing.
+}
+
+void TsfSkinForm::BeginMenu() {
+  m_hook->Install();
+  if (m_inMenu) return;
+  m_inMenu = true;
+  if (OnSkinMenuOpen) OnSkinMenuOpen(this);
+}
+
+void TsfSkinForm::EndMenu() {
+  const bool wasInMenu = m_inMenu;
+  m_inMenu = false;
+  m_hook->Remove();
+  if (auto* b = dynamic_cast<TsfSkinButtonObject*>(m_menuButton)) {
+    b->Down = b->MenuShown = false;
+    b->MorphFactor = b->Active ? 1.0 : 0.0;
+    RepaintObject(b);
+    m_lastMenuButton = b;
+  }
+  m_menuButton = nullptr;
+  if (wasInMenu && OnSkinMenuClose) OnSkinMenuClose(this);
+}
+
+void TsfSkinForm::MenuKeyDown(WORD key) {
+  QPointer<TsfSkinForm> self(this);
+  m_skinMenu->HandleKey(key);
+  if (self && key == VK_ESCAPE && !m_skinMenu->IsShowing()) EndMenu();
+}

@@ -1,0 +1,210 @@
+#pragma once
+// TsfSkinForm: the component that replaces a form's frame by the skin. It
+// installs its own window procedure on the form and answers the non-client
+// messages itself: the client area's place, the frame and client background
+// painting, the window region from the skin's mask, the hit test, the frame
+// objects (caption and caption buttons), moving and sizing on our own loops
+// (no window manager is assumed), maximise, minimise, roll-up, the system
+// menu and the relay of skin changes to the skinned controls of the window.
+// Without a loaded skin it draws a plain default frame with the same
+// behaviour.
+//
+// A window attaches its skinner by creating it with the form as owner and
+// setting SkinData:
+//   sfSkinForm1 = new TsfSkinForm(this);
+//   sfSkinForm1->SetSkinData(dm->sfSkinData1);
+
+#include <QPointer>
+#include <memory>
+#include <vector>
+
+#include "platform/form.h"
+#include "platform/menus.h"
+#include "platform/timer.h"
+#include "skin/data/skin_data.h"
+#include "skin/form/frame_geometry.h"
+#include "skin/form/frame_objects.h"
+#include "skin/menus/menu_host.h"
+#include "skin/menus/skin_menu.h"
+#include "skin/render/mask_region.h"
+
+class QShortcut;
+
+enum TsfBorderIcon : unsigned {
+  biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biRollUp = 8, biMinimizeToTray = 16,
+};
+using TsfBorderIcons = unsigned;
+enum TsfWindowState { wsNormal = 0, wsMinimized = 1, wsMaximized = 2 };
+enum TsfPositionInMonitor { sfpDefault, sfpScreenCenter, sfpDesktopCenter };
+
+// Sent to the windowed children when the background behind them changed.
+constexpr unsigned WM_SKINCTRL_PARENTBGCHANGED = WM_USER + 260;
+
+class TsfSkinForm : public TComponent, public ISkinMenuHost {
+  Q_OBJECT
+ public:
+  // The owner must be a form (EInvalidCast otherwise).
+  explicit TsfSkinForm(QObject* owner);
+  ~TsfSkinForm() override;
+
+  TsfSkinData* SkinData() const { return m_skinData; }
+  void SetSkinData(TsfSkinData* v);
+  QPointer<TsfSkinData> MenusSkinData;
+  TsfBorderIcons BorderIcons() const { return m_borderIcons; }
+  void SetBorderIcons(TsfBorderIcons v);
+  bool HideCaptionButtons = false;
+  TFont DefCaptionFont;
+  TFont DefInActiveCaptionFont;
+  std::function<void(TCanvas* Cnvs, const TRect& R, bool AActive)> OnCaptionPaint;
+  int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;
+  bool AlwaysResize = false;
+  bool MaximizeOnFullScreen = false;
+  TsfPositionInMonitor PositionInMonitor = sfpDefault;
+  int ClientWidth = 0, ClientHeight = 0;
+  bool DisableSystemMenu = false;
+  bool UseDefaultSysMenu = true;
+  QPointer<TPopupMenu> SystemMenu;
+  bool MenusAlphaBlend = false, MenusAlphaBlendAnimation = false;
+  int MenusAlphaBlendValue = 200;
+  int MaxMenuItemsInWindow = 0;
+  bool UseSkinFontInMenu = true;
+  int DefMenuItemHeight = 20;
+  TFont DefMenuItemFont;
+  bool AlwaysMinimizeToTray = false;
+
+  TNotifyEvent OnChangeSkinData, OnBeforeChangeSkinData, OnAfterChangeSkinData;
+  TNotifyEvent OnActivate, OnDeActivate, OnMinimize, OnRestore, OnMaximize;
+  TNotifyEvent OnChangeRollUpState, OnSkinMenuOpen, OnSkinMenuClose;
+
+  TForm* Form() const { return m_form; }
+  bool Skinnable() const { return m_skinnable; }
+  bool SkinSupport() const { return m_skinSupport; }
+  TsfWindowState SkinWindowState() const { return m_windowState; }
+  bool RollUpState() const { return m_rollUp; }
+  bool RolledUpWhileMaximized() const { return m_rolledUpWhileMaximized; }
+  bool WindowActive() const { return m_windowActive; }
+  bool InMenu() const { return m_inMenu; }
+  bool CanResize() const;
+  bool IsFormActive() const;
+  TRect SavedBounds() const { return m_savedBounds; }
+
+  int GetMinWidth() const;
+  int GetMinHeight() const;
+  int GetMaxWidth() const;
+  int GetMaxHeight() const;
+
+  void SetSkinWindowState(TsfWindowState state);
+  void SetRollUpState(bool value);
+  void PopupSystemMenu(int x, int y);
+  // The items the system menu shows now (rebuilt each time).
+  TMenuItem* BuildSystemMenu();
+  void ForceFrameRecalc();
+  void UpdateFrame();
+  void RepaintFrame();
+  void RepaintObject(TsfActiveSkinObject* object);
+  void TestActiveObject(int x, int y, bool inFrame);
+
+  // Geometry of the current size (for painting, hit testing and tests).
+  TsfFrameGeometry FrameGeometry() const { return m_geometry; }
+  TsfNonClient NonClient() const;
+  int HitTest(int x, int y) const;
+  const std::vector<std::unique_ptr<TsfActiveSkinObject>>& Objects() const { return m_objects; }
+  TsfActiveSkinObject* FindObject(const QString& idName) const;
+  TsfSkinStdButtonObject* FindButton(int command) const;
+  int HotObject() const { return m_hotObject; }
+  TTimer* BlendTimer() const { return m_blendTimer; }
+  const TsfMaskBorders& MaskBorders() const { return m_maskParts; }
+
+  // Paints the frame (not the client area) onto `canvas` in window coordinates.
+  void PaintFrame(TCanvas* canvas);
+  void PaintClientBackground(TCanvas* canvas);
+
+  // ISkinMenuHost
+  TsfSkinMenu* SkinMenu() override { return m_skinMenu; }
+  TsfSkinData* MenusSkin() const override;
+  void BeginMenu() override;
+  void EndMenu() override;
+
+ private:
+  friend class TsfActiveSkinObject;
+  friend class TsfSkinButtonObject;
+  friend class TsfSkinStdButtonObject;
+  friend class TsfSkinCaptionObject;
+
+  void SkinWindowProc(TMessage& m);
+  bool PreFilter(const TMessage& m);
+  void ApplySkinData();
+  void CreateSkinObjects();
+  void CreateDefaultButtons();
+  void ClearObjects();
+  void ApplyBorderIcons();
+  void ArrangeObjects();
+  void CalcGeometry();
+  void PlaceClient();
+  void UpdateFormRegion();
+  void UpdateActiveState();
+  void RelaySkinChange(TsfSkinData* skinData, bool before);
+  void PaintSkinFrame(TCanvas* canvas);
+  void PaintDefaultFrame(TCanvas* canvas);
+  void NonClientButtonDown(TMessage& m, TMouseButton button);
+  void NonClientButtonUp(TMessage& m, TMouseButton button);
+  void NonClientMouseMove(TMessage& m);
+  void NonClientDblClick(TMessage& m);
+  void CaptionDblClick();
+  void EndDrag();
+  void SetHitCursor(int code);
+  void MenuKeyDown(WORD key);
+  void ShowSystemMenuFromKeyboard();
+  void BlendTick();
+  void DoMinimize();
+  void DoMaximize();
+  void DoRestore();
+  void SetFormBounds(const TRect& r);
+  TRect CalcMinimizedPosition() const;
+  TRect WorkArea(bool work) const;
+  TPoint WindowPoint(intptr_t lparam) const;
+  bool ToolWindow() const;
+  bool HasBorder() const;
+  TsfSkinCaptionObject* Caption() const;
+
+  TForm* m_form;
+  std::function<void(TMessage&)> m_previousWindowProc;
+  QPointer<TsfSkinData> m_skinData;
+  TsfBorderIcons m_borderIcons = biSystemMenu | biMinimize | biMaximize | biRollUp;
+  bool m_skinnable = true;
+  bool m_skinSupport = false;
+  bool m_paintingSuspended = false;
+  bool m_firstShowPending = true;
+  TsfWindowState m_windowState = wsNormal;
+  bool m_rollUp = false;
+  bool m_rolledUpWhileMaximized = false;
+  bool m_rolledUpBeforeMaximize = false;
+  int m_heightBeforeRollUp = 0;
+  TRect m_savedBounds;
+  bool m_windowActive = false;
+  int m_frameWidth = 0, m_frameHeight = 0;
+  TsfFrameGeometry m_geometry;
+  TRect m_defaultCaption;
+  std::vector<std::unique_ptr<TsfActiveSkinObject>> m_objects;
+  int m_hotObject = -1, m_previousHotObject = -1, m_capturingObject = -1;
+  TsfMaskBorders m_maskParts;
+  bool m_hasMask = false;
+  // The size the client had before the skinner took the frame: the first
+  // frame calculation keeps it and grows the window around it.
+  QSize m_keepClient;
+  bool m_inMenu = false;
+  TsfActiveSkinObject* m_menuButton = nullptr;
+  // The button whose menu a press just closed (that press does not reopen it).
+  TsfActiveSkinObject* m_lastMenuButton = nullptr;
+  bool m_menuClosedByPress = false;
+  bool m_shownOnce = false;
+  // Our move and size loop.
+  int m_dragCode = 0;
+  QPoint m_dragStart;
+  TRect m_dragBounds;
+  TTimer* m_blendTimer;
+  TPopupMenu* m_defaultSystemMenu;
+  TsfSkinMenu* m_skinMenu;
+  TsfMenuModeHook* m_hook;
+  QShortcut* m_altSpace;
+};

@@ -1,0 +1,80 @@
+#pragma once
+// A tiny skin for the skinned-window tests, written to a temporary folder and
+// loaded through the real skin load: a 100 x 100 form picture whose every
+// pixel names its place (red x, green y, blue 77; an inactive twin with blue
+// 150), a mask with white 6 x 6 top corners, and five caption buttons of 16 x
+// 16 in a picture of their own, each state in its own colour.
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "skin/data/skin_data.h"
+#include "tests/support/test_support.h"
+
+namespace formtest {
+
+inline QRgb Src(int x, int y, int blue = 77) { return qRgb(x, y, blue); }
+// Button cell colours: row r (command order below), column c (normal, hot, down).
+inline QRgb ButtonColour(int row, int col) { return qRgb(20 + 40 * col, 200, 10 + 30 * row); }
+
+inline QImage FormPicture(int blue) {
+  QImage img(100, 100, QImage::Format_RGB32);
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 100; ++x) img.setPixel(x, y, Src(x, y, blue));
+  return img;
+}
+
+inline const char* kSkinText =
+    "[VERSION]\r\nskinname=Tiny\r\n"
+    "[PICTURES]\r\npicture=form.bmp\r\ninactivepicture=inactive.bmp\r\nmask=mask.bmp\r\n"
+    "activepicturescount=1\r\n0=buttons.bmp\r\n"
+    "[FORMINFO]\r\nlefttoppoint=20,30\r\nrighttoppoint=80,30\r\nleftbottompoint=20,95\r\n"
+    "rightbottompoint=80,95\r\nclientrect=10,30,90,95\r\nmaskrectarea=10,30,90,95\r\n"
+    "captionrect=10,0,90,30\r\nbuttonsrect=60,7,88,23\r\nbuttonsoffset=2\r\nborderwidth=3\r\n"
+    "hittestlefttoppoint=6,6\r\nhittestrighttoppoint=94,6\r\nhittestleftbottompoint=6,94\r\n"
+    "hittestrightbottompoint=94,94\r\n"
+    // The caption first: its rect runs under the buttons, which still get the mouse.
+    "[SKINOBJECTS]\r\ncount=6\r\n0=caption:caption\r\n1=closebutton:stdbutton\r\n"
+    "2=maxbutton:stdbutton\r\n3=minbutton:stdbutton\r\n4=rollupbutton:stdbutton\r\n"
+    "5=sysmenubutton:stdbutton\r\n"
+    "[closebutton]\r\ncommand=cmclose\r\nactivepictureindex=0\r\nskinrectinapicture=1\r\n"
+    "skinrect=0,0,16,16\r\nactiveskinrect=16,0,32,16\r\ndownrect=32,0,48,16\r\n"
+    "[maxbutton]\r\ncommand=cmmaximize\r\nactivepictureindex=0\r\nskinrectinapicture=1\r\n"
+    "skinrect=0,16,16,32\r\nactiveskinrect=16,16,32,32\r\nmorphing=1\r\n"
+    "[minbutton]\r\ncommand=cmminimize\r\nactivepictureindex=0\r\nskinrectinapicture=1\r\n"
+    "skinrect=0,32,16,48\r\nactiveskinrect=16,32,32,48\r\n"
+    "[rollupbutton]\r\ncommand=cmrollup\r\nactivepictureindex=0\r\nskinrectinapicture=1\r\n"
+    "skinrect=0,48,16,64\r\nactiveskinrect=16,48,32,64\r\n"
+    "[sysmenubutton]\r\ncommand=cmsysmenu\r\nactivepictureindex=0\r\nskinrectinapicture=1\r\n"
+    "skinrect=0,64,16,80\r\nactiveskinrect=16,64,32,80\r\n"
+    "[caption]\r\nskinrect=10,0,90,30\r\ntextrect=0,0,60,30\r\nfontheight=12\r\n"
+    "[SKINCONTROLS]\r\ncount=0\r\n";
+
+struct TinySkin {
+  QTemporaryDir dir;
+  std::unique_ptr<TsfSkinData> data = std::make_unique<TsfSkinData>();
+  TinySkin() {
+    FormPicture(77).save(dir.filePath("form.bmp"), "BMP");
+    FormPicture(150).save(dir.filePath("inactive.bmp"), "BMP");
+    QImage mask(100, 100, QImage::Format_RGB32);
+    mask.fill(qRgb(0, 0, 0));
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 6; ++x) {
+        mask.setPixel(x, y, qRgb(255, 255, 255));
+        mask.setPixel(99 - x, y, qRgb(255, 255, 255));
+      }
+    mask.save(dir.filePath("mask.bmp"), "BMP");
+    QImage buttons(48, 80, QImage::Format_RGB32);
+    for (int row = 0; row < 5; ++row)
+      for (int col = 0; col < 3; ++col)
+        for (int y = 0; y < 16; ++y)
+          for (int x = 0; x < 16; ++x) buttons.setPixel(col * 16 + x, row * 16 + y, ButtonColour(row, col));
+    buttons.save(dir.filePath("buttons.bmp"), "BMP");
+    WriteFileBytes(dir.filePath("skin.ini"), kSkinText);
+    data->LoadSkinFile(dir.filePath("skin.ini"));
+  }
+};
+
+}  // namespace formtest

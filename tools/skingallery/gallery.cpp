@@ -1,0 +1,132 @@
+#include "tools/skingallery/gallery.h"
+
+#include <QEventLoop>
+#include <QPainter>
+#include <QTimer>
+
+#include "platform/form.h"
+#include "skin/controls/skin_button.h"
+#include "skin/controls/skin_check_radio.h"
+#include "skin/controls/skin_link_image.h"
+#include "skin/controls/skin_panel.h"
+
+namespace {
+
+constexpr int kColumnWidth = 380;
+constexpr int kColumnHeight = 560;
+
+// Lets timers (morphing, animation) run to their end.
+void Settle(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+TBitmap LogoPicture() {
+  QImage img(177, 49, QImage::Format_RGB32);
+  img.fill(QColor(0x2E, 0x5E, 0x8C));
+  QPainter p(&img);
+  p.setPen(Qt::white);
+  p.setFont(MakeQFont(QStringLiteral("Arial"), 24, fsBold));
+  p.drawText(img.rect(), Qt::AlignCenter, QStringLiteral("tolmsys"));
+  p.end();
+  return TBitmap(img);
+}
+
+template <typename T>
+T* Make(QWidget* parent, TsfSkinData* data, const QString& caption, int x, int y, int w, int h) {
+  auto* c = new T(parent);
+  c->SetCaption(caption);
+  c->SetBounds(x, y, w, h);
+  c->SetSkinData(data);
+  return c;
+}
+
+}  // namespace
+
+QImage GalleryColumn(TsfSkinData* data, const QString& title) {
+  TForm form;
+  form.SetCaption(title);
+  form.SetClientSize(kColumnWidth, kColumnHeight);
+
+  auto* top = Make<TsfSkinPanel>(&form, data, QStringLiteral("Panel"), 0, 0, kColumnWidth, 60);
+  top->SetAlign(alTop);
+  auto* logo = new TsfSkinLinkImage(top);
+  logo->SetBounds(4, 4, 177, 49);
+  logo->SetPicture(LogoPicture());
+
+  auto* body = Make<TsfSkinPanel>(&form, data, QStringLiteral("Panel"), 0, 60, kColumnWidth, 500);
+  body->SetAlign(alClient);
+
+  auto* buttons = Make<TsfSkinGroupBox>(body, data, QStringLiteral("Buttons"), 8, 8, 364, 110);
+  const char* states[] = {"Normal", "Hot", "Pressed", "Focused", "Disabled", "Default"};
+  TsfSkinButton* made[6];
+  for (int i = 0; i < 6; ++i)
+    made[i] = Make<TsfSkinButton>(buttons, data, QString::fromLatin1(states[i]), 12 + (i % 3) * 115,
+                                  28 + (i / 3) * 38, 100, 25);
+  made[1]->Perform(CM_MOUSEENTER);
+  made[2]->Perform(CM_MOUSEENTER);
+  made[2]->SetDown(true);
+  made[4]->SetEnabled(false);
+  made[5]->SetDefault(true);
+
+  auto* boxes = Make<TsfSkinGroupBox>(body, data, QStringLiteral("Check and radio boxes"), 8, 126, 364, 130);
+  const char* checks[] = {"Unchecked", "Checked", "Grayed", "Disabled"};
+  for (int i = 0; i < 4; ++i) {
+    auto* c = Make<TsfSkinCheckRadioBox>(boxes, data, QString::fromLatin1(checks[i]), 12 + (i % 2) * 170,
+                                         26 + (i / 2) * 28, 160, 24);
+    if (i == 1 || i == 3) c->SetChecked(true);
+    if (i == 2) {
+      c->SetAllowGrayed(true);
+      c->SetState(cbGrayed);
+    }
+    if (i == 3) c->SetEnabled(false);
+  }
+  for (int i = 0; i < 2; ++i) {
+    auto* r = Make<TsfSkinCheckRadioBox>(boxes, data, i ? QStringLiteral("Radio checked")
+                                                          : QStringLiteral("Radio"),
+                                         12 + i * 170, 86, 160, 24);
+    r->SetSkinDataName(QStringLiteral("radiobox"));
+    r->SetRadio(true);
+    r->SetChecked(i == 1);
+  }
+
+  auto* group = Make<TsfSkinRadioGroup>(body, data, QStringLiteral("Radio group"), 8, 264, 364, 55);
+  group->SetColumns(4);
+  group->SetItems({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
+  group->SetItemIndex(1);
+
+  auto* plain = Make<TsfSkinPanel>(body, data, QStringLiteral("Panel caption"), 8, 328, 176, 80);
+  plain->SetBorderStyle(bvLowered);
+  auto* captioned = Make<TsfSkinPanel>(body, data, QStringLiteral("Caption band"), 196, 328, 176, 80);
+  captioned->SetCaptionMode(true);
+  captioned->SetCheckedMode(true);
+  captioned->SetChecked(true);
+  auto* rolled = Make<TsfSkinGroupBox>(body, data, QStringLiteral("Rolled up"), 8, 416, 364, 70);
+  rolled->SetRollUpMode(true);
+  rolled->SetRollUpState(true);
+
+  form.show();
+  form.activateWindow();
+  made[3]->SetFocus();
+  Settle(250);
+  return form.grab().toImage();
+}
+
+QImage GalleryPicture(TsfSkinData* skinned) {
+  const QImage left = GalleryColumn(skinned, QStringLiteral("Skinned"));
+  const QImage right = GalleryColumn(nullptr, QStringLiteral("Default look"));
+  const int titleH = 28, gap = 16;
+  QImage out(left.width() + right.width() + 3 * gap, std::max(left.height(), right.height()) + titleH + gap,
+             QImage::Format_RGB32);
+  out.fill(QColor(0xE8, 0xEC, 0xF0));
+  QPainter p(&out);
+  p.setFont(MakeQFont(QStringLiteral("Arial"), 16, fsBold));
+  p.drawText(QRect(gap, 0, left.width(), titleH), Qt::AlignVCenter,
+             QStringLiteral("Skinned (%1)").arg(skinned ? skinned->Version.skinname : QString()));
+  p.drawText(QRect(2 * gap + left.width(), 0, right.width(), titleH), Qt::AlignVCenter,
+             QStringLiteral("Default look (no skin data)"));
+  p.drawImage(gap, titleH, left);
+  p.drawImage(2 * gap + left.width(), titleH, right);
+  return out;
+}
