@@ -44,6 +44,8 @@ void UnlinkBar(TsfGridScrollBar* bar) {
 TsfSkinCustomGrid::~TsfSkinCustomGrid() {
   UnlinkBar(m_hBar);
   UnlinkBar(m_vBar);
+  m_hLink.reset();
+  m_vLink.reset();
 }
 
 // --- skin -------------------------------------------------------------------
@@ -159,11 +161,23 @@ void TsfSkinCustomGrid::SetVScrollBar(TsfGridScrollBar* bar) {
   UpdateScrollRanges();
 }
 
+void TsfSkinCustomGrid::SetHScrollBar(TsfSkinScrollBar* bar) {
+  auto link = bar ? std::make_unique<TsfSkinScrollBarLink>(bar) : nullptr;
+  SetHScrollBar(static_cast<TsfGridScrollBar*>(link.get()));
+  m_hLink = std::move(link);
+}
+
+void TsfSkinCustomGrid::SetVScrollBar(TsfSkinScrollBar* bar) {
+  auto link = bar ? std::make_unique<TsfSkinScrollBarLink>(bar) : nullptr;
+  SetVScrollBar(static_cast<TsfGridScrollBar*>(link.get()));
+  m_vLink = std::move(link);
+}
+
 void TsfSkinCustomGrid::ApplyScrollBar(TsfGridScrollBar* bar, bool show, int min, int max,
                                        int position, int step) {
   if (show) {
-    bar->SetRangeAndPosition(min, max, 0, position);
     bar->SmallChange = bar->LargeChange = step;
+    bar->SetRangeAndPosition(min, max, 0, position);
   } else {
     bar->SetRangeAndPosition(0, 0, 0, 0);
   }

@@ -314,3 +314,42 @@ TEST(GridEditorMenu, ItemsFollowTheEditorsState) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GridCore, SkinnedScrollBarThumbScrollsOnReleaseWithoutTracking) {
+  QWidget window;
+  window.resize(260, 140);
+  auto* g = new PlainGrid(&window);
+  g->SetColCount(3);
+  g->SetRowCount(41);
+  g->SetDefaultRowHeight(20);
+  g->SetBounds(0, 0, 200, 5 * 21);
+  auto* bar = new TsfSkinScrollBar(&window);
+  bar->SetKind(sbVertical);
+  bar->SetBounds(210, 0, 17, 105);
+  g->SetVScrollBar(bar);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_TRUE(bar->Visible());
+  EXPECT_EQ(bar->Max(), 127);
+  const TRect thumb = bar->Layout().Parts[spThumb];
+  const QPoint from((thumb.Left + thumb.Right) / 2, (thumb.Top + thumb.Bottom) / 2);
+  QTest::mousePress(bar, Qt::LeftButton, {}, from);
+  QTest::mouseMove(bar, from + QPoint(0, 40));
+  EXPECT_GT(bar->Position(), 0);
+  EXPECT_EQ(g->TopRow(), 1);  // not while dragging
+  const int dragged = bar->Position();
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, from + QPoint(0, 40));
+  EXPECT_EQ(g->TopRow(), GridScrollTarget(dragged, 1, 37));
+  EXPECT_GT(g->TopRow(), 1);
+  // Fewer rows: everything fits and the bar goes.
+  g->SetRowCount(4);
+  EXPECT_FALSE(bar->Visible());
+  // A bar that is destroyed is forgotten.
+  delete bar;
+  EXPECT_EQ(g->VScrollBar(), nullptr);
+  g->SetRowCount(50);
+}
+
+}  // namespace
