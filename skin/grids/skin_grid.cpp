@@ -7,6 +7,7 @@
 #include "platform/exceptions.h"
 #include "skin/data/skin_data.h"
 #include "skin/grids/inplace_edit.h"
+#include "skin/menus/skin_menu.h"
 #include "skin/render/compose.h"
 #include "skin/render/glyphs.h"
 #include "skin/render/window_helpers.h"
@@ -43,6 +44,8 @@ void UnlinkBar(TsfGridScrollBar* bar) {
 TsfSkinCustomGrid::~TsfSkinCustomGrid() {
   UnlinkBar(m_hBar);
   UnlinkBar(m_vBar);
+  m_hLink.reset();
+  m_vLink.reset();
 }
 
 // --- skin -------------------------------------------------------------------
@@ -158,11 +161,23 @@ void TsfSkinCustomGrid::SetVScrollBar(TsfGridScrollBar* bar) {
   UpdateScrollRanges();
 }
 
+void TsfSkinCustomGrid::SetHScrollBar(TsfSkinScrollBar* bar) {
+  auto link = bar ? std::make_unique<TsfSkinScrollBarLink>(bar) : nullptr;
+  SetHScrollBar(static_cast<TsfGridScrollBar*>(link.get()));
+  m_hLink = std::move(link);
+}
+
+void TsfSkinCustomGrid::SetVScrollBar(TsfSkinScrollBar* bar) {
+  auto link = bar ? std::make_unique<TsfSkinScrollBarLink>(bar) : nullptr;
+  SetVScrollBar(static_cast<TsfGridScrollBar*>(link.get()));
+  m_vLink = std::move(link);
+}
+
 void TsfSkinCustomGrid::ApplyScrollBar(TsfGridScrollBar* bar, bool show, int min, int max,
                                        int position, int step) {
   if (show) {
-    bar->SetRangeAndPosition(min, max, 0, position);
     bar->SmallChange = bar->LargeChange = step;
+    bar->SetRangeAndPosition(min, max, 0, position);
   } else {
     bar->SetRangeAndPosition(0, 0, 0, 0);
   }
@@ -285,6 +300,10 @@ void TsfSkinCustomGrid::ScrollMessage(bool vertical, int code, int position) {
 }
 
 void TsfSkinCustomGrid::WndProc(TMessage& m) {
+  if (m.Msg == WM_SKINMENU_COMMAND) {
+    if (m_editor) m_editor->FreeContextMenu();
+    return;
+  }
   if (m.Msg == WM_GRID_VSCROLL || m.Msg == WM_GRID_HSCROLL) {
     ScrollMessage(m.Msg == WM_GRID_VSCROLL, int(m.WParam), int(m.LParam));
     return;

@@ -395,8 +395,11 @@ TEST_F(PaperGridTest, IndicatorShowsTheCurrentRecordAndItsState) {
   const TBitmap arrow = IndicatorPicture(iiCurrent);
   const int x0 = r.Width() - kIndicatorImageWidth - 1, y0 = (r.Height() - kIndicatorImageHeight) / 2;
   for (int y = 0; y < kIndicatorImageHeight; ++y)
-    for (int x = 0; x < kIndicatorImageWidth; ++x)
-      if (arrow.Pixel(x, y) == clBlack) EXPECT_EQ(QColor(current.pixel(x0 + x, y0 + y)), QColor(Qt::black));
+    for (int x = 0; x < kIndicatorImageWidth; ++x) {
+      if (arrow.Pixel(x, y) == clBlack) {
+        EXPECT_EQ(QColor(current.pixel(x0 + x, y0 + y)), QColor(Qt::black));
+      }
+    }
   query.Edit();
   EXPECT_NE(indicator(1), current);
   query.Cancel();
