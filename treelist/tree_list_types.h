@@ -2,6 +2,7 @@
 // Small enumerations the tree list shares with its columns.
 
 #include "platform/alignment.h"
+#include "platform/form.h"
 #include "platform/scroll_messages.h"
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
@@ -14,4 +15,5 @@ enum TtlLookAndFeel { lfStandard, lfFlat, lfUltraFlat };
 enum TtlPaintStyle { psStandard, psOutlook };
 // The host's scroll-bar setting, shared with the edits.
 using TtlScrollStyle = TScrollStyle;
-enum TtlBorderStyle { bsNone, bsSingle };
+// The host's border style (bsNone or bsSingle for a control), shared with forms.
+using TtlBorderStyle = TFormBorderStyle;
