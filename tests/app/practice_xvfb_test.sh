@@ -69,14 +69,14 @@ read -r gx gy gw gh <<<"$(rect frm_checksub sfSkinDBGrid1)"
 read -r _ _ _ title_h row_h <<<"$(grep "^rows frm_checksub sfSkinDBGrid1" "$map" | tail -n 1)"
 click_at $((gx + gw / 2)) $((gy + title_h + row_h / 2))
 first=$(bank "select title_name from t_title order by rowid limit 1")
-wait_for "control frm_checksub TLabel lbl_title .* $first"
+wait_for "control frm_checksub [^ ]* lbl_title .* $first"
 
 click frm_checksub sfSkinButton1          # 开始
 wait_for "^shown frm_tolmmain"
 [ "$(bank 'select count(*) from t_exercise')" = 1 ] || fail "no exercise was started"
 
 click frm_tolmmain sfSkinButton6          # 下一题: the first question
-wait_for "control frm_tolmmain TsfSkinRadioGroup rg_subject_ansi"
+wait_for "control frm_tolmmain [^ ]* rg_subject_ansi"
 answer=$(bank "select subject_ansi from v_exerresult where subject_kind='题目' and type_show=1 order by rowid limit 1")
 click frm_tolmmain "$answer"              # the right letter
 click frm_tolmmain sfSkinButton3          # 保存
@@ -89,7 +89,7 @@ done
 
 click frm_tolmmain sfSkinButton2          # 计算成绩
 points=$(bank "select perpoint from v_exerresult where exre_istrue='√'")
-wait_for "control frm_tolmmain TLabel lb_cj .* ${points}分"
+wait_for "control frm_tolmmain [^ ]* lb_cj .* ${points}分"
 [ "$(bank 'select exer_point from t_exercise')" = "$points" ] || fail "score not stored"
 
 click frm_tolmmain sfSkinButton1          # 返回菜单
