@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "app/data_module.h"
+#include "db/bank_file.h"
 #include "db/connection.h"
-#include "db/query.h"
 #include "platform/exceptions.h"
 
 namespace bank_import {
@@ -126,48 +126,26 @@ void Rename(const QString& from, const QString& to) {
     RaiseErrno(QStringLiteral("cannot rename"), from);
 }
 
-QString ConnectionStringFor(const QString& bankPath) {
-  return QStringLiteral("Data Source=\"%1\";Jet OLEDB:Database Password=\"%2\";")
-      .arg(bankPath, Tdm::Password());
+// A candidate must be a bank of our schema with our password, else the reason.
+void CheckBank(const QString& path) {
+  const QString problem = CheckBankFile(path, Tdm::Password());
+  if (!problem.isEmpty()) throw Exception(problem);
+}
+
+// Flushes a file written by someone else (the engine) to disk.
+void SyncFile(const QString& path) {
+  Fd fd(::open(Native(path).constData(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0 || ::fsync(fd.get()) != 0) RaiseErrno(QStringLiteral("cannot flush"), path);
 }
 
 }  // namespace
 
-void CheckBankFile(const QString& path) {
-  struct stat st;
-  if (::stat(Native(path).constData(), &st) != 0) RaiseErrno(QStringLiteral("cannot open"), path);
-  if (!S_ISREG(st.st_mode)) throw Exception(QStringLiteral("not a regular file: %1").arg(path));
-  TADOConnection connection;
-  connection.SetConnectionString(ConnectionStringFor(path));
-  connection.LoginPrompt = false;
-  connection.Open();
-  // Every table and the view with every column the program reads or writes.
-  static const char* const kObjects[] = {
-      "select title_id,title_name from t_title where 0",
-      "select subject_id,title_id from t_subject where 0",
-      "select exer_id,title_id,exer_title,exer_point from t_exercise where 0",
-      "select exre_id,exer_id,subject_id,exre_text,exre_istrue from t_exerresult where 0",
-      "select exer_id,exre_id,subject_id,par_id,titlename,title_name,subject_kind,subjext_text,"
-      "subject_reso,type_show,subject_ansi,perpoint,exre_text,exre_istrue from v_exerresult where 0",
-  };
-  TADOQuery query;
-  query.SetConnection(&connection);
-  for (const char* sql : kObjects) {
-    query.Close();
-    query.SQL()->Clear();
-    query.SQL()->Add(QString::fromLatin1(sql));
-    query.Open();
-  }
-  query.Close();
-  query.SQL()->Clear();
-  query.SQL()->Add(QStringLiteral("pragma quick_check"));
-  query.Open();
-  const QString verdict = query.Fields().isEmpty() ? QString() : query.Fields().first()->AsString();
-  if (verdict != QStringLiteral("ok")) throw Exception(QStringLiteral("damaged bank: %1").arg(verdict));
-}
-
 void RemoveStaleImportFiles(const QString& appPath) {
-  for (const QString& name : {kImportTemp, kBackupTemp}) RemoveIfThere(appPath + name);
+  // The copy's journal goes with the copy: it belongs to no other file.
+  for (const QString& name : {kImportTemp, kImportTemp + QStringLiteral("-journal"),
+                              kImportTemp + QStringLiteral("-wal"), kImportTemp + QStringLiteral("-shm"),
+                              kBackupTemp})
+    RemoveIfThere(appPath + name);
   // A second name of the old bank survives a kill between keeping it and
   // reconnecting; the bank itself is in place by then, so it is not needed.
   if (Exists(appPath + kBankName)) RemoveIfThere(appPath + kPreviousTemp);
@@ -191,14 +169,17 @@ bool ImportBank(TADOConnection* connection, const QString& appPath, const QStrin
   // Everything that can be checked is checked while the old bank stays connected.
   try {
     RemoveStaleImportFiles(appPath);
-    CheckBankFile(chosen);
+    CheckBank(chosen);
     step(Step::CandidateChecked);
     CopyFlushed(chosen, copy, [&] { step(Step::CopyStarted); });
     step(Step::CopyFlushed);
-    CheckBankFile(copy);
+    RewriteBankSchema(copy);
+    SyncFile(copy);
+    step(Step::SchemaRewritten);
+    CheckBank(copy);
     step(Step::CopyChecked);
   } catch (const std::exception& e) {
-    RemoveIfThere(copy);
+    RemoveStaleImportFiles(appPath);
     return failed(e);
   }
 

@@ -1,9 +1,10 @@
 #pragma once
 // Installing a question-bank file in place of the bank beside the executable.
 //
-// The bank is never lost: the chosen file is copied to a temporary file beside
-// the bank, checked as a bank in full, flushed to disk and renamed over the
-// bank in one step. The backup of the bank as it was before the first import
+// The bank is never lost: the chosen file is checked as a bank in full,
+// copied to a temporary file beside the bank, given our own view and
+// triggers (a stranger's must never run in our bank), checked again, flushed
+// to disk and renamed over the bank in one step. The backup of the bank as it was before the first import
 // is written the same way and never overwritten. A kill at any moment leaves
 // either the old bank or the new one in place, and temporary files under
 // names the program never opens as a bank.
@@ -27,6 +28,7 @@ enum class Step {
   CandidateChecked,   // the chosen file is a bank
   CopyStarted,        // part of the copy is written
   CopyFlushed,        // the whole copy is on disk
+  SchemaRewritten,    // the copy has our own view and triggers, on disk
   CopyChecked,        // the copy beside the bank is a bank
   Disconnected,       // the old bank is closed
   BackupStarted,      // part of the backup copy is written
@@ -36,11 +38,6 @@ enum class Step {
   Replaced,           // the copy has the bank's name
   Reconnected,        // the new bank is connected
 };
-
-// Checks that `path` is a bank this program can use: a regular file that
-// opens as a bank of our schema with the bank password and holds the tables
-// and the view. Throws Exception with the reason.
-void CheckBankFile(const QString& path);
 
 // Replaces the bank in `appPath` (with its trailing "/") by `chosen`, keeping
 // the first backup, and leaves `connection` connected: to the new bank on

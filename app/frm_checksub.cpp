@@ -2,6 +2,7 @@
 
 #include "app/bank_import.h"
 #include "app/data_module.h"
+#include "app/logo_link.h"
 #include "app/skinned_window.h"
 #include "app/frm_tolmmain.h"
 #include "app/store.h"
@@ -11,6 +12,8 @@
 #include "platform/application.h"
 #include "platform/label.h"
 #include "platform/open_dialog.h"
+#include "skin/controls/skin_button.h"
+#include "skin/controls/skin_link_image.h"
 #include "skin/controls/skin_panel.h"
 #include "skin/grids/skin_db_grid.h"
 
@@ -75,6 +78,22 @@ Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
   sfSkinPanel2->SetSkinDataName(QStringLiteral("panel"));
   sfSkinPanel2->SetSkinData(skin);
 
+  sfSkinButton1 = new TsfSkinButton(sfSkinPanel2);
+  sfSkinButton1->setObjectName(QStringLiteral("sfSkinButton1"));
+  sfSkinButton1->SetCaption(QStringLiteral("开始"));
+  sfSkinButton1->SetBounds(184, 280, 75, 25);
+  sfSkinButton1->SetSkinDataName(QStringLiteral("button"));
+  sfSkinButton1->SetSkinData(skin);
+  sfSkinButton1->OnClick = [this](TObject* s) { sfSkinButton1Click(s); };
+
+  sfSkinButton2 = new TsfSkinButton(sfSkinPanel1);
+  sfSkinButton2->setObjectName(QStringLiteral("sfSkinButton2"));
+  sfSkinButton2->SetCaption(QStringLiteral("导入题库"));
+  sfSkinButton2->SetBounds(32, 8, 97, 25);
+  sfSkinButton2->SetSkinDataName(QStringLiteral("button"));
+  sfSkinButton2->SetSkinData(skin);
+  sfSkinButton2->OnClick = [this](TObject* s) { sfSkinButton2Click(s); };
+
   QWidget* page = sfSkinPanel2;
   Label1 = new TLabel(page);
   Label1->setObjectName(QStringLiteral("Label1"));
@@ -115,10 +134,16 @@ Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
   sfSkinOpenDialog1->MultiSelection = false;
   sfSkinOpenDialog1->ShowHiddenFiles = false;
 
+  sfSkinLinkImage1 = MakeLogoLink(sfSkinPanel2, "sfSkinLinkImage1", 8, 8);
+
   OnShow = [this](TObject* s) { FormShow(s); };
   sfSkinForm1 = CreateWindowSkinner(this);
   EndLoading();
 }
+
+// The skinner gives the window its own frame back when it goes: it must go
+// while the window is still whole, not among the children Qt deletes last.
+Tfrm_checksub::~Tfrm_checksub() { DestroyWindowSkinner(sfSkinForm1); }
 
 void Tfrm_checksub::FormShow(TObject*) {
   qry_title->Close();

@@ -12,3 +12,5 @@ TsfSkinForm* CreateWindowSkinner(TForm* form) {
   skinner->SetSkinData(dm ? dm->sfSkinData1 : nullptr);
   return skinner;
 }
+
+void DestroyWindowSkinner(TsfSkinForm* skinner) { delete skinner; }

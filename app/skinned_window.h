@@ -9,3 +9,7 @@ class TForm;
 class TsfSkinForm;
 
 TsfSkinForm* CreateWindowSkinner(TForm* form);
+// Destroys the skinner while its window is still whole: it gives the window
+// its own frame back, which must not happen among the children Qt deletes
+// last. Window destructors call it.
+void DestroyWindowSkinner(TsfSkinForm* skinner);

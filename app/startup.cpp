@@ -49,6 +49,9 @@ int RunProgram() {
     StopProgram();
     return 0;
   }
+  // The program ends when its main window closes (TForm::Close ends the
+  // loop), never because Qt saw a message box close as the last window.
+  qApp->setQuitOnLastWindowClosed(false);
   Application->Run();
   StopProgram();
   return 0;

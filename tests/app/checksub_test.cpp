@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
 #include <QTimer>
 
@@ -13,6 +14,8 @@
 #include "db/query.h"
 #include "platform/label.h"
 #include "platform/open_dialog.h"
+#include "skin/controls/skin_button.h"
+#include "skin/grids/skin_db_grid.h"
 #include "tests/app/app_fixture.h"
 
 namespace {
@@ -38,7 +41,37 @@ QStringList Texts(const MessageBoxRecorder& boxes) {
   return t;
 }
 
+void ClickAt(QWidget* w, const QPoint& at) {
+  QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at);
+  QApplication::processEvents();
+}
+
+void Click(QWidget* w) { ClickAt(w, QPoint(w->width() / 2, w->height() / 2)); }
+
+// Clicks the paper cell of grid row `row` (1 = the first paper).
+void ClickPaper(int row) {
+  const TRect cell = frm_checksub->sfSkinDBGrid1->CellRect(1, row);
+  ClickAt(frm_checksub->sfSkinDBGrid1, QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2));
+}
+
 }  // namespace
+
+TEST(PaperSelection, ACellClickNamesThePaperAndStartPractisesIt) {
+  ProgramInFolder program(QString::fromUtf8(kSmallPaperSql), true);
+  MessageBoxRecorder boxes(IDYES);
+  frm_checksub->Show();
+  ClickPaper(2);
+  EXPECT_EQ(frm_checksub->lbl_title->Caption(), QStringLiteral("Paper Two"));
+  EXPECT_EQ(frm_checksub->qry_title->RecNo(), 2);
+  QString paper;
+  QTimer::singleShot(0, [&] {
+    paper = program.Value(QStringLiteral("select title_id from t_exercise"));
+    Click(frm_tolmmain->sfSkinButton1);  // 返回菜单, answered Yes
+  });
+  Click(frm_checksub->sfSkinButton1);  // 开始
+  EXPECT_EQ(paper, QStringLiteral("2"));
+  EXPECT_EQ(program.Value(QStringLiteral("select count(*) from t_exercise")), QStringLiteral("0"));
+}
 
 TEST(PaperSelection, ShowingListsThePapersAndNamesTheFirst) {
   ProgramInFolder program(QString::fromUtf8(kSmallPaperSql));
@@ -60,7 +93,7 @@ TEST(PaperSelection, StartWithoutAPaperAsksForOne) {
   frm_checksub->Show();
   EXPECT_EQ(frm_checksub->lbl_title->Caption(), QString());
   Tfrm_tolmmain* hidden = frm_tolmmain;
-  frm_checksub->sfSkinButton1Click(nullptr);
+  Click(frm_checksub->sfSkinButton1);
   EXPECT_EQ(Texts(boxes), QStringList{QStringLiteral("请选择试卷，再开始!")});
   EXPECT_EQ(frm_tolmmain, hidden);
   EXPECT_EQ(program.Value(QStringLiteral("select count(*) from t_exercise")), QStringLiteral("0"));
@@ -117,7 +150,7 @@ TEST(PaperSelection, ImportThroughTheOpenDialogReplacesTheBankAndReloadsTheList)
     // The dialog starts in the program's folder; typed without its
     // extension, the name gets ".zk".
     DialogAnswer answer(QStringLiteral("other"));
-    frm_checksub->sfSkinButton2Click(nullptr);
+    Click(frm_checksub->sfSkinButton2);
   }
   EXPECT_EQ(Texts(boxes), QStringList{QStringLiteral("导入完成!")});
   EXPECT_TRUE(dm->adocon->Connected());
