@@ -124,7 +124,7 @@ class TSkinWriter {
 
   TsfPictureNames names;
   std::vector<QImage> images;
-  QImage form;
+  QImage form, mask;
   QStringList objects, controls;
   std::vector<std::unique_ptr<TsfKeyedSection>> objectRecords, controlRecords;
   TsfVersionInfo version;
@@ -162,6 +162,16 @@ void DrawForm(TSkinWriter& s) {
   p.end();
   s.form = img;
   s.names.picture = QStringLiteral("form.bmp");
+
+  // The window's shape: black inside, the two top corners rounded off.
+  QImage mask = Sheet(kFormW, kFormH, Qt::black);
+  for (int dy = 0; dy < 3; ++dy)
+    for (int dx = 0; dx + dy < 3; ++dx) {
+      mask.setPixel(dx, dy, qRgb(255, 255, 255));
+      mask.setPixel(kFormW - 1 - dx, dy, qRgb(255, 255, 255));
+    }
+  s.mask = mask;
+  s.names.mask = QStringLiteral("mask.bmp");
 
   TsfFormInfo& f = s.formInfo;
   f.lefttoppoint = TPoint(12, kCaptionH);
@@ -810,6 +820,7 @@ bool WriteDefaultSkin(const QString& folder, QString* error) {
   TSkinWriter s;
   Build(s);
   if (!SavePicture(dir + s.names.picture, s.form, error)) return false;
+  if (!SavePicture(dir + s.names.mask, s.mask, error)) return false;
   for (size_t i = 0; i < s.images.size(); ++i)
     if (!SavePicture(dir + s.names.activepictures[int(i)], s.images[i], error)) return false;
 
