@@ -60,8 +60,12 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   // Skin.
   void ForgetSkinRecord() override;
   void ApplySkinChange() override;
-  // The record the grid draws from now (null: the default look).
-  const TsfGridSkin& Skin() const { return m_skin; }
+  // The record the grid draws from now (null: the default look). Nothing
+  // once the skin data object is gone: the copied pointers went with it.
+  const TsfGridSkin& Skin() const {
+    static const TsfGridSkin none;
+    return SkinData() ? m_skin : none;
+  }
 
   bool Transparent() const { return m_transparent; }
   void SetTransparent(bool v);

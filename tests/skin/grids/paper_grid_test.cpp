@@ -431,3 +431,21 @@ TEST_F(PaperGridTest, DefaultColumnsFollowTheFieldsAndTabWalksThem) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PaperGridTest, SkinDataObjectGoingLeavesTheDefaultLook) {
+  OpenBank(3);
+  OpenQuery();
+  auto* owner = new QObject;
+  MakePaperGrid(MakeGridSkin(owner, 22));
+  Show(grid.get());
+  ASSERT_TRUE(grid->Skin());
+  delete owner;  // the skin data object with it
+  EXPECT_FALSE(grid->Skin());
+  EXPECT_FALSE(grid->grab().isNull());
+  query.Close();  // lays the grid out again
+  EXPECT_EQ(grid->ColWidths(0), 11);
+}
+
+}  // namespace
