@@ -117,6 +117,8 @@ int TADOQuery::ExecSQL() {
 
 void TADOQuery::Fetch(std::vector<ColumnInfo>& columns, std::vector<std::vector<QVariant>>& rows) {
   TADOConnection* c = Checked();
+  if (c->Closing())
+    throw EOleException(QStringLiteral("Operation is not allowed when the object is closed."));
   const QString text = m_sql.Text();
   const QByteArray sql = text.toUtf8();
   Statement s;
