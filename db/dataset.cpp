@@ -181,15 +181,18 @@ void TDataSet::ComputeCalcFields(int row) {
   const int savedRead = m_readRow;
   m_state = dsCalcFields;
   m_readRow = row;
+  // A handler that closed the record set leaves it closed.
+  auto restore = [&] {
+    if (m_state == dsCalcFields) m_state = saved;
+    m_readRow = m_state == dsInactive ? -1 : savedRead;
+  };
   try {
     OnCalcFields(this);
   } catch (...) {
-    m_state = saved;
-    m_readRow = savedRead;
+    restore();
     throw;
   }
-  m_state = saved;
-  m_readRow = savedRead;
+  restore();
 }
 
 // ---------------------------------------------------------------- open/close

@@ -129,3 +129,14 @@ TEST_F(DbTest, ALookupFieldOutlivesItsLookupRecordSet) {
   EXPECT_TRUE(name->IsNull());
   EXPECT_EQ(name->AsString(), "");
 }
+
+// A calculated-fields handler that closes its record set while it opens
+// leaves it closed, not browsing rows it no longer has.
+TEST_F(DbTest, ACalcHandlerClosingTheRecordSetLeavesItClosed) {
+  query.AddCalculatedField(QStringLiteral("twice"), ftInteger);
+  query.OnCalcFields = [&](TObject*) { query.Close(); };
+  OpenSql(QStringLiteral("select * from t_title"));
+  EXPECT_FALSE(query.Active());
+  EXPECT_EQ(query.State(), dsInactive);
+  EXPECT_EQ(query.RecNo(), 0);
+}
