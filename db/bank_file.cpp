@@ -216,12 +216,19 @@ QString CheckOpenBank(sqlite3* db, const QString& password, TStepBudget* budget)
 }
 
 QString CheckBankFile(const QString& path, const QString& password) {
+  // Reading a bank in write-ahead-log mode makes the engine create its log
+  // and shared-memory files beside it, which a read-only reader cannot
+  // remove on close: those the check created are removed again, unless a
+  // writer elsewhere has put a transaction in the log meanwhile.
+  const QString wal = path + QStringLiteral("-wal"), shm = path + QStringLiteral("-shm");
+  const bool walCreated = !QFileInfo::exists(wal), shmCreated = !QFileInfo::exists(shm);
   TStepBudget budget;
   QString error;
   sqlite3* db = OpenBankHandle(path, true, &budget, error);
   if (!db) return error;
   error = CheckOpenBank(db, password, &budget);
   sqlite3_close_v2(db);
+  if (walCreated && QFileInfo(wal).size() == 0 && QFile::remove(wal) && shmCreated) QFile::remove(shm);
   return error;
 }
 

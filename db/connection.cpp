@@ -54,7 +54,13 @@ QHash<QString, QString> ParseConnectionString(const QString& text) {
 
 TADOConnection::TADOConnection(QObject* owner) : TComponent(owner) {}
 
-TADOConnection::~TADOConnection() { Close(); }
+TADOConnection::~TADOConnection() {
+  try {
+    Close();
+  } catch (...) {
+    // A record set's handler failed while closing; the bank is closed anyway.
+  }
+}
 
 void TADOConnection::SetConnectionString(const QString& s) {
   if (Connected()) Close();
@@ -94,11 +100,20 @@ void TADOConnection::Open() {
 }
 
 void TADOConnection::Close() {
-  if (!m_db) return;
+  if (!m_db || m_closing) return;
+  // The bank is closed even when a record set's handler throws; while the
+  // record sets close, none of them can be reopened on this bank.
+  m_closing = true;
+  struct Finish {
+    TADOConnection* c;
+    ~Finish() {
+      sqlite3_close_v2(c->m_db);
+      c->m_db = nullptr;
+      c->m_tables.clear();
+      c->m_closing = false;
+    }
+  } finish{this};
   emit AboutToDisconnect();
-  sqlite3_close_v2(m_db);
-  m_db = nullptr;
-  m_tables.clear();
 }
 
 sqlite3_stmt* TADOConnection::Prepare(const QByteArray& sql, const char** tail) {

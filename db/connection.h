@@ -28,6 +28,8 @@ class TADOConnection : public TComponent {
   bool LoginPrompt = true;
 
   bool Connected() const { return m_db != nullptr; }
+  // True while Close is closing the record sets of this connection.
+  bool Closing() const { return m_closing; }
   void SetConnected(bool v) { v ? Open() : Close(); }
   // Opens the file named by Data Source, never creating it, with the engine's
   // defensive settings (bank files from elsewhere are untrusted), and checks
@@ -71,6 +73,7 @@ class TADOConnection : public TComponent {
 
   QString m_connectionString;
   sqlite3* m_db = nullptr;
+  bool m_closing = false;
   TStepBudget m_budget;
   QHash<QString, TableInfo> m_tables;
 };

@@ -5,9 +5,12 @@
 TDataSource::TDataSource(QObject* owner) : TComponent(owner) {}
 
 TDataSource::~TDataSource() {
-  const QList<TDataLink*> links = m_links;
-  for (TDataLink* l : links) l->m_source = nullptr;
+  // The links hear that the record set is gone while they are still listed,
+  // so a link destroyed by another link's handler leaves the list first.
   SetDataSet(nullptr);
+  const QList<TDataLink*> links = m_links;
+  m_links.clear();
+  for (TDataLink* l : links) l->m_source = nullptr;
 }
 
 void TDataSource::SetDataSet(TDataSet* ds) {
@@ -16,6 +19,7 @@ void TDataSource::SetDataSet(TDataSet* ds) {
   m_dataSet = ds;
   if (ds) ds->m_sources.append(this);
   for (TDataLink* l : QList<TDataLink*>(m_links)) {
+    if (!m_links.contains(l)) continue;  // destroyed or detached by a handler
     l->m_first = 0;
     l->AdjustWindow();
     l->ActiveChanged();
@@ -25,7 +29,8 @@ void TDataSource::SetDataSet(TDataSet* ds) {
 void TDataSource::SetEnabled(bool v) {
   if (v == m_enabled) return;
   m_enabled = v;
-  for (TDataLink* l : QList<TDataLink*>(m_links)) l->ActiveChanged();
+  for (TDataLink* l : QList<TDataLink*>(m_links))
+    if (m_links.contains(l)) l->ActiveChanged();
 }
 
 TDataSetState TDataSource::State() const {

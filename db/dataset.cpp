@@ -90,8 +90,9 @@ TField* TDataSet::AddLookupField(const QString& name, const QString& keyFields, 
 }
 
 void TDataSet::CreateFields(const std::vector<ColumnInfo>& columns) {
-  // Fields of the same name and type are kept across opens, so controls and
-  // handlers holding them stay valid.
+  // Fields of the same name are kept across opens and refreshes, so controls
+  // and handlers holding them stay valid; a computed column takes its type
+  // from its values, which may differ from one fetch to the next.
   std::vector<std::unique_ptr<TField>> old = std::move(m_dataFields);
   m_dataFields.clear();
   m_fields.clear();
@@ -99,11 +100,12 @@ void TDataSet::CreateFields(const std::vector<ColumnInfo>& columns) {
     const ColumnInfo& c = columns[i];
     std::unique_ptr<TField> f;
     for (auto& o : old)
-      if (o && o->m_name == c.name && o->m_type == c.type) {
+      if (o && o->m_name == c.name) {
         f = std::move(o);
         break;
       }
     if (!f) f = std::make_unique<TField>(this, c.name, c.type, c.size, fkData);
+    f->m_type = c.type;
     f->m_size = c.size;
     f->m_column = static_cast<int>(i);
     f->m_readOnly = c.readOnly;
@@ -179,15 +181,18 @@ void TDataSet::ComputeCalcFields(int row) {
   const int savedRead = m_readRow;
   m_state = dsCalcFields;
   m_readRow = row;
+  // A handler that closed the record set leaves it closed.
+  auto restore = [&] {
+    if (m_state == dsCalcFields) m_state = saved;
+    m_readRow = m_state == dsInactive ? -1 : savedRead;
+  };
   try {
     OnCalcFields(this);
   } catch (...) {
-    m_state = saved;
-    m_readRow = savedRead;
+    restore();
     throw;
   }
-  m_state = saved;
-  m_readRow = savedRead;
+  restore();
 }
 
 // ---------------------------------------------------------------- open/close
@@ -278,6 +283,7 @@ void TDataSet::CheckBrowseMode() {
 void TDataSet::BeginChange() {
   if (!IsEditState(m_state)) return;
   NotifyUpdateData();
+  if (!IsEditState(m_state)) return;
   if (m_modified) PostRecord();
   else Cancel();
 }
@@ -446,11 +452,13 @@ void TDataSet::InsertRowAt(int at) {
 void TDataSet::Post() {
   if (!IsEditState(m_state)) return;
   NotifyUpdateData();
-  PostRecord();
+  if (IsEditState(m_state)) PostRecord();
 }
 
 void TDataSet::PostRecord() {
   if (BeforePost) BeforePost(this);
+  // A handler may have cancelled the edit or closed the record set.
+  if (!IsEditState(m_state) || m_cur < 0 || m_cur >= RecordCount()) return;
   const bool inserting = m_state == dsInsert;
   if (inserting || m_modified) {
     Row& row = m_rows[static_cast<size_t>(m_cur)];
@@ -498,6 +506,11 @@ void TDataSet::Delete() {
     m_modified = false;
     m_state = dsBrowse;
     NotifyEditingChanged();
+    // A handler may have closed, emptied or edited the record set meanwhile.
+    if (!Active()) throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+    if (m_rows.empty())
+      throw EDatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    if (m_state != dsBrowse) return;
   }
   const Row& row = m_rows[static_cast<size_t>(m_cur)];
   WriteRow(WriteKind::Delete, m_columns, row.values, row.values,

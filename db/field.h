@@ -2,6 +2,7 @@
 // Fields of a record set: one per result column (data fields) plus the
 // calculated and lookup fields defined before opening.
 
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -66,8 +67,9 @@ class TField {
   bool HasSetText() const { return static_cast<bool>(OnSetText); }
 
   // Lookup fields: KeyFields of this data set are looked up in LookupDataSet by
-  // LookupKeyFields and LookupResultField is shown.
-  TDataSet* LookupDataSet = nullptr;
+  // LookupKeyFields and LookupResultField is shown. Cleared when that data set
+  // is destroyed (the field then reads as null).
+  QPointer<TDataSet> LookupDataSet;
   QString KeyFields;
   QString LookupKeyFields;
   QString LookupResultField;

@@ -117,6 +117,8 @@ int TADOQuery::ExecSQL() {
 
 void TADOQuery::Fetch(std::vector<ColumnInfo>& columns, std::vector<std::vector<QVariant>>& rows) {
   TADOConnection* c = Checked();
+  if (c->Closing())
+    throw EOleException(QStringLiteral("Operation is not allowed when the object is closed."));
   const QString text = m_sql.Text();
   const QByteArray sql = text.toUtf8();
   Statement s;
@@ -256,10 +258,13 @@ QVariant TADOQuery::WriteRow(WriteKind kind, const std::vector<ColumnInfo>& colu
   // Total changes count the writes of a view's triggers too.
   const auto changesBefore = sqlite3_total_changes64(c->Handle());
   if (sqlite3_step(s.st) != SQLITE_DONE) c->RaiseError();
-  if (kind != WriteKind::Insert) {
-    if (sqlite3_total_changes64(c->Handle()) == changesBefore) throw EOleException(notLocated);
-    return QVariant();
+  if (sqlite3_total_changes64(c->Handle()) == changesBefore) {
+    // A view's trigger may decline an insert: no row exists to take a key.
+    if (kind == WriteKind::Insert)
+      throw EOleException(QStringLiteral("The row was not inserted: %1 stored nothing.").arg(m_target));
+    throw EOleException(notLocated);
   }
+  if (kind != WriteKind::Insert) return QVariant();
 
   if (m_target.compare(keyCol.originTable, Qt::CaseInsensitive) == 0)
     return static_cast<qlonglong>(sqlite3_last_insert_rowid(c->Handle()));

@@ -39,6 +39,8 @@ class TForm : public TWinControl {
  public:
   explicit TForm(QWidget* owner = nullptr);
   ~TForm() override;
+  // True once the form's destructor has begun.
+  bool Destroying() const { return m_destroying; }
 
   QWidget* ChildParent() override;
   TFormClient* ClientArea() const { return m_client; }
@@ -108,6 +110,7 @@ class TForm : public TWinControl {
   bool m_customFrame = false;
   bool m_destroying = false;
   bool m_closing = false;
+  bool m_destroying = false;
   int m_modalResult = mrNone;
   QEventLoop* m_modalLoop = nullptr;
 };

@@ -145,7 +145,8 @@ const TCustomIniFile::Section* TCustomIniFile::FindSection(QByteArray name) cons
       m_sectionIndex.insert(FoldName(m_sections[static_cast<size_t>(i)].name), i);
     m_sectionIndexed = true;
   }
-  const auto it = m_sectionIndex.constFind(FoldName(std::move(name)));
+  // Names are stored trimmed, so a name given with blanks around it finds them.
+  const auto it = m_sectionIndex.constFind(FoldName(name.trimmed()));
   return it == m_sectionIndex.cend() ? nullptr : &m_sections[static_cast<size_t>(*it)];
 }
 
@@ -162,7 +163,7 @@ int TCustomIniFile::FindKey(const Section& s, QByteArray key) {
     }
     s.indexed = true;
   }
-  return s.index.value(FoldName(std::move(key)), -1);
+  return s.index.value(FoldName(key.trimmed()), -1);
 }
 
 QString TCustomIniFile::ReadString(const QString& section, const QString& ident,
@@ -185,7 +186,8 @@ bool TCustomIniFile::ReadBool(const QString& section, const QString& ident, bool
 
 void TCustomIniFile::WriteString(const QString& section, const QString& ident,
                                  const QString& value) {
-  const QByteArray sec = StringToAnsi(section), key = StringToAnsi(ident);
+  // Written as they are read back: without surrounding blanks.
+  const QByteArray sec = StringToAnsi(section).trimmed(), key = StringToAnsi(ident).trimmed();
   Section* s = FindSection(sec);
   if (!s) {
     m_sections.push_back(Section{sec, {}, {}, false});
@@ -248,7 +250,7 @@ void TCustomIniFile::ReadSectionValues(const QString& section, QStringList& line
 }
 
 void TCustomIniFile::EraseSection(const QString& section) {
-  const QByteArray sec = StringToAnsi(section);
+  const QByteArray sec = StringToAnsi(section).trimmed();
   bool erased = false;
   for (auto it = m_sections.begin(); it != m_sections.end();) {
     if (SameName(it->name, sec)) {

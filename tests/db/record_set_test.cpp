@@ -286,3 +286,21 @@ TEST_F(DbTest, AViewIsKeyedByItsRowKeyWhateverTheOrderOfItsColumns) {
     EXPECT_THROW(query.Edit(), EDatabaseError);
   }
 }
+
+// An insert the bank declines (the view's insert trigger stores nothing) is a
+// failed post: the new row never takes the key of another exercise's row, so
+// a later edit cannot overwrite that row's answer.
+TEST_F(DbTest, AnInsertTheBankStoresNothingForFailsAndTakesNoOtherRowsKey) {
+  OpenSql(QStringLiteral("select * from v_exerresult where exer_id=1"));
+  const QString answers = Value("select group_concat(coalesce(exre_text,'-')) from t_exerresult");
+  const int rows = query.RecordCount();
+  query.Append();
+  query.FieldByName("exer_id")->SetAsInteger(1);
+  query.FieldByName("exre_text")->SetAsString(QStringLiteral("typed into a new row"));
+  EXPECT_THROW(query.Post(), EOleException);
+  EXPECT_EQ(query.State(), dsInsert);
+  EXPECT_EQ(query.FieldByName("exre_id")->AsString(), "");
+  query.Cancel();
+  EXPECT_EQ(query.RecordCount(), rows);
+  EXPECT_EQ(Value("select group_concat(coalesce(exre_text,'-')) from t_exerresult"), answers);
+}

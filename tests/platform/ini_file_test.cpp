@@ -159,3 +159,19 @@ TEST(IniFile, GbkNamesAreMatchedByCharacterAndAnyLineEndEndsALine) {
   EXPECT_EQ(two.ReadInteger(QStringLiteral("乤"), "K", 0), 2);
   EXPECT_EQ(two.ReadInteger(QStringLiteral("丄"), "K", 0), 1);
 }
+
+TEST(IniFile, NamesWithSurroundingBlanksReachTheSameKeyInMemoryAndOnDisk) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("blanks.ini");
+  TMemIniFile ini(path);
+  ini.SetBytes("[S]\r\nk=old\r\n");
+  EXPECT_EQ(ini.ReadString(" S ", " k ", "d"), "old");
+  ini.WriteString(" S", "k ", "new");
+  EXPECT_EQ(ini.ReadString("S", "k", "d"), "new");
+  ini.UpdateFile();
+  TMemIniFile again(path);
+  EXPECT_EQ(again.ReadString("S", "k", "d"), "new");
+  QStringList sections;
+  again.ReadSections(sections);
+  EXPECT_EQ(sections, QStringList{"S"});
+}
