@@ -51,7 +51,6 @@ class TForm : public TWinControl {
   TRect ClientBounds() const { return m_clientBounds; }
   bool HasCustomFrame() const { return m_customFrame; }
   // True while the form's destructor runs (its owned components go first).
-  bool Destroying() const { return m_destroying; }
   void SetCustomFrame(bool v);
 
   void Show();
@@ -110,7 +109,6 @@ class TForm : public TWinControl {
   bool m_customFrame = false;
   bool m_destroying = false;
   bool m_closing = false;
-  bool m_destroying = false;
   int m_modalResult = mrNone;
   QEventLoop* m_modalLoop = nullptr;
 };
