@@ -15,13 +15,14 @@
 -- * v_exerresult lists its columns as direct column references, so their
 --   declared types reach the record set, and is editable through INSTEAD OF
 --   triggers the way an updatable join of its two tables would be:
---   - node columns (par_id, titlename, ...) change the t_subject row;
+--   - node columns (titlename, ...) change the t_subject row, except par_id:
+--     a practice never changes the shape of the paper, so a row dragged in
+--     the practice tree keeps its parent;
 --   - answer columns (exre_text, exre_istrue, exer_id) change the result row;
 --   - exre_id and subject_id are keys and cannot be changed through the view;
 --   - deleting a row deletes the result row only: the paper's own nodes in
 --     t_subject are never deleted through an exercise;
---   - inserting a row (a copied node) adds a node to the exercise's paper and
---     a result row for it in that exercise.
+--   - inserting a row (a copied node) is ignored: the paper gains no node.
 -- * tolm_meta holds the bank's password; a connection given another password
 --   is refused.
 
@@ -76,7 +77,7 @@ FROM t_exerresult r JOIN t_subject s ON s.subject_id = r.subject_id;
 CREATE TRIGGER v_exerresult_update INSTEAD OF UPDATE ON v_exerresult
 BEGIN
   UPDATE t_subject SET
-    par_id = NEW.par_id, titlename = NEW.titlename, title_name = NEW.title_name,
+    titlename = NEW.titlename, title_name = NEW.title_name,
     subject_kind = NEW.subject_kind, subjext_text = NEW.subjext_text,
     subject_reso = NEW.subject_reso, type_show = NEW.type_show,
     subject_ansi = NEW.subject_ansi, perpoint = NEW.perpoint
@@ -93,13 +94,5 @@ END;
 
 CREATE TRIGGER v_exerresult_insert INSTEAD OF INSERT ON v_exerresult
 BEGIN
-  INSERT INTO t_subject(subject_id, title_id, par_id, titlename, title_name, subject_kind,
-                        subjext_text, subject_reso, type_show, subject_ansi, perpoint)
-  VALUES (NEW.subject_id,
-          COALESCE((SELECT title_id FROM t_exercise WHERE exer_id = NEW.exer_id),
-                   (SELECT title_id FROM t_subject WHERE subject_id = NEW.par_id)),
-          NEW.par_id, NEW.titlename, NEW.title_name, NEW.subject_kind, NEW.subjext_text,
-          NEW.subject_reso, NEW.type_show, NEW.subject_ansi, NEW.perpoint);
-  INSERT INTO t_exerresult(exer_id, subject_id, exre_text, exre_istrue)
-  VALUES (NEW.exer_id, last_insert_rowid(), NEW.exre_text, NEW.exre_istrue);
+  SELECT RAISE(IGNORE);
 END;

@@ -24,8 +24,11 @@ TDataSet::~TDataSet() {
   m_state = dsInactive;
   m_rows.clear();
   m_cur = m_readRow = -1;
-  const QList<LinkRef> links = Links();
   const QList<QPointer<TDataSource>> sources = m_sources;
+  QList<LinkRef> links;  // of disabled sources too: their controls may hold fields
+  for (const QPointer<TDataSource>& s : sources)
+    if (s && s->m_dataSet == this)
+      for (TDataLink* l : s->m_links) links.append({s, l});
   for (const QPointer<TDataSource>& s : sources)
     if (s && s->m_dataSet == this) s->m_dataSet = nullptr;
   m_sources.clear();

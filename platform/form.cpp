@@ -49,6 +49,7 @@ TForm::TForm(QWidget* owner) : TWinControl(nullptr) {
 }
 
 TForm::~TForm() {
+  m_destroying = true;
   // Owned components go while the form is whole: a skinner puts the form's
   // window procedure back when it is destroyed.
   for (QObject* child : children())

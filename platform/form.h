@@ -6,13 +6,13 @@
 #include <QEventLoop>
 #include <QPointer>
 
+#include "platform/border_style.h"
 #include "platform/control.h"
 
 enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4,
                           mrIgnore = 5, mrYes = 6, mrNo = 7 };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TPosition { poDesigned, poDefault, poScreenCenter, poMainFormCenter };
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 
 class TForm;
 
@@ -48,6 +48,8 @@ class TForm : public TWinControl {
   void SetClientBounds(const TRect& r);
   TRect ClientBounds() const { return m_clientBounds; }
   bool HasCustomFrame() const { return m_customFrame; }
+  // True while the form's destructor runs (its owned components go first).
+  bool Destroying() const { return m_destroying; }
   void SetCustomFrame(bool v);
 
   void Show();
@@ -60,7 +62,7 @@ class TForm : public TWinControl {
   bool Active() const { return isActiveWindow(); }
   TPosition Position = poDesigned;
   // Read by a skinner: whether the frame sizes, and how tall its caption is.
-  TFormBorderStyle BorderStyle = bsSizeable;
+  TFormBorderStyle BorderStyle = TFormBorderStyle::bsSizeable;
 
   virtual bool CloseQuery();
 
@@ -104,6 +106,7 @@ class TForm : public TWinControl {
   TFormClient* m_client = nullptr;
   TRect m_clientBounds;
   bool m_customFrame = false;
+  bool m_destroying = false;
   bool m_closing = false;
   int m_modalResult = mrNone;
   QEventLoop* m_modalLoop = nullptr;

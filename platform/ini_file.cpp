@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <utility>
 
 #include "platform/exceptions.h"
 #include "platform/strutils.h"
@@ -14,15 +15,18 @@ bool IsLeadByte(char c) {
 
 // The name with its single-byte ASCII letters lower-cased; a double-byte
 // character (lead byte and trail byte) is one unit and kept as it is, so a
-// trail byte never matches another by case.
-QByteArray FoldName(const QByteArray& name) {
-  QByteArray out = name;
-  for (qsizetype i = 0; i < out.size(); ++i) {
-    if (IsLeadByte(out[i])) {
+// trail byte never matches another by case. Folds in place when given a
+// text nobody else holds.
+QByteArray FoldName(QByteArray name) {
+  QByteArray out = std::move(name);
+  char* p = out.data();
+  const qsizetype n = out.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    if (IsLeadByte(p[i])) {
       ++i;
       continue;
     }
-    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
+    if (p[i] >= 'A' && p[i] <= 'Z') p[i] = static_cast<char>(p[i] - 'A' + 'a');
   }
   return out;
 }
@@ -134,22 +138,22 @@ void TCustomIniFile::UpdateFile() {
     throw EFOpenError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_fileName, f.errorString()));
 }
 
-const TCustomIniFile::Section* TCustomIniFile::FindSection(const QByteArray& name) const {
+const TCustomIniFile::Section* TCustomIniFile::FindSection(QByteArray name) const {
   if (!m_sectionIndexed) {
     m_sectionIndex.clear();
     for (int i = static_cast<int>(m_sections.size()) - 1; i >= 0; --i)
       m_sectionIndex.insert(FoldName(m_sections[static_cast<size_t>(i)].name), i);
     m_sectionIndexed = true;
   }
-  const auto it = m_sectionIndex.constFind(FoldName(name));
+  const auto it = m_sectionIndex.constFind(FoldName(std::move(name)));
   return it == m_sectionIndex.cend() ? nullptr : &m_sections[static_cast<size_t>(*it)];
 }
 
-TCustomIniFile::Section* TCustomIniFile::FindSection(const QByteArray& name) {
-  return const_cast<Section*>(static_cast<const TCustomIniFile*>(this)->FindSection(name));
+TCustomIniFile::Section* TCustomIniFile::FindSection(QByteArray name) {
+  return const_cast<Section*>(static_cast<const TCustomIniFile*>(this)->FindSection(std::move(name)));
 }
 
-int TCustomIniFile::FindKey(const Section& s, const QByteArray& key) {
+int TCustomIniFile::FindKey(const Section& s, QByteArray key) {
   if (!s.indexed) {
     s.index.clear();
     for (int i = static_cast<int>(s.lines.size()) - 1; i >= 0; --i) {
@@ -158,7 +162,7 @@ int TCustomIniFile::FindKey(const Section& s, const QByteArray& key) {
     }
     s.indexed = true;
   }
-  return s.index.value(FoldName(key), -1);
+  return s.index.value(FoldName(std::move(key)), -1);
 }
 
 QString TCustomIniFile::ReadString(const QString& section, const QString& ident,
@@ -185,7 +189,8 @@ void TCustomIniFile::WriteString(const QString& section, const QString& ident,
   Section* s = FindSection(sec);
   if (!s) {
     m_sections.push_back(Section{sec, {}, {}, false});
-    SectionsChanged();
+    // The name was not there, so the new section is its first.
+    if (m_sectionIndexed) m_sectionIndex.insert(FoldName(sec), static_cast<int>(m_sections.size()) - 1);
     s = &m_sections.back();
   }
   const Line line = MakeLine(key + "=" + StringToAnsi(value));
@@ -196,8 +201,10 @@ void TCustomIniFile::WriteString(const QString& section, const QString& ident,
     // Append after the last non-blank line of the section.
     auto at = s->lines.end();
     while (at != s->lines.begin() && (at - 1)->text.trimmed().isEmpty()) --at;
+    // Only blank lines follow the new one, so no indexed key moves.
+    const int index = static_cast<int>(at - s->lines.begin());
     s->lines.insert(at, line);
-    s->indexed = false;
+    if (s->indexed) s->index.insert(FoldName(line.key), index);
   }
   Changed();
 }

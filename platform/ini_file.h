@@ -68,9 +68,9 @@ class TCustomIniFile {
     mutable bool indexed = false;
   };
   static Line MakeLine(const QByteArray& text);
-  const Section* FindSection(const QByteArray& name) const;
-  Section* FindSection(const QByteArray& name);
-  static int FindKey(const Section& s, const QByteArray& key);
+  const Section* FindSection(QByteArray name) const;
+  Section* FindSection(QByteArray name);
+  static int FindKey(const Section& s, QByteArray key);
   void SectionsChanged() { m_sectionIndexed = false; }
 
   QString m_fileName;

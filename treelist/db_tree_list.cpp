@@ -2,6 +2,8 @@
 
 #include <QCursor>
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -12,10 +14,6 @@ std::vector<TtlDBTreeList*>& Registry() {
   static std::vector<TtlDBTreeList*> lists;
   return lists;
 }
-
-struct VarLess {
-  bool operator()(const QVariant& a, const QVariant& b) const { return VarCompare(a, b) < 0; }
-};
 
 bool IsNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
 
@@ -29,76 +27,148 @@ bool KeepsValue(const TField* f) {
   }
 }
 
-// Whole-number keys (the usual case) go to a hash table; any other key to an
-// ordered map under the variant comparison.
-bool WholeNumber(const QVariant& v, qint64& out) {
+bool IsTextKey(const QVariant& v) {
+  return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QChar;
+}
+
+// The number a key stands for under the variant comparison: numbers, and
+// texts that read as numbers (they equal those numbers). Whole values land
+// in `whole`, others in `real`.
+bool NumberOf(const QVariant& v, bool& isWhole, qint64& whole, double& real) {
+  double d = 0;
   switch (v.typeId()) {
     case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::Short:
-    case QMetaType::UShort: case QMetaType::Long:
-      out = v.toLongLong();
+    case QMetaType::UShort: case QMetaType::Long: case QMetaType::Bool: case QMetaType::Char:
+    case QMetaType::SChar: case QMetaType::UChar:
+      isWhole = true;
+      whole = v.toLongLong();
       return true;
+    case QMetaType::ULongLong:
+      if (v.toULongLong() > static_cast<qulonglong>(std::numeric_limits<qint64>::max())) {
+        isWhole = false;
+        real = v.toDouble();
+        return true;
+      }
+      isWhole = true;
+      whole = v.toLongLong();
+      return true;
+    case QMetaType::Double: case QMetaType::Float:
+      d = v.toDouble();
+      break;
+    case QMetaType::QString: case QMetaType::QChar: {
+      bool ok = false;
+      d = v.toString().toDouble(&ok);
+      if (!ok) return false;
+      break;
+    }
     default:
       return false;
   }
+  if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9.2e18) {
+    isWhole = true;
+    whole = static_cast<qint64>(d);
+  } else {
+    isWhole = false;
+    real = d;
+  }
+  return true;
 }
 
-// Nodes by key; with `multi`, several nodes may share a key and Take hands
-// them out one by one.
+// Nodes by key, found with the equality of the variant comparison: a whole
+// number key finds a parent value of 2.0 or "2". Texts match texts exactly
+// and numbers by value. With `multi`, several nodes may share a key and Take
+// hands them out one by one; otherwise the first node of a key wins.
 class TNodeKeyIndex {
  public:
   explicit TNodeKeyIndex(bool multi, size_t expected = 0) : m_multi(multi) {
-    m_ints.reserve(expected);
+    m_entries.reserve(expected);
+    m_wholes.reserve(expected);
   }
-  bool Empty() const { return m_count == 0; }
+  bool Empty() const { return m_alive == 0; }
   void Add(const QVariant& key, TtlDBTreeListNode* node) {
-    qint64 i = 0;
-    if (WholeNumber(key, i)) {
-      if (!m_multi && m_ints.count(i)) return;
-      m_ints.emplace(i, node);
+    if (!m_multi && Lookup(key) >= 0) return;
+    const long id = static_cast<long>(m_entries.size());
+    m_entries.push_back({node, true});
+    bool isWhole = false;
+    qint64 whole = 0;
+    double real = 0;
+    const bool number = NumberOf(key, isWhole, whole, real);
+    if (IsTextKey(key)) {
+      m_texts.emplace(key.toString(), id);
+      if (number && isWhole) m_textWholes.emplace(whole, id);
+      else if (number) m_textReals.emplace(real, id);
+    } else if (number) {
+      if (isWhole) m_wholes.emplace(whole, id);
+      else m_reals.emplace(real, id);
     } else {
-      if (!m_multi && Find(key)) return;
-      m_others.emplace(key, node);
+      m_others.emplace_back(key, id);
     }
-    ++m_count;
+    ++m_alive;
   }
   TtlDBTreeListNode* Find(const QVariant& key) const {
-    qint64 i = 0;
-    if (WholeNumber(key, i)) {
-      auto it = m_ints.find(i);
-      return it != m_ints.end() ? it->second : nullptr;
-    }
-    auto it = m_others.find(key);
-    return it != m_others.end() && VarCompare(it->first, key) == 0 ? it->second : nullptr;
+    const long id = Lookup(key);
+    return id >= 0 ? m_entries[id].node : nullptr;
   }
   TtlDBTreeListNode* Take(const QVariant& key) {
-    qint64 i = 0;
-    TtlDBTreeListNode* node = nullptr;
-    if (WholeNumber(key, i)) {
-      auto it = m_ints.find(i);
-      if (it == m_ints.end()) return nullptr;
-      node = it->second;
-      m_ints.erase(it);
-    } else {
-      auto it = m_others.find(key);
-      if (it == m_others.end() || VarCompare(it->first, key) != 0) return nullptr;
-      node = it->second;
-      m_others.erase(it);
-    }
-    --m_count;
-    return node;
+    const long id = Lookup(key);
+    if (id < 0) return nullptr;
+    m_entries[id].alive = false;
+    --m_alive;
+    return m_entries[id].node;
   }
   std::vector<TtlDBTreeListNode*> All() const {
     std::vector<TtlDBTreeListNode*> nodes;
-    for (const auto& [key, node] : m_ints) nodes.push_back(node);
-    for (const auto& [key, node] : m_others) nodes.push_back(node);
+    for (const Entry& e : m_entries)
+      if (e.alive) nodes.push_back(e.node);
     return nodes;
   }
 
  private:
+  struct Entry {
+    TtlDBTreeListNode* node;
+    bool alive;
+  };
+  template <class Map, class K>
+  long First(const Map& map, const K& k) const {
+    long best = -1;
+    const auto [from, to] = map.equal_range(k);
+    for (auto it = from; it != to; ++it)
+      if (m_entries[it->second].alive && (best < 0 || it->second < best)) best = it->second;
+    return best;
+  }
+  long Lookup(const QVariant& key) const {
+    if (IsNull(key)) {
+      for (const auto& [k, id] : m_others)
+        if (m_entries[id].alive && IsNull(k)) return id;
+      return -1;
+    }
+    bool isWhole = false;
+    qint64 whole = 0;
+    double real = 0;
+    const bool number = NumberOf(key, isWhole, whole, real);
+    if (IsTextKey(key)) {
+      const long id = First(m_texts, key.toString());
+      if (id >= 0 || !number) return id;
+      // A text reading as a number equals that number, not other texts.
+      return isWhole ? First(m_wholes, whole) : First(m_reals, real);
+    }
+    if (number) {
+      const long id = isWhole ? First(m_wholes, whole) : First(m_reals, real);
+      if (id >= 0) return id;
+      return isWhole ? First(m_textWholes, whole) : First(m_textReals, real);
+    }
+    for (const auto& [k, id] : m_others)
+      if (m_entries[id].alive && VarCompare(k, key) == 0) return id;
+    return -1;
+  }
+
   bool m_multi;
-  size_t m_count = 0;
-  std::unordered_multimap<qint64, TtlDBTreeListNode*> m_ints;
-  std::multimap<QVariant, TtlDBTreeListNode*, VarLess> m_others;
+  size_t m_alive = 0;
+  std::vector<Entry> m_entries;
+  std::unordered_multimap<qint64, long> m_wholes, m_textWholes;
+  std::unordered_multimap<double, long> m_reals, m_textReals;
+  std::unordered_multimap<QString, long> m_texts;
+  std::vector<std::pair<QVariant, long>> m_others;
 };
 }  // namespace
 
@@ -122,6 +192,7 @@ TtlDBTreeList::TtlDBTreeList(QWidget* parent) : TtlCustomTreeList(parent) {
 }
 
 TtlDBTreeList::~TtlDBTreeList() {
+  QObject::disconnect(m_dataSetGone);
   m_link.SetDataSource(nullptr);
   auto& r = Registry();
   r.erase(std::remove(r.begin(), r.end(), this), r.end());
@@ -159,6 +230,7 @@ void TtlDBTreeList::SetParentField(const QString& name) {
 }
 
 void TtlDBTreeList::NodeDestroying(TtlTreeListNode* node) {
+  if (m_goneNodes) m_goneNodes->insert(node);
   if (node == m_pendingNode) m_pendingNode = nullptr;
   if (node == m_watched) m_watched = nullptr;
 }
@@ -168,6 +240,7 @@ void TtlDBTreeList::NodeDestroying(TtlTreeListNode* node) {
 
 void TtlDBTreeList::LookupFields() {
   TDataSet* ds = DataSet();
+  WatchDataSet(ds);
   const bool active = ds && ds->Active();
   auto find = [&](const QString& name) { return active && !name.isEmpty() ? ds->FindField(name) : nullptr; };
   m_keyField = find(m_keyFieldName);
@@ -175,8 +248,43 @@ void TtlDBTreeList::LookupFields() {
   m_imageIndexField = find(ImageIndexFieldName);
   m_stateIndexField = find(StateIndexFieldName);
   m_previewField = find(PreviewFieldName);
-  m_columnFields.clear();
+  // A column's field stays the same object while its record set field does;
+  // one that goes is taken from every column before it is freed, so no
+  // handler running meanwhile sees a freed field.
+  for (auto it = m_columnFields.begin(); it != m_columnFields.end();) {
+    if (find(it->first) == it->second->Field()) {
+      ++it;
+      continue;
+    }
+    ForgetColumnField(it->second.get());
+    it = m_columnFields.erase(it);
+  }
   RebindColumns();
+}
+
+void TtlDBTreeList::ForgetColumnField(const TtlColumnField* field) {
+  for (int i = 0; i < ColumnCount(); ++i)
+    if (auto* c = qobject_cast<TtlDBTreeListColumn*>(Columns(i)))
+      if (!field || c->Field() == field) c->ForgetField();
+  m_boundFields.clear();
+}
+
+void TtlDBTreeList::WatchDataSet(TDataSet* ds) {
+  if (ds == m_watchedDataSet) return;
+  QObject::disconnect(m_dataSetGone);
+  m_watchedDataSet = ds;
+  if (!ds) return;
+  // A record set destroyed without telling its links takes its fields along:
+  // nothing of them may stay behind.
+  m_dataSetGone = connect(ds, &QObject::destroyed, this, [this] {
+    m_watchedDataSet = nullptr;
+    ForgetColumnField(nullptr);
+    m_columnFields.clear();
+    m_keyField = m_parentField = m_imageIndexField = m_stateIndexField = m_previewField = nullptr;
+    m_pendingNode = nullptr;
+    CloseEditor(false);
+    ClearNodes();
+  });
 }
 
 TtlColumnField* TtlDBTreeList::FindColumnField(const QString& fieldName) {
@@ -240,6 +348,7 @@ void TtlDBTreeList::ReadNodeValues(TtlDBTreeListNode* node) {
       d->value.clear();
     }
   }
+  node->selectedIndex = m_selectedIndex;
   if (m_imageIndexField) node->imageIndex = m_imageIndexField->AsInteger();
   if (m_stateIndexField) node->stateIndex = m_stateIndexField->AsInteger();
   if (m_previewField) {
@@ -346,10 +455,30 @@ void TtlDBTreeList::LoadAllRecords() {
       PlaceNode(root, target, target->Count());
   }
 
-  // Deepest first, so no removed node takes a kept one with it.
-  std::sort(doomed.begin(), doomed.end(),
-            [](auto* a, auto* b) { return a->Level() > b->Level(); });
-  for (TtlDBTreeListNode* node : doomed) node->Delete();
+  // Deepest first, so no removed node takes a kept one with it: reverse
+  // tree order puts every node after its descendants.
+  if (!doomed.empty()) {
+    std::vector<TtlTreeListNode*> order;
+    std::vector<TtlTreeListNode*> stack(RootNodes().begin(), RootNodes().end());
+    while (!stack.empty()) {
+      TtlTreeListNode* n = stack.back();
+      stack.pop_back();
+      if (doomedSet.count(n)) order.push_back(n);
+      for (int i = 0; i < n->Count(); ++i) stack.push_back(n->Items(i));
+    }
+    // A deletion handler may destroy nodes of the list itself.
+    std::unordered_set<TtlTreeListNode*> gone;
+    m_goneNodes = &gone;
+    struct Stop {
+      std::unordered_set<TtlTreeListNode*>*& set;
+      ~Stop() { set = nullptr; }
+    } stop{m_goneNodes};
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+      if (!gone.count(*it)) (*it)->Delete();
+  }
+
+  // With etoAutoSort and a sorted column the new nodes appear in order.
+  ResortAfterLoad();
 
   if (!saved.isEmpty() && ds->BookmarkValid(saved)) {
     ds->SetBookmark(saved);
@@ -362,7 +491,15 @@ void TtlDBTreeList::LoadAllRecords() {
 void TtlDBTreeList::DataActiveChanged() {
   TDataSet* ds = DataSet();
   if (!ds || !ds->Active()) CloseEditor(false);
-  if (UpdateCount() > 0) return;
+  if (UpdateCount() > 0) {
+    // Caught up on the last UnlockUpdates; meanwhile nothing of the old
+    // statement's fields is held.
+    m_reloadOnUnlock = true;
+    m_pendingNode = nullptr;
+    LookupFields();
+    return;
+  }
+  m_reloadOnUnlock = false;
   m_pendingNode = nullptr;
   ClearNodes();
   LookupFields();
@@ -370,6 +507,10 @@ void TtlDBTreeList::DataActiveChanged() {
     LoadAllRecords();
     FollowRecord();
   }
+}
+
+void TtlDBTreeList::UpdatesUnlocked() {
+  if (m_reloadOnUnlock) DataActiveChanged();
 }
 
 void TtlDBTreeList::DataLayoutChanged() {
@@ -400,19 +541,16 @@ void TtlDBTreeList::FollowRecord() {
   TtlDBTreeListNode* node = FindNodeByKey(m_keyField->Value());
   if (!node) {
     if (m_reloading) return;
-    m_reloading = true;
-    LoadAllRecords();
-    m_reloading = false;
+    {
+      // Cleared on every exit: a handler may throw during the load.
+      TFlagScope reloading(m_reloading);
+      LoadAllRecords();
+    }
+    if (!m_keyField) return;
     node = FindNodeByKey(m_keyField->Value());
     if (!node) return;
   }
-  const bool wasFollowing = m_following;
-  m_following = true;
-  struct Reset {
-    bool& flag;
-    bool value;
-    ~Reset() { flag = value; }
-  } reset{m_following, wasFollowing};
+  TFlagScope following(m_following);
   SetFocusedNode(node, FocusedColumn(), true);
 }
 
@@ -437,13 +575,10 @@ void TtlDBTreeList::DataChanged() {
   }
   switch (ds->State()) {
     case dsBrowse: {
-      m_reloading = true;
-      struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-      } reset{m_reloading};
-      LoadAllRecords();
-      m_reloading = false;
+      {
+        TFlagScope reloading(m_reloading);
+        LoadAllRecords();
+      }
       // The current record's node is focused again after the reload.
       FollowRecord();
       break;
@@ -505,9 +640,8 @@ void TtlDBTreeList::InsertNewRecordNode() {
     PlaceNode(node, under, under->Count());
   m_pendingNode = node;
   m_insertUntouched = true;
-  m_following = true;
+  TFlagScope following(m_following);
   SetFocusedNode(node, HasOptionDB(etoResetColumnFocus) ? 0 : FocusedColumn(), true);
-  m_following = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -527,11 +661,7 @@ bool TtlDBTreeList::CanFocusNode(TtlTreeListNode* node) {
   if (ds->State() == dsBrowse && VarCompare(m_keyField->Value(), d->keyValue) == 0) return true;
   {
     BusyScope busy(m_busy);
-    m_locating = true;
-    struct Reset {
-      bool& flag;
-      ~Reset() { flag = false; }
-    } reset{m_locating};
+    TFlagScope locating(m_locating);
     ds->Locate(m_keyFieldName, d->keyValue);
   }
   // A reload during the locate may have taken the node away, or a handler of
@@ -605,22 +735,27 @@ void TtlDBTreeList::DeleteWithConfirmation() {
     DeleteNodeRecords(FocusedNode());
     return;
   }
+  // Every selected node, collapsed branches included; one under a selected
+  // ancestor goes with that ancestor's subtree.
   std::vector<TtlTreeListNode*> roots;
-  for (int i = 0; i < ShownCount(); ++i) {
-    TtlTreeListNode* n = NodeAtVisibleIndex(i);
-    if (IsNodeSelected(n)) roots.push_back(n);
+  std::vector<TtlTreeListNode*> stack(RootNodes().rbegin(), RootNodes().rend());
+  while (!stack.empty()) {
+    TtlTreeListNode* n = stack.back();
+    stack.pop_back();
+    if (IsNodeSelected(n)) {
+      roots.push_back(n);
+      continue;
+    }
+    for (int i = n->Count() - 1; i >= 0; --i) stack.push_back(n->Items(i));
   }
   DeleteSubtreeRecords(roots);
 }
 
-void TtlDBTreeList::KeyDown(WORD& key, TShiftState shift) {
+void TtlDBTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
   TDataSet* ds = DataSet();
   const bool ctrl = shift & ssCtrl;
   const bool editing = ds && (ds->State() == dsEdit || ds->State() == dsInsert);
   if (key == VK_DELETE && ctrl) {
-    QPointer<TtlDBTreeList> self(this);
-    if (OnKeyDown) OnKeyDown(this, key, shift);
-    if (!self || key == 0) return;
     DeleteWithConfirmation();
     key = 0;
     return;
@@ -646,10 +781,19 @@ void TtlDBTreeList::KeyDown(WORD& key, TShiftState shift) {
     return;
   }
   if (editing && key == VK_UP) {
-    if (UntouchedInsert()) ds->Cancel();
-    else ds->Post();
+    if (UntouchedInsert()) {
+      // The row above the new record is where Up lands once it is gone.
+      TtlNodeWatch above(this, m_pendingNode ? m_pendingNode->PrevVisible() : nullptr);
+      QPointer<TtlDBTreeList> self(this);
+      ds->Cancel();
+      if (!self) return;
+      if (above.Node()) SetFocusedNode(above.Node(), FocusedColumn(), true);
+      key = 0;
+      return;
+    }
+    ds->Post();
   }
-  TtlCustomTreeList::KeyDown(key, shift);
+  TtlCustomTreeList::HandleKeyDown(key, shift);
 }
 
 void TtlDBTreeList::FocusChanged(bool focused) {
@@ -668,4 +812,43 @@ bool TtlDBTreeList::UntouchedInsert() const {
   // A key the tree list computed itself is no change of the user's.
   TDataSet* ds = DataSet();
   return ds && ds->State() == dsInsert && m_pendingNode && (m_insertUntouched || !ds->Modified());
+}
+
+// ---------------------------------------------------------------------------
+// Sorting and search
+
+void TtlDBTreeList::SetSelectedIndex(int index) {
+  if (index == m_selectedIndex) return;
+  m_selectedIndex = index;
+  std::vector<TtlTreeListNode*> stack(RootNodes().begin(), RootNodes().end());
+  while (!stack.empty()) {
+    auto* n = static_cast<TtlDBTreeListNode*>(stack.back());
+    stack.pop_back();
+    n->selectedIndex = index;
+    for (int i = 0; i < n->Count(); ++i) stack.push_back(n->Items(i));
+  }
+  update();
+}
+
+QVariant TtlDBTreeList::SortValue(TtlTreeListNode* node, TtlTreeListColumn* column) {
+  auto* c = qobject_cast<TtlDBTreeListColumn*>(column);
+  auto* field = c ? static_cast<TtlFieldColumnField*>(c->Field()) : nullptr;
+  // Typed values for numbers, Booleans, dates and columns without a field;
+  // the shown text for everything else.
+  if (field && !KeepsValue(field->Field())) return column->CellText(node);
+  const TNodeVariantData* d = static_cast<TtlDBTreeListNode*>(node)->VariantData(column->Index());
+  return d && (d->assigned & nvaValue) ? d->value : QVariant();
+}
+
+int TtlDBTreeList::TieBreak(TtlTreeListNode* a, TtlTreeListNode* b) {
+  // By key (null keys first), then by identity: never 0 for two nodes, so
+  // the order stays a strict weak one.
+  const int c = TtlSortKey::Compare(TtlSortKey::From(static_cast<TtlDBTreeListNode*>(a)->keyValue, false),
+                                    TtlSortKey::From(static_cast<TtlDBTreeListNode*>(b)->keyValue, false),
+                                    false);
+  return c != 0 ? c : TtlCustomTreeList::TieBreak(a, b);
+}
+
+bool TtlDBTreeList::AutoSearchAllowed() {
+  return HasBehavior(etoAutoSearch) && HasOptionDB(etoLoadAllRecords);
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "db/data_source.h"
@@ -99,6 +100,9 @@ class TtlDBTreeList : public TtlCustomTreeList {
   void DeleteSubtreeRecords(const std::vector<TtlTreeListNode*>& roots);
   // Ctrl+Del: asks, then deletes the focused (or selected) nodes' records.
   void DeleteWithConfirmation();
+  // Image of the focused node unless etoUseImageIndexForSelected (-1: none).
+  int SelectedIndex() const { return m_selectedIndex; }
+  void SetSelectedIndex(int index);
   // The node of the record being inserted or edited through the tree list.
   TtlDBTreeListNode* PendingNode() const { return m_pendingNode; }
 
@@ -110,8 +114,12 @@ class TtlDBTreeList : public TtlCustomTreeList {
   void FocusedNodeChanged() override;
   bool CanFocusNode(TtlTreeListNode* node) override;
   void NodeDestroying(TtlTreeListNode* node) override;
-  void KeyDown(WORD& key, TShiftState shift) override;
+  void UpdatesUnlocked() override;
+  void HandleKeyDown(WORD& key, TShiftState shift) override;
   void FocusChanged(bool focused) override;
+  QVariant SortValue(TtlTreeListNode* node, TtlTreeListColumn* column) override;
+  int TieBreak(TtlTreeListNode* a, TtlTreeListNode* b) override;
+  bool AutoSearchAllowed() override;
   // Nothing is loaded while the form is being read; its end loads.
   void Loaded() override;
 
@@ -122,6 +130,13 @@ class TtlDBTreeList : public TtlCustomTreeList {
     ~BusyScope() { --count; }
     int& count;
   };
+  // Sets a flag for its lifetime, putting the earlier value back on every exit.
+  struct TFlagScope {
+    explicit TFlagScope(bool& f) : flag(f), before(f) { flag = true; }
+    ~TFlagScope() { flag = before; }
+    bool& flag;
+    bool before;
+  };
 
   void DataActiveChanged();
   void DataChanged();
@@ -129,6 +144,9 @@ class TtlDBTreeList : public TtlCustomTreeList {
   void DataRecordChanged(TField* field);
   void DataLayoutChanged();
   void LookupFields();
+  // Takes `field` (every field for nullptr) from the columns holding it.
+  void ForgetColumnField(const TtlColumnField* field);
+  void WatchDataSet(TDataSet* ds);
   void RebindColumns();
   void ReadNodeValues(TtlDBTreeListNode* node);
   // Focuses the current record's node (expanding and scrolling to it)
@@ -155,6 +173,13 @@ class TtlDBTreeList : public TtlCustomTreeList {
   std::vector<BoundField> m_boundFields;
   // Binds again when columns were removed or moved since the last binding.
   void CheckBoundFields();
+  QPointer<TDataSet> m_watchedDataSet;
+  QMetaObject::Connection m_dataSetGone;
+  // The record set reopened while updates were locked.
+  bool m_reloadOnUnlock = false;
+  // Nodes destroyed while a load removes the nodes of vanished records.
+  std::unordered_set<TtlTreeListNode*>* m_goneNodes = nullptr;
+  int m_selectedIndex = -1;
   int m_busy = 0;
   bool m_recordMovedForFocus = false;  // a focus change moved the record set
   bool m_locating = false;

@@ -32,6 +32,11 @@ TtlCustomTreeList::TtlCustomTreeList(QWidget* parent) : TCustomControl(parent), 
 }
 
 TtlCustomTreeList::~TtlCustomTreeList() {
+  try {
+    AutoStoreLayout();
+  } catch (const std::exception&) {
+    // A layout that cannot be written is lost; a destructor has no one to tell.
+  }
   m_destroying = true;
   m_headerFont.OnChange = nullptr;
   m_bandFont.OnChange = nullptr;
@@ -76,26 +81,58 @@ void TtlCustomTreeList::ChangeTopVisibleNode(TtlTreeListNode* node) {
   if (OnChangeTopVisibleNode && !m_destroying) OnChangeTopVisibleNode(this);
 }
 
+TtlNodeWatch::TtlNodeWatch(TtlCustomTreeList* list, TtlTreeListNode* node)
+    : m_list(list), m_node(node) {
+  m_list->m_watches.push_back(this);
+}
+
+TtlNodeWatch::~TtlNodeWatch() {
+  auto& w = m_list->m_watches;
+  w.erase(std::find(w.begin(), w.end(), this));
+}
+
+void TtlCustomTreeList::ForgetNode(TtlTreeListNode* node, bool notify) {
+  for (TtlNodeWatch* w : m_watches)
+    if (w->m_node == node) w->m_node = nullptr;
+  if (m_selectionAnchor == node) m_selectionAnchor = nullptr;
+  if (m_pendingFocus == node) m_pendingFocus = nullptr;
+  const auto sel = std::find(m_selection.begin(), m_selection.end(), node);
+  if (sel != m_selection.end()) {
+    m_selection.erase(sel);
+    if (notify && OnSelectedCountChange) OnSelectedCountChange(this);
+  }
+}
+
 void TtlCustomTreeList::NodeDeleting(TtlTreeListNode* node) {
   if (!m_destroying) NodeDestroying(node);
   if (m_clearing) {
     node->Detach();
+    ForgetNode(node, false);
     // No handler hears of nodes the dying control drops.
     if (OnDeletion && !m_destroying) OnDeletion(this, node);
+    // The handler may have focused or selected the dying node.
+    ForgetNode(node, false);
+    if (m_focusedNode == node) m_focusedNode = nullptr;
+    if (m_topVisibleNode == node) m_topVisibleNode = nullptr;
     return;
   }
-  TtlTreeListNode* previous = node->PrevSibling();
-  if (!previous) previous = node->Parent();
-  TtlTreeListNode* nextVisible = node->NextVisible();
-  TtlTreeListNode* prevVisible = node->PrevVisible();
+  // The replacements are watched: the deletion handler may destroy them.
+  // Only a remembered node needs them (walking up for the next visible node
+  // at every level of a deep chain would cost its depth each time).
+  const bool remembered = node == m_focusedNode || node == m_topVisibleNode || node == m_pendingFocus;
+  TtlNodeWatch previous(this, !remembered ? nullptr : node->PrevSibling() ? node->PrevSibling() : node->Parent());
+  TtlNodeWatch nextVisible(this, remembered ? node->NextVisible() : nullptr);
+  TtlNodeWatch prevVisible(this, remembered ? node->PrevVisible() : nullptr);
+  const bool pendingWasNode = m_pendingFocus == node;
   node->Detach();
 
   if (OnDeletion) OnDeletion(this, node);
-  const auto sel = std::find(m_selection.begin(), m_selection.end(), node);
-  if (sel != m_selection.end()) {
-    m_selection.erase(sel);
-    if (OnSelectedCountChange) OnSelectedCountChange(this);
-  }
+  ForgetNode(node, true);
+  auto firstOf = [this](TtlTreeListNode* a, TtlTreeListNode* b) -> TtlTreeListNode* {
+    if (a) return a;
+    if (b) return b;
+    return m_rootNodes.empty() ? nullptr : m_rootNodes.front();
+  };
   if (m_rootNodes.empty()) {
     m_focusedNode = nullptr;
     m_pendingFocus = nullptr;
@@ -103,9 +140,9 @@ void TtlCustomTreeList::NodeDeleting(TtlTreeListNode* node) {
     if (m_updateCount == 0) update();
     return;
   }
-  if (m_topVisibleNode == node) ChangeTopVisibleNode(nextVisible ? nextVisible : prevVisible);
-  if (m_focusedNode == node) m_focusedNode = nextVisible ? nextVisible : previous;
-  if (m_pendingFocus == node) m_pendingFocus = nextVisible ? nextVisible : previous;
+  if (m_topVisibleNode == node) ChangeTopVisibleNode(firstOf(nextVisible.Node(), prevVisible.Node()));
+  if (m_focusedNode == node) m_focusedNode = firstOf(nextVisible.Node(), previous.Node());
+  if (pendingWasNode && !m_pendingFocus) m_pendingFocus = firstOf(nextVisible.Node(), previous.Node());
   m_rowsShrank = true;  // judged again now that the top is settled
   Relayout();
 }
@@ -114,11 +151,17 @@ void TtlCustomTreeList::ClearNodes() {
   LockUpdates();
   const bool hadSelection = !m_selection.empty();
   m_selection.clear();
+  m_selectionAnchor = nullptr;
   m_focusedNode = nullptr;
   m_pendingFocus = nullptr;
   ChangeTopVisibleNode(nullptr);
   m_clearing = true;
-  while (!m_rootNodes.empty()) m_rootNodes.back()->Delete();
+  while (!m_rootNodes.empty()) {
+    TtlNodeWatch root(this, m_rootNodes.back());
+    root.Node()->Delete();
+    // A root that a deletion further out holds cannot go now.
+    if (root.Node() && !m_rootNodes.empty() && m_rootNodes.back() == root.Node()) break;
+  }
   m_clearing = false;
   m_rows.clear();
   m_rowsDirty = true;
@@ -132,6 +175,8 @@ void TtlCustomTreeList::UnlockUpdates() {
   if (m_updateCount == 0) return;
   if (--m_updateCount > 0) return;
   if (m_destroying) return;
+  UpdatesUnlocked();
+  if (m_updateCount > 0 || m_destroying) return;
   if (TtlTreeListNode* pending = m_pendingFocus) {
     m_pendingFocus = nullptr;
     SetFocusedNode(pending, m_pendingColumn, m_pendingMakeVisible);
@@ -164,6 +209,9 @@ void TtlCustomTreeList::SetFocusedNode(TtlTreeListNode* node, int column, bool m
     InvalidateNode(node);
   }
   m_focusedColumn = column;
+  // A focus change the search did not cause ends the search.
+  if (m_searching && !m_searchMoving && (m_focusedNode != oldNode || m_focusedColumn != oldColumn))
+    EndSearch();
   QPointer<TtlCustomTreeList> self(this);
   if (makeVisible) MakeNodeVisible(m_focusedNode);
   if (m_focusedNode != oldNode && OnChangeNode) OnChangeNode(this, oldNode, m_focusedNode);
@@ -406,6 +454,8 @@ void TtlCustomTreeList::DetachColumn(TtlTreeListColumn* column) {
   const auto it = std::find(m_columns.begin(), m_columns.end(), column);
   if (it == m_columns.end()) return;
   const int index = static_cast<int>(it - m_columns.begin());
+  m_sortedColumns.erase(std::remove(m_sortedColumns.begin(), m_sortedColumns.end(), column),
+                        m_sortedColumns.end());
   // Texts of later columns move down with their columns.
   if (!m_destroying)
     ForEachNode([index](TtlTreeListNode* n) {
@@ -492,6 +542,7 @@ void TtlCustomTreeList::SetOptionView(TtlDBTreeListOptionView o, bool on) {
 
 void TtlCustomTreeList::Loaded() {
   TCustomControl::Loaded();
+  AutoRestoreLayout();
   // Sort orders stored with the form take effect once loading is over.
   for (TtlTreeListColumn* c : m_columns)
     if (c->Sorted() != csNone) SortByColumn(c);

@@ -39,12 +39,44 @@ constexpr TtlDBTreeListOptionsBehavior OptB(TtlDBTreeListOptionBehavior o) { ret
 enum TtlTreeListState { tsNormal, tsNodeDown, tsPanning };
 
 class TTimer;
+class TCustomIniFile;
 
 // Host-style image list: just the size the layout needs, and the pictures.
 struct TtlImageList {
   int Width = 16;
   int Height = 16;
   std::vector<TBitmap> Images;
+};
+
+class TtlCustomTreeList;
+
+// A sort value in one total order: null, numbers (exact, NaN last), dates,
+// texts, anything else by its text.
+struct TtlSortKey {
+  int rank = 0;
+  bool isReal = false;
+  qint64 whole = 0;
+  double real = 0;
+  QString text;
+  static TtlSortKey From(const QVariant& v, bool upperCase);
+  static int Compare(const TtlSortKey& a, const TtlSortKey& b, bool localeAware);
+};
+
+// A node pointer that becomes null when its node is destroyed: for holding a
+// node across anything that may run a handler.
+class TtlNodeWatch {
+ public:
+  TtlNodeWatch(TtlCustomTreeList* list, TtlTreeListNode* node);
+  ~TtlNodeWatch();
+  TtlNodeWatch(const TtlNodeWatch&) = delete;
+  TtlNodeWatch& operator=(const TtlNodeWatch&) = delete;
+  TtlTreeListNode* Node() const { return m_node; }
+  void SetNode(TtlTreeListNode* node) { m_node = node; }
+
+ private:
+  friend class TtlCustomTreeList;
+  TtlCustomTreeList* m_list;
+  TtlTreeListNode* m_node;
 };
 
 class TtlCustomTreeList : public TCustomControl {
@@ -239,11 +271,40 @@ class TtlCustomTreeList : public TCustomControl {
   // Rows changed: scroll bar and repaint, unless updates are locked.
   void Relayout();
 
+  // ---- sorting and search
+  // Sorts every sibling list by a column.
+  void SortColumn(TtlTreeListColumn* column, bool descending);
+  // A column's Sorted changed: keeps the sorted-column list and, with
+  // etoAutoSort, sorts.
+  void SortByColumn(TtlTreeListColumn* column);
+  // The first sorted column (nullptr: none).
+  TtlTreeListColumn* SortedColumn() const;
+  // A click on a column header: OnColumnClick, then the sort cycle.
+  void HeaderClick(TtlTreeListColumn* column, bool ctrl);
+  TtlTreeListColumn* HeaderColumnAt(int x, int y);
+  std::function<void(TObject*, TtlTreeListColumn* Column)> OnColumnClick;
+  std::function<void(TObject*, TtlTreeListColumn* Column, bool& Allow)> OnColumnSorting;
+  bool StartSearch(int column, const QString& text);
+  void DoSearch(QString& text, int direction, bool resetOnFail);
+  void EndSearch();
+  virtual TtlTreeListNode* FindNodeByText(int column, const QString& text, int direction);
+  bool Searching() const { return m_searching; }
+  QString SearchText() const { return m_searchText; }
+  bool AutoExpandOnSearch = true;
+
+  // ---- layout storage (ini files; the registry pair keeps its keys as
+  // sections of one file beside the program)
+  QString IniFileName, IniSectionName, RegistryPath;
+  void StoreLayoutToIni(const QString& fileName);
+  void RestoreLayoutFromIni(const QString& fileName);
+  void StoreLayoutToRegistry(const QString& keyPath);
+  void RestoreLayoutFromRegistry(const QString& keyPath);
+  // The file standing in for the registry.
+  static QString RegistryFileName();
+
   // ---- hooks of the later parts of the control
   // Closes an open in-place editor, writing its value back when asked.
   virtual void CloseEditor(bool writeBack) { Q_UNUSED(writeBack); }
-  // Applies a column's sort order to the sibling lists.
-  virtual void SortByColumn(TtlTreeListColumn* column) { Q_UNUSED(column); }
   // The field of a data-aware column, looked up by name; none without binding.
   virtual TtlColumnField* FindColumnField(const QString& fieldName) {
     Q_UNUSED(fieldName);
@@ -252,13 +313,15 @@ class TtlCustomTreeList : public TCustomControl {
   // A data-aware column's field name changed: the binding rebinds and re-reads.
   virtual void ColumnFieldChanged(TtlTreeListColumn* column) { Q_UNUSED(column); }
   // The incremental search string shown over the focused cell (none without search).
-  virtual QString AutoSearchText() const { return QString(); }
+  virtual QString AutoSearchText() const { return m_searching ? m_searchText : QString(); }
   // Height of the tallest in-place editor of the columns (0 without editors).
   virtual int ColumnEditorHeight() { return 0; }
 
  protected:
   virtual TtlTreeListNode* CreateNode();
   // Focusing may be refused (for instance while the data source cannot move).
+  // The last UnlockUpdates, before a remembered focus is applied.
+  virtual void UpdatesUnlocked() {}
   // After the focused node changed (and OnChangeNode fired).
   virtual void FocusedNodeChanged() {}
   virtual bool CanFocusNode(TtlTreeListNode* node);
@@ -276,13 +339,57 @@ class TtlCustomTreeList : public TCustomControl {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
+  // The value a node sorts by in a column (the cell text here).
+  virtual QVariant SortValue(TtlTreeListNode* node, TtlTreeListColumn* column);
+  // Orders nodes with equal sort values (never 0 for two nodes).
+  virtual int TieBreak(TtlTreeListNode* a, TtlTreeListNode* b);
+  void SortSiblings(std::vector<TtlTreeListNode*>& list, TtlTreeListColumn* column, bool descending);
+  // Layout storage: the base section, writing and reading one layout.
+  QString LayoutBase(const QString& given, bool storing);
+  void WriteLayout(TCustomIniFile& ini, const QString& base);
+  void ReadLayout(const TCustomIniFile& ini, const QString& base);
+  // Automatic restore after loading and store at destruction (once each).
+  void AutoRestoreLayout();
+  void AutoStoreLayout();
+  // Re-sorts by the sorted column after a full load (etoAutoSort).
+  void ResortAfterLoad();
+  // Typing starts an incremental search.
+  virtual bool AutoSearchAllowed() { return HasBehavior(etoAutoSearch); }
+  bool TextStartsWith(TtlTreeListNode* node, int column, const QString& text);
+  // Search keys; true when consumed.
+  bool SearchKeyPress(QChar key);
+  bool SearchKeyDown(WORD key, TShiftState shift);
+  // Fires OnKeyDown, then (unless vetoed) HandleKeyDown.
   void KeyDown(WORD& key, TShiftState shift) override;
+  // The control's own keys; key 0 when consumed.
+  virtual void HandleKeyDown(WORD& key, TShiftState shift);
+  bool focusNextPrevChild(bool next) override;
+  // Tab and Shift+Tab with etoTabs: the next or previous cell or row.
+  void TabCell(bool forward);
+  // Makes the rows from `from` to `to` (visible order) the whole selection.
+  void SelectRange(TtlTreeListNode* from, TtlTreeListNode* to);
   void KeyPress(QChar& key) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void ToggleNode(TtlTreeListNode* node);
   void StartPanning(int x, int y);
   void EndPanning();
+  void PanningMove(int x, int y);
+ public:
+  // One tick of the 20 ms panning timer (public for driving it tick by tick).
   void PanningTick();
+  // The panning mode as shown: direction (none, up, right, down, left), speed
+  // 1..12, the cursor number and the anchor's picture name.
+  enum TtlPanDirection { pdNone, pdUp, pdRight, pdDown, pdLeft };
+  TtlPanDirection PanningDirection() const { return m_pan.direction; }
+  int PanningSpeed() const { return m_pan.speed; }
+  int PanningCursor() const;
+  QString PanningPicture() const;
+  QWidget* PanningAnchor() const { return m_pan.anchor; }
+  // Horizontal scrolling is possible (the columns are wider than the rows' area).
+  virtual bool CanScrollHorizontally() { return false; }
+  // Scrolls the columns by `lines` steps (negative: to the left).
+  virtual void ScrollHorizontallyBy(int lines) { Q_UNUSED(lines); }
+ protected:
 
   void Paint() override;
   void Resize() override;
@@ -307,12 +414,15 @@ class TtlCustomTreeList : public TCustomControl {
 
  private:
   friend class TtlTreeListNode;
+  friend class TtlNodeWatch;
   friend class TtlTreeListColumn;
   friend class TtlTreeListBands;
 
   // node model bookkeeping
   void NodeAdded(TtlTreeListNode* node);
   void NodeDeleting(TtlTreeListNode* node);
+  // Drops every remembered reference to a dying node but the focused and top ones.
+  void ForgetNode(TtlTreeListNode* node, bool notify);
   void StructureChanged(TtlTreeListNode* node);
   void MoveNode(TtlTreeListNode* node, TtlTreeListNode* target, TtlTreeListNodeAttachMode mode);
   void SetNodeExpanded(TtlTreeListNode* node, bool value);
@@ -351,6 +461,9 @@ class TtlCustomTreeList : public TCustomControl {
   int m_pendingColumn = 0;
   bool m_pendingMakeVisible = false;
   std::vector<TtlTreeListNode*> m_selection;
+  // Where a Shift range starts.
+  TtlTreeListNode* m_selectionAnchor = nullptr;
+  std::vector<TtlNodeWatch*> m_watches;
 
   // The flat list of visible rows, with each shown node's position in it.
   std::vector<TtlTreeListNode*> m_rows;
@@ -382,11 +495,31 @@ class TtlCustomTreeList : public TCustomControl {
   // input
   TtlTreeListState m_state = tsNormal;
   TPoint m_downPoint;
-  TTimer* m_panTimer = nullptr;
-  TPoint m_panOrigin;
-  TPoint m_panPoint;
-  bool m_panMoved = false;
-  int m_panCarry = 0;
+  struct PanState {
+    TTimer* timer = nullptr;
+    QWidget* anchor = nullptr;
+    TPoint origin;
+    bool vertical = false, horizontal = false;
+    bool leftZone = false;
+    TtlPanDirection direction = pdNone;
+    int speed = 0;
+    int ticks = 0;
+  } m_pan;
+  int m_wheelRemainder = 0;
+  QPointer<TtlTreeListColumn> m_pressedHeader;
+
+  // layout storage
+  QString m_ownerFormName;
+  bool m_layoutRestored = false;
+  bool m_layoutStored = false;
+
+  // sorting and search
+  std::vector<TtlTreeListColumn*> m_sortedColumns;
+  int m_sortChanges = 0;
+  int m_searchColumn = -1;
+  QString m_searchText;
+  bool m_searching = false;
+  bool m_searchMoving = false;
 };
 
 // The tree list with text nodes and plain columns.

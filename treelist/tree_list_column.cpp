@@ -297,7 +297,7 @@ TtlTreeListBand* TtlTreeListBands::Items(int index) const {
 }
 
 TtlTreeListBand* TtlTreeListBands::Add() {
-  m_items.push_back(std::make_unique<TtlTreeListBand>(this));
+  m_items.push_back(std::make_unique<TtlTreeListBand>(this, m_nextId++));
   Changed();
   return m_items.back().get();
 }
@@ -310,6 +310,12 @@ void TtlTreeListBands::Delete(int index) {
 
 void TtlTreeListBands::Clear() {
   while (Count()) Delete(Count() - 1);
+}
+
+TtlTreeListBand* TtlTreeListBands::FindItemID(int id) const {
+  for (const auto& b : m_items)
+    if (b->ID() == id) return b.get();
+  return nullptr;
 }
 
 int TtlTreeListBands::IndexOf(const TtlTreeListBand* band) const {

@@ -157,6 +157,8 @@ class TtlDBTreeListColumn : public TtlTreeListColumn {
   TtlColumnField* Field() const { return m_field; }
   // Binding: the tree list hands the column its field (or none).
   void SetField(TtlColumnField* field);
+  // Binding: drops a field about to be freed, without telling anyone.
+  void ForgetField() { m_field = nullptr; }
 
   bool DisableGrouping = false;
   TtlSummaryType SummaryFooterType = cstNone;
@@ -196,7 +198,9 @@ class TtlTreeListBands;
 
 class TtlTreeListBand {
  public:
-  explicit TtlTreeListBand(TtlTreeListBands* owner) : m_owner(owner) {}
+  TtlTreeListBand(TtlTreeListBands* owner, int id) : m_owner(owner), m_id(id) {}
+  // The band's identifier in its collection: unique, kept across moves.
+  int ID() const { return m_id; }
   int Index() const;
   void SetIndex(int index);
 
@@ -218,6 +222,7 @@ class TtlTreeListBand {
 
  private:
   TtlTreeListBands* m_owner;
+  int m_id;
   TtlGridBandFixed m_fixed = bfNone;
   bool m_visible = true;
   int m_minWidth = 30;
@@ -236,9 +241,11 @@ class TtlTreeListBands {
   void Move(int from, int to);
   TtlCustomTreeList* TreeList() const { return m_treeList; }
   void Changed();
+  TtlTreeListBand* FindItemID(int id) const;
 
  private:
   TtlCustomTreeList* m_treeList;
   std::vector<std::unique_ptr<TtlTreeListBand>> m_items;
+  int m_nextId = 0;
   friend class TtlTreeListBand;
 };

@@ -12,9 +12,8 @@
 #include "treelist/tree_list.h"
 
 namespace {
-constexpr int kPanInterval = 20;
-// Pixels around the panning origin that do not scroll.
-constexpr int kPanDeadZone = 8;
+// One notch of a wheel.
+constexpr int kWheelDelta = 120;
 }  // namespace
 
 int TtlCustomTreeList::ColumnAt(TtlTreeListNode* node, int x) {
@@ -53,6 +52,12 @@ void TtlCustomTreeList::MouseDown(TMouseButton button, TShiftState shift, int x,
     if (!self) return;
   }
   const bool dbl = shift & ssDouble;
+  m_pressedHeader = HeaderColumnAt(x, y);
+  if (m_pressedHeader) {
+    m_state = tsNormal;
+    TCustomControl::MouseDown(button, shift, x, y);
+    return;
+  }
   TtlTreeListNode* node = GetNodeAt(x, y);
   if (node) {
     const TRect row = RowRect(node);
@@ -70,17 +75,23 @@ void TtlCustomTreeList::MouseDown(TMouseButton button, TShiftState shift, int x,
       const int column = hit >= 0 ? hit : FocusedColumn();
       if (MultiSelect() && (shift & ssCtrl)) {
         SelectNode(node, !IsNodeSelected(node));
+        m_selectionAnchor = node;
         SetFocusedNode(node, column, true);
-      } else if (MultiSelect() && (shift & ssShift) && m_focusedNode) {
-        const int a = VisibleIndexOf(m_focusedNode), b = VisibleIndexOf(node);
-        for (int i = std::min(a, b); i <= std::max(a, b); ++i) SelectNode(NodeAtVisibleIndex(i), true);
+      } else if (MultiSelect() && (shift & ssShift) && (m_selectionAnchor || m_focusedNode)) {
+        // The range runs from the anchor and replaces the earlier range.
+        TtlNodeWatch anchor(this, m_selectionAnchor ? m_selectionAnchor : m_focusedNode);
+        TtlNodeWatch target(this, node);
         SetFocusedNode(node, column, true);
+        if (self && target.Node()) SelectRange(anchor.Node() ? anchor.Node() : target.Node(), target.Node());
+        if (self && anchor.Node()) m_selectionAnchor = anchor.Node();
       } else {
+        TtlNodeWatch target(this, node);
         SetFocusedNode(node, column, true);
-        if (self && MultiSelect() && m_focusedNode == node) {
+        if (self && target.Node()) m_selectionAnchor = target.Node();
+        if (self && MultiSelect() && target.Node() && m_focusedNode == target.Node()) {
           for (TtlTreeListNode* n : std::vector<TtlTreeListNode*>(m_selection))
-            if (n != node) SelectNode(n, false);
-          SelectNode(node, true);
+            if (n != target.Node()) SelectNode(n, false);
+          if (target.Node()) SelectNode(target.Node(), true);
         }
       }
       if (!self) return;
@@ -98,8 +109,15 @@ void TtlCustomTreeList::MouseUp(TMouseButton button, TShiftState shift, int x, i
   if (m_state == tsPanning) {
     // Press-drag-release pans while held; a plain middle click stays in the
     // mode until the next press.
-    if (button == mbMiddle && m_panMoved) EndPanning();
+    if (button == mbMiddle && m_pan.leftZone) EndPanning();
     TCustomControl::MouseUp(button, shift, x, y);
+    return;
+  }
+  if (button == mbLeft && m_pressedHeader) {
+    QPointer<TtlTreeListColumn> pressed(m_pressedHeader);
+    m_pressedHeader = nullptr;
+    TCustomControl::MouseUp(button, shift, x, y);
+    if (self && pressed && HeaderColumnAt(x, y) == pressed) HeaderClick(pressed, shift & ssCtrl);
     return;
   }
   const bool clicked = button == mbLeft && m_state == tsNodeDown;
@@ -115,64 +133,28 @@ void TtlCustomTreeList::MouseUp(TMouseButton button, TShiftState shift, int x, i
 }
 
 void TtlCustomTreeList::MouseMove(TShiftState shift, int x, int y) {
-  if (m_state == tsPanning) {
-    m_panPoint = TPoint(x, y);
-    if (std::abs(y - m_panOrigin.Y) > kPanDeadZone || std::abs(x - m_panOrigin.X) > kPanDeadZone)
-      m_panMoved = true;
-  }
+  if (m_state == tsPanning) PanningMove(x, y);
   TCustomControl::MouseMove(shift, x, y);
-}
-
-// ---------------------------------------------------------------------------
-// Panning: while on, a timer scrolls by the pointer's distance from where the
-// middle button was pressed.
-
-void TtlCustomTreeList::StartPanning(int x, int y) {
-  if (ShownCount() <= RowsFit()) return;
-  m_state = tsPanning;
-  m_panOrigin = m_panPoint = TPoint(x, y);
-  m_panMoved = false;
-  m_panCarry = 0;
-  SetMouseCapture(true);
-  if (!m_panTimer) {
-    m_panTimer = new TTimer(this);
-    m_panTimer->OnTimer = [this](TObject*) { PanningTick(); };
-  }
-  m_panTimer->SetInterval(kPanInterval);
-  m_panTimer->SetEnabled(true);
-}
-
-void TtlCustomTreeList::EndPanning() {
-  if (m_state != tsPanning) return;
-  m_state = tsNormal;
-  if (m_panTimer) m_panTimer->SetEnabled(false);
-  SetMouseCapture(false);
-}
-
-void TtlCustomTreeList::PanningTick() {
-  if (m_state != tsPanning) {
-    if (m_panTimer) m_panTimer->SetEnabled(false);
-    return;
-  }
-  const int dy = m_panPoint.Y - m_panOrigin.Y;
-  if (std::abs(dy) <= kPanDeadZone) return;
-  // Speed grows with the distance: a row per tick for every row height away,
-  // fractions carried over to the next tick.
-  const int rowHeight = std::max(1, RowLineHeight());
-  m_panCarry += (std::abs(dy) - kPanDeadZone) * 4;
-  const int rows = m_panCarry / rowHeight;
-  m_panCarry %= rowHeight;
-  if (rows) SetTopIndex(TopIndex() + (dy > 0 ? rows : -rows));
 }
 
 // ---------------------------------------------------------------------------
 
 bool TtlCustomTreeList::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+  if (m_state == tsPanning) {
+    // The wheel ends panning and does nothing else.
+    EndPanning();
+    return true;
+  }
   if (TCustomControl::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
+  // High-resolution wheels send fractions of a notch: they add up to whole
+  // notches, each scrolling the system's wheel line count.
+  if ((m_wheelRemainder < 0) != (wheelDelta < 0)) m_wheelRemainder = 0;
+  m_wheelRemainder += wheelDelta;
+  const int notches = m_wheelRemainder / kWheelDelta;
+  m_wheelRemainder -= notches * kWheelDelta;
+  if (notches == 0) return true;
   const int lines = std::max(1, QApplication::wheelScrollLines());
-  const int rows = wheelDelta * lines / 120;
-  if (rows == 0) return true;
-  SetTopIndex(std::max(0, TopIndex() - rows));
+  SetTopIndex(std::max(0, TopIndex() - notches * lines));
   return true;
 }
 
@@ -218,15 +200,68 @@ void TtlCustomTreeList::CopyToClipboard() {
   QApplication::clipboard()->setText(SelectionAsText());
 }
 
+void TtlCustomTreeList::SelectRange(TtlTreeListNode* from, TtlTreeListNode* to) {
+  const int a = VisibleIndexOf(from), b = VisibleIndexOf(to);
+  if (a < 0 || b < 0) return;
+  const int lo = std::min(a, b), hi = std::max(a, b);
+  for (TtlTreeListNode* n : std::vector<TtlTreeListNode*>(m_selection)) {
+    const int i = VisibleIndexOf(n);
+    if (i < lo || i > hi) SelectNode(n, false);
+  }
+  for (int i = lo; i <= hi; ++i)
+    if (TtlTreeListNode* n = NodeAtVisibleIndex(i)) SelectNode(n, true);
+}
+
+bool TtlCustomTreeList::focusNextPrevChild(bool next) {
+  // With etoTabs the control takes Tab itself (Ctrl+Tab never reaches here).
+  if (HasBehavior(etoTabs)) return false;
+  return TCustomControl::focusNextPrevChild(next);
+}
+
 void TtlCustomTreeList::KeyDown(WORD& key, TShiftState shift) {
   QPointer<TtlCustomTreeList> self(this);
+  if (m_state == tsPanning) {
+    // Esc ends panning; every other key is swallowed.
+    if (key == VK_ESCAPE) EndPanning();
+    key = 0;
+    return;
+  }
+  // OnKeyDown comes first and may veto any key.
   TCustomControl::KeyDown(key, shift);
   if (!self || key == 0) return;
-  if (m_state == tsPanning) {
-    if (key == VK_ESCAPE) {
-      EndPanning();
-      key = 0;
-    }
+  HandleKeyDown(key, shift);
+}
+
+void TtlCustomTreeList::TabCell(bool forward) {
+  TtlTreeListNode* node = m_focusedNode;
+  if (!node) return;
+  TtlNodeWatch watch(this, node);
+  if (HasOption(etoRowSelect)) {
+    if (TtlTreeListNode* next = forward ? node->NextVisible() : node->PrevVisible())
+      SetFocusedNode(next, m_focusedColumn, true);
+    return;
+  }
+  std::vector<TtlTreeListColumn*> cols;
+  for (TtlTreeListColumn* c : DrawnColumns())
+    if (c->TabStop) cols.push_back(c);
+  if (cols.empty()) return;
+  auto it = std::find_if(cols.begin(), cols.end(), [&](auto* c) { return c->Index() == m_focusedColumn; });
+  if (forward && it != cols.end() && it + 1 != cols.end()) {
+    SetFocusedColumn((*(it + 1))->Index());
+  } else if (!forward && it != cols.end() && it != cols.begin()) {
+    SetFocusedColumn((*(it - 1))->Index());
+  } else if (it == cols.end()) {
+    SetFocusedColumn((forward ? cols.front() : cols.back())->Index());
+  } else if (HasBehavior(etoTabThrough)) {
+    TtlTreeListNode* next = forward ? node->NextVisible() : node->PrevVisible();
+    if (next) SetFocusedNode(next, (forward ? cols.front() : cols.back())->Index(), true);
+  }
+}
+
+void TtlCustomTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
+  QPointer<TtlCustomTreeList> self(this);
+  if (SearchKeyDown(key, shift)) {
+    key = 0;
     return;
   }
   const bool rowSelect = HasOption(etoRowSelect);
@@ -234,11 +269,16 @@ void TtlCustomTreeList::KeyDown(WORD& key, TShiftState shift) {
   TtlTreeListNode* node = m_focusedNode;
   const int index = VisibleIndexOf(node);
   const int column = m_focusedColumn;
-  auto moveTo = [&](TtlTreeListNode* target) {
-    if (!target) return;
-    if (MultiSelect() && (shift & ssShift) && node) SelectNode(node, true);
-    SetFocusedNode(target, column, true);
-    if (self && MultiSelect() && (shift & ssShift)) SelectNode(target, true);
+  auto moveTo = [&](TtlTreeListNode* to) {
+    if (!to) return;
+    // Handlers run on every step and may reload the nodes.
+    TtlNodeWatch target(this, to);
+    const bool extend = MultiSelect() && (shift & ssShift);
+    if (extend && node) SelectNode(node, true);
+    if (!self || !target.Node()) return;
+    SetFocusedNode(target.Node(), column, true);
+    if (self && extend && target.Node()) SelectNode(target.Node(), true);
+    if (self && !extend && target.Node()) m_selectionAnchor = target.Node();
   };
   switch (key) {
     case VK_UP:
@@ -301,6 +341,10 @@ void TtlCustomTreeList::KeyDown(WORD& key, TShiftState shift) {
           SetFocusedNode(node->NextVisible(), cols.front()->Index(), true);
       }
       break;
+    case VK_TAB:
+      if (!HasBehavior(etoTabs) || ctrl) return;
+      TabCell(!(shift & ssShift));
+      break;
     case VK_INSERT:
       if (!ctrl) return;
       CopyToClipboard();
@@ -327,9 +371,17 @@ void TtlCustomTreeList::KeyDown(WORD& key, TShiftState shift) {
 }
 
 void TtlCustomTreeList::KeyPress(QChar& key) {
+  if (m_state == tsPanning) {
+    key = QChar();
+    return;
+  }
   QPointer<TtlCustomTreeList> self(this);
   TCustomControl::KeyPress(key);
   if (!self || key.isNull()) return;
+  if (SearchKeyPress(key)) {
+    key = QChar();
+    return;
+  }
   TtlTreeListNode* node = m_focusedNode;
   const char16_t c = key.unicode();
   if (c == u'+' || c == u'-' || c == u'*') {

@@ -31,9 +31,16 @@ std::vector<TtlTreeListNode*>* TtlTreeListNode::SiblingList() const {
 int TtlTreeListNode::Index() const {
   const auto* list = SiblingList();
   if (!list) return -1;
+  // The place found last time is checked first: walking siblings in order
+  // then costs nothing per step, whatever the list's length.
+  const int count = static_cast<int>(list->size());
+  if (m_indexHint >= 0 && m_indexHint < count && (*list)[m_indexHint] == this) return m_indexHint;
   // From the back: appending and deleting from the end stay cheap.
-  for (int i = static_cast<int>(list->size()) - 1; i >= 0; --i)
-    if ((*list)[i] == this) return i;
+  for (int i = count - 1; i >= 0; --i)
+    if ((*list)[i] == this) {
+      m_indexHint = i;
+      return i;
+    }
   return -1;
 }
 
@@ -144,6 +151,7 @@ void TtlTreeListNode::AttachTo(TtlTreeListNode* parent, int position) {
   }
   position = std::clamp(position, 0, static_cast<int>(list->size()));
   list->insert(list->begin() + position, this);
+  m_indexHint = position;
   m_parentNode = parent;
   m_attached = true;
   m_treeList->StructureChanged(nullptr);
@@ -158,16 +166,34 @@ void TtlTreeListNode::SetExpanded(bool value) { m_treeList->SetNodeExpanded(this
 void TtlTreeListNode::Expand(bool recursive) {
   m_treeList->LockUpdates();
   SetExpanded(true);
-  if (recursive)
-    for (int i = 0; i < Count(); ++i)
-      if ((*m_children)[i]->m_hasChildren) (*m_children)[i]->Expand(true);
+  if (recursive) {
+    std::vector<TtlTreeListNode*> stack;
+    for (int i = Count() - 1; i >= 0; --i) stack.push_back((*m_children)[i]);
+    while (!stack.empty()) {
+      TtlTreeListNode* n = stack.back();
+      stack.pop_back();
+      if (!n->m_hasChildren) continue;
+      n->SetExpanded(true);
+      for (int i = n->Count() - 1; i >= 0; --i) stack.push_back((*n->m_children)[i]);
+    }
+  }
   m_treeList->UnlockUpdates();
 }
 
 void TtlTreeListNode::Collapse(bool recursive) {
   m_treeList->LockUpdates();
-  if (recursive)
-    for (int i = 0; i < Count(); ++i) (*m_children)[i]->Collapse(true);
+  if (recursive) {
+    // Descendants before their parents, without recursion.
+    std::vector<TtlTreeListNode*> order, stack;
+    for (int i = 0; i < Count(); ++i) stack.push_back((*m_children)[i]);
+    while (!stack.empty()) {
+      TtlTreeListNode* n = stack.back();
+      stack.pop_back();
+      order.push_back(n);
+      for (int i = 0; i < n->Count(); ++i) stack.push_back((*n->m_children)[i]);
+    }
+    for (auto it = order.rbegin(); it != order.rend(); ++it) (*it)->SetExpanded(false);
+  }
   SetExpanded(false);
   m_treeList->UnlockUpdates();
 }
@@ -175,17 +201,54 @@ void TtlTreeListNode::Collapse(bool recursive) {
 void TtlTreeListNode::DeleteChildren() {
   if (!Count()) return;
   m_treeList->LockUpdates();
-  while (Count()) LastChild()->Delete();
+  while (Count() && !LastChild()->m_deleting) LastChild()->Delete();
   m_treeList->UnlockUpdates();
+}
+
+bool TtlTreeListNode::DestroyDescendants() {
+  // Last child first, deepest first, without recursion: a bank can nest
+  // hundreds of thousands of levels. Nodes on the way down are marked, so a
+  // handler deleting one of them does nothing.
+  TtlTreeListNode* n = this;
+  for (;;) {
+    TtlTreeListNode* child = n->Count() ? n->LastChild() : nullptr;
+    if (child && !child->m_deleting) {
+      child->m_deleting = true;
+      n = child;
+      continue;
+    }
+    if (child) {
+      // A child that a deletion further out is already destroying: leave
+      // this branch standing rather than wait for it forever.
+      for (TtlTreeListNode* p = n; p && p != this; p = p->m_parentNode) p->m_deleting = false;
+      return false;
+    }
+    if (n == this) return true;
+    TtlTreeListNode* parent = n->m_parentNode;
+    n->Destroy();
+    n = parent ? parent : this;
+  }
+}
+
+void TtlTreeListNode::Destroy() {
+  // A node never attached leaves no trace in the forest.
+  if (m_attached) m_treeList->NodeDeleting(this);
+  delete this;
 }
 
 void TtlTreeListNode::Delete() {
   if (m_deleting) return;
   m_deleting = true;
-  DeleteChildren();
-  // A node never attached leaves no trace in the forest.
-  if (m_attached) m_treeList->NodeDeleting(this);
-  delete this;
+  if (Count()) {
+    m_treeList->LockUpdates();
+    const bool done = DestroyDescendants();
+    m_treeList->UnlockUpdates();
+    if (!done) {
+      m_deleting = false;
+      return;
+    }
+  }
+  Destroy();
 }
 
 // ---------------------------------------------------------------------------

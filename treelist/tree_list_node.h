@@ -79,6 +79,9 @@ class TtlTreeListNode {
  private:
   std::vector<TtlTreeListNode*>* SiblingList() const;
   void Detach();
+  // Destroys the subtree below the node (false: left standing, see there).
+  bool DestroyDescendants();
+  void Destroy();
   void AttachTo(TtlTreeListNode* parent, int position);
 
   bool m_deleting = false;
@@ -90,6 +93,8 @@ class TtlTreeListNode {
   bool m_attached = false;
   // Position in the tree list's flat row list when last rebuilt.
   int m_rowIndex = -1;
+  // Position in the sibling list when last looked up (checked before use).
+  mutable int m_indexHint = -1;
 
   friend class TtlCustomTreeList;
 };

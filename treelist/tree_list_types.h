@@ -2,7 +2,7 @@
 // Small enumerations the tree list shares with its columns.
 
 #include "platform/alignment.h"
-#include "platform/form.h"
+#include "platform/border_style.h"
 #include "platform/scroll_messages.h"
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
@@ -15,5 +15,5 @@ enum TtlLookAndFeel { lfStandard, lfFlat, lfUltraFlat };
 enum TtlPaintStyle { psStandard, psOutlook };
 // The host's scroll-bar setting, shared with the edits.
 using TtlScrollStyle = TScrollStyle;
-// The host's border style (bsNone or bsSingle for a control), shared with forms.
+// A tree list is drawn with no border or a single line (bsNone, bsSingle).
 using TtlBorderStyle = TFormBorderStyle;

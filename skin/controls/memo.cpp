@@ -81,7 +81,15 @@ void TsfSkinMemo::ApplySkinChange() {
 void TsfSkinMemo::ApplyFontColor() {
   const TsfDataSkinMemoControl* rec = Record();
   TColor c = Font()->Color();
-  if (!Enabled()) c = clGrayText;
+  if (!Enabled()) {
+    // The skin's "edit" record names the disabled text colour of all edits.
+    c = clGrayText;
+    if (TsfSkinData* data = SkinData(); rec && data) {
+      const int edit = data->GetControlIndex(QStringLiteral("edit"));
+      if (auto* e = edit >= 0 ? dynamic_cast<TsfDataSkinEditControl*>(data->ControlRecords[size_t(edit)].get()) : nullptr)
+        c = e->disabledfontcolor;
+    }
+  }
   else if (!rec) c = m_defaultFont.Color();
   else if (m_useSkinFontColor) c = Active() ? rec->activefontcolor : rec->fontcolor;
   Font()->SetColor(c);

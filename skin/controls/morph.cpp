@@ -2,8 +2,9 @@
 
 void FreeTimer(TTimer*& timer) {
   if (!timer) return;
+  // Its handler may be the caller: leave it in place, a stopped timer never
+  // calls it again.
   timer->SetEnabled(false);
-  timer->OnTimer = nullptr;
   timer->deleteLater();
   timer = nullptr;
 }

@@ -221,9 +221,63 @@ void TsfSkinButton::Paint() {
     source = activeRect;
     isActive = true;
   }
+  const bool cacheable = !OnPaint && !(m_imageList && m_imageIndex >= 0 && m_imageIndex < m_imageList->Count());
+  FaceKey key;
+  if (cacheable) {
+    const TFont font = StateFont(isActive, isDown);
+    key.picture = m_geometry.Picture ? m_geometry.Picture->Image().cacheKey() : 0;
+    key.glyph = m_glyph.Empty() ? 0 : m_glyph.Image().cacheKey();
+    key.source = source;
+    key.content = m_geometry.NewClientRect;
+    key.width = Width();
+    key.height = Height();
+    key.glyphNumber = GlyphNumber(isActive, isDown);
+    key.numGlyphs = m_numGlyphs;
+    key.layout = m_layout;
+    key.margin = m_margin;
+    key.spacing = m_spacing;
+    key.fontHeight = font.Height();
+    key.charset = font.Charset();
+    key.fontColor = font.Color();
+    key.fontStyle = font.Style();
+    key.active = isActive;
+    key.down = isDown;
+    key.enabled = Enabled();
+    key.focusFrame = m_record->showfocus && Focus();
+    key.stretched = m_useSkinSize || m_geometry.ResizeMode == rmFrame;
+    key.caption = Caption();
+    key.fontName = font.Name();
+    if (!m_face.Empty() && key == m_faceKey) {
+      Canvas()->Draw(0, 0, &m_face);
+      return;
+    }
+  }
   TBitmap picture(Width(), Height());
   PaintStateImage(picture, source, isActive, isDown);
   Canvas()->Draw(0, 0, &picture);
+  if (cacheable) {
+    m_face = picture;
+    m_faceKey = key;
+  } else {
+    m_face = TBitmap();
+  }
+}
+
+TFont TsfSkinButton::StateFont(bool active, bool down) const {
+  TFont font = ControlFont(m_record->fontname, m_record->fontheight, m_record->fontstyle);
+  if (Enabled() && !UseSkinFontColor) font.SetColor(DefaultFont()->Color());
+  else if (!Enabled()) font.SetColor(m_disabledFontColor);
+  else if (active && down) font.SetColor(m_record->downfontcolor);
+  else if (active) font.SetColor(m_record->activefontcolor);
+  else font.SetColor(m_record->fontcolor);
+  return font;
+}
+
+int TsfSkinButton::GlyphNumber(bool active, bool down) const {
+  if (active && down && m_numGlyphs > 2) return 3;
+  if (active && m_numGlyphs > 3) return 4;
+  if (Enabled() || m_numGlyphs < 2) return 1;
+  return 2;
 }
 
 void TsfSkinButton::PaintStateImage(TBitmap& picture, const TRect& source, bool active, bool down) {
@@ -247,24 +301,14 @@ void TsfSkinButton::PaintStateImage(TBitmap& picture, const TRect& source, bool 
   if (content.IsEmpty()) content = TRect(0, 0, picture.Width(), picture.Height());
 
   TCanvas* c = picture.Canvas();
-  TFont font = ControlFont(m_record->fontname, m_record->fontheight, m_record->fontstyle);
-  if (Enabled() && !UseSkinFontColor) font.SetColor(DefaultFont()->Color());
-  else if (!Enabled()) font.SetColor(m_disabledFontColor);
-  else if (active && down) font.SetColor(m_record->downfontcolor);
-  else if (active) font.SetColor(m_record->activefontcolor);
-  else font.SetColor(m_record->fontcolor);
-  c->Font = font;
+  c->Font = StateFont(active, down);
   if (m_record->showfocus && Focus()) DrawDottedFrame(c, content);
 
   bool drawDefault = true;
   if (OnPaint) OnPaint(this, c, content, down, active, drawDefault);
   if (!drawDefault) return;
   const bool pressed = active && down;
-  int glyph = 1;
-  if (pressed && m_numGlyphs > 2) glyph = 3;
-  else if (active && m_numGlyphs > 3) glyph = 4;
-  else if (Enabled() || m_numGlyphs < 2) glyph = 1;
-  else glyph = 2;
+  const int glyph = GlyphNumber(active, down);
   if (m_imageList && m_imageIndex >= 0 && m_imageIndex < m_imageList->Count())
     DrawImageGlyphAndText(c, content, m_margin, 0, false, Enabled(), pressed, m_imageList,
                           m_imageIndex, Caption(), m_layout, m_spacing);
@@ -294,11 +338,7 @@ void TsfSkinButton::PaintDefaultImage(TBitmap& picture) {
   bool drawDefault = true;
   if (OnPaint) OnPaint(this, c, r, m_down, m_mouseInside, drawDefault);
   if (!drawDefault) return;
-  int glyph = 1;
-  if (m_down && m_numGlyphs > 2) glyph = 3;
-  else if (m_mouseInside && m_numGlyphs > 3) glyph = 4;
-  else if (Enabled() || m_numGlyphs < 2) glyph = 1;
-  else glyph = 2;
+  const int glyph = GlyphNumber(m_mouseInside, m_down);
   if (m_imageList && m_imageIndex >= 0 && m_imageIndex < m_imageList->Count())
     DrawImageGlyphAndText(c, r, m_margin, 0, false, Enabled(), m_down, m_imageList, m_imageIndex,
                           Caption(), m_layout, m_spacing);
@@ -384,29 +424,23 @@ bool TsfSkinButton::HandleKey(TMessage& m) {
       m_clicksDisabled = false;
       return window()->focusWidget() != this;
     }
+    // Keys: the button's own handling, then the platform's (OnKeyDown...).
     case WM_KEYDOWN:
       if (!m_canFocused) return false;
       if (m.WParam == VK_SPACE) {
         StopAnimation();
         SetDown(true);
         if (RepeatMode) PerformClick();
-        m.Result = 0;
-        return true;
-      }
-      if (m.WParam == VK_RETURN) {
+      } else if (m.WParam == VK_RETURN) {
         PerformClick();
-        m.Result = 0;
-        return true;
       }
       return false;
     case WM_KEYUP:
-      if (!m_canFocused || m.WParam != VK_SPACE) return false;
-      if (m_down && m_groupIndex == 0) {
+      if (m_canFocused && m.WParam == VK_SPACE && m_down && m_groupIndex == 0) {
         SetDown(false);
         PerformClick();
       }
-      m.Result = 0;
-      return true;
+      return false;
     case CM_DIALOGKEY:
       if (m.WParam == VK_RETURN && IsActive() && Enabled() && isVisible()) {
         PerformClick();

@@ -24,6 +24,7 @@ using TsfButtonPaintEvent = std::function<void(TObject* Sender, TCanvas* Cnvs, T
                                                bool AMouseIn, bool& DrawDefault)>;
 
 class TsfSkinButton : public TsfSkinCustomControl {
+  Q_OBJECT
  public:
   explicit TsfSkinButton(QWidget* parent = nullptr);
   ~TsfSkinButton() override;
@@ -138,6 +139,26 @@ class TsfSkinButton : public TsfSkinCustomControl {
   TTimer* m_animTimer = nullptr;
   TsfLayerManager* m_glow = nullptr;
   TsfMorph m_morph;
+
+  // The last finished face and what it was drawn from: a repaint in the same
+  // state (the common case) copies it instead of composing and laying out
+  // text again. Not used with an OnPaint handler or an image list, whose
+  // drawing the key cannot see.
+  struct FaceKey {
+    qint64 picture = 0, glyph = 0;
+    TRect source, content;
+    int width = 0, height = 0, glyphNumber = 0, numGlyphs = 0, layout = 0, margin = 0,
+        spacing = 0, fontHeight = 0, charset = 0;
+    TColor fontColor = 0;
+    TFontStyles fontStyle = 0;
+    bool active = false, down = false, enabled = false, focusFrame = false, stretched = false;
+    QString caption, fontName;
+    bool operator==(const FaceKey&) const = default;
+  };
+  TFont StateFont(bool active, bool down) const;
+  int GlyphNumber(bool active, bool down) const;
+  TBitmap m_face;
+  FaceKey m_faceKey;
 
   const TsfDataSkinButtonControl* m_record = nullptr;
   TRect m_activeRect, m_downRect;

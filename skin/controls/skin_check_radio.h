@@ -15,6 +15,7 @@
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
 class TsfSkinCheckRadioBox : public TsfSkinCustomControl {
+  Q_OBJECT
  public:
   explicit TsfSkinCheckRadioBox(QWidget* parent = nullptr);
 
@@ -96,6 +97,7 @@ class TsfSkinCheckRadioBox : public TsfSkinCustomControl {
 class TsfSkinCustomRadioGroup;
 
 class TsfGroupButton : public TsfSkinCheckRadioBox {
+  Q_OBJECT
  public:
   explicit TsfGroupButton(TsfSkinCustomRadioGroup* group);
   ~TsfGroupButton() override;
@@ -106,6 +108,7 @@ class TsfGroupButton : public TsfSkinCheckRadioBox {
 };
 
 class TsfSkinCustomRadioGroup : public TsfSkinGroupBox {
+  Q_OBJECT
  public:
   explicit TsfSkinCustomRadioGroup(QWidget* parent = nullptr);
   ~TsfSkinCustomRadioGroup() override;
@@ -152,6 +155,7 @@ class TsfSkinCustomRadioGroup : public TsfSkinGroupBox {
 };
 
 class TsfSkinRadioGroup : public TsfSkinCustomRadioGroup {
+  Q_OBJECT
  public:
   using TsfSkinCustomRadioGroup::TsfSkinCustomRadioGroup;
 };

@@ -242,14 +242,43 @@ void TsfSkinCustomControlT<SkinBase>::FillClientPiece(TCanvas* canvas, const TRe
 template <class SkinBase>
 void TsfSkinCustomControlT<SkinBase>::PaintFramedBackground() {
   const int W = this->Width(), H = this->Height();
-  TsfFrameBorders b;
-  ComposeFrameBorders(b, m_geometry.SkinPoints(), m_geometry.LaidPoints(), W, H,
-                      m_geometry.SkinRect, *m_geometry.Picture, m_geometry.Flags());
-  // A control may draw content (a caption) that lies in the top edge.
-  if (!b.Top.Empty()) this->PaintSkinImage(b.Top);
+  FrameKey key;
+  key.picture = m_geometry.Picture->Image().cacheKey();
+  key.width = W;
+  key.height = H;
+  key.skinRect = m_geometry.SkinRect;
+  key.skin = m_geometry.SkinPoints();
+  key.laid = m_geometry.LaidPoints();
+  const TsfSkinGeometry& g = m_geometry;
+  key.flags = unsigned(g.LeftStretch) | unsigned(g.TopStretch) << 1 | unsigned(g.RightStretch) << 2 |
+              unsigned(g.BottomStretch) << 3 | unsigned(g.StretchEffect) << 4 |
+              unsigned(g.StretchType) << 5;
+  key.fill = DrawBackground;
+  if (!(key == m_frameKey)) {
+    ComposeFrameBorders(m_frameParts, m_geometry.SkinPoints(), m_geometry.LaidPoints(), W, H,
+                        m_geometry.SkinRect, *m_geometry.Picture, m_geometry.Flags());
+    m_frameFill = TBitmap();
+    if (DrawBackground) {
+      const TRect area = m_geometry.NewClientRect;
+      const TRect tile = g.ClientTile().Intersect(
+          TRect(0, 0, g.Picture->Width(), g.Picture->Height()));
+      TBitmap fill(std::max(0, area.Width()), std::max(0, area.Height()));
+      // An empty client piece has nothing to repeat: no fill at all.
+      if (!fill.Empty() && !tile.IsEmpty()) {
+        FillClientPiece(fill.Canvas(), TRect(0, 0, area.Width(), area.Height()));
+        m_frameFill = fill;
+      }
+    }
+    m_frameKey = key;
+  }
+  const TsfFrameBorders& b = m_frameParts;
+  // A control may draw content (a caption) that lies in the top edge: on a
+  // copy, so the kept strip stays clean.
+  TBitmap top = b.Top;
+  if (!top.Empty()) this->PaintSkinImage(top);
   TCanvas* c = this->Canvas();
-  if (DrawBackground) FillClientPiece(c, m_geometry.NewClientRect);
-  c->Draw(0, 0, &b.Top);
+  if (DrawBackground) c->Draw(m_geometry.NewClientRect.Left, m_geometry.NewClientRect.Top, &m_frameFill);
+  c->Draw(0, 0, &top);
   c->Draw(0, b.Top.Height(), &b.Left);
   c->Draw(W - b.Right.Width(), b.Top.Height(), &b.Right);
   c->Draw(0, H - b.Bottom.Height(), &b.Bottom);

@@ -83,11 +83,15 @@ class TsfSkinControlT : public Base, public ISkinChangeable {
 };
 
 class TsfSkinControl : public TsfSkinControlT<TCustomControl> {
+  Q_OBJECT
+
  public:
   using TsfSkinControlT::TsfSkinControlT;
 };
 
 class TsfGraphicSkinControl : public TsfSkinControlT<TGraphicControl> {
+  Q_OBJECT
+
  public:
   using TsfSkinControlT::TsfSkinControlT;
 };
@@ -145,6 +149,20 @@ class TsfSkinCustomControlT : public SkinBase {
   void FillClientPiece(TCanvas* canvas, const TRect& area);
 
   TsfSkinGeometry m_geometry;
+  // The frame strips and client fill of the last framed paint, kept while
+  // the picture, the size and the laid-out points stay the same.
+  struct FrameKey {
+    qint64 picture = 0;
+    int width = 0, height = 0;
+    TRect skinRect;
+    TsfFramePoints skin, laid;
+    unsigned flags = 0;
+    bool fill = false;
+    bool operator==(const FrameKey&) const = default;
+  };
+  FrameKey m_frameKey;
+  TsfFrameBorders m_frameParts;
+  TBitmap m_frameFill;
   // Panels and list boxes take the framed-background path; list boxes leave
   // the client part to their items.
   bool ForceBackground = false;
@@ -158,11 +176,15 @@ class TsfSkinCustomControlT : public SkinBase {
 };
 
 class TsfSkinCustomControl : public TsfSkinCustomControlT<TsfSkinControl> {
+  Q_OBJECT
+
  public:
   using TsfSkinCustomControlT::TsfSkinCustomControlT;
 };
 
 class TsfGraphicSkinCustomControl : public TsfSkinCustomControlT<TsfGraphicSkinControl> {
+  Q_OBJECT
+
  public:
   using TsfSkinCustomControlT::TsfSkinCustomControlT;
 };

@@ -13,6 +13,7 @@ enum TsfSkinBorderStyle { bvFrame, bvRaised, bvLowered, bvNone };
 enum TsfImagePosition { sfipDefault, sfipLeft };
 
 class TsfSkinPanel : public TsfSkinCustomControl {
+  Q_OBJECT
  public:
   explicit TsfSkinPanel(QWidget* parent = nullptr);
 
@@ -123,6 +124,7 @@ class TsfSkinPanel : public TsfSkinCustomControl {
 };
 
 class TsfSkinGroupBox : public TsfSkinPanel {
+  Q_OBJECT
  public:
   explicit TsfSkinGroupBox(QWidget* parent = nullptr);
 

@@ -87,6 +87,8 @@ TsfSkinForm::~TsfSkinForm() {
   m_skinMenu->CloseFrom(0);
   ClearObjects();
   m_form->WindowProc = m_previousWindowProc;
+  // A form that is going away keeps its window as it is.
+  if (m_form->Destroying()) return;
   m_form->clearMask();
   m_form->SetCustomFrame(false);
 }
@@ -112,14 +114,17 @@ TsfSkinData* TsfSkinForm::MenusSkin() const {
 }
 
 bool TsfSkinForm::CanResize() const {
-  return AlwaysResize || m_form->BorderStyle == bsSizeable || m_form->BorderStyle == bsSizeToolWin;
+  using B = TFormBorderStyle;
+  return AlwaysResize || m_form->BorderStyle == B::bsSizeable ||
+         m_form->BorderStyle == B::bsSizeToolWin;
 }
 
 bool TsfSkinForm::ToolWindow() const {
-  return m_form->BorderStyle == bsToolWindow || m_form->BorderStyle == bsSizeToolWin;
+  using B = TFormBorderStyle;
+  return m_form->BorderStyle == B::bsToolWindow || m_form->BorderStyle == B::bsSizeToolWin;
 }
 
-bool TsfSkinForm::HasBorder() const { return m_form->BorderStyle != bsNone; }
+bool TsfSkinForm::HasBorder() const { return m_form->BorderStyle != TFormBorderStyle::bsNone; }
 
 bool TsfSkinForm::IsFormActive() const { return m_windowActive; }
 

@@ -1,17 +1,52 @@
 #include "skin/grids/inplace_edit.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 
 #include "platform/application.h"
 #include "platform/keys.h"
 #include "skin/grids/skin_grid.h"
+#include "skin/menus/skin_popup_menu.h"
+
+void FillEditContextMenu(TMenuItem* root, QLineEdit* edit, const TsfSkinData* skin,
+                         std::function<bool()> modify) {
+  QPointer<QLineEdit> e(edit);
+  auto text = [skin](const char* key, const char* fallback) {
+    QString t;
+    if (skin && skin->ResourceStrData()) t = skin->ResourceStrData()->GetResString(QLatin1String(key));
+    return t.isEmpty() ? QString::fromLatin1(fallback) : t;
+  };
+  auto add = [&](const QString& caption, bool enabled, std::function<void(QLineEdit*)> run,
+                 bool modifies) {
+    TMenuItem* item = NewMenuItem(root, QString(), caption, [e, run, modify, modifies](TObject*) {
+      if (!e || (modifies && modify && !modify())) return;
+      run(e);
+    });
+    item->Enabled = enabled;
+    root->Add(item);
+  };
+  const bool selected = edit->hasSelectedText();
+  const bool writable = !edit->isReadOnly();
+  const QClipboard* clip = QApplication::clipboard();
+  const bool pasteable = clip && !clip->text().isEmpty();
+  add(text("EDIT_UNDO", "Undo"), edit->isUndoAvailable(), [](QLineEdit* l) { l->undo(); }, true);
+  root->Add(NewMenuItem(root, QString(), QStringLiteral("-")));
+  add(text("EDIT_CUT", "Cut"), selected && writable, [](QLineEdit* l) { l->cut(); }, true);
+  add(text("EDIT_COPY", "Copy"), selected, [](QLineEdit* l) { l->copy(); }, false);
+  add(text("EDIT_PASTE", "Paste"), pasteable && writable, [](QLineEdit* l) { l->paste(); }, true);
+  add(text("EDIT_DELETE", "Delete"), selected && writable, [](QLineEdit* l) { l->del(); }, true);
+  root->Add(NewMenuItem(root, QString(), QStringLiteral("-")));
+  add(text("EDIT_SELECTALL", "Select All"), edit->selectedText() != edit->text(),
+      [](QLineEdit* l) { l->selectAll(); }, false);
+}
 
 TsfSkinInplaceEdit::TsfSkinInplaceEdit(TsfSkinCustomGrid* grid) : QLineEdit(grid), m_grid(grid) {
   setFrame(false);
   setFocusPolicy(Qt::ClickFocus);
-  // The skinned context menu replaces Qt's own.
-  setContextMenuPolicy(Qt::PreventContextMenu);
+  // The skinned context menu replaces Qt's own (contextMenuEvent).
+  setContextMenuPolicy(Qt::DefaultContextMenu);
   setTextMargins(2, 2, 2, 0);
   hide();
   connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -130,4 +165,26 @@ void TsfSkinInplaceEdit::focusOutEvent(QFocusEvent* e) {
   m_grid->update();
   QPointer<TsfSkinCustomGrid> grid(m_grid);
   if (QApplication::focusWidget() != grid) GuardEvent([&] { grid->GridExited(); });
+}
+
+void TsfSkinInplaceEdit::contextMenuEvent(QContextMenuEvent* e) {
+  e->accept();
+  if (!m_grid) return;
+  FreeContextMenu();
+  m_menu = new TsfSkinPopupMenu(this);
+  m_menu->SkinData = m_grid->SkinData();
+  m_menu->HostForm = window();
+  QPointer<TsfSkinCustomGrid> grid(m_grid);
+  FillEditContextMenu(m_menu->Items(), this, m_grid->SkinData(),
+                      [grid] { return grid && grid->CanEditModify(); });
+  // Without a skinned window to show it no menu opens, not even Qt's own.
+  // The grid is the popping control: it hears of the command and frees it.
+  const QPoint at = e->reason() == QContextMenuEvent::Mouse ? e->globalPos()
+                                                             : mapToGlobal(rect().center());
+  GuardEvent([&] { m_menu->PopupForControl(m_grid, at.x(), at.y()); });
+}
+
+void TsfSkinInplaceEdit::FreeContextMenu() {
+  if (m_menu) m_menu->deleteLater();
+  m_menu = nullptr;
 }

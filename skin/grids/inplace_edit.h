@@ -6,11 +6,22 @@
 
 #include <QLineEdit>
 #include <QPointer>
+#include <functional>
 
 #include "platform/colors.h"
 #include "platform/font.h"
 
+class TMenuItem;
 class TsfSkinCustomGrid;
+class TsfSkinData;
+class TsfSkinPopupMenu;
+
+// The editor's context menu, as the memo has it: Undo, a line, Cut, Copy,
+// Paste, Delete, a line, Select All, captioned from the skin's replacement
+// texts and enabled by the editor's state. `modify` is asked before a
+// command changes the text.
+void FillEditContextMenu(TMenuItem* root, QLineEdit* edit, const TsfSkinData* skin,
+                         std::function<bool()> modify);
 
 class TsfSkinInplaceEdit : public QLineEdit {
   Q_OBJECT
@@ -23,16 +34,20 @@ class TsfSkinInplaceEdit : public QLineEdit {
   void SetLook(TColor background, const TFont& font);
   // Puts a character typed on the grid into the editor as if typed here.
   void TypeCharacter(QChar ch);
+  // The context menu, once a command of it ran.
+  void FreeContextMenu();
 
  protected:
   // A wrapped host editor: its key and focus events are where the grid's
   // key rules are applied, so they are handled here rather than in platform/.
   void keyPressEvent(QKeyEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
 
  private:
   bool HandleKey(QKeyEvent* e);
   bool HandleCharacter(QKeyEvent* e);
 
   QPointer<TsfSkinCustomGrid> m_grid;
+  QPointer<TsfSkinPopupMenu> m_menu;
 };

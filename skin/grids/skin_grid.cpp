@@ -7,6 +7,7 @@
 #include "platform/exceptions.h"
 #include "skin/data/skin_data.h"
 #include "skin/grids/inplace_edit.h"
+#include "skin/menus/skin_menu.h"
 #include "skin/render/compose.h"
 #include "skin/render/glyphs.h"
 #include "skin/render/window_helpers.h"
@@ -43,6 +44,8 @@ void UnlinkBar(TsfGridScrollBar* bar) {
 TsfSkinCustomGrid::~TsfSkinCustomGrid() {
   UnlinkBar(m_hBar);
   UnlinkBar(m_vBar);
+  m_hLink.reset();
+  m_vLink.reset();
 }
 
 // --- skin -------------------------------------------------------------------
@@ -56,7 +59,7 @@ void TsfSkinCustomGrid::ForgetSkinRecord() {
 void TsfSkinCustomGrid::ReadSkinRecord() {
   TsfSkinControl::ReadSkinRecord();
   m_skin = m_index < 0 ? TsfGridSkin() : ResolveGridSkin(SkinData(), SkinDataName());
-  if (!m_skin) m_index = -1;
+  if (!Skin()) m_index = -1;
 }
 
 void TsfSkinCustomGrid::ParentBackgroundChanged() {
@@ -65,7 +68,7 @@ void TsfSkinCustomGrid::ParentBackgroundChanged() {
 
 void TsfSkinCustomGrid::ApplySkinChange() {
   ReadSkinRecord();
-  const int h = SkinnedRowHeight(SkinData() != nullptr, m_skin, m_useSkinCellHeight,
+  const int h = SkinnedRowHeight(SkinData() != nullptr, Skin(), m_useSkinCellHeight,
                                  m_defaultCellHeight, m_defaultRowHeight);
   if (h != m_defaultRowHeight) SetDefaultRowHeight(h);
   UpdateScrollRanges();
@@ -96,12 +99,12 @@ void TsfSkinCustomGrid::SetUseSkinCellHeight(bool v) {
 
 void TsfSkinCustomGrid::SetDefaultCellHeight(int v) {
   m_defaultCellHeight = v;
-  if (SkinData() && !m_skin) SetDefaultRowHeight(v);
+  if (SkinData() && !Skin()) SetDefaultRowHeight(v);
 }
 
 void TsfSkinCustomGrid::SetGridLineColor(TColor c) {
   m_gridLineColor = c;
-  if (!m_skin) Invalidate();
+  if (!Skin()) Invalidate();
 }
 
 void TsfSkinCustomGrid::SetFixedColor(TColor c) {
@@ -158,11 +161,23 @@ void TsfSkinCustomGrid::SetVScrollBar(TsfGridScrollBar* bar) {
   UpdateScrollRanges();
 }
 
+void TsfSkinCustomGrid::SetHScrollBar(TsfSkinScrollBar* bar) {
+  auto link = bar ? std::make_unique<TsfSkinScrollBarLink>(bar) : nullptr;
+  SetHScrollBar(static_cast<TsfGridScrollBar*>(link.get()));
+  m_hLink = std::move(link);
+}
+
+void TsfSkinCustomGrid::SetVScrollBar(TsfSkinScrollBar* bar) {
+  auto link = bar ? std::make_unique<TsfSkinScrollBarLink>(bar) : nullptr;
+  SetVScrollBar(static_cast<TsfGridScrollBar*>(link.get()));
+  m_vLink = std::move(link);
+}
+
 void TsfSkinCustomGrid::ApplyScrollBar(TsfGridScrollBar* bar, bool show, int min, int max,
                                        int position, int step) {
   if (show) {
-    bar->SetRangeAndPosition(min, max, 0, position);
     bar->SmallChange = bar->LargeChange = step;
+    bar->SetRangeAndPosition(min, max, 0, position);
   } else {
     bar->SetRangeAndPosition(0, 0, 0, 0);
   }
@@ -285,6 +300,10 @@ void TsfSkinCustomGrid::ScrollMessage(bool vertical, int code, int position) {
 }
 
 void TsfSkinCustomGrid::WndProc(TMessage& m) {
+  if (m.Msg == WM_SKINMENU_COMMAND) {
+    if (m_editor) m_editor->FreeContextMenu();
+    return;
+  }
   if (m.Msg == WM_GRID_VSCROLL || m.Msg == WM_GRID_HSCROLL) {
     ScrollMessage(m.Msg == WM_GRID_VSCROLL, int(m.WParam), int(m.LParam));
     return;
@@ -724,14 +743,14 @@ void TsfSkinCustomGrid::UpdateEditorPlace() {
 void TsfSkinCustomGrid::UpdateEditorLook(TsfSkinInplaceEdit* editor) {
   TColor bg = clWindow;
   TFont font = *Font();
-  if (m_skin) {
-    bg = m_skin.Record->bgcolor;
+  if (Skin()) {
+    bg = Skin().Record->bgcolor;
     if (UseSkinFont) {
-      font.SetName(m_skin.Record->fontname);
-      font.SetHeight(m_skin.Record->fontheight);
-      font.SetStyle(m_skin.Record->fontstyle);
+      font.SetName(Skin().Record->fontname);
+      font.SetHeight(Skin().Record->fontheight);
+      font.SetStyle(Skin().Record->fontstyle);
     }
-    font.SetColor(m_skin.Record->fontcolor);
+    font.SetColor(Skin().Record->fontcolor);
   }
   editor->SetLook(bg, font);
 }
@@ -739,9 +758,9 @@ void TsfSkinCustomGrid::UpdateEditorLook(TsfSkinInplaceEdit* editor) {
 // --- painting -------------------------------------------------------------------
 
 TRect TsfSkinCustomGrid::CellTextRect(const TRect& cell, bool fixed) const {
-  if (!m_skin) return cell;
-  const auto* rec = m_skin.Record;
-  const TRect src = fixed ? rec->fixedcellrect : m_skin.SelectCell;
+  if (!Skin()) return cell;
+  const auto* rec = Skin().Record;
+  const TRect src = fixed ? rec->fixedcellrect : Skin().SelectCell;
   const TRect text = fixed ? rec->fixedcelltextrect : rec->celltextrect;
   if (text.IsEmpty()) return cell;
   // The text area grows with the cell's extra width (and height when the
@@ -754,18 +773,18 @@ TRect TsfSkinCustomGrid::CellTextRect(const TRect& cell, bool fixed) const {
 
 void TsfSkinCustomGrid::DrawSkinCellPicture(TCanvas* canvas, const TRect& rect,
                                             const TRect& source, bool fixed) {
-  if (!m_skin || source.IsEmpty() || rect.IsEmpty()) return;
-  const auto* rec = m_skin.Record;
+  if (!Skin() || source.IsEmpty() || rect.IsEmpty()) return;
+  const auto* rec = Skin().Record;
   const int L = fixed ? rec->fixedcellleftoffset : rec->cellleftoffset;
   const int R = fixed ? rec->fixedcellrightoffset : rec->cellrightoffset;
   const bool stretch = fixed ? rec->fixedcellstretcheffect : rec->cellstretcheffect;
   TBitmap pic;
   if (m_useSkinCellHeight) {
-    ComposeHStrip(L, R, pic, *m_skin.Picture, source, rect.Width(), stretch);
+    ComposeHStrip(L, R, pic, *Skin().Picture, source, rect.Width(), stretch);
   } else {
     const TRect text = fixed ? rec->fixedcelltextrect : rec->celltextrect;
     pic.SetSize(rect.Width(), rect.Height());
-    ComposeWholeBitmap(pic, *m_skin.Picture, source,
+    ComposeWholeBitmap(pic, *Skin().Picture, source,
                        TRect(L, text.Top, source.Width() - R, text.Bottom), true);
   }
   if (pic.Empty()) return;
@@ -775,11 +794,11 @@ void TsfSkinCustomGrid::DrawSkinCellPicture(TCanvas* canvas, const TRect& rect,
 
 void TsfSkinCustomGrid::ApplyCellFont(TCanvas* canvas, TGridDrawState state) {
   TFont f = *Font();
-  if (!m_skin) {
+  if (!Skin()) {
     canvas->Font = f;
     return;
   }
-  const auto* rec = m_skin.Record;
+  const auto* rec = Skin().Record;
   if (state & gdFixed) {
     if (UseSkinFont) {
       f.SetName(rec->fixedfontname);
@@ -813,7 +832,7 @@ void TsfSkinCustomGrid::PaintCell(TCanvas* canvas, int col, int row, const TRect
   if ((state & gdFocused) && m_editor && m_editor->isVisible() && Has(m_options, goEditing))
     return;  // the editor covers it
   if (DefaultDrawing) {
-    if (!m_skin) {
+    if (!Skin()) {
       canvas->Font = *Font();
       const bool highlight = (state & gdSelected) &&
                              (!(state & gdFocused) || rowSelect || Has(m_options, goDrawFocusSelected));
@@ -830,18 +849,18 @@ void TsfSkinCustomGrid::PaintCell(TCanvas* canvas, int col, int row, const TRect
       const bool focusLook = (state & gdFocused) || (rowSelect && (state & gdSelected) && gridFocused &&
                                                      row == m_current.Y);
       if (fixed) {
-        DrawSkinCellPicture(canvas, r, m_skin.Record->fixedcellrect, true);
+        DrawSkinCellPicture(canvas, r, Skin().Record->fixedcellrect, true);
       } else if (focusLook) {
-        DrawSkinCellPicture(canvas, r, m_skin.FocusCell, false);
+        DrawSkinCellPicture(canvas, r, Skin().FocusCell, false);
         state |= gdFocused;
       } else if (state & gdSelected) {
-        DrawSkinCellPicture(canvas, r, m_skin.SelectCell, false);
-      } else if (!m_skin.Background && !m_transparent) {
-        canvas->Brush.Color = m_skin.Record->bgcolor;
+        DrawSkinCellPicture(canvas, r, Skin().SelectCell, false);
+      } else if (!Skin().Background && !m_transparent) {
+        canvas->Brush.Color = Skin().Record->bgcolor;
         canvas->FillRect(r);
       }
       ApplyCellFont(canvas, state);
-      if ((state & gdFocused) && m_skin.Record->showfocus && !rowSelect && !fixed)
+      if ((state & gdFocused) && Skin().Record->showfocus && !rowSelect && !fixed)
         DrawDottedFrame(canvas, r);
     }
   } else {
@@ -850,18 +869,18 @@ void TsfSkinCustomGrid::PaintCell(TCanvas* canvas, int col, int row, const TRect
   canvas->Brush.Style = bsClear;
   DrawCellContent(col, row, r, state);
   canvas->Brush.Style = bsSolid;
-  if (DefaultDrawing && !m_skin && (state & gdFocused) && !rowSelect &&
+  if (DefaultDrawing && !Skin() && (state & gdFocused) && !rowSelect &&
       !(Has(m_options, goEditing) && Has(m_options, goAlwaysShowEditor)))
     canvas->DrawFocusRect(r);
 }
 
 void TsfSkinCustomGrid::PaintLines(TCanvas* canvas) {
   if (m_lineWidth <= 0) return;
-  TColor line = m_skin ? m_skin.Record->linescolor : m_gridLineColor;
+  TColor line = Skin() ? Skin().Record->linescolor : m_gridLineColor;
   if (ColorToRGB(Color()) == RGB(192, 192, 192)) line = RGB(128, 128, 128);
   const int vw = Has(m_options, goVertLine) ? m_lineWidth : 0;
   const int hw = Has(m_options, goHorzLine) ? m_lineWidth : 0;
-  const TColor fill = m_skin ? m_skin.Record->bgcolor : Color();
+  const TColor fill = Skin() ? Skin().Record->bgcolor : Color();
   // Each cell owns the line strips right of it and below it.
   auto strips = [&](int col, int row, const TRect& r) {
     const bool fixed = col < m_fixedCols || row < m_fixedRows;
@@ -906,11 +925,11 @@ void TsfSkinCustomGrid::PaintGrid(TBitmap& buffer) {
   } else if (m_transparent) {
     for (int y = 0; y < h; y += m_wallpaper.Height())
       for (int x = 0; x < w; x += m_wallpaper.Width()) canvas->Draw(x, y, &m_wallpaper);
-  } else if (m_skin && m_skin.Background) {
-    for (int y = 0; y < h; y += m_skin.Background->Height())
-      for (int x = 0; x < w; x += m_skin.Background->Width()) canvas->Draw(x, y, m_skin.Background);
+  } else if (Skin() && Skin().Background) {
+    for (int y = 0; y < h; y += Skin().Background->Height())
+      for (int x = 0; x < w; x += Skin().Background->Width()) canvas->Draw(x, y, Skin().Background);
   } else {
-    canvas->Brush.Color = m_skin ? m_skin.Record->bgcolor : Color();
+    canvas->Brush.Color = Skin() ? Skin().Record->bgcolor : Color();
     canvas->FillRect(TRect(0, 0, w, h));
   }
   m_paintCanvas = canvas;
@@ -939,7 +958,7 @@ void TsfSkinCustomGrid::PaintGrid(TBitmap& buffer) {
       canvas->ResetClip();
     }
   }
-  if (!m_skin && DefaultDrawing && Has(m_options, goRowSelect) && hasFocus()) {
+  if (!Skin() && DefaultDrawing && Has(m_options, goRowSelect) && hasFocus()) {
     const TGridRect s = Selection();
     const TRect a = CellRect(s.Left, s.Top), b = CellRect(s.Right, s.Bottom);
     if (!a.IsEmpty() && !b.IsEmpty()) canvas->DrawFocusRect(TRect(a.Left, a.Top, b.Right, b.Bottom));

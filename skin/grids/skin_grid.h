@@ -15,6 +15,7 @@
 #include "skin/controls/skin_control.h"
 #include "skin/grids/grid_rules.h"
 #include "skin/grids/grid_scroll_bar.h"
+#include "skin/grids/skin_scroll_bar_link.h"
 #include "skin/grids/inplace_edit.h"
 
 enum TGridOption : unsigned {
@@ -59,8 +60,12 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   // Skin.
   void ForgetSkinRecord() override;
   void ApplySkinChange() override;
-  // The record the grid draws from now (null: the default look).
-  const TsfGridSkin& Skin() const { return m_skin; }
+  // The record the grid draws from now (null: the default look). Nothing
+  // once the skin data object is gone: the copied pointers went with it.
+  const TsfGridSkin& Skin() const {
+    static const TsfGridSkin none;
+    return SkinData() ? m_skin : none;
+  }
 
   bool Transparent() const { return m_transparent; }
   void SetTransparent(bool v);
@@ -85,6 +90,9 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   TsfGridScrollBar* VScrollBar() const { return m_vBar; }
   virtual void SetHScrollBar(TsfGridScrollBar* bar);
   virtual void SetVScrollBar(TsfGridScrollBar* bar);
+  // Links skinned scroll bars of the controls layer (none: unlink).
+  void SetHScrollBar(TsfSkinScrollBar* bar);
+  void SetVScrollBar(TsfSkinScrollBar* bar);
 
   // Structure.
   int ColCount() const { return int(m_colWidths.size()); }
@@ -238,6 +246,8 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   TColor m_fixedColor = clBtnFace;
   TsfGridScrollBar* m_hBar = nullptr;
   TsfGridScrollBar* m_vBar = nullptr;
+  std::unique_ptr<TsfSkinScrollBarLink> m_hLink;
+  std::unique_ptr<TsfSkinScrollBarLink> m_vLink;
   bool m_updatingRanges = false;
 
   std::vector<int> m_colWidths;

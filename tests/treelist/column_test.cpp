@@ -196,22 +196,21 @@ TEST(TreeListColumn, MovingAColumnMovesItsTexts) {
 }
 
 TEST(TreeListColumn, SortedIsOnlyStoredWhileLoading) {
-  class SortingTreeList : public TestTreeList {
-   public:
-    using TestTreeList::TestTreeList;
-    QStringList sorted;
-    void SortByColumn(TtlTreeListColumn* column) override { sorted << column->Name(); }
-  };
-  SortingTreeList list;
+  TestTreeList list;
   list.SetName("L");
+  list.OptionsBehavior |= OptB(etoAutoSort);
+  auto name = [&](int i) { return static_cast<TtlTreeListTextNode*>(list.Items(i))->CellText(0); };
   list.BeginLoading();
   TtlTreeListColumn* column = list.CreateColumn();
+  for (const char* n : {"b", "c", "a"})
+    static_cast<TtlTreeListTextNode*>(list.Add())->SetCellText(0, QString::fromLatin1(n));
   column->SetSorted(csUp);
-  EXPECT_TRUE(list.sorted.isEmpty());
+  EXPECT_EQ(name(0), "b") << "stored only";
   list.EndLoading();
-  EXPECT_EQ(list.sorted, QStringList{"LColumn1"});
+  EXPECT_EQ(name(0), "a");
+  EXPECT_EQ(list.SortedColumn(), column);
   column->SetSorted(csDown);
-  EXPECT_EQ(list.sorted.size(), 2);
+  EXPECT_EQ(name(0), "c");
 }
 
 }  // namespace

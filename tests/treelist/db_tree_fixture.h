@@ -20,11 +20,14 @@
 class DbTreeTest : public ::testing::Test {
  protected:
   // `rows`: "(id, par, 'name', ord), ..." for the nodes table.
-  void Open(const QString& rows, int visibleRows = 6) {
+  // `parType`: the declared type of the parent column; `moreSql` runs after the rows.
+  void Open(const QString& rows, int visibleRows = 6,
+            const QString& parType = QStringLiteral("integer"), const QString& moreSql = {}) {
     path = dir.filePath(QStringLiteral("bank.zk"));
-    CreateBank(path, QStringLiteral("create table nodes(id integer primary key, par integer, "
+    CreateBank(path, QStringLiteral("create table nodes(id integer primary key, par %2, "
                                     "name varchar(50), ord integer);"
-                                    "insert into nodes values %1;").arg(rows));
+                                    "insert into nodes values %1;%3")
+                         .arg(rows, parType, moreSql));
     con.SetConnectionString(BankConnectionString(path));
     con.Open();
     query.SetConnection(&con);

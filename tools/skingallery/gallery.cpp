@@ -8,29 +8,23 @@
 #include "skin/controls/skin_button.h"
 #include "skin/controls/skin_check_radio.h"
 #include "skin/controls/skin_link_image.h"
+#include "skin/controls/list_box.h"
+#include "skin/controls/memo.h"
+#include "skin/controls/rich_edit.h"
+#include "skin/controls/scroll_bar.h"
 #include "skin/controls/skin_panel.h"
+#include "tools/skingen/logo.h"
 
 namespace {
 
 constexpr int kColumnWidth = 380;
-constexpr int kColumnHeight = 560;
+constexpr int kColumnHeight = 790;
 
 // Lets timers (morphing, animation) run to their end.
 void Settle(int ms) {
   QEventLoop loop;
   QTimer::singleShot(ms, &loop, &QEventLoop::quit);
   loop.exec();
-}
-
-TBitmap LogoPicture() {
-  QImage img(177, 49, QImage::Format_RGB32);
-  img.fill(QColor(0x2E, 0x5E, 0x8C));
-  QPainter p(&img);
-  p.setPen(Qt::white);
-  p.setFont(MakeQFont(QStringLiteral("Arial"), 24, fsBold));
-  p.drawText(img.rect(), Qt::AlignCenter, QStringLiteral("tolmsys"));
-  p.end();
-  return TBitmap(img);
 }
 
 template <typename T>
@@ -53,9 +47,9 @@ QImage GalleryColumn(TsfSkinData* data, const QString& title) {
   top->SetAlign(alTop);
   auto* logo = new TsfSkinLinkImage(top);
   logo->SetBounds(4, 4, 177, 49);
-  logo->SetPicture(LogoPicture());
+  logo->SetPicture(TBitmap(DrawLogo()));
 
-  auto* body = Make<TsfSkinPanel>(&form, data, QStringLiteral("Panel"), 0, 60, kColumnWidth, 500);
+  auto* body = Make<TsfSkinPanel>(&form, data, QStringLiteral("Panel"), 0, 60, kColumnWidth, 730);
   body->SetAlign(alClient);
 
   auto* buttons = Make<TsfSkinGroupBox>(body, data, QStringLiteral("Buttons"), 8, 8, 364, 110);
@@ -105,6 +99,38 @@ QImage GalleryColumn(TsfSkinData* data, const QString& title) {
   auto* rolled = Make<TsfSkinGroupBox>(body, data, QStringLiteral("Rolled up"), 8, 416, 364, 70);
   rolled->SetRollUpMode(true);
   rolled->SetRollUpState(true);
+
+  // Edits with linked bars, a list box and free scroll bars.
+  auto* edits = Make<TsfSkinGroupBox>(body, data, QStringLiteral("Memo, rich edit, list box, scroll bars"), 8,
+                                      494, 364, 228);
+  QStringList lines;
+  for (int i = 1; i <= 30; ++i) lines << QStringLiteral("Line %1 of the answer").arg(i);
+  auto* memoBar = new TsfSkinScrollBar(edits);
+  memoBar->SetKind(sbVertical);
+  memoBar->SetSkinDataName(QStringLiteral("vscrollbar"));
+  memoBar->SetSkinData(data);
+  memoBar->SetBounds(155, 24, 17, 90);
+  auto* memo = new TsfSkinMemo(edits);
+  memo->SetSkinData(data);
+  memo->SetBounds(12, 24, 143, 90);
+  memo->SetText(lines.join(u'\n'));
+  memo->SetVScrollBar(memoBar);
+  auto* rich = new TsfSkinRichEdit(edits);
+  rich->SetSkinData(data);
+  rich->SetBounds(12, 120, 160, 60);
+  rich->SetText(QStringLiteral("{\\rtf1 \\b Rich\\b0  text, {\\i italic} and \\ul underlined\\ulnone .}"));
+  auto* list = new TsfSkinListBox(edits);
+  list->SetSkinData(data);
+  list->SetBounds(184, 24, 168, 110);
+  list->SetItems(lines.mid(0, 12));
+  list->SetItemIndex(1);
+  for (int i = 0; i < 2; ++i) {
+    auto* bar = new TsfSkinScrollBar(edits);
+    bar->SetSkinData(data);
+    bar->SetBounds(184, 146 + i * 24, 168, 17);
+    bar->SetRangeAndPosition(0, 99, 20, 30 + i * 40);
+    bar->SetEnabled(i == 0);
+  }
 
   form.show();
   form.activateWindow();

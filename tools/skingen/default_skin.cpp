@@ -124,7 +124,7 @@ class TSkinWriter {
 
   TsfPictureNames names;
   std::vector<QImage> images;
-  QImage form;
+  QImage form, mask;
   QStringList objects, controls;
   std::vector<std::unique_ptr<TsfKeyedSection>> objectRecords, controlRecords;
   TsfVersionInfo version;
@@ -162,6 +162,16 @@ void DrawForm(TSkinWriter& s) {
   p.end();
   s.form = img;
   s.names.picture = QStringLiteral("form.bmp");
+
+  // The window's shape: black inside, the two top corners rounded off.
+  QImage mask = Sheet(kFormW, kFormH, Qt::black);
+  for (int dy = 0; dy < 3; ++dy)
+    for (int dx = 0; dx + dy < 3; ++dx) {
+      mask.setPixel(dx, dy, qRgb(255, 255, 255));
+      mask.setPixel(kFormW - 1 - dx, dy, qRgb(255, 255, 255));
+    }
+  s.mask = mask;
+  s.names.mask = QStringLiteral("mask.bmp");
 
   TsfFormInfo& f = s.formInfo;
   f.lefttoppoint = TPoint(12, kCaptionH);
@@ -593,6 +603,16 @@ void DrawScrollBars(TSkinWriter& s) {
     p.drawLine(90 + st * 6 + 3, 96, 90 + st * 6 + 3, 100);
   }
   p.end();
+  // The skin rects show both buttons in their normal state at their places:
+  // decrease (up, left) first, increase (down, right) last.
+  const QImage up = img.copy(17, 0, 17, 17), down = img.copy(17, 17, 17, 17);
+  const QImage left = img.copy(60, 60, 17, 17), right = img.copy(60, 77, 17, 17);
+  p.begin(&img);
+  p.drawImage(0, 0, up);
+  p.drawImage(0, 43, down);
+  p.drawImage(0, 60, left);
+  p.drawImage(43, 60, right);
+  p.end();
   const int pic = s.AddPicture(QStringLiteral("scrollbar.bmp"), img);
 
   auto common = [&](TsfDataSkinScrollBarControl& b) {
@@ -615,12 +635,14 @@ void DrawScrollBars(TSkinWriter& s) {
   v.rightbottompoint = TPoint(16, 43);
   v.clientrect = TRect(0, 17, 17, 43);
   v.trackarea = TRect(0, 17, 17, 43);
-  v.upbuttonrect = B(17, 0, 17, 17);
-  v.activeupbuttonrect = B(34, 0, 17, 17);
-  v.downupbuttonrect = B(51, 0, 17, 17);
-  v.downbuttonrect = B(17, 17, 17, 17);
-  v.activedownbuttonrect = B(34, 17, 17, 17);
-  v.downdownbuttonrect = B(51, 17, 17, 17);
+  // Button places relative to the skin rect ("up" is the increase button at
+  // the far end), their hot and pressed pictures in the sheet.
+  v.upbuttonrect = TRect(0, 43, 17, 60);
+  v.activeupbuttonrect = B(34, 17, 17, 17);
+  v.downupbuttonrect = B(51, 17, 17, 17);
+  v.downbuttonrect = TRect(0, 0, 17, 17);
+  v.activedownbuttonrect = B(34, 0, 17, 17);
+  v.downdownbuttonrect = B(51, 0, 17, 17);
   v.thumbrect = B(68, 0, 17, 30);
   v.activethumbrect = B(85, 0, 17, 30);
   v.downthumbrect = B(102, 0, 17, 30);
@@ -637,12 +659,12 @@ void DrawScrollBars(TSkinWriter& s) {
     h.rightbottompoint = TPoint(43, 16);
     h.clientrect = TRect(17, 0, 43, 17);
     h.trackarea = TRect(17, 0, 43, 17);
-    h.upbuttonrect = B(60, 60, 17, 17);
-    h.activeupbuttonrect = B(77, 60, 17, 17);
-    h.downupbuttonrect = B(94, 60, 17, 17);
-    h.downbuttonrect = B(60, 77, 17, 17);
-    h.activedownbuttonrect = B(77, 77, 17, 17);
-    h.downdownbuttonrect = B(94, 77, 17, 17);
+    h.upbuttonrect = TRect(43, 0, 60, 17);
+    h.activeupbuttonrect = B(77, 77, 17, 17);
+    h.downupbuttonrect = B(94, 77, 17, 17);
+    h.downbuttonrect = TRect(0, 0, 17, 17);
+    h.activedownbuttonrect = B(77, 60, 17, 17);
+    h.downdownbuttonrect = B(94, 60, 17, 17);
     h.thumbrect = B(0, 94, 30, 17);
     h.activethumbrect = B(30, 94, 30, 17);
     h.downthumbrect = B(60, 94, 30, 17);
@@ -798,6 +820,7 @@ bool WriteDefaultSkin(const QString& folder, QString* error) {
   TSkinWriter s;
   Build(s);
   if (!SavePicture(dir + s.names.picture, s.form, error)) return false;
+  if (!SavePicture(dir + s.names.mask, s.mask, error)) return false;
   for (size_t i = 0; i < s.images.size(); ++i)
     if (!SavePicture(dir + s.names.activepictures[int(i)], s.images[i], error)) return false;
 

@@ -7,6 +7,8 @@
 
 #include "platform/form.h"
 #include "skin/controls/skin_button.h"
+#include "skin/controls/skin_panel.h"
+#include "skin/render/layer_window.h"
 #include "tests/skin/controls/control_fixture.h"
 
 using namespace ctltest;
@@ -284,4 +286,55 @@ TEST(SkinButton, FrameAnimationStepsThroughTheStrip) {
   Tick(b->AnimationTimer());
   EXPECT_EQ(b->AnimationTimer(), nullptr);
   EXPECT_EQ(At(Shot(b), 1, 1), kStates[1]);  // the active picture again
+}
+
+TEST(SkinButton, DefaultAndFocusLeaveOtherControlsAlone) {
+  ButtonWindow w;
+  TsfSkinPanel panel(&w.form);  // not a button: must not be taken for one
+  panel.SetBounds(0, 100, 100, 50);
+  panel.show();
+  TsfSkinButton* b = w.Add("OK");
+  b->SetDefault(true);
+  b->SetFocus();
+  EXPECT_EQ(w.form.findChildren<TsfSkinButton*>().size(), 1);
+  EXPECT_TRUE(b->IsActive());
+}
+
+TEST(SkinButton, GlowShownOnlyWithLayeredWindows) {
+  ButtonWindow w;
+  TinySkin skin;
+  auto& r = AddStates(skin);
+  r.glowlayerpictureindex = skin.AddPicture(Filled(28, 18, qRgb(0, 120, 255)));
+  r.glowlayeralphablendvalue = 200;
+  TsfSkinButton* b = w.Add("");
+  b->SetCanFocused(false);
+  b->SetSkinData(skin.data);
+  auto glowShowing = [&] {
+    auto* m = b->findChild<TsfLayerManager*>();
+    return m && m->Showing();
+  };
+
+  OverrideLayeredWindows(false);
+  HoverOver(b, QPoint(5, 5));
+  QCoreApplication::processEvents();  // the glow is posted
+  EXPECT_FALSE(glowShowing());
+
+  OverrideLayeredWindows(true);
+  b->Perform(CM_MOUSELEAVE);
+  b->Perform(CM_MOUSEENTER);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(glowShowing());
+  skin.data->ShowButtonGlowFrames = false;  // switched off unless the button insists
+  b->Perform(CM_MOUSELEAVE);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(glowShowing());
+  b->Perform(CM_MOUSEENTER);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(glowShowing());
+  b->AlwaysShowLayeredFrame = true;
+  b->Perform(CM_MOUSELEAVE);
+  b->Perform(CM_MOUSEENTER);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(glowShowing());
+  OverrideLayeredWindows(std::nullopt);
 }

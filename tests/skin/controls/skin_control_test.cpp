@@ -262,3 +262,17 @@ TEST(SkinControlBase, GraphicTwinFollowsTheSameRules) {
   ISkinChangeable* hooks = &g;
   EXPECT_EQ(hooks->SkinDataObject(), skin.data.data());
 }
+
+// Controls are found by class with Qt's casts (findChildren, qobject_cast):
+// every skinned class must be told apart from its platform base.
+TEST(SkinControlBase, QtCastsTellTheClassesApart) {
+  TCustomControl plain;
+  TsfSkinControl skinned;
+  TsfSkinCustomControl custom;
+  TsfGraphicSkinCustomControl graphic;
+  EXPECT_EQ(qobject_cast<TsfSkinControl*>(&plain), nullptr);
+  EXPECT_EQ(qobject_cast<TsfSkinCustomControl*>(&skinned), nullptr);
+  EXPECT_EQ(qobject_cast<TsfSkinControl*>(&custom), &custom);
+  EXPECT_EQ(qobject_cast<TsfGraphicSkinControl*>(&graphic), &graphic);
+  EXPECT_EQ(qobject_cast<TsfSkinControl*>(&graphic), nullptr);
+}

@@ -27,12 +27,14 @@ QByteArray SavedSkin(TsfSkinData& d) {
   for (auto& r : d.ObjectRecords) {
     TMemIniFile one(QString{});
     r->SaveToIni(one);
-    out += typeid(*r).name() + one.ToBytes();
+    const auto& rec = *r;
+    out += typeid(rec).name() + one.ToBytes();
   }
   for (auto& r : d.ControlRecords) {
     TMemIniFile one(QString{});
     r->SaveToIni(one);
-    out += typeid(*r).name() + one.ToBytes();
+    const auto& rec = *r;
+    out += typeid(rec).name() + one.ToBytes();
   }
   return out;
 }

@@ -129,6 +129,7 @@ TEST_F(DefaultSkinTest, TheCheckerNamesEachBrokenRule) {
       {"panel", "captionrect", "1,1,20,10", "panel.captionrect"},
       {"groupbox", "fontname", "Arial", "groupbox.fontname"},
       {"groupbox", "captionrect", "0,0,0,0", "groupbox.captionrect"},
+      {"groupbox", "captionrect", "12,0,30,17", "groupbox.captionrect"},  // cannot widen
       {"button", "pictureindex", "12", "button.pictureindex"},
       {"button", "downskinrect", "0,48,64,200", "button.downskinrect"},
       {"combobox", "listboxname", "lists", "combobox.listboxname"},

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QTest>
 
 #include "platform/application.h"
@@ -345,6 +346,24 @@ TEST_F(SkinFormTest, SkinChangesReachEverySkinnedControlOfTheWindow) {
   EXPECT_TRUE(foreign->log.isEmpty());
   EXPECT_TRUE(skinner->SkinSupport());
   EXPECT_EQ(skinner->FindButton(0)->ObjectRect, TRect(272, 7, 288, 23));
+}
+
+TEST_F(SkinFormTest, AFailedSkinLoadLeavesTheDefaultFrame) {
+  QFile::remove(skin.dir.filePath("form.bmp"));
+  EXPECT_ANY_THROW(skin.data->LoadSkinFile(skin.dir.filePath("skin.ini")));
+  EXPECT_TRUE(skin.data->IsEmpty);
+  EXPECT_FALSE(skinner->SkinSupport());
+  EXPECT_EQ(form->ClientArea()->geometry(), QRect(3, 22, form->width() - 6, form->height() - 25));
+  EXPECT_EQ(PixelAt(form, 1, 1), ToQColor(clBtnHighlight).rgb() | 0xFF000000u);
+  ASSERT_NE(skinner->FindButton(0), nullptr);
+  EXPECT_TRUE(skinner->FindButton(0)->Visible);
+}
+
+TEST_F(SkinFormTest, RemovingTheSkinnerGivesTheFormItsOwnFrameBack) {
+  delete skinner;
+  EXPECT_FALSE(form->HasCustomFrame());
+  EXPECT_EQ(form->ClientArea()->geometry(), QRect(0, 0, form->width(), form->height()));
+  EXPECT_EQ(form->Perform(WM_NCHITTEST, 0, MakeLParam(form->x() + 5, form->y() + 5)), HTCLIENT);
 }
 
 TEST(SkinFormOwner, MustBeAForm) {

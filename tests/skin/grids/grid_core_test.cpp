@@ -268,3 +268,89 @@ TEST(GridCore, WallpaperShowsThroughNormalCellsOnly) {
 }
 
 }  // namespace
+
+#include <QClipboard>
+
+#include "platform/menus.h"
+
+namespace {
+
+TEST(GridEditorMenu, ItemsFollowTheEditorsState) {
+  QApplication::clipboard()->setText(QStringLiteral("clip"));
+  QLineEdit edit(QStringLiteral("abc"));
+  edit.setSelection(1, 1);
+  TMenuItem root;
+  bool allowed = true;
+  FillEditContextMenu(&root, &edit, nullptr, [&] { return allowed; });
+  QStringList captions;
+  QList<bool> enabled;
+  for (int i = 0; i < root.Count(); ++i) {
+    captions << root.Items(i)->Caption;
+    enabled << root.Items(i)->Enabled;
+  }
+  EXPECT_EQ(captions, QStringList({"Undo", "-", "Cut", "Copy", "Paste", "Delete", "-", "Select All"}));
+  EXPECT_EQ(enabled, QList<bool>({false, true, true, true, true, true, true, true}));
+  // A command that changes the text asks first; a refusal leaves the text.
+  allowed = false;
+  root.Items(5)->Click();
+  EXPECT_EQ(edit.text(), QStringLiteral("abc"));
+  allowed = true;
+  root.Items(5)->Click();
+  EXPECT_EQ(edit.text(), QStringLiteral("ac"));
+  // Read-only with nothing selected: only Select All (and the lines).
+  edit.setReadOnly(true);
+  edit.deselect();
+  TMenuItem ro;
+  QObject owner;
+  TsfSkinData* skin = MakeGridSkin(&owner);
+  auto* strings = new TsfResourceStrData(&owner);
+  strings->ResStrings = QStringList{QStringLiteral("EDIT_SELECTALL=全选")};
+  skin->SetResourceStrData(strings);
+  FillEditContextMenu(&ro, &edit, skin, nullptr);
+  EXPECT_EQ(ro.Items(7)->Caption, QStringLiteral("全选"));
+  EXPECT_EQ(ro.Items(0)->Caption, QStringLiteral("Undo"));
+  for (int i : {2, 3, 4, 5}) EXPECT_FALSE(ro.Items(i)->Enabled) << i;
+  EXPECT_TRUE(ro.Items(7)->Enabled);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GridCore, SkinnedScrollBarThumbScrollsOnReleaseWithoutTracking) {
+  QWidget window;
+  window.resize(260, 140);
+  auto* g = new PlainGrid(&window);
+  g->SetColCount(3);
+  g->SetRowCount(41);
+  g->SetDefaultRowHeight(20);
+  g->SetBounds(0, 0, 200, 5 * 21);
+  auto* bar = new TsfSkinScrollBar(&window);
+  bar->SetKind(sbVertical);
+  bar->SetBounds(210, 0, 17, 105);
+  g->SetVScrollBar(bar);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_TRUE(bar->Visible());
+  EXPECT_EQ(bar->Max(), 127);
+  const TRect thumb = bar->Layout().Parts[spThumb];
+  const QPoint from((thumb.Left + thumb.Right) / 2, (thumb.Top + thumb.Bottom) / 2);
+  QTest::mousePress(bar, Qt::LeftButton, {}, from);
+  QTest::mouseMove(bar, from + QPoint(0, 40));
+  EXPECT_GT(bar->Position(), 0);
+  EXPECT_EQ(g->TopRow(), 1);  // not while dragging
+  const int dragged = bar->Position();
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, from + QPoint(0, 40));
+  // The bar settles its position from the release point: within a row of the drag.
+  EXPECT_NEAR(g->TopRow(), GridScrollTarget(dragged, 1, 37), 1);
+  EXPECT_GT(g->TopRow(), 1);
+  // Fewer rows: everything fits and the bar goes.
+  g->SetRowCount(4);
+  EXPECT_FALSE(bar->Visible());
+  // A bar that is destroyed is forgotten.
+  delete bar;
+  EXPECT_EQ(g->VScrollBar(), nullptr);
+  g->SetRowCount(50);
+}
+
+}  // namespace

@@ -395,8 +395,11 @@ TEST_F(PaperGridTest, IndicatorShowsTheCurrentRecordAndItsState) {
   const TBitmap arrow = IndicatorPicture(iiCurrent);
   const int x0 = r.Width() - kIndicatorImageWidth - 1, y0 = (r.Height() - kIndicatorImageHeight) / 2;
   for (int y = 0; y < kIndicatorImageHeight; ++y)
-    for (int x = 0; x < kIndicatorImageWidth; ++x)
-      if (arrow.Pixel(x, y) == clBlack) EXPECT_EQ(QColor(current.pixel(x0 + x, y0 + y)), QColor(Qt::black));
+    for (int x = 0; x < kIndicatorImageWidth; ++x) {
+      if (arrow.Pixel(x, y) == clBlack) {
+        EXPECT_EQ(QColor(current.pixel(x0 + x, y0 + y)), QColor(Qt::black));
+      }
+    }
   query.Edit();
   EXPECT_NE(indicator(1), current);
   query.Cancel();
@@ -425,6 +428,24 @@ TEST_F(PaperGridTest, DefaultColumnsFollowTheFieldsAndTabWalksThem) {
   QTest::keyClick(grid.get(), Qt::Key_Home);  // several columns: the first column
   EXPECT_EQ(grid->SelectedField()->FieldName(), QStringLiteral("title_id"));
   EXPECT_EQ(query.RecNo(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PaperGridTest, SkinDataObjectGoingLeavesTheDefaultLook) {
+  OpenBank(3);
+  OpenQuery();
+  auto* owner = new QObject;
+  MakePaperGrid(MakeGridSkin(owner, 22));
+  Show(grid.get());
+  ASSERT_TRUE(grid->Skin());
+  delete owner;  // the skin data object with it
+  EXPECT_FALSE(grid->Skin());
+  EXPECT_FALSE(grid->grab().isNull());
+  query.Close();  // lays the grid out again
+  EXPECT_EQ(grid->ColWidths(0), 11);
 }
 
 }  // namespace
