@@ -179,6 +179,7 @@ void DrawForm(TSkinWriter& s) {
   f.leftbottompoint = TPoint(12, kFormH - kBorderW);
   f.rightbottompoint = TPoint(kFormW - 12, kFormH - kBorderW);
   f.clientrect = TRect(kBorderW, kCaptionH, kFormW - kBorderW, kFormH - kBorderW);
+  f.maskrectarea = f.clientrect;  // what the reader makes of a skin with a mask
   f.leftstretch = f.rightstretch = f.topstretch = f.bottomstretch = true;
   f.hittestlefttoppoint = TPoint(8, 8);
   f.hittestrighttoppoint = TPoint(kFormW - 8, 8);
