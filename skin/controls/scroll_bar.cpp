@@ -1,6 +1,8 @@
 #include "skin/controls/scroll_bar.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "skin/render/compose.h"
 #include "skin/render/glyphs.h"
@@ -36,6 +38,20 @@ TsfDataSkinScrollBarControl* TsfSkinScrollBar::BarRecord() const {
 
 // ---- properties --------------------------------------------------------------
 
+namespace {
+// Range arithmetic runs in 64 bits: Min, Max, PageSize and the steps may each
+// lie anywhere in int, and their sums and differences must not wrap.
+int ToInt(long long v) {
+  return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+}  // namespace
+
+// The position brought inside the range (the last page's start when paged).
+int TsfSkinScrollBar::ClampPosition(long long v) const {
+  const long long limit = m_pageSize != 0 ? static_cast<long long>(m_max) - m_pageSize + 1 : m_max;
+  return ToInt(std::max<long long>(std::min(v, limit), m_min));
+}
+
 void TsfSkinScrollBar::SetKind(TScrollBarKind v) {
   if (v == m_kind) return;
   m_kind = v;
@@ -58,9 +74,10 @@ void TsfSkinScrollBar::SetKind(TScrollBarKind v) {
   Invalidate();
 }
 
-void TsfSkinScrollBar::SetPosition(int v) {
-  const int limit = m_pageSize != 0 ? m_max - m_pageSize + 1 : m_max;
-  v = std::max(std::min(v, limit), m_min);
+void TsfSkinScrollBar::SetPosition(int v) { StepTo(v); }
+
+void TsfSkinScrollBar::StepTo(long long target) {
+  const int v = ClampPosition(target);
   if (v == m_position) return;
   m_position = v;
   Invalidate();
@@ -76,7 +93,9 @@ void TsfSkinScrollBar::SetMin(int v) {
 void TsfSkinScrollBar::SetMax(int v) {
   m_max = v;
   if (m_pageSize != 0) {
-    if (m_max - m_min < m_pageSize + m_position) m_position = std::max(m_min, m_max - m_min - m_pageSize + 1);
+    const long long span = static_cast<long long>(m_max) - m_min;
+    if (span < static_cast<long long>(m_pageSize) + m_position)
+      m_position = ToInt(std::max<long long>(m_min, span - m_pageSize + 1));
   } else if (m_position > m_max) {
     m_position = m_max;
   }
@@ -84,7 +103,7 @@ void TsfSkinScrollBar::SetMax(int v) {
 }
 
 void TsfSkinScrollBar::SetPageSize(int v) {
-  if (m_max - m_min + 1 >= v + m_position) m_pageSize = v;
+  if (static_cast<long long>(m_max) - m_min + 1 >= static_cast<long long>(v) + m_position) m_pageSize = v;
   Invalidate();
 }
 
@@ -119,14 +138,12 @@ void TsfSkinScrollBar::SetRangeAndPosition(int min, int max, int pageSize, int p
   m_min = min;
   m_max = max;
   m_pageSize = pageSize;
-  const int limit = m_pageSize != 0 ? m_max - m_pageSize + 1 : m_max;
-  m_position = std::max(std::min(position, limit), m_min);
+  m_position = ClampPosition(position);
   Invalidate();
 }
 
-void TsfSkinScrollBar::MovePositionQuietly(int v) {
-  const int limit = m_pageSize != 0 ? m_max - m_pageSize + 1 : m_max;
-  v = std::max(std::min(v, limit), m_min);
+void TsfSkinScrollBar::MovePositionQuietly(int target) {
+  const int v = ClampPosition(target);
   if (v == m_position) return;
   m_position = v;
   Invalidate();
@@ -184,7 +201,7 @@ TsfScrollBarLayout TsfSkinScrollBar::ComputeLayout(const TsfDataSkinScrollBarCon
   const int e = vertical ? L.Track.Bottom : L.Track.Right;
   int start, length;
   if (m_pageSize == 0) {
-    const double t = m_max == m_min ? 0.0 : double(m_position - m_min) / double(m_max - m_min);
+    const double t = m_max == m_min ? 0.0 : (double(m_position) - m_min) / (double(m_max) - m_min);
     const int h = noPageLength / 2;
     L.FirstOffset = s + h;
     L.SecondOffset = e - h;
@@ -192,12 +209,12 @@ TsfScrollBarLayout TsfSkinScrollBar::ComputeLayout(const TsfDataSkinScrollBarCon
     start = s + L.ThumbOffset;
     length = noPageLength;
   } else {
-    const int span = m_max - m_min + 1;
+    const double span = double(m_max) - m_min + 1;
     int len = span != 0 ? Rnd(double(e - s) * m_pageSize / span) : 0;
     len = std::max(len, minLength);
     const int h = len / 2;
-    const int denominator = m_max + 1 - m_pageSize - m_min;
-    const double t = denominator > 0 ? double(m_position - m_min) / denominator : (vertical ? 0.0 : 1.0);
+    const double denominator = double(m_max) + 1 - m_pageSize - m_min;
+    const double t = denominator > 0 ? (double(m_position) - m_min) / denominator : (vertical ? 0.0 : 1.0);
     L.FirstOffset = s + h;
     L.SecondOffset = e - h;
     L.ThumbOffset = Rnd((e - s - 2 * h) * t);
@@ -234,17 +251,17 @@ int TsfSkinScrollBar::SideOfThumb(TPoint p) const {
 
 void TsfSkinScrollBar::Increase() {
   if (OnUpButtonClick) OnUpButtonClick(this);
-  else SetPosition(m_position + m_smallChange);
+  else StepTo(static_cast<long long>(m_position) + m_smallChange);
 }
 
 void TsfSkinScrollBar::Decrease() {
   if (OnDownButtonClick) OnDownButtonClick(this);
-  else SetPosition(m_position - m_smallChange);
+  else StepTo(static_cast<long long>(m_position) - m_smallChange);
 }
 
 void TsfSkinScrollBar::PageStep(bool down) {
   QPointer<TsfSkinScrollBar> self(this);
-  SetPosition(m_position + (down ? m_largeChange : -m_largeChange));
+  StepTo(static_cast<long long>(m_position) + (down ? m_largeChange : -static_cast<long long>(m_largeChange)));
   if (!self) return;
   if (down) { if (OnPageDown) OnPageDown(this); }
   else if (OnPageUp) OnPageUp(this);
@@ -351,8 +368,8 @@ void TsfSkinScrollBar::MouseMove(TShiftState shift, int x, int y) {
     const int travel = layout.SecondOffset - layout.FirstOffset;
     double f = travel > 0 ? double(d + m_dragStartOffset) / travel : 0.0;
     f = std::clamp(f, 0.0, 1.0);
-    if (m_pageSize == 0) SetPosition(m_min + Rnd((m_max - m_min) * f));
-    else SetPosition(m_min + Rnd((m_max - m_min - m_pageSize + 1) * f));
+    const double span = double(m_max) - m_min - (m_pageSize == 0 ? 0 : m_pageSize - 1);
+    StepTo(m_min + std::llrint(span * f));
   }
   if (self) TsfSkinCustomControl::MouseMove(shift, x, y);
 }
@@ -385,14 +402,14 @@ void TsfSkinScrollBar::KeyDown(WORD& key, TShiftState shift) {
   QPointer<TsfSkinScrollBar> self(this);
   TsfSkinCustomControl::KeyDown(key, shift);
   if (!self || !m_canFocused) return;
-  if (key == VK_LEFT || key == VK_UP) SetPosition(m_position - m_smallChange);
-  else if (key == VK_RIGHT || key == VK_DOWN) SetPosition(m_position + m_smallChange);
+  if (key == VK_LEFT || key == VK_UP) StepTo(static_cast<long long>(m_position) - m_smallChange);
+  else if (key == VK_RIGHT || key == VK_DOWN) StepTo(static_cast<long long>(m_position) + m_smallChange);
 }
 
 bool TsfSkinScrollBar::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
   if (TsfSkinCustomControl::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
   if (!m_canFocused || !Focused()) return false;
-  SetPosition(m_position + (wheelDelta > 0 ? -m_smallChange : m_smallChange));
+  StepTo(static_cast<long long>(m_position) + (wheelDelta > 0 ? -static_cast<long long>(m_smallChange) : m_smallChange));
   return true;
 }
 

@@ -89,6 +89,9 @@ class TsfSkinScrollBar : public TsfSkinCustomControl {
   void EnabledChanged() override;
 
  private:
+  int ClampPosition(long long v) const;
+  // Moves to `target` (clamped into the range), raising OnChange on a change.
+  void StepTo(long long target);
   TsfDataSkinScrollBarControl* BarRecord() const;
   TsfScrollBarLayout ComputeLayout(const TsfDataSkinScrollBarControl* record) const;
   TsfScrollBarPart PartAt(const TsfScrollBarLayout& layout, TPoint p) const;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <limits>
 #include <QTest>
 
 #include "skin/controls/scroll_bar.h"
@@ -243,4 +244,48 @@ TEST(ScrollBarInput, KeysAndWheelOnlyWhenFocusable) {
   EXPECT_EQ(bar->Position(), before + 2);
   QTest::keyClick(bar.get(), Qt::Key_Up);
   EXPECT_EQ(bar->Position(), before + 1);
+}
+
+// Ranges reaching the ends of int: a step at an end stays there instead of
+// wrapping round to the other end, and a page fits a range that wide.
+TEST(ScrollBarPosition, ExtremeRangesNeitherWrapNorJump) {
+  constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+  const struct {
+    int min, max, page, position;
+    Qt::Key key;
+    int expected;
+  } cases[] = {
+      {0, kMax, 0, kMax, Qt::Key_Right, kMax},
+      {0, kMax, 0, kMax, Qt::Key_Left, kMax - 1},
+      {kMin, kMax, 0, kMin, Qt::Key_Left, kMin},
+      {kMin, kMax, 0, kMax, Qt::Key_Right, kMax},
+      {kMin, kMax, 0, kMin, Qt::Key_Right, kMin + 1},
+  };
+  for (const auto& c : cases) {
+    auto bar = MakeBar({sbHorizontal, 200, 19, c.min, c.max, c.page, c.position});
+    bar->SetCanFocused(true);
+    bar->show();
+    QTest::keyClick(bar.get(), c.key);
+    EXPECT_EQ(bar->Position(), c.expected) << c.min << ".." << c.max << " from " << c.position;
+    // The thumb stays on the track.
+    const TsfScrollBarLayout layout = bar->Layout();
+    EXPECT_GE(layout.Parts[spThumb].Left, layout.Track.Left);
+    EXPECT_LE(layout.Parts[spThumb].Right, layout.Track.Right);
+    Shot(bar.get());
+  }
+
+  auto bar = MakeBar({sbVertical, 19, 153, 0, kMax, 0, 0});
+  bar->SetPageSize(10);
+  EXPECT_EQ(bar->PageSize(), 10) << "a page fits the widest range";
+  bar->SetPosition(kMax);
+  EXPECT_EQ(bar->Position(), kMax - 9);
+  Shot(bar.get());
+
+  // Min above Max and a page larger than the range keep the position at Min.
+  bar->SetRangeAndPosition(50, 10, 0, 30);
+  EXPECT_EQ(bar->Position(), 50);
+  Shot(bar.get());
+  bar->SetRangeAndPosition(0, 5, 100, 3);
+  EXPECT_EQ(bar->Position(), 0);
+  Shot(bar.get());
 }
