@@ -265,3 +265,37 @@ TEST(SkinMemoContextMenu, ItemsFollowTheStateAndNoQtMenuShows) {
   QApplication::processEvents();
   EXPECT_EQ(memo.ContextMenu(), nullptr);
 }
+
+// Hostile documents: nesting at and beyond the cap, and sizes, characters,
+// fallback counts, indents and spacing at the ends of int. Each loads into
+// a bounded layout (a plain-text fallback where it is not rich text).
+TEST(SkinRichEditHostile, ExtremeDocumentsLoadIntoABoundedLayout) {
+  const QByteArray deepOk = "{\\rtf1" + QByteArray(150, '{') + "deep" + QByteArray(150, '}') + "}";
+  const QByteArray tooDeep = "{\\rtf1" + QByteArray(20000, '{') + "x" + QByteArray(20000, '}') + "}";
+  const QByteArray skippedDeep =
+      "{\\rtf1{\\*\\unknown" + QByteArray(20000, '{') + QByteArray(20000, '}') + "}ok}";
+  const QByteArray cases[] = {
+      deepOk,
+      tooDeep,
+      skippedDeep,
+      "{\\rtf1\\fs2147483647 big\\fs-2147483648 small\\fs99999999999999999999 more\\par}",
+      "{\\rtf1\\u2147483647?\\u-2147483648?\\u70000?\\u-1?\\u55357\\u56832?\\par}",
+      "{\\rtf1\\uc2147483647\\u65 skipped all {\\uc-5\\u66 ?x} after\\par}",
+      "{\\rtf1\\li2147483647\\ri2147483647\\fi-2147483648\\sb2147483647\\sa2147483647 far\\par"
+      "\\li-2147483648\\fi2147483647 neg\\par}",
+      "{\\rtf1\\bin2147483647",
+      "{\\rtf1{\\colortbl;\\red999\\green-5\\blue2147483647;}\\cf2147483647\\cb-1 c\\par}",
+  };
+  for (const QByteArray& doc : cases) {
+    EditWithBar<TsfSkinRichEdit> w;
+    TMemoryStream s;
+    s.Write(doc);
+    s.SetPosition(0);
+    w.edit->LoadFromStream(s);
+    QApplication::processEvents();
+    const QSizeF size = w.edit->Editor()->document()->size();
+    EXPECT_LT(size.height(), 1e6) << doc.left(60).constData();
+    EXPECT_LT(size.width(), 1e6) << doc.left(60).constData();
+    Shot(&w.panel);
+  }
+}
