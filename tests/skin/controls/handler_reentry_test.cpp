@@ -85,7 +85,7 @@ TEST(HandlerReentry, ButtonClickThatDeletesItsParentPanel) {
 }
 
 TEST(HandlerReentry, ScrollBarChangeThatDeletesTheBar) {
-  for (QPoint at : {QPoint(190, 9), QPoint(100, 9), QPoint(5, 9)}) {  // arrow, page, arrow
+  for (QPoint at : {QPoint(190, 9), QPoint(30, 9), QPoint(5, 9)}) {  // arrow, page, arrow
     Window w;
     QPointer<TsfSkinScrollBar> bar = new TsfSkinScrollBar(&w.form);
     bar->SetKind(sbHorizontal);
@@ -97,7 +97,7 @@ TEST(HandlerReentry, ScrollBarChangeThatDeletesTheBar) {
       ++changes;
       delete bar.data();
     };
-    QTest::mouseClick(bar, Qt::LeftButton, {}, at);
+    QTest::mousePress(bar, Qt::LeftButton, {}, at);  // the change comes on the press
     EXPECT_EQ(changes, 1) << at.x();
     EXPECT_TRUE(bar.isNull());
   }
