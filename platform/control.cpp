@@ -9,14 +9,6 @@
 #include <QWheelEvent>
 #include <algorithm>
 
-namespace {
-quint64 g_nextCreationIndex = 0;
-
-QWidget* ParentFor(QWidget* parent) {
-  if (auto* w = qobject_cast<TWinControl*>(parent)) return w->ChildParent();
-  return parent;
-}
-
 intptr_t MouseKeys(const QMouseEvent* e) {
   intptr_t k = 0;
   if (e->buttons() & Qt::LeftButton) k |= MK_LBUTTON;
@@ -25,6 +17,14 @@ intptr_t MouseKeys(const QMouseEvent* e) {
   if (e->modifiers() & Qt::ShiftModifier) k |= MK_SHIFT;
   if (e->modifiers() & Qt::ControlModifier) k |= MK_CONTROL;
   return k;
+}
+
+namespace {
+quint64 g_nextCreationIndex = 0;
+
+QWidget* ParentFor(QWidget* parent) {
+  if (auto* w = qobject_cast<TWinControl*>(parent)) return w->ChildParent();
+  return parent;
 }
 
 TShiftState ShiftFromKeys(intptr_t keys) {

@@ -19,6 +19,10 @@
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 class TWinControl;
+class QMouseEvent;
+
+// The host's MK_ flags of a mouse event's buttons and modifiers.
+intptr_t MouseKeys(const QMouseEvent* e);
 
 class TControl : public QWidget, public TLoadingState {
   Q_OBJECT

@@ -20,16 +20,6 @@ decltype(auto) WithEditor(QTextEdit* rich, QPlainTextEdit* plain, F&& f) {
   return rich ? f(rich) : f(plain);
 }
 
-intptr_t MouseKeysOf(const QMouseEvent* e) {
-  intptr_t k = 0;
-  if (e->buttons() & Qt::LeftButton) k |= MK_LBUTTON;
-  if (e->buttons() & Qt::RightButton) k |= MK_RBUTTON;
-  if (e->buttons() & Qt::MiddleButton) k |= MK_MBUTTON;
-  if (e->modifiers() & Qt::ShiftModifier) k |= MK_SHIFT;
-  if (e->modifiers() & Qt::ControlModifier) k |= MK_CONTROL;
-  return k;
-}
-
 unsigned MouseMessageOf(const QMouseEvent* e) {
   const bool dbl = e->type() == QEvent::MouseButtonDblClick;
   const bool up = e->type() == QEvent::MouseButtonRelease;
@@ -333,7 +323,7 @@ bool TCustomMemo::eventFilter(QObject* watched, QEvent* e) {
       if (!msg) return false;
       const QPoint p = editor->viewport()->mapTo(this, me->position().toPoint());
       QPointer<TCustomMemo> self(this);
-      PerformFromQt(msg, MouseKeysOf(me), MakeLParam(p.x(), p.y()));
+      PerformFromQt(msg, MouseKeys(me), MakeLParam(p.x(), p.y()));
       return !self;
     }
     case QEvent::Wheel: {
