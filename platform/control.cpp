@@ -349,7 +349,11 @@ void TControl::keyPressEvent(QKeyEvent* e) {
   if (self) e->accept();
 }
 
+// A held key repeats its key down only: Qt's auto-repeat releases between
+// the repeated presses are no key up, so a held Space clicks a button once,
+// when it is really let go.
 void TControl::keyReleaseEvent(QKeyEvent* e) {
+  if (e->isAutoRepeat()) return;
   if (const WORD vk = VirtualKeyOf(e)) PerformFromQt(WM_KEYUP, vk);
 }
 

@@ -5,6 +5,7 @@
 #include "skin/render/compose.h"
 #include "skin/render/glyphs.h"
 #include "skin/render/pixel_copy.h"
+#include "skin/render/text_helpers.h"
 #include "skin/render/window_helpers.h"
 
 namespace {
@@ -297,7 +298,7 @@ void TsfSkinPanel::DrawSkinCaption(TCanvas* c) {
   font.SetColor(r.fontcolor);
   c->Font = font;
   const QString caption = Caption();
-  const int textW = c->TextWidth(caption);
+  const int textW = LaidTextWidth(c, caption);
   const int textH = c->TextHeight(caption);
   const int top = area.Top + area.Height() / 2 - textH / 2;
   const int imageW = ImageWidth();
@@ -345,9 +346,7 @@ void TsfSkinPanel::DrawSkinCaption(TCanvas* c) {
     if (imageX >= 0 && m_imagePosition == sfipDefault) imageX += shift;
   }
   SetBrushClear(c);
-  c->SetClipRect(area);
-  c->TextOut(left, top, caption);
-  c->ResetClip();
+  DrawLaidText(c, left, top, caption, area);
   if (imageX >= 0) DrawImage(c, imageX, area.Top + (area.Height() - ImageHeight()) / 2);
 }
 

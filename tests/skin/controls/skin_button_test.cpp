@@ -89,6 +89,25 @@ TEST(SkinButton, SpaceClicksOnReleaseEnterAtOnce) {
   EXPECT_EQ(w.ClicksOf(b), 2);
 }
 
+TEST(SkinButton, HeldSpaceClicksOnceWhenLetGo) {
+  ButtonWindow w;
+  TsfSkinButton* b = w.Add("OK");
+  b->SetFocus();
+  HoldKey(b, Qt::Key_Space, " ", 5);
+  EXPECT_EQ(w.ClicksOf(b), 0);
+  EXPECT_TRUE(b->Down());
+  QTest::keyRelease(b, Qt::Key_Space);
+  EXPECT_EQ(w.ClicksOf(b), 1);
+  EXPECT_FALSE(b->Down());
+
+  // In repeat mode every repeated key down clicks, as the held mouse does.
+  b->RepeatMode = true;
+  HoldKey(b, Qt::Key_Space, " ", 3);
+  EXPECT_EQ(w.ClicksOf(b), 1 + 4);
+  QTest::keyRelease(b, Qt::Key_Space);
+  EXPECT_EQ(w.ClicksOf(b), 1 + 4 + 1);
+}
+
 TEST(SkinButton, RepeatClicksAfterTheFirstDelayThenEachInterval) {
   ButtonWindow w;
   TsfSkinButton* b = w.Add("+");

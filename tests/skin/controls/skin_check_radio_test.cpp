@@ -54,6 +54,21 @@ TEST(SkinCheckBox, AllowGrayedCyclesThroughThreeStates) {
   EXPECT_EQ(box.State(), cbUnchecked);
 }
 
+TEST(SkinCheckBox, HeldSpaceTogglesOnceWhenLetGo) {
+  BoxWindow w;
+  TsfSkinCheckRadioBox box(&w.form);
+  box.SetBounds(10, 10, 150, 25);
+  box.show();
+  box.SetFocus();
+  int clicks = 0;
+  box.OnClick = [&](TObject*) { ++clicks; };
+  HoldKey(&box, Qt::Key_Space, " ", 4);
+  EXPECT_FALSE(box.Checked());
+  QTest::keyRelease(&box, Qt::Key_Space);
+  EXPECT_TRUE(box.Checked());
+  EXPECT_EQ(clicks, 1);
+}
+
 TEST(SkinCheckBox, AcceleratorFocusesAndToggles) {
   BoxWindow w;
   TsfSkinCheckRadioBox box(&w.form);
