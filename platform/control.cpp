@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMoveEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -368,6 +369,9 @@ void TControl::wheelEvent(QWheelEvent* e) {
 void TControl::enterEvent(QEnterEvent*) { PerformFromQt(CM_MOUSEENTER); }
 void TControl::leaveEvent(QEvent*) { PerformFromQt(CM_MOUSELEAVE); }
 void TControl::resizeEvent(QResizeEvent*) { PerformFromQt(WM_SIZE); }
+void TControl::moveEvent(QMoveEvent* e) {
+  PerformFromQt(WM_MOVE, 0, MakeLParam(e->pos().x(), e->pos().y()));
+}
 void TControl::focusInEvent(QFocusEvent*) { PerformFromQt(WM_SETFOCUS); }
 void TControl::focusOutEvent(QFocusEvent*) { PerformFromQt(WM_KILLFOCUS); }
 

@@ -114,6 +114,12 @@ void TsfSkinPanel::WndProc(TMessage& m) {
     ParentBackgroundChanged();
     return;
   }
+  // A transparent panel shows the part of its parent it now sits over, and
+  // so do its children that draw over it.
+  if (m.Msg == WM_MOVE && m_transparentMode) {
+    Invalidate();
+    NotifyChildrenParentBackground(this);
+  }
   TsfSkinCustomControl::WndProc(m);
 }
 
@@ -420,9 +426,24 @@ void TsfSkinPanel::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
   if (self) TsfSkinCustomControl::MouseUp(button, shift, x, y);
 }
 
+void TsfSkinPanel::LiftConstraints() {
+  if (!m_savedConstraints) m_savedConstraints = SavedConstraints{minimumSize(), maximumSize()};
+  setMinimumSize(0, 0);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void TsfSkinPanel::RestoreConstraints() {
+  if (!m_savedConstraints) return;
+  const SavedConstraints saved = *m_savedConstraints;
+  m_savedConstraints.reset();
+  setMinimumSize(saved.minimum);
+  setMaximumSize(saved.maximum);
+}
+
 void TsfSkinPanel::SetRollUpState(bool v) {
   if (v == m_rollUpState) return;
   if (!m_rollUpMode) {
+    RestoreConstraints();
     m_rollUpState = false;
     return;
   }
@@ -435,6 +456,7 @@ void TsfSkinPanel::SetRollUpState(bool v) {
 void TsfSkinPanel::RollUp() {
   if (m_realHeight != -1) return;
   m_changingRollUp = true;
+  LiftConstraints();
   m_realHeight = Height();
   m_hiddenByRollUp.clear();
   for (TControl* c : Controls())
@@ -461,6 +483,7 @@ void TsfSkinPanel::Unroll() {
   const int h = m_realHeight;
   m_realHeight = -1;
   SetBounds(Left(), Top(), Width(), h);
+  RestoreConstraints();
   // Only the children the roll-up hid come back.
   for (const QPointer<TControl>& c : m_hiddenByRollUp)
     if (c) c->SetVisible(true);

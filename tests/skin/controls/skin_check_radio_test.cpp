@@ -173,6 +173,42 @@ TEST(SkinRadioGroup, ItemIndexClampsAndClicksOncePerChange) {
   EXPECT_EQ(clicks, 2);
 }
 
+TEST(SkinRadioGroup, ArrowKeysMoveTheCheckAlongTheItems) {
+  BoxWindow w;
+  TsfSkinRadioGroup group(&w.form);
+  group.SetBounds(10, 10, 300, 60);
+  group.SetColumns(4);
+  group.SetItems({"A", "B", "C", "D"});
+  group.show();
+  group.SetItemIndex(0);
+  int clicks = 0;
+  group.OnClick = [&](TObject*) { ++clicks; };
+  group.Button(0)->SetFocus();
+  struct Step { Qt::Key key; int index; };
+  const Step steps[] = {{Qt::Key_Right, 1}, {Qt::Key_Down, 2}, {Qt::Key_Left, 1},
+                        {Qt::Key_Up, 0}, {Qt::Key_Up, 3}, {Qt::Key_Right, 0}};
+  for (const Step& s : steps) {
+    QTest::keyClick(w.form.focusWidget(), s.key);
+    EXPECT_EQ(group.ItemIndex(), s.index);
+    EXPECT_EQ(w.form.focusWidget(), group.Button(s.index));
+  }
+  EXPECT_EQ(clicks, 6);
+}
+
+TEST(SkinCheckBox, ArrowKeysMoveTheFocusWithoutToggling) {
+  BoxWindow w;
+  TsfSkinCheckRadioBox first(&w.form), second(&w.form);
+  first.SetBounds(10, 10, 150, 25);
+  second.SetBounds(10, 40, 150, 25);
+  first.show();
+  second.show();
+  first.SetFocus();
+  QTest::keyClick(&first, Qt::Key_Down);
+  EXPECT_EQ(w.form.focusWidget(), &second);
+  EXPECT_FALSE(first.Checked());
+  EXPECT_FALSE(second.Checked());
+}
+
 TEST(SkinRadioGroup, SettingsReachEveryButton) {
   TinySkin skin;
   TsfSkinRadioGroup group;
