@@ -10,6 +10,7 @@
 #include "platform/application.h"
 #include "platform/exceptions.h"
 #include "skin/controls/skin_changeable.h"
+#include "skin/controls/skin_control.h"
 #include "skin/render/compose.h"
 #include "skin/render/effect_bmp.h"
 #include "skin/render/glyphs.h"
@@ -84,10 +85,16 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
 TsfSkinForm::~TsfSkinForm() {
   m_hook->Remove();
   m_blendTimer->SetEnabled(false);
+  m_dragCode = 0;
   m_skinMenu->CloseFrom(0);
   ClearObjects();
+  // The shortcut belongs to the form: it must not outlive the skinner there.
+  delete m_altSpace.data();
+  // Whatever the order of destruction, a form already gone (or in its base
+  // destructor) is left alone; a living one gets its procedure and its own
+  // frame back, without show or hide events.
+  if (!m_form) return;
   m_form->WindowProc = m_previousWindowProc;
-  // A form that is going away keeps its window as it is.
   if (m_form->Destroying()) return;
   m_form->clearMask();
   m_form->SetCustomFrame(false);
@@ -96,9 +103,24 @@ TsfSkinForm::~TsfSkinForm() {
 // ---- properties ---------------------------------------------------------------
 
 void TsfSkinForm::SetSkinData(TsfSkinData* v) {
+  if (m_skinData) disconnect(m_skinData, &QObject::destroyed, this, nullptr);
   m_skinData = v;
-  if (v) m_skinnable = v->SkinnableForm();
+  if (v) {
+    m_skinnable = v->SkinnableForm();
+    connect(v, &QObject::destroyed, this, [this] { SkinDataDestroyed(); });
+  }
   ApplySkinData();
+}
+
+// Skin data destroyed under a shown window: the default frame from now on,
+// never a frame painted from freed pictures.
+void TsfSkinForm::SkinDataDestroyed() {
+  m_skinData = nullptr;
+  m_skinSupport = false;
+  m_paintingSuspended = false;
+  m_blendTimer->SetEnabled(false);
+  ClearObjects();
+  if (m_form && !m_form->Destroying()) ApplySkinData();
 }
 
 void TsfSkinForm::SetBorderIcons(TsfBorderIcons v) {
@@ -134,6 +156,12 @@ TsfSkinCaptionObject* TsfSkinForm::Caption() const {
   return nullptr;
 }
 
+bool TsfSkinForm::HasObject(const TsfActiveSkinObject* object) const {
+  for (const auto& o : m_objects)
+    if (o.get() == object) return true;
+  return false;
+}
+
 TsfActiveSkinObject* TsfSkinForm::FindObject(const QString& idName) const {
   for (const auto& o : m_objects)
     if (o->IDName == idName) return o.get();
@@ -166,8 +194,8 @@ int TsfSkinForm::GetMinWidth() const {
 }
 
 int TsfSkinForm::GetMinHeight() const {
-  const int frame = m_skinSupport ? m_skinData->MainPicture.Height() -
-                                        m_skinData->FormInfo.clientrect.Height()
+  const int frame = m_skinSupport ? std::max(0, m_skinData->MainPicture.Height() -
+                                                   m_skinData->FormInfo.clientrect.Height())
                                   : DefaultCaptionHeight(ToolWindow()) + 6;
   if (frame >= MinHeight || m_rollUp || m_windowState == wsMinimized) return frame;
   return MinHeight;
@@ -210,8 +238,11 @@ void TsfSkinForm::PlaceClient() {
       r = TRect(nc.Left, nc.Top, W - nc.Right, H - nc.Bottom);
     }
   }
-  r.Right = std::max(r.Right, r.Left);
-  r.Bottom = std::max(r.Bottom, r.Top);
+  // The client stays inside the window whatever the skin's rects say.
+  r.Left = std::clamp(r.Left, 0, W);
+  r.Top = std::clamp(r.Top, 0, H);
+  r.Right = std::clamp(r.Right, r.Left, W);
+  r.Bottom = std::clamp(r.Bottom, r.Top, H);
   m_form->SetClientBounds(r);
 }
 
@@ -482,7 +513,7 @@ void TsfSkinForm::UpdateFormRegion() {
   for (const auto& p : parts)
     if (!p.part->Empty())
       if (auto data = BuildMaskRegionData(*p.part, p.x, p.y)) region.Unite(data->ToRegion());
-  m_form->setMask(region.ToQRegion());
+  m_form->setMask(region.ToQRegion() & QRect(0, 0, W, m_form->height()));
 }
 
 // ---- painting ----------------------------------------------------------------------------
@@ -649,6 +680,12 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
   auto passOn = [&] {
     if (m_previousWindowProc) m_previousWindowProc(m);
   };
+  // One of our own pop-ups taking the activation (some platforms activate
+  // every tool window shown) does not deactivate the window showing it.
+  if (m.Msg == WM_ACTIVATE && !m.WParam && m_skinMenu->IsPopupWindow(QApplication::activeWindow())) {
+    passOn();
+    return;
+  }
   if (PreFilter(m)) m_menuClosedByPress = true;
   if (!self) return;
   switch (m.Msg) {
@@ -772,8 +809,9 @@ void TsfSkinForm::NonClientButtonDown(TMessage& m, TMouseButton button) {
     // A press on the button whose menu it just closed only closes it.
     if (o == closedMenuButton) return;
     m_capturingObject = m_hotObject;
-    o->MouseDown(button, p.X, p.Y);
-    if (!self || !o->IsCaption()) return;
+    const bool caption = o->IsCaption();
+    o->MouseDown(button, p.X, p.Y);  // may reload the skin or destroy the window
+    if (!self || !caption) return;
   }
   if (button == mbLeft && (code == HTCAPTION || IsSizingCode(code))) {
     m_dragCode = code;
@@ -832,7 +870,7 @@ void TsfSkinForm::NonClientDblClick(TMessage& m) {
     TsfActiveSkinObject* o = m_objects[size_t(m_hotObject)].get();
     m_capturingObject = m_hotObject;
     o->MouseDown(mbLeft, p.X, p.Y);
-    if (self) o->DblClick();
+    if (self && HasObject(o)) o->DblClick();
     return;
   }
   if (int(m.WParam) == HTCAPTION) CaptionDblClick();
@@ -856,6 +894,8 @@ void TsfSkinForm::SetFormBounds(const TRect& r) { m_form->setGeometry(r.toQRect(
 
 void TsfSkinForm::SetSkinWindowState(TsfWindowState state) {
   if (state == m_windowState) return;
+  // The state handlers may destroy the skinner or its window.
+  QPointer<TsfSkinForm> self(this);
   const bool mainForm = Application && Application->MainForm() == m_form;
   switch (state) {
     case wsMinimized:
@@ -871,11 +911,13 @@ void TsfSkinForm::SetSkinWindowState(TsfWindowState state) {
       const bool wasMaximized = m_windowState == wsMaximized;
       m_windowState = state;
       if (wasMaximized && m_rollUp && !m_rolledUpBeforeMaximize) SetRollUpState(false);
+      if (!self) return;
       m_rolledUpBeforeMaximize = false;
       DoRestore();
       break;
     }
   }
+  if (!self) return;
   ArrangeObjects();
   RepaintFrame();
 }
@@ -967,7 +1009,13 @@ TMenuItem* TsfSkinForm::BuildSystemMenu() {
     return QString::fromLatin1(builtIn);
   };
   TMenuItem* root = m_defaultSystemMenu->Items();
-  root->Clear();
+  // The lines of the last build go with deferred deletion: one of them may be
+  // running the command that rebuilds the menu.
+  for (TMenuItem* old : root->findChildren<TMenuItem*>(Qt::FindDirectChildrenOnly)) {
+    root->Remove(old);
+    old->setParent(nullptr);
+    old->deleteLater();
+  }
   std::vector<TMenuItem*> items;
   if (m_windowState != wsMinimized && (m_borderIcons & biMinimize))
     items.push_back(NewMenuItem(root, QStringLiteral("SF_MINITEM"),
@@ -997,8 +1045,12 @@ TMenuItem* TsfSkinForm::BuildSystemMenu() {
                               QStringLiteral("Alt+F4")));
   if (SystemMenu) {
     TMenuItem* custom = SystemMenu->Items();
-    for (int i = custom->Count() - 1; i >= 0; --i)
-      if (custom->Items(i)->Name().startsWith(QLatin1String("SF_"))) delete custom->Items(i);
+    for (int i = custom->Count() - 1; i >= 0; --i) {
+      TMenuItem* old = custom->Items(i);
+      if (!old->Name().startsWith(QLatin1String("SF_"))) continue;
+      custom->Remove(old);
+      old->deleteLater();
+    }
     if (UseDefaultSysMenu) {
       int at = 0;
       for (TMenuItem* item : items) {
@@ -1014,8 +1066,10 @@ TMenuItem* TsfSkinForm::BuildSystemMenu() {
 }
 
 void TsfSkinForm::PopupSystemMenu(int x, int y) {
+  QPointer<TsfSkinForm> self(this);
   TMenuItem* items = BuildSystemMenu();
-  BeginMenu();
+  BeginMenu();  // OnSkinMenuOpen may destroy the skinner
+  if (!self) return;
   m_skinMenu->MaxMenuItemsInWindow = MaxMenuItemsInWindow;
   m_skinMenu->UseSkinFont = UseSkinFontInMenu;
   m_skinMenu->AlphaBlend = MenusAlphaBlend;

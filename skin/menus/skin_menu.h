@@ -126,7 +126,9 @@ class TsfSkinPopupWindow : public QWidget {
   void ScrollToShow(int index);
   int LastPageStart() const;
 
-  TsfSkinMenu* m_menu;
+  // Cleared when the menu closes this window or goes away: a window waiting
+  // for its deferred deletion then ignores input, timers and paint requests.
+  QPointer<TsfSkinMenu> m_menu;
   TMenuItem* m_parentItem = nullptr;
   std::vector<TsfSkinMenuItem> m_items;
   TRect m_itemsRect;

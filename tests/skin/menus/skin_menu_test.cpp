@@ -83,7 +83,7 @@ class Recorder : public TCustomControl {
 };
 
 class MenuTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     root = new TMenuItem(&owner);
     for (const char* caption : {"&Open", "-", "&Save", "Sa&ve as", "&More", "-", "&Gone"}) {
@@ -220,6 +220,32 @@ TEST_F(MenuTest, SubmenuOpensOnlyAfterTheWaitAndEscapeClosesOneLevel) {
   menu.HandleKey(VK_ESCAPE);
   EXPECT_FALSE(menu.IsShowing());
   EXPECT_EQ(control.messages, std::vector<unsigned>{WM_SKINMENU_CLOSED});
+}
+
+TEST_F(MenuTest, ASubmenuLineWhoseCommandClosesOrReopensTheMenuOpensNoStraySubmenu) {
+  const struct {
+    const char* what;
+    std::function<void(MenuTest&)> command;
+    int popups;
+  } cases[] = {
+      {"reopens the menu", [](MenuTest& t) { t.Open(); }, 1},
+      {"closes the menu", [](MenuTest& t) { t.menu.CloseAll(); }, 0},
+      {"empties its own submenu", [](MenuTest& t) { t.more->Clear(); }, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (more->Count() == 0)
+      more->Add(NewMenuItem(more, QString(), QStringLiteral("&Inner")));
+    more->OnClick = [this, &c](TObject*) { c.command(*this); };
+    Open()->HandleKey('M');
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(menu.PopupCount(), c.popups);
+    if (TsfSkinPopupWindow* p = menu.Deepest()) {
+      EXPECT_EQ(p->ParentItem(), root);
+      EXPECT_FALSE(p->Items()[4].SubmenuOpen);
+    }
+    menu.CloseFrom(0);
+  }
 }
 
 TEST_F(MenuTest, RightOpensASubmenuAndItsLeafRunsIt) {
