@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QScreen>
 #include <QShortcut>
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include "skin/render/compose.h"
 #include "skin/render/effect_bmp.h"
 #include "skin/render/glyphs.h"
+#include "skin/render/pixel_copy.h"
 #include "skin/render/text_helpers.h"
 #include "skin/render/window_helpers.h"
 
@@ -24,6 +27,43 @@ TsfFramePoints FormPoints(const TsfFormInfo& f, const TRect& client) {
 }
 TsfFramePoints LaidPoints(const TsfFrameGeometry& g, const TRect& client) {
   return TsfFramePoints{g.LT, g.RT, g.LB, g.RB, client};
+}
+
+// The black pixels of a mask part placed at (dx, dy), as one region built in
+// a single step: rows with the same runs share one band. A part has a few
+// distinct rows (its corners) and long stretches of equal ones, so a window's
+// shape is a handful of rectangles instead of one per run and row.
+QRegion PartRegion(const TBitmap& part, int dx, int dy) {
+  if (part.Empty()) return QRegion();
+  const QImage img = sfpix::As32(part.Image());
+  const int w = img.width(), h = img.height();
+  std::vector<QRect> rects;
+  std::vector<std::pair<int, int>> band, row;  // runs [start, end) of the open band and the row
+  int bandTop = 0;
+  auto flush = [&](int bottom) {
+    for (const auto& [x0, x1] : band) rects.emplace_back(x0 + dx, bandTop + dy, x1 - x0, bottom - bandTop);
+  };
+  for (int y = 0; y < h; ++y) {
+    const auto* line = reinterpret_cast<const quint32*>(img.constScanLine(y));
+    row.clear();
+    for (int x = 0; x < w;) {
+      if ((line[x] & 0xFFFFFFu) != 0) {
+        ++x;
+        continue;
+      }
+      const int start = x;
+      while (x < w && (line[x] & 0xFFFFFFu) == 0) ++x;
+      row.emplace_back(start, x);
+    }
+    if (y > 0 && row == band) continue;
+    flush(y);
+    band.swap(row);
+    bandTop = y;
+  }
+  flush(h);
+  QRegion region;
+  if (!rects.empty()) region.setRects(rects.data(), int(rects.size()));
+  return region;
 }
 
 // Watches the form's first show: until then a skin keeps the designed client size.
@@ -485,6 +525,7 @@ void TsfSkinForm::UpdateFrame() {
 void TsfSkinForm::UpdateFormRegion() {
   const int W = m_form->width();
   m_hasMask = false;
+  m_region = QRegion();
   if (!m_skinnable || !HasBorder()) {
     m_form->clearMask();
     return;
@@ -501,19 +542,14 @@ void TsfSkinForm::UpdateFormRegion() {
                      LaidPoints(m_geometry, m_geometry.MaskArea), W, m_skinData->MainMask);
   m_hasMask = true;
   const TRect& a = m_geometry.MaskArea;
-  TsfRegion region;
-  region.Add(a);
-  const struct {
-    const TBitmap* part;
-    int x, y;
-  } parts[] = {{&m_maskParts.Top, 0, 0},
-               {&m_maskParts.Bottom, 0, a.Bottom},
-               {&m_maskParts.Left, 0, a.Top},
-               {&m_maskParts.Right, a.Right, a.Top}};
-  for (const auto& p : parts)
-    if (!p.part->Empty())
-      if (auto data = BuildMaskRegionData(*p.part, p.x, p.y)) region.Unite(data->ToRegion());
-  m_form->setMask(region.ToQRegion() & QRect(0, 0, W, m_form->height()));
+  QRegion region;
+  if (!a.IsEmpty()) region = QRegion(a.toQRect());
+  region += PartRegion(m_maskParts.Top, 0, 0);
+  region += PartRegion(m_maskParts.Bottom, 0, a.Bottom);
+  region += PartRegion(m_maskParts.Left, 0, a.Top);
+  region += PartRegion(m_maskParts.Right, a.Right, a.Top);
+  m_region = region & QRect(0, 0, W, m_form->height());
+  m_form->setMask(m_region);
 }
 
 // ---- painting ----------------------------------------------------------------------------
@@ -564,10 +600,33 @@ void TsfSkinForm::PaintSkinFrame(TCanvas* canvas) {
     }
   }
   const int topH = b.Top.Empty() ? 0 : b.Top.Height();
-  if (!b.Top.Empty()) canvas->Draw(0, 0, &b.Top);
-  if (!b.Left.Empty()) canvas->Draw(0, topH, &b.Left);
-  if (!b.Right.Empty()) canvas->Draw(W - b.Right.Width(), topH, &b.Right);
-  if (!b.Bottom.Empty()) canvas->Draw(0, H - b.Bottom.Height(), &b.Bottom);
+  DrawClipped(canvas, 0, 0, b.Top);
+  DrawClipped(canvas, 0, topH, b.Left);
+  DrawClipped(canvas, W - b.Right.Width(), topH, b.Right);
+  DrawClipped(canvas, 0, H - b.Bottom.Height(), b.Bottom);
+}
+
+// Inside a shaped window the painter clips to the window's region, and a
+// picture drawn through a clip of several rectangles takes the raster
+// engine's slow span path. Drawn once per rectangle of that clip it meets,
+// each draw is a plain copy through a one-rectangle clip.
+void TsfSkinForm::DrawClipped(TCanvas* canvas, int x, int y, const TBitmap& picture) const {
+  if (picture.Empty()) return;
+  QRegion clip;
+  if (QPainter* p = canvas->Painter(); p && p->paintEngine() && !m_region.isEmpty()) {
+    const QTransform t = p->deviceTransform();
+    if (t.type() <= QTransform::TxTranslate)
+      clip = p->paintEngine()->systemClip().translated(-qRound(t.dx()), -qRound(t.dy()));
+  }
+  if (clip.rectCount() <= 1) {
+    canvas->Draw(x, y, &picture);
+    return;
+  }
+  for (const QRect& r : clip & QRect(x, y, picture.Width(), picture.Height())) {
+    canvas->SetClipRect(TRect::fromQRect(r));
+    canvas->Draw(x, y, &picture);
+    canvas->ResetClip();
+  }
 }
 
 void TsfSkinForm::PaintDefaultFrame(TCanvas* canvas) {

@@ -145,6 +145,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   void RelaySkinChange(TsfSkinData* skinData, bool before);
   void PaintSkinFrame(TCanvas* canvas);
   void PaintDefaultFrame(TCanvas* canvas);
+  void DrawClipped(TCanvas* canvas, int x, int y, const TBitmap& picture) const;
   void NonClientButtonDown(TMessage& m, TMouseButton button);
   void NonClientButtonUp(TMessage& m, TMouseButton button);
   void NonClientMouseMove(TMessage& m);
@@ -189,6 +190,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   int m_hotObject = -1, m_previousHotObject = -1, m_capturingObject = -1;
   TsfMaskBorders m_maskParts;
   bool m_hasMask = false;
+  QRegion m_region;  // the window's shape; empty: the whole rectangle
   // The size the client had before the skinner took the frame: the first
   // frame calculation keeps it and grows the window around it.
   QSize m_keepClient;

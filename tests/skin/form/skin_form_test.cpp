@@ -296,6 +296,33 @@ TEST_F(SkinFormTest, TheRegionIsTheMasksBlackPixels) {
   }
 }
 
+TEST_F(SkinFormTest, TheFramePaintedThroughTheRegionFillsItAndNothingElse) {
+  // Painting clipped to the window's shape, as the screen paints a shaped
+  // window: every pixel of the region is the frame's, outside stays untouched.
+  for (QSize size : {QSize(300, 200), QSize(457, 333)}) {
+    form->resize(size);
+    const int W = size.width();
+    QImage shown(size, QImage::Format_RGB32);
+    shown.fill(qRgb(255, 0, 255));
+    form->render(&shown, QPoint(), form->mask());
+    const struct {
+      int x, y;
+      QRgb expected;
+    } probes[] = {
+        {2, 2, qRgb(255, 0, 255)},       // the mask's white corner: outside
+        {W - 3, 3, qRgb(255, 0, 255)},   // the other one
+        {6, 0, Src(6, 0)},               // the region's first pixels: right of the corner
+        {0, 6, Src(0, 6)},               // and below it
+        {7, 2, Src(7, 2)},               // beside the corner, in the top row
+        {2, 7, Src(2, 7)},               // below it
+        {W - 3, 40, Src(97, 40)},        // right border
+        {W / 2, 29, Src(20 + (W / 2 - 20) % 60, 29)},  // the repeated top edge
+    };
+    for (const auto& p : probes)
+      EXPECT_EQ(shown.pixel(p.x, p.y) | 0xFF000000u, p.expected) << W << " at " << p.x << "," << p.y;
+  }
+}
+
 TEST_F(SkinFormTest, InactiveWindowsUseTheInactivePicture) {
   EXPECT_EQ(PixelAt(form, 2, 2), Src(2, 2, 77));
   TForm other;
