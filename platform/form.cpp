@@ -113,9 +113,12 @@ void TForm::PlaceClient() {
 
 void TForm::Show() {
   if (Position == poScreenCenter || Position == poMainFormCenter) {
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
+    // The monitor the form is on, not always the first one.
+    QScreen* s = QGuiApplication::screenAt(geometry().center());
+    if (!s) s = screen();
+    if (s) {
       const QRect avail = s->availableGeometry();
-      move(avail.center() - QPoint(width() / 2, height() / 2));
+      move(avail.left() + avail.width() / 2 - width() / 2, avail.top() + avail.height() / 2 - height() / 2);
     }
   }
   TControl::SetVisible(true);

@@ -243,3 +243,7 @@ TRect MaximizedBounds(const TRect& work, const TRect& monitor, bool fullScreen) 
   if (work == monitor && monitor.Left == 0 && monitor.Top == 0) return work.Inflate(-1, -1);
   return work;
 }
+
+QPoint MonitorCentre(const TRect& A, int w, int h) {
+  return QPoint(A.Left + A.Width() / 2 - w / 2, A.Top + A.Height() / 2 - h / 2);
+}

@@ -66,17 +66,18 @@ QRegion PartRegion(const TBitmap& part, int dx, int dy) {
   return region;
 }
 
-// Watches the form's first show: until then a skin keeps the designed client size.
+// Watches the form's shows: until the first a skin keeps the designed client size.
 class ShowWatcher : public QObject {
  public:
-  ShowWatcher(QObject* parent, bool* shown) : QObject(parent), m_shown(shown) {}
+  ShowWatcher(QObject* parent, std::function<void()> onShow)
+      : QObject(parent), m_onShow(std::move(onShow)) {}
   bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Show) *m_shown = true;
+    if (e->type() == QEvent::Show) m_onShow();
     return false;
   }
 
  private:
-  bool* m_shown;
+  std::function<void()> m_onShow;
 };
 }  // namespace
 
@@ -112,7 +113,7 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
   m_altSpace = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), m_form);
   m_altSpace->setContext(Qt::WindowShortcut);
   connect(m_altSpace, &QShortcut::activated, this, [this] { ShowSystemMenuFromKeyboard(); });
-  m_form->installEventFilter(new ShowWatcher(this, &m_shownOnce));
+  m_form->installEventFilter(new ShowWatcher(this, [this] { FormShown(); }));
 
   m_keepClient = m_form->ClientArea()->size();
   m_previousWindowProc = m_form->WindowProc;
@@ -138,6 +139,24 @@ TsfSkinForm::~TsfSkinForm() {
   if (m_form->Destroying()) return;
   m_form->clearMask();
   m_form->SetCustomFrame(false);
+}
+
+// The first show places the form on its monitor as PositionInMonitor asks:
+// centred on the whole monitor or on its work area.
+void TsfSkinForm::FormShown() {
+  m_shownOnce = true;
+  if (!m_firstShowPending) return;
+  if (PositionInMonitor == sfpDefault) {
+    m_firstShowPending = false;
+    return;
+  }
+  if (m_windowState != wsNormal) return;
+  m_firstShowPending = false;
+  QScreen* screen = QGuiApplication::screenAt(m_form->geometry().center());
+  if (!screen) screen = m_form->screen();
+  if (!screen) return;
+  const QRect a = PositionInMonitor == sfpScreenCenter ? screen->geometry() : screen->availableGeometry();
+  m_form->move(MonitorCentre(TRect::fromQRect(a), m_form->width(), m_form->height()));
 }
 
 // ---- properties ---------------------------------------------------------------

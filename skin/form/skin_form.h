@@ -132,6 +132,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   void SkinWindowProc(TMessage& m);
   bool PreFilter(const TMessage& m);
   void ApplySkinData();
+  void FormShown();
   void SkinDataDestroyed();
   void CreateSkinObjects();
   void CreateDefaultButtons();

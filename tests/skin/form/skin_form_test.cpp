@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QScreen>
 #include <QTest>
 
 #include "platform/application.h"
@@ -391,6 +392,35 @@ TEST_F(SkinFormTest, RemovingTheSkinnerGivesTheFormItsOwnFrameBack) {
   EXPECT_FALSE(form->HasCustomFrame());
   EXPECT_EQ(form->ClientArea()->geometry(), QRect(0, 0, form->width(), form->height()));
   EXPECT_EQ(form->Perform(WM_NCHITTEST, 0, MakeLParam(form->x() + 5, form->y() + 5)), HTCLIENT);
+}
+
+TEST(SkinFormPosition, TheFirstShowCentresOnTheMonitorOrItsWorkArea) {
+  formtest::TinySkin skin;
+  const struct {
+    TsfPositionInMonitor position;
+    bool workArea;
+  } cases[] = {{sfpScreenCenter, false}, {sfpDesktopCenter, true}, {sfpDefault, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.position));
+    TForm form;
+    TsfSkinForm skinner(&form);
+    skinner.PositionInMonitor = c.position;
+    skinner.SetSkinData(skin.data.get());
+    form.setGeometry(10, 20, 301, 201);
+    form.Show();
+    QScreen* screen = form.screen();
+    ASSERT_NE(screen, nullptr);
+    const QRect a = c.workArea ? screen->availableGeometry() : screen->geometry();
+    const QPoint expected = c.position == sfpDefault
+                                ? QPoint(10, 20)
+                                : QPoint(a.left() + a.width() / 2 - 150, a.top() + a.height() / 2 - 100);
+    EXPECT_EQ(form.pos(), expected);
+    // Only the first show places the window.
+    form.move(5, 5);
+    form.Hide();
+    form.Show();
+    EXPECT_EQ(form.pos(), QPoint(5, 5));
+  }
 }
 
 TEST(SkinFormOwner, MustBeAForm) {
