@@ -571,6 +571,7 @@ void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
   }
   const TRect lr = line.ItemRect;
   const int w = lr.Width();
+  if (IsHeader(line.MenuItem) && PaintHeader(c, line)) return;
   TBitmap strip;
   if (line.IsLine()) {
     ComposeHStrip(r->dividerleftoffset, r->dividerrightoffset, strip, *pic, r->dividerrect, w,
@@ -633,6 +634,39 @@ void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
   } else {
     PaintSymbol(c, line, text.Left + 2, centre - 4, colour, imageRect);
   }
+}
+
+// A header line of a skinned menu: the label record named "menuheader" (or
+// "label") stretched over the line, the caption without its dashes in the
+// record's client area widened with the line. False without such a record.
+bool TsfSkinPopupWindow::PaintHeader(TCanvas* c, const TsfSkinMenuItem& line) {
+  TsfSkinData* sd = m_menu ? m_menu->SkinData() : nullptr;
+  if (!sd || sd->IsEmpty) return false;
+  auto* r = sd->ControlRecord<TsfDataSkinLabelControl>(QStringLiteral("menuheader"));
+  if (!r) r = sd->ControlRecord<TsfDataSkinLabelControl>(QStringLiteral("label"));
+  const TBitmap* pic = r ? sd->Picture(r->pictureindex) : nullptr;
+  if (!pic || IsEmptyArea(r->skinrect)) return false;
+  const TRect lr = line.ItemRect;
+  const int w = lr.Width();
+  TBitmap strip;
+  ComposeHStrip(r->lefttoppoint.X, r->skinrect.Width() - r->righttoppoint.X, strip, *pic,
+                r->skinrect, w, r->stretcheffect);
+  c->SetClipRect(lr);
+  if (!strip.Empty()) c->Draw(lr.Left, lr.Top, &strip);
+  c->ResetClip();
+  const QString& caption = line.MenuItem->Caption;
+  TRect text(lr.Left + r->clientrect.Left, lr.Top, lr.Left + r->clientrect.Right + w - r->skinrect.Width(),
+             lr.Bottom);
+  c->Font.SetName(r->fontname);
+  c->Font.SetHeight(r->fontheight);
+  c->Font.SetStyle(r->fontstyle);
+  c->Font.SetColor(r->fontcolor);
+  c->Brush.Style = bsClear;
+  DrawTextWide(c, caption.mid(1, caption.size() - 2), text,
+               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  c->Brush.Style = bsSolid;
+  ApplyItemFont(c);
+  return true;
 }
 
 void TsfSkinPopupWindow::PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line) {

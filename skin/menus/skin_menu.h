@@ -118,6 +118,7 @@ class TsfSkinPopupWindow : public QWidget {
   void PaintFrame(TCanvas* c);
   void PaintLine(TCanvas* c, const TsfSkinMenuItem& line);
   void PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line);
+  bool PaintHeader(TCanvas* c, const TsfSkinMenuItem& line);
   void PaintSymbol(TCanvas* c, const TsfSkinMenuItem& line, int x, int y, TColor colour,
                    const TRect& imageRect);
   void PaintScrollZones(TCanvas* c);
