@@ -453,17 +453,22 @@ int TsfSkinCustomListBox::ItemTextWidth(int index, TCanvas* canvas) {
   return canvas->TextWidth(m_list->Items()[index]);
 }
 
+int TsfSkinCustomListBox::WidestItem() {
+  TBitmap probe(1, 1);
+  TCanvas* c = probe.Canvas();
+  c->Font = ItemFont();
+  int widest = 0;
+  for (int i = 0; i < m_list->Count(); ++i) widest = std::max(widest, ItemTextWidth(i, c));
+  return widest;
+}
+
 void TsfSkinCustomListBox::UpdateScrollBars() {
   const TsfDataSkinListBox* rec = ListRecord();
   // Horizontal: the widest item against the width available to the text.
   if (!m_horizontalExtent || m_skinChanging) {
     RemoveBar(m_hbar);
   } else {
-    TBitmap probe(1, 1);
-    TCanvas* c = probe.Canvas();
-    c->Font = ItemFont();
-    int widest = 0;
-    for (int i = 0; i < m_list->Count(); ++i) widest = std::max(widest, ItemTextWidth(i, c));
+    const int widest = WidestItem();
     const int available = rec ? m_list->Width() + (rec->itemtextrect.Width() - rec->itemrect.Width())
                               : m_list->Width() - 4;
     if (widest > available) {
@@ -472,7 +477,9 @@ void TsfSkinCustomListBox::UpdateScrollBars() {
         NameBars();
         Layout();
       }
-      const int step = std::max(1, c->TextWidth(QStringLiteral("0")));
+      TBitmap probe(1, 1);
+      probe.Canvas()->Font = ItemFont();
+      const int step = std::max(1, probe.Canvas()->TextWidth(QStringLiteral("0")));
       m_hbar->SetRangeAndPosition(0, widest, available, m_hbar->Position());
       m_hbar->SetSmallChange(step);
       m_hbar->SetLargeChange(step);

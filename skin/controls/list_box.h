@@ -137,6 +137,8 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
 
   void UpdateScrollBars();
   void ApplySkinChange() override;
+  // The width of the widest item's text in the item font.
+  int WidestItem();
 
   TNotifyEvent OnUpButtonClick, OnDownButtonClick, OnCheckButtonClick;
   TsfDrawSkinItemEvent OnDrawItem;
