@@ -11,6 +11,35 @@ const TColor kPressedFill = RGB(133, 147, 181);
 const TColor kHotFill = RGB(182, 189, 210);
 }  // namespace
 
+std::vector<int> ListTabStops(const QStringList& widths) {
+  std::vector<int> stops;
+  for (int i = 0; i < std::min<int>(10, widths.size()); ++i) {
+    const QString& line = widths[i];
+    bool digits = !line.isEmpty() && line.size() <= 9;
+    for (QChar c : line) digits = digits && c >= u'0' && c <= u'9';
+    stops.push_back(digits ? line.toInt() : 0);
+  }
+  return stops;
+}
+
+int NextTabStop(int x, const std::vector<int>& stops, int defaultStep) {
+  std::vector<int> used;
+  for (int v : stops)
+    if (v > 0) used.push_back(v);
+  int base = 0, step = std::max(1, defaultStep);
+  if (used.size() == 1) {
+    step = used[0];
+  } else if (used.size() > 1) {
+    for (int v : used)
+      if (v > x) return v;
+    base = used.back();
+    const int last = used.back() - used[used.size() - 2];
+    if (last > 0) step = last;
+  }
+  if (x < base) return base;
+  return base + ((x - base) / step + 1) * step;
+}
+
 // ---- inner list --------------------------------------------------------------
 
 TsfListBox::TsfListBox(TsfSkinCustomListBox* owner) : TCustomControl(owner), m_owner(owner) {
@@ -571,7 +600,45 @@ void TsfSkinCustomListBox::DrawListItem(TCanvas* c, int index, const TRect& r, T
   c->Font = ItemFont();
   c->Font.SetColor(color);
   c->Brush.Style = bsClear;
-  DrawTextVCentredIndent(c, m_list->Items()[index], text, -m_list->HorizontalOffset());
+  DrawItemText(c, m_list->Items()[index], text);
+}
+
+// The item's text, shifted left by the horizontal bar's position; with tab
+// widths, each tab moves the rest of the text to the next stop.
+void TsfSkinCustomListBox::DrawItemText(TCanvas* c, const QString& text, const TRect& rect) {
+  const int shift = -m_list->HorizontalOffset();
+  if (m_tabWidths.isEmpty() || !text.contains(u'\t')) {
+    DrawTextVCentredIndent(c, text, rect, shift);
+    return;
+  }
+  const std::vector<int> stops = ListTabStops(m_tabWidths);
+  const int defaultStep = 8 * std::max(1, c->TextWidth(QStringLiteral("x")));
+  const int left = rect.Left + 2 + shift;
+  const int y = rect.Top + rect.Height() / 2 - TextHeightWide(c, text) / 2;
+  int x = 0;
+  const QStringList parts = text.split(u'\t');
+  for (int i = 0; i < parts.size(); ++i) {
+    if (i > 0) x = NextTabStop(x, stops, defaultStep);
+    if (!parts[i].isEmpty()) c->TextRect(rect, left + x, y, parts[i]);
+    x += c->TextWidth(parts[i]);
+  }
+}
+
+void TsfSkinCustomListBox::SetTabWidths(const QStringList& v) {
+  m_tabWidths = v;
+  if (!v.isEmpty()) m_list->update();
+}
+
+int TsfSkinCustomListBox::GlyphRunWidth() const {
+  if (m_glyph.Empty()) return 0;
+  return m_glyph.Width() / m_numGlyphs + m_spacing;
+}
+
+// The glyph at x, centred in the band; the second frame while disabled.
+void TsfSkinCustomListBox::DrawCaptionGlyph(TCanvas* c, int x, const TRect& band) {
+  if (m_glyph.Empty()) return;
+  const int frame = !isEnabled() && m_numGlyphs == 2 ? 2 : 1;
+  DrawStripGlyph(c, x, band.Top + (band.Height() - m_glyph.Height()) / 2, frame, m_numGlyphs, m_glyph);
 }
 
 TRect TsfSkinCustomListBox::CaptionButtonRect(int button) const {
@@ -600,11 +667,13 @@ void TsfSkinCustomListBox::PaintDefaultImage(TBitmap& picture) {
   c->Font = m_captionFont;
   c->Brush.Style = bsClear;
   const QString caption = Caption();
-  const int tw = c->TextWidth(caption);
+  const int glyph = GlyphRunWidth();
+  const int tw = c->TextWidth(caption) + glyph;
   const int x = m_alignment == taLeftJustify    ? textRect.Left
                 : m_alignment == taRightJustify ? textRect.Right - tw
                                                 : textRect.Left + (textRect.Width() - tw) / 2;
-  c->TextRect(textRect, x, (m_defaultCaptionHeight - 2) / 2 - c->TextHeight(caption) / 2, caption);
+  DrawCaptionGlyph(c, x, textRect);
+  c->TextRect(textRect, x + glyph, (m_defaultCaptionHeight - 2) / 2 - c->TextHeight(caption) / 2, caption);
   c->Pen.Color = clBtnShadow;
   c->MoveTo(1, m_defaultCaptionHeight - 1);
   c->LineTo(W - 1, m_defaultCaptionHeight - 1);
@@ -626,13 +695,22 @@ void TsfSkinCustomListBox::PaintSkinImage(TBitmap& picture) {
   TsfSkinCustomControl::PaintSkinImage(picture);
   const TsfDataSkinListBox* rec = ListRecord();
   const TBitmap* pic = Geometry().Picture;
-  if (!rec || !pic || !m_captionMode) return;
+  if (!rec || !pic) return;
+  if (!m_showCaptionButtons && !rec->upbuttonrect.IsEmpty()) CoverCaptionButtons(picture, *rec);
+  if (!m_captionMode) return;
   TCanvas* c = picture.Canvas();
   TRect caption = MapSkinRect(rec->captionrect);
   c->Font = ControlFont(rec->captionfontname, rec->captionfontheight, rec->captionfontstyle);
   c->Font.SetColor(rec->captionfontcolor);
   c->Brush.Style = bsClear;
-  DrawTextVCentred(c, Caption(), caption);
+  const QString text = Caption();
+  const int glyph = GlyphRunWidth();
+  const int tw = TextWidthWide(c, text) + glyph;
+  const int x = m_alignment == taLeftJustify    ? caption.Left + 2
+                : m_alignment == taRightJustify ? caption.Right - tw - 2
+                                                : caption.Left + 2 + (caption.Width() - 2 - tw) / 2;
+  DrawCaptionGlyph(c, x, caption);
+  c->TextRect(caption, x + glyph, caption.Top + caption.Height() / 2 - TextHeightWide(c, text) / 2, text);
   if (!m_showCaptionButtons) return;
   const struct {
     TRect normal, active, pressed;
@@ -649,6 +727,34 @@ void TsfSkinCustomListBox::PaintSkinImage(TBitmap& picture) {
       c->Draw(CaptionButtonRect(b).Left, CaptionButtonRect(b).Top, &piece);
     }
   }
+}
+
+// Without caption buttons the skin picture's buttons are covered: by the
+// record's picture of the band without them, or by the band's repeatable
+// middle stretched up to the buttons' right end.
+void TsfSkinCustomListBox::CoverCaptionButtons(TBitmap& picture, const TsfDataSkinListBox& rec) {
+  const TBitmap* pic = Geometry().Picture;
+  const int dx = Width() - Geometry().SkinWidth();
+  TBitmap piece;
+  TRect dest;
+  if (!rec.disabledbuttonsrect.IsEmpty()) {
+    const TRect& src = rec.disabledbuttonsrect;
+    piece.SetSize(src.Width(), src.Height());
+    piece.Canvas()->CopyRect(TRect(0, 0, src.Width(), src.Height()), const_cast<TBitmap*>(pic)->Canvas(), src);
+    dest = rec.buttonsarea.Offset(dx, 0);
+    dest.Right = dest.Left + src.Width();
+    dest.Bottom = dest.Top + src.Height();
+  } else {
+    const TRect middle(Geometry().NewLTPoint.X, 0, Geometry().NewRTPoint.X, m_listArea.Top);
+    if (middle.IsEmpty()) return;
+    piece.SetSize(middle.Width(), middle.Height());
+    piece.Canvas()->CopyRect(TRect(0, 0, middle.Width(), middle.Height()), picture.Canvas(), middle);
+    int right = middle.Right;
+    for (const TRect& b : {rec.upbuttonrect, rec.downbuttonrect, rec.checkbuttonrect})
+      if (!b.IsEmpty()) right = std::max(right, MapSkinRect(b).Right);
+    dest = TRect(middle.Left, 0, right, middle.Bottom);
+  }
+  picture.Canvas()->CopyRect(dest, piece.Canvas(), TRect(0, 0, piece.Width(), piece.Height()));
 }
 
 // ---- caption buttons ---------------------------------------------------------

@@ -166,40 +166,56 @@ void TsfDBGridInplaceEdit::CloseUp(bool accept) {
   });
 }
 
-// The chosen text becomes the field's edit text, as if typed.
+// Puts the grid's record set into edit mode for writing `fields`. Handlers
+// run on the way (state and data changes) may destroy the grid or close the
+// record set, so only guarded pointers are used after the record set's Edit.
+bool TsfDBGridInplaceEdit::StartEditing(const QList<TField*>& fields) {
+  QPointer<TsfDBGridInplaceEdit> self(this);
+  QPointer<TsfSkinCustomDBGrid> grid(DBGrid());
+  if (!grid || grid->ReadOnly() || !grid->DataLink()->Active() || grid->DataLink()->ReadOnly ||
+      fields.isEmpty())
+    return false;
+  for (const TField* f : fields)
+    if (!f || !f->CanModify()) return false;
+  QPointer<TDataSet> ds(grid->DataLink()->DataSet());
+  if (ds->State() != dsEdit && ds->State() != dsInsert) ds->Edit();
+  return self && grid && ds && ds->Active() && grid->DataLink()->DataSet() == ds &&
+         grid->DataLink()->Editing();
+}
+
+// The chosen text becomes the field's edit text.
 void TsfDBGridInplaceEdit::AcceptPickValue(const QString& value) {
   QPointer<TsfDBGridInplaceEdit> self(this);
   QPointer<TsfSkinCustomDBGrid> grid(DBGrid());
-  if (value.isEmpty() || !grid || !grid->CanEditModify() || !self || !grid) return;
+  if (value.isEmpty() || !grid || grid->EditorReadOnly()) return;
+  if (!StartEditing({grid->SelectedField()})) return;
+  TField* field = grid->SelectedField();
+  if (!field) return;
   setText(value);
   selectAll();
-  grid->EditorTextChanged(value);
-  if (!self || !grid) return;
-  grid->DataLink()->UpdateRecord();
+  field->SetText(value);  // may run a handler that destroys the grid
+  if (self && grid && grid->SelectedField() == field) {
+    setText(field->Text());
+    selectAll();
+  }
 }
 
 // The chosen record's key goes into the key field(s) of the grid's record.
 void TsfDBGridInplaceEdit::AcceptLookupKey(const QVariant& key) {
   QPointer<TsfDBGridInplaceEdit> self(this);
   QPointer<TsfSkinCustomDBGrid> grid(DBGrid());
-  if (key.isNull() || !grid || grid->ReadOnly() || !grid->DataLink()->Active() ||
-      grid->DataLink()->ReadOnly)
-    return;
+  if (key.isNull() || !grid) return;
   const QList<TField*> keys = KeyFieldsOf(grid->SelectedField());
-  if (keys.isEmpty()) return;
   QStringList names;
-  for (const TField* k : keys) {
-    if (!k->CanModify()) return;
-    names << k->FieldName();
-  }
+  for (const TField* k : keys) names << k->FieldName();
   const QVariantList values = keys.size() == 1 ? QVariantList{key} : key.toList();
-  if (values.size() != keys.size()) return;
-  // A handler may close the record set (freeing its fields) at any step, so
-  // the fields are found again by name before each write.
-  TDataSet* ds = grid->DataLink()->DataSet();
-  if (!grid->DataLink()->Edit() || !self || !grid) return;
+  if (keys.isEmpty() || values.size() != keys.size()) return;
+  QPointer<TDataSet> ds(grid->DataLink()->DataSet());
+  if (!StartEditing(keys)) return;
+  // The fields are found again by name before each write: a handler of the
+  // previous one may have closed the record set.
   for (int n = 0; n < names.size(); ++n) {
-    if (!self || !grid || grid->DataLink()->DataSet() != ds || !ds->Active()) return;
+    if (!self || !grid || !ds || grid->DataLink()->DataSet() != ds || !ds->Active()) return;
     TField* k = ds->FindField(names[n]);
     if (!k) return;
     k->SetValue(values[n]);

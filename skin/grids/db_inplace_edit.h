@@ -54,7 +54,7 @@ class TsfDBGridInplaceEdit : public TsfSkinInplaceEdit {
   void SetPressed(bool v);
   bool ListKey(QKeyEvent* e);
   void EditButtonClick();
-  // True when the item was taken (the pick list's text or the lookup key).
+  bool StartEditing(const QList<TField*>& fields);
   void AcceptPickValue(const QString& value);
   void AcceptLookupKey(const QVariant& key);
   void PaintButton(QPainter& painter, const QRect& r);
