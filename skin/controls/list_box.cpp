@@ -72,11 +72,37 @@ void TsfListBox::SetTopIndex(int v) {
 }
 
 void TsfListBox::ClampTop() {
+  if (m_columns > 0) {
+    const int rows = std::max(1, Rows());
+    const int columns = (Count() + rows - 1) / rows;
+    const int firstColumn = std::clamp(m_topIndex / rows, 0, std::max(0, columns - m_columns));
+    m_topIndex = firstColumn * rows;
+    return;
+  }
   m_topIndex = std::clamp(m_topIndex, 0, std::max(0, Count() - std::max(1, Rows())));
+}
+
+void TsfListBox::SetColumns(int v) {
+  v = std::max(0, v);
+  if (v == m_columns) return;
+  m_columns = v;
+  ClampTop();
+  update();
+}
+
+TScrollInfo TsfListBox::HScrollInfo() const {
+  const int rows = std::max(1, Rows());
+  return TScrollInfo{0, (Count() + rows - 1) / rows - 1, m_columns, m_topIndex / rows};
 }
 
 void TsfListBox::MakeVisible(int index) {
   const int rows = std::max(1, Rows());
+  if (m_columns > 0) {
+    const int column = index / rows, first = m_topIndex / rows;
+    if (column < first) SetTopIndex(column * rows);
+    else if (column >= first + m_columns) SetTopIndex((column - m_columns + 1) * rows);
+    return;
+  }
   if (index < m_topIndex) SetTopIndex(index);
   else if (index >= m_topIndex + rows) SetTopIndex(index - rows + 1);
 }
@@ -107,11 +133,22 @@ void TsfListBox::SetHorizontalOffset(int v) {
 }
 
 TRect TsfListBox::ItemRect(int index) const {
+  if (m_columns > 0) {
+    const int rows = std::max(1, Rows()), at = index - m_topIndex;
+    const int column = at >= 0 ? at / rows : (at - rows + 1) / rows;
+    return Bounds(column * ColumnWidth(), (at - column * rows) * m_itemHeight, ColumnWidth(), m_itemHeight);
+  }
   return Bounds(0, (index - m_topIndex) * m_itemHeight, Width(), m_itemHeight);
 }
 
 int TsfListBox::ItemAtPos(TPoint p) const {
   if (p.Y < 0 || m_itemHeight <= 0) return -1;
+  if (m_columns > 0) {
+    const int rows = std::max(1, Rows()), row = p.Y / m_itemHeight;
+    if (p.X < 0 || row >= rows || ColumnWidth() <= 0) return -1;
+    const int i = m_topIndex + (p.X / ColumnWidth()) * rows + row;
+    return i < Count() ? i : -1;
+  }
   const int i = m_topIndex + p.Y / m_itemHeight;
   return i < Count() ? i : -1;
 }
@@ -120,19 +157,28 @@ TScrollInfo TsfListBox::VScrollInfo() const { return TScrollInfo{0, Count() - 1,
 
 void TsfListBox::WndProc(TMessage& m) {
   if (!m_owner->ListMessageFilter(m)) return;
-  if (m.Msg == WM_VSCROLL) {
-    const int rows = std::max(1, Rows());
+  // The first item (or column) a scroll message asks for; clamped later.
+  auto target = [&m](int first, int page, int end) {
     switch (ScrollCodeOf(m.WParam)) {
-      case SB_LINEUP: SetTopIndex(m_topIndex - 1); break;
-      case SB_LINEDOWN: SetTopIndex(m_topIndex + 1); break;
-      case SB_PAGEUP: SetTopIndex(m_topIndex - rows); break;
-      case SB_PAGEDOWN: SetTopIndex(m_topIndex + rows); break;
+      case SB_LINEUP: return first - 1;
+      case SB_LINEDOWN: return first + 1;
+      case SB_PAGEUP: return first - page;
+      case SB_PAGEDOWN: return first + page;
       case SB_THUMBPOSITION:
-      case SB_THUMBTRACK: SetTopIndex(ScrollPositionOf(m.WParam)); break;
-      case SB_TOP: SetTopIndex(0); break;
-      case SB_BOTTOM: SetTopIndex(Count()); break;
-      default: break;
+      case SB_THUMBTRACK: return ScrollPositionOf(m.WParam);
+      case SB_TOP: return 0;
+      case SB_BOTTOM: return end;
+      default: return first;
     }
+  };
+  const int rows = std::max(1, Rows());
+  if (m.Msg == WM_HSCROLL && m_columns > 0) {
+    const int column = std::clamp(target(m_topIndex / rows, m_columns, Count()), 0, Count());
+    SetTopIndex(int(std::min<qint64>(qint64(column) * rows, Count())));
+    return;
+  }
+  if (m.Msg == WM_VSCROLL) {
+    SetTopIndex(target(m_topIndex, rows, Count()));
     return;
   }
   TCustomControl::WndProc(m);
@@ -140,13 +186,20 @@ void TsfListBox::WndProc(TMessage& m) {
 
 void TsfListBox::Paint() {
   TCanvas* c = Canvas();
-  const int last = std::min(Count() - 1, m_topIndex + Rows());
-  for (int i = m_topIndex; i <= last; ++i) {
+  auto draw = [&](int i) {
     TsfOwnerDrawState state = 0;
     if (i == m_itemIndex) state |= odSelected | (Focused() ? unsigned(odFocused) : 0u);
     else if (Selected(i)) state |= odSelected;
     m_owner->DrawListItem(c, i, ItemRect(i), state);
+  };
+  if (m_columns > 0) {
+    m_owner->DrawListBackground(c, TRect(0, 0, Width(), Height()));
+    const int shown = std::max(1, Rows()) * m_columns;
+    for (int i = m_topIndex; i < std::min(Count(), m_topIndex + shown); ++i) draw(i);
+    return;
   }
+  const int last = std::min(Count() - 1, m_topIndex + Rows());
+  for (int i = m_topIndex; i <= last; ++i) draw(i);
   const int below = (last - m_topIndex + 1) * m_itemHeight;
   if (below < Height()) m_owner->DrawListBackground(c, TRect(0, std::max(0, below), Width(), Height()));
 }
@@ -202,6 +255,11 @@ void TsfListBox::KeyDown(WORD& key, TShiftState shift) {
     case VK_END: SetItemIndex(Count() - 1); break;
     case VK_LEFT:
     case VK_RIGHT:
+      // In columns the arrows go a column across.
+      if (m_columns > 0) {
+        SetItemIndex(std::max(0, std::min(Count() - 1, m_itemIndex + (key == VK_RIGHT ? rows : -rows))));
+        break;
+      }
       // The horizontal bar takes the arrows when there is one.
       if (TsfSkinScrollBar* h = m_owner->HScrollBar()) {
         h->SetPosition(h->Position() + (key == VK_RIGHT ? h->SmallChange() : -h->SmallChange()));
@@ -373,7 +431,9 @@ void TsfSkinCustomListBox::ApplySkinChange() {
 void TsfSkinCustomListBox::NameBars() {
   const TsfDataSkinListBox* rec = ListRecord();
   if (m_vbar) {
-    m_vbar->SetSkinDataName(rec ? rec->vscrollbarname : QString());
+    const QString name = m_list->Columns() > 0 ? (rec ? rec->hscrollbarname : QString())
+                                                : (rec ? rec->vscrollbarname : QString());
+    m_vbar->SetSkinDataName(name);
     m_vbar->SetSkinData(rec ? SkinData() : nullptr);
   }
   if (m_hbar) {
@@ -422,7 +482,17 @@ void TsfSkinCustomListBox::Layout() {
       m_hbar->SetBounds(1, H - 20, W - 2, 19);
     }
   }
-  if (m_vbar) {
+  if (m_vbar && m_list->Columns() > 0) {
+    // Column mode: the bar is horizontal, below the list.
+    if (rec) {
+      const int h = m_vbar->Height();
+      m_vbar->SetBounds(area.Left, area.Bottom - h, area.Width(), h);
+      area.Bottom -= h;
+    } else {
+      m_vbar->SetBounds(1, H - 20, W - 2, 19);
+      area.Bottom = H - 20;
+    }
+  } else if (m_vbar) {
     if (rec) {
       const int w = m_vbar->Width();
       m_vbar->SetBounds(area.Right - w, area.Top, w, area.Height() - hh);
@@ -448,9 +518,10 @@ TsfSkinScrollBar* TsfSkinCustomListBox::CreateBar(TScrollBarKind kind) {
   auto* bar = new TsfSkinScrollBar(this);
   bar->SetKind(kind);
   bar->SetRangeAndPosition(0, 0, 0, 0);
-  if (kind == sbVertical) {
-    bar->OnChange = [this](TObject* s) {
-      m_list->Perform(WM_VSCROLL, MakeScrollWParam(SB_THUMBPOSITION, static_cast<TsfSkinScrollBar*>(s)->Position()));
+  if (kind == sbVertical || m_list->Columns() > 0) {
+    const unsigned msg = kind == sbVertical ? WM_VSCROLL : WM_HSCROLL;
+    bar->OnChange = [this, msg](TObject* s) {
+      m_list->Perform(msg, MakeScrollWParam(SB_THUMBPOSITION, static_cast<TsfSkinScrollBar*>(s)->Position()));
     };
   } else {
     bar->OnChange = [this](TObject* s) { m_list->SetHorizontalOffset(static_cast<TsfSkinScrollBar*>(s)->Position()); };
@@ -493,6 +564,10 @@ int TsfSkinCustomListBox::WidestItem() {
 
 void TsfSkinCustomListBox::UpdateScrollBars() {
   const TsfDataSkinListBox* rec = ListRecord();
+  if (m_list->Columns() > 0) {
+    UpdateColumnBar();
+    return;
+  }
   // Horizontal: the widest item against the width available to the text.
   if (!m_horizontalExtent || m_skinChanging) {
     RemoveBar(m_hbar);
@@ -536,13 +611,46 @@ void TsfSkinCustomListBox::UpdateScrollBars() {
   }
 }
 
+// Column mode: the bar (horizontal, in the vertical bar's place) exists
+// while more columns hold items than show.
+void TsfSkinCustomListBox::UpdateColumnBar() {
+  RemoveBar(m_hbar);
+  auto needed = [this] {
+    const TScrollInfo info = m_list->HScrollInfo();
+    return info.Min < info.Max && info.Max >= info.Pos && info.Max >= m_list->Columns() &&
+           qint64(m_list->Rows()) * m_list->Columns() < m_list->Count();
+  };
+  if (!needed()) {
+    RemoveBar(m_vbar);
+    return;
+  }
+  if (!m_vbar) {
+    m_vbar = CreateBar(sbHorizontal);
+    NameBars();
+    Layout();
+  }
+  // The bar took rows from the list: measure again.
+  const TScrollInfo info = m_list->HScrollInfo();
+  m_vbar->SetRangeAndPosition(info.Min, info.Max, m_list->Columns(), info.Pos);
+  m_vbar->SetLargeChange(std::max(1, m_list->Columns()));
+}
+
+void TsfSkinCustomListBox::SetColumns(int v) {
+  if (std::max(0, v) == m_list->Columns()) return;
+  // The bar changes its kind with the mode.
+  RemoveBar(m_vbar);
+  m_list->SetColumns(v);
+  UpdateScrollBars();
+}
+
 bool TsfSkinCustomListBox::ListWheel(int delta) {
   m_wheelRest += delta;
   const int notches = m_wheelRest / 120;
   m_wheelRest -= notches * 120;
   if (m_vbar) {
+    const unsigned msg = m_list->Columns() > 0 ? WM_HSCROLL : WM_VSCROLL;
     for (int i = 0; i < std::abs(notches); ++i)
-      m_list->Perform(WM_VSCROLL, MakeScrollWParam(notches > 0 ? SB_LINEUP : SB_LINEDOWN));
+      m_list->Perform(msg, MakeScrollWParam(notches > 0 ? SB_LINEUP : SB_LINEDOWN));
     UpdateScrollBars();
   } else if (m_hbar) {
     m_hbar->SetPosition(m_hbar->Position() - notches * m_hbar->SmallChange());
@@ -607,7 +715,7 @@ void TsfSkinCustomListBox::DrawListItem(TCanvas* c, int index, const TRect& r, T
 // widths, each tab moves the rest of the text to the next stop.
 void TsfSkinCustomListBox::DrawItemText(TCanvas* c, const QString& text, const TRect& rect) {
   const int shift = -m_list->HorizontalOffset();
-  if (m_tabWidths.isEmpty() || !text.contains(u'\t')) {
+  if (m_tabWidths.isEmpty() || m_list->Columns() > 0 || !text.contains(u'\t')) {
     DrawTextVCentredIndent(c, text, rect, shift);
     return;
   }

@@ -62,6 +62,16 @@ class TsfListBox : public TCustomControl {
   TRect ItemRect(int index) const;
   int ItemAtPos(TPoint p) const;  // -1 below the last item
   TScrollInfo VScrollInfo() const;
+  // Column mode (Columns > 0): the items run down `Rows()` rows and on into
+  // the next column, `Columns` columns of width / Columns showing at a time,
+  // scrolled sideways by whole columns (the top index is the first item of
+  // the first visible column).
+  int Columns() const { return m_columns; }
+  void SetColumns(int v);
+  int ColumnWidth() const { return m_columns > 0 ? Width() / m_columns : Width(); }
+  // Columns in range 0 .. all columns - 1, page = Columns, position = the
+  // first visible column.
+  TScrollInfo HScrollInfo() const;
 
   // Type-ahead: keys typed within this many milliseconds of each other
   // extend the prefix searched for. The clock is replaceable for tests.
@@ -96,6 +106,7 @@ class TsfListBox : public TCustomControl {
   bool m_multiSelect = false;
   std::set<int> m_selected;
   int m_hOffset = 0;
+  int m_columns = 0;
   QString m_prefix;
   qint64 m_lastKeyTime = -1000000;
 };
@@ -115,6 +126,10 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   void SetItemIndex(int v) { m_list->SetItemIndex(v); }
   bool MultiSelect() const { return m_list->MultiSelect(); }
   void SetMultiSelect(bool v) { m_list->SetMultiSelect(v); }
+  // Column mode from a positive count (see TsfListBox::Columns); its bar is
+  // a horizontal one in the vertical bar's place.
+  int Columns() const { return m_list->Columns(); }
+  void SetColumns(int v);
 
   bool UseSkinItemHeight() const { return m_useSkinItemHeight; }
   void SetUseSkinItemHeight(bool v);
@@ -211,6 +226,7 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   TsfSkinScrollBar* CreateBar(TScrollBarKind kind);
   void RemoveBar(QPointer<TsfSkinScrollBar>& bar);
   void NameBars();
+  void UpdateColumnBar();
   TFont ItemFont() const;
   int CaptionButtonAt(TPoint p) const;
   // The caption's glyph (the frame for the enabled state) and its width

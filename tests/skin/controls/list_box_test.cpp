@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "skin/controls/list_box.h"
 #include "tests/skin/controls/control_fixture.h"
@@ -308,4 +310,50 @@ TEST(ListBoxInner, ListBoxPropertiesReachTheInnerList) {
   EXPECT_EQ(box.ItemIndex(), 0);
   box.ListBoxFont()->SetHeight(30);
   EXPECT_EQ(box.ListBox()->Font()->Height(), 30);
+}
+
+TEST(ListBoxColumns, ItemsRunDownAndAcrossAndAHorizontalBarScrollsByColumns) {
+  TsfSkinListBox box;  // list 116 x 116: 5 rows of 20
+  box.show();
+  box.SetItems(Numbered(12));
+  box.SetColumns(3);
+  EXPECT_EQ(box.VScrollBar(), nullptr) << "12 items fit in 3 columns of 5";
+  TsfListBox* list = box.ListBox();
+  EXPECT_EQ(list->ColumnWidth(), 116 / 3);
+  EXPECT_EQ(list->ItemRect(7), Bounds(38, 40, 38, 20)) << "second column, third row";
+  QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(38 + 5, 45));
+  EXPECT_EQ(box.ItemIndex(), 7);
+  QTest::keyClick(list, Qt::Key_Right);
+  EXPECT_EQ(box.ItemIndex(), 11) << "a column across (the last item at most)";
+  QTest::keyClick(list, Qt::Key_Left);
+  EXPECT_EQ(box.ItemIndex(), 6);
+
+  box.SetItems(Numbered(20));
+  TsfSkinScrollBar* bar = box.VScrollBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->Kind(), sbHorizontal);
+  EXPECT_EQ(bar->BoundsRect(), Bounds(1, 100, 118, 19));
+  EXPECT_EQ(box.ListArea(), TRect(2, 2, 118, 100)) << "the bar takes the list's bottom";
+  EXPECT_EQ(list->Rows(), 4);
+  EXPECT_EQ(bar->Max(), 4) << "20 items in columns of 4";
+  EXPECT_EQ(bar->PageSize(), 3);
+  bar->SetPosition(2);
+  EXPECT_EQ(list->TopIndex(), 8);
+  EXPECT_EQ(list->ItemAtPos(TPoint(5, 5)), 8);
+  // The wheel moves a column.
+  QWheelEvent wheel(QPointF(10, 10), list->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(list, &wheel);
+  EXPECT_EQ(list->TopIndex(), 8) << "already at the last page of columns";
+  QWheelEvent back(QPointF(10, 10), list->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 120),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(list, &back);
+  EXPECT_EQ(list->TopIndex(), 4);
+  EXPECT_EQ(bar->Position(), 1);
+
+  // Back to one column: a vertical bar again.
+  box.SetColumns(0);
+  ASSERT_NE(box.VScrollBar(), nullptr);
+  EXPECT_EQ(box.VScrollBar()->Kind(), sbVertical);
+  EXPECT_EQ(box.ListArea(), TRect(2, 2, 100, 118));
 }
