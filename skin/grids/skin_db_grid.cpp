@@ -6,6 +6,7 @@
 #include "platform/application.h"
 #include "skin/data/skin_data.h"
 #include "skin/grids/grid_indicators.h"
+#include "skin/grids/db_inplace_edit.h"
 #include "skin/grids/inplace_edit.h"
 #include "skin/render/glyphs.h"
 
@@ -276,6 +277,14 @@ bool TsfSkinCustomDBGrid::CanShowEditor() {
   return TsfSkinCustomGrid::CanShowEditor() && m_link.Active() && SelectedField() != nullptr;
 }
 
+TsfSkinInplaceEdit* TsfSkinCustomDBGrid::CreateCellEditor() { return new TsfDBGridInplaceEdit(this); }
+
+// The button follows the column at every update of the editor.
+void TsfSkinCustomDBGrid::UpdateEditorLook(TsfSkinInplaceEdit* editor) {
+  TsfSkinCustomGrid::UpdateEditorLook(editor);
+  if (auto* e = qobject_cast<TsfDBGridInplaceEdit*>(editor)) e->UpdateEditStyle();
+}
+
 QString TsfSkinCustomDBGrid::GetEditText(int col, int row) {
   Q_UNUSED(row);
   TField* f = FieldAt(col);
@@ -412,6 +421,7 @@ void TsfSkinCustomDBGrid::MoveCurrentCell(int col, int row, bool moveAnchor, boo
   const int oldCol = Col();
   if (col != oldCol && OnColExit) OnColExit(this);
   TsfSkinCustomGrid::MoveCurrentCell(col, row, moveAnchor, show);
+  if (Col() != oldCol && m_editor && m_editor->isVisible()) UpdateEditorLook(m_editor);
   if (Col() != oldCol && OnColEnter) OnColEnter(this);
 }
 
