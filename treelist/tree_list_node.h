@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -28,6 +29,9 @@ class TtlTreeListNode {
   explicit TtlTreeListNode(TtlCustomTreeList* owner);
   TtlTreeListNode(const TtlTreeListNode&) = delete;
   TtlTreeListNode& operator=(const TtlTreeListNode&) = delete;
+  // Nodes of every class live in the node pool (tree_list_node_pool.h).
+  static void* operator new(std::size_t size);
+  static void operator delete(void* node, std::size_t size);
 
   uint32_t userData = 0;
   // Row height and text line count computed by the layout; 0 = not computed.
