@@ -130,6 +130,8 @@ class TtlDBTreeListControlNode : public TtlTreeListTextNode {
   using TtlTreeListTextNode::TtlTreeListTextNode;
   QVariant keyValue;
   QString previewText;
+  // The record's bookmark, kept when records are re-found by bookmark.
+  QString bookmark;
   // The per-column values, or nullptr when none is attached.
   TNodeVariantData* VariantData(int column) const;
   TNodeVariantData& EnsureVariantData(int column);
@@ -145,6 +147,8 @@ class TtlDBTreeListNode : public TtlDBTreeListControlNode {
  public:
   using TtlDBTreeListControlNode::TtlDBTreeListControlNode;
   QVariant parentKeyValue;
+  // The children were read from the record set (loading on demand).
+  bool childrenLoaded = false;
 };
 
 // Variant ordering for sorting and key lookup: -1, 0 or 1. Null is less than
