@@ -55,6 +55,8 @@ class TtlDBTreeListDataLink : public TDataLink {
   void DataSetScrolled(int distance) override;
   void RecordChanged(TField* field) override;
   void LayoutChanged() override;
+  // Post asks for the control's value: a modified editor writes it.
+  void UpdateData() override;
 
  private:
   TtlDBTreeList* m_owner;
@@ -109,6 +111,16 @@ class TtlDBTreeList : public TtlCustomTreeList {
   TtlColumnField* FindColumnField(const QString& fieldName) override;
   void ColumnFieldChanged(TtlTreeListColumn* column) override;
 
+  // In-place editing through the record set (db_tree_list_edit.cpp).
+  bool CanEditModify() override;
+  bool CanEditAcceptKey(QChar key) override;
+  TColor GetEditColor() override;
+  bool IsEditReadOnly() override;
+  void EditorChanged() override;
+  std::function<void(TObject* Sender, TtlTreeListNode* ANode, TtlTreeListColumn* AColumn,
+                     TColor& AColor)>
+      OnGetEditColor;
+
  protected:
   TtlTreeListNode* CreateNode() override;
   void FocusedNodeChanged() override;
@@ -120,6 +132,9 @@ class TtlDBTreeList : public TtlCustomTreeList {
   QVariant SortValue(TtlTreeListNode* node, TtlTreeListColumn* column) override;
   int TieBreak(TtlTreeListNode* a, TtlTreeListNode* b) override;
   bool AutoSearchAllowed() override;
+  bool AllowEditing() override;
+  void LoadEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
+  void WriteEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
   // Nothing is loaded while the form is being read; its end loads.
   void Loaded() override;
 
@@ -143,6 +158,7 @@ class TtlDBTreeList : public TtlCustomTreeList {
   void DataScrolled();
   void DataRecordChanged(TField* field);
   void DataLayoutChanged();
+  void DataUpdate();
   void LookupFields();
   // Takes `field` (every field for nullptr) from the columns holding it.
   void ForgetColumnField(const TtlColumnField* field);
