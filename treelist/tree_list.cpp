@@ -198,7 +198,13 @@ bool TtlCustomTreeList::CanFocusNode(TtlTreeListNode* node) {
 
 void TtlCustomTreeList::SetFocusedNode(TtlTreeListNode* node, int column, bool makeVisible) {
   if (!node) return;
-  CloseEditor(true);
+  if (Editing()) {
+    // Closing runs handlers (OnEdited, validation) that may delete the node.
+    QPointer<TtlCustomTreeList> alive(this);
+    TtlNodeWatch target(this, node);
+    CloseEditor(true);
+    if (!alive || !target.Node()) return;
+  }
   if (m_updateCount > 0) {
     m_pendingFocus = node;
     m_pendingColumn = column;

@@ -366,6 +366,11 @@ void TtlInplaceEdit::KeyDown(WORD& key, TShiftState shift) {
                        key == VK_NEXT || key == VK_UP || key == VK_DOWN || key == VK_INSERT;
   // A refused value raises here: the key that tried to leave is abandoned.
   if (leaving) ValidateEdit();
+  // A validation handler that closed the editor (or more) takes the key along.
+  if (!self || (leaving && m_container && m_container->InplaceEditor() != this)) {
+    key = 0;
+    return;
+  }
   ++m_lock;
   struct Unlock {
     QPointer<TtlInplaceEdit> self;

@@ -361,7 +361,9 @@ void TtlCustomTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
       break;
     case VK_RETURN:
       if (!HasBehavior(etoEnterShowEditor)) return;
-      ShowEditor();
+      // With etoEnterThrough the editor opens on the next cell.
+      if (HasBehavior(etoEnterThrough)) TabCell(true);
+      if (self) ShowEditor();
       break;
     case VK_SPACE:
       if (!ctrl || !MultiSelect() || !node) return;
