@@ -393,8 +393,9 @@ void TtlDBTreeList::UpdatesUnlocked() {
 }
 
 void TtlDBTreeList::DataLayoutChanged() {
-  LockUpdates();
+  // The editor's value is written before the batch update would drop it.
   CloseEditor(true);
+  LockUpdates();
   LookupFields();
   LoadAllRecords();
   UnlockUpdates();
@@ -694,7 +695,8 @@ void TtlDBTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
 
 void TtlDBTreeList::FocusChanged(bool focused) {
   TtlCustomTreeList::FocusChanged(focused);
-  if (focused) return;
+  // The focus went to the tree list's own editor: the tree list is not left.
+  if (focused || EditorHasFocus()) return;
   TDataSet* ds = DataSet();
   if (HasOptionDB(etoCancelOnExit) && UntouchedInsert()) ds->Cancel();
 }

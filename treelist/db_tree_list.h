@@ -56,6 +56,8 @@ class TtlDBTreeListDataLink : public TDataLink {
   void RecordChanged(TField* field) override;
   void LayoutChanged() override;
   void FocusControl(TField** field) override;
+  // Post asks for the control's value: a modified editor writes it.
+  void UpdateData() override;
 
  private:
   TtlDBTreeList* m_owner;
@@ -115,6 +117,16 @@ class TtlDBTreeList : public TtlCustomTreeList {
   TtlColumnField* FindColumnField(const QString& fieldName) override;
   void ColumnFieldChanged(TtlTreeListColumn* column) override;
 
+  // In-place editing through the record set (db_tree_list_edit.cpp).
+  bool CanEditModify() override;
+  bool CanEditAcceptKey(QChar key) override;
+  TColor GetEditColor() override;
+  bool IsEditReadOnly() override;
+  void EditorChanged() override;
+  std::function<void(TObject* Sender, TtlTreeListNode* ANode, TtlTreeListColumn* AColumn,
+                     TColor& AColor)>
+      OnGetEditColor;
+
  protected:
   TtlTreeListNode* CreateNode() override;
   void FocusedNodeChanged() override;
@@ -128,6 +140,9 @@ class TtlDBTreeList : public TtlCustomTreeList {
   bool AutoSearchAllowed() override;
   // Loading on demand reads a node's children when it first expands.
   bool DoExpanding(TtlTreeListNode* node) override;
+  bool AllowEditing() override;
+  void LoadEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
+  void WriteEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
   // Nothing is loaded while the form is being read; its end loads.
   void Loaded() override;
 
@@ -152,6 +167,7 @@ class TtlDBTreeList : public TtlCustomTreeList {
   void DataRecordChanged(TField* field);
   void DataLayoutChanged();
   void DataFocusControl(TField** field);
+  void DataUpdate();
   void LookupFields();
   // Takes `field` (every field for nullptr) from the columns holding it.
   void ForgetColumnField(const TtlColumnField* field);
