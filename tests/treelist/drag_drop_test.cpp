@@ -492,3 +492,85 @@ TEST_F(DragDropTest, APracticeTreeDropThroughTheViewLeavesThePaperUnchanged) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plain tree list whose columns scroll sideways within 0..40 pixels.
+class SidewaysTreeList : public TtlTreeList {
+ public:
+  using TtlTreeList::TtlTreeList;
+  int left = 0;
+  bool ScrollHorizontallyPixels(int pixels) override {
+    const int next = std::clamp(left + pixels, 0, 40);
+    if (next == left) return false;
+    left = next;
+    return true;
+  }
+};
+
+TEST(PlainTreeDrag, EdgesScrollSidewaysAndOnlyAnOnDragOverHandlerTakesTheDrop) {
+  SidewaysTreeList list;
+  list.SetBorderStyle(bsNone);
+  list.SetShowHeader(false);
+  list.SetDefaultRowHeight(20);
+  list.resize(200, 100);
+  list.DragMode = dmAutomatic;
+  list.Bands()->Add()->SetWidth(60);
+  list.Bands()->Items(0)->SetFixed(bfLeft);
+  list.Bands()->Add()->SetWidth(120);
+  list.CreateColumn()->SetBandIndex(0);
+  list.CreateColumn()->SetBandIndex(1);
+  list.Columns(0)->SetWidth(60);
+  list.Columns(1)->SetWidth(120);
+  for (const char* name : {"one", "two"})
+    static_cast<TtlTreeListTextNode*>(list.Add())->SetCellText(0, QString::fromLatin1(name));
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  auto move = [&](QPoint p) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(list.mapToGlobal(p)), Qt::NoButton,
+                  Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&list, &e);
+  };
+  QTest::mousePress(&list, Qt::LeftButton, {}, QPoint(30, 10));
+  move(QPoint(30, 16));
+  move(QPoint(30 + QApplication::startDragDistance() + 1, 16));
+  ASSERT_TRUE(list.Dragging());
+  EXPECT_FALSE(list.DragAccepted()) << "a plain tree list takes no drops by itself";
+  EXPECT_EQ(list.DragCursor(), TtlCustomTreeList::crNoDrop);
+
+  // The band fixed on the left does not scroll: the zone starts at its edge.
+  struct Case {
+    int x;
+    int direction;
+  };
+  for (const Case& c : {Case{5, 0}, Case{60, 0}, Case{61, -1}, Case{71, -1}, Case{72, 0},
+                        Case{188, 0}, Case{189, 1}, Case{200, 1}}) {
+    move(QPoint(c.x, 30));
+    EXPECT_EQ(list.DragScrollHorzDirection(), c.direction) << "x " << c.x;
+  }
+  // Each tick moves 32 pixels; the timer stops at the edge.
+  list.DragScrollHorzTick();
+  EXPECT_EQ(list.left, 32);
+  list.DragScrollHorzTick();
+  EXPECT_EQ(list.left, 40);
+  EXPECT_EQ(list.DragScrollHorzDirection(), 1);
+  list.DragScrollHorzTick();
+  EXPECT_EQ(list.DragScrollHorzDirection(), 0);
+
+  int dropped = 0;
+  list.OnDragOver = [](TObject*, TObject*, int, int y, bool& accept) { accept = y < 40; };
+  list.OnDragDrop = [&](TObject* sender, TObject* source, int, int) { dropped += sender == source; };
+  move(QPoint(100, 30));
+  EXPECT_TRUE(list.DragAccepted());
+  EXPECT_EQ(list.DragCursor(), TtlCustomTreeList::crDrag);
+  QTest::mouseRelease(&list, Qt::LeftButton, {}, QPoint(100, 70));
+  EXPECT_EQ(dropped, 0) << "refused where the release happens";
+  EXPECT_FALSE(list.Dragging());
+  QTest::mousePress(&list, Qt::LeftButton, {}, QPoint(30, 10));
+  move(QPoint(30, 16));
+  move(QPoint(30 + QApplication::startDragDistance() + 1, 16));
+  QTest::mouseRelease(&list, Qt::LeftButton, {}, QPoint(100, 30));
+  EXPECT_EQ(dropped, 1);
+}
+
+}  // namespace
