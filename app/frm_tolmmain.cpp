@@ -121,6 +121,8 @@ Tfrm_tolmmain::Tfrm_tolmmain(QWidget* owner) : TForm(owner) {
   RptLists->SetShowLines(false);
   RptLists->SetTreeLineColor(clGrayText);
   RptLists->SetScrollBars(ssVertical);
+  // A question row can be dragged onto another: the drop rewrites its parent.
+  RptLists->DragMode = dmAutomatic;
   RptLists->Bands()->Add();
   RptLists->OptionsBehavior = OptB(etoAutoDragDrop) | OptB(etoAutoDragDropCopy) | OptB(etoAutoSort) |
                               OptB(etoDblClick) | OptB(etoDragExpand) | OptB(etoDragScroll) |

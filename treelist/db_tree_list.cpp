@@ -503,25 +503,8 @@ void TtlDBTreeList::InsertNewRecordNode() {
   TtlTreeListNode* parent = focused ? focused->Parent() : nullptr;
   auto* node = static_cast<TtlDBTreeListNode*>(parent ? parent->AddChild() : Add());
   if (HasOptionDB(etoAutoCalcKeyValue) &&
-      (HasOptionDB(etoLoadAllRecords) || OnGetUniqueKeyValue)) {
-    QVariant key;
-    if (OnGetUniqueKeyValue) {
-      OnGetUniqueKeyValue(this, key);
-    } else {
-      QVariant largest;
-      std::vector<TtlTreeListNode*> stack(RootNodes().begin(), RootNodes().end());
-      while (!stack.empty()) {
-        auto* n = static_cast<TtlDBTreeListNode*>(stack.back());
-        stack.pop_back();
-        if (n != node && VarCompare(n->keyValue, largest) > 0) largest = n->keyValue;
-        for (int i = 0; i < n->Count(); ++i) stack.push_back(n->Items(i));
-      }
-      bool numeric = false;
-      const qlonglong top = largest.toLongLong(&numeric);
-      key = numeric ? QVariant(top + 1) : QVariant(0);
-    }
-    m_keyField->SetValue(key);
-  }
+      (HasOptionDB(etoLoadAllRecords) || OnGetUniqueKeyValue))
+    m_keyField->SetValue(CalcUniqueKey(0, node));
   node->parentKeyValue = m_parentField ? m_parentField->Value() : QVariant();
   CheckBoundFields();
   ReadNodeValues(node);

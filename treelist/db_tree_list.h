@@ -126,6 +126,17 @@ class TtlDBTreeList : public TtlCustomTreeList {
   std::function<void(TObject* Sender, TtlTreeListNode* ANode, TtlTreeListColumn* AColumn,
                      TColor& AColor)>
       OnGetEditColor;
+  // ---- drag and drop (db_tree_list_drag.cpp)
+  // The drop target at a point (attach mode and node), and whether every
+  // dragged node may go there.
+  bool CanDropAt(TPoint point, TtlTreeListNodeAttachMode& attachMode, TtlTreeListNode*& attachNode);
+  std::function<void(TObject*, TtlTreeListNode* AttachNode, TtlTreeListNodeAttachMode AttachMode,
+                     const std::vector<TtlTreeListNode*>& Nodes, bool& IsCopy, bool& Done)>
+      OnMoveTo;
+  // A new key for a record the tree list adds: OnGetUniqueKeyValue, else one
+  // past the largest loaded key plus `generated` (0 when that key is not a
+  // number or nothing is loaded).
+  QVariant CalcUniqueKey(int generated, const TtlTreeListNode* except = nullptr);
 
  protected:
   TtlTreeListNode* CreateNode() override;
@@ -143,6 +154,10 @@ class TtlDBTreeList : public TtlCustomTreeList {
   bool AllowEditing() override;
   void LoadEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
   void WriteEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
+  void DragStarting() override;
+  bool DragScrollAllowed() override;
+  bool AcceptsOwnDrop(int x, int y) override;
+  void DropOwnNodes(int x, int y) override;
   // Nothing is loaded while the form is being read; its end loads.
   void Loaded() override;
 
@@ -198,6 +213,9 @@ class TtlDBTreeList : public TtlCustomTreeList {
   // The node of the current record, by bookmark or by key.
   TtlDBTreeListNode* CurrentRecordNode() const;
   bool CanDeleteRecords();
+  // The drop's record work: new parents, or copies of whole subtrees.
+  void MoveRecords(const std::vector<QVariant>& keys, const QVariant& parentValue);
+  void CopyRecords(const std::vector<QVariant>& keys, const QVariant& parentValue);
   bool UntouchedInsert() const;
 
   TtlDBTreeListDataLink m_link{this};

@@ -100,6 +100,7 @@ void TtlCustomTreeList::ForgetNode(TtlTreeListNode* node, bool notify) {
     if (w->m_node == node) w->m_node = nullptr;
   if (m_selectionAnchor == node) m_selectionAnchor = nullptr;
   if (m_pendingFocus == node) m_pendingFocus = nullptr;
+  ForgetDragNode(node);
   const auto sel = std::find(m_selection.begin(), m_selection.end(), node);
   if (sel != m_selection.end()) {
     m_selection.erase(sel);

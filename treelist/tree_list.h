@@ -36,13 +36,17 @@ using TtlDBTreeListOptionsBehavior = unsigned;
 constexpr TtlDBTreeListOptionsBehavior OptB(TtlDBTreeListOptionBehavior o) { return 1u << o; }
 
 // What the mouse is doing with the control.
-enum TtlTreeListState { tsNormal, tsNodeDown, tsPanning, tsEditing };
+enum TtlTreeListState { tsNormal, tsNodeDown, tsPanning, tsEditing, tsNodeDragging };
 
 class TTimer;
 class TCustomIniFile;
 class TtlInplaceEdit;
 class TtlEditStyle;
 struct TtlEditState;
+struct TtlDragState;
+struct TtlDragStateDeleter {
+  void operator()(TtlDragState* state) const;
+};
 
 // Host-style image list: just the size the layout needs, and the pictures.
 struct TtlImageList {
@@ -352,6 +356,44 @@ class TtlCustomTreeList : public TCustomControl {
   // The file standing in for the registry.
   static QString RegistryFileName();
 
+  // ---- drag and drop and auto-scroll (tree_list_drag.cpp)
+  TDragMode DragMode = dmManual;
+  // How long the pointer rests on an expand button before a drag expands it.
+  int WaitForExpandNodeTime = 500;
+  // What lies at a point, and the node of that row.
+  TtlHitArea HitTest(int x, int y, TtlTreeListNode** node);
+  bool Dragging() const { return m_state == tsNodeDragging; }
+  // The node the drag began on, and every node it carries (the selection,
+  // else the drag node); nodes destroyed meanwhile are left out.
+  TtlTreeListNode* DragNode() const;
+  std::vector<TtlTreeListNode*> DraggedNodes() const;
+  // Ctrl held with etoAutoDragDropCopy: a drop copies.
+  bool DragCopy() const;
+  // Whether a drop at the last pointer position would be taken.
+  bool DragAccepted() const;
+  // The drag cursor now: crDrag, crMultiDrag, crNoDrop (the platform's), or
+  // 1138 and 1139 (copying one or several).
+  int DragCursor() const;
+  static constexpr int crDrag = -12, crNoDrop = -13, crMultiDrag = -16, crTlDragCopy = 1138,
+                       crTlMultiDragCopy = 1139;
+  const TBitmap* DragImage() const;
+  // Ends a drag without dropping (Esc).
+  void CancelDrag();
+  // One tick of the drag timers (public for driving them tick by tick).
+  void DragScrollVertTick();
+  void DragScrollHorzTick();
+  void DragExpandTick();
+  // The timers as running: direction -1, 0 (stopped) or 1; expand interval (0: stopped).
+  int DragScrollVertDirection() const;
+  int DragScrollHorzDirection() const;
+  int DragExpandInterval() const;
+  TNotifyEvent OnStartDrag;
+  std::function<void(TObject*, TObject* Source, int X, int Y, bool& Accept)> OnDragOver;
+  std::function<void(TObject*, TObject* Source, int X, int Y)> OnDragDrop;
+  std::function<void(TObject*, TObject* Target, int X, int Y)> OnEndDrag;
+  std::function<void(TObject*, TtlTreeListNode* Node)> OnBeginDragNode;
+  std::function<void(TObject*, TtlTreeListNode* Node, int Column, QString& AText)> OnGetNodeDragText;
+
   // ---- hooks of the later parts of the control
   // Closes an open in-place editor without taking the focus, writing its
   // value back (after validation) when asked.
@@ -402,6 +444,25 @@ class TtlCustomTreeList : public TCustomControl {
   // expanding or scrolling anything.
   void PlaceNode(TtlTreeListNode* node, TtlTreeListNode* parent, int position);
   std::vector<TtlTreeListNode*>& RootNodes() { return m_rootNodes; }
+
+  // ---- drag hooks of the data-aware tree list
+  // A drag is starting: pending record changes are settled first.
+  virtual void DragStarting() {}
+  // Cancels a delayed opening of the in-place editor (none here).
+  virtual void CancelDelayedEditor() {}
+  // Whether dragging scrolls and moves the focus now (etoDragScroll aside).
+  virtual bool DragScrollAllowed() { return true; }
+  // Whether the control takes its own nodes dropped at a point, and the drop itself.
+  virtual bool AcceptsOwnDrop(int x, int y) { Q_UNUSED(x); Q_UNUSED(y); return false; }
+  virtual void DropOwnNodes(int x, int y) { Q_UNUSED(x); Q_UNUSED(y); }
+  // Mouse and keys while pressing or dragging; true when consumed.
+  void PressedOn(TtlTreeListNode* node);
+  void PressMove(TShiftState shift, int x, int y);
+  void PressReleased();
+  void DragMove(TShiftState shift, int x, int y);
+  void DragRelease(TShiftState shift, int x, int y);
+  bool DragKeyDown(WORD key, TShiftState shift);
+  void KeyUp(WORD& key, TShiftState shift) override;
 
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -456,6 +517,9 @@ class TtlCustomTreeList : public TCustomControl {
   virtual bool CanScrollHorizontally() { return false; }
   // Scrolls the columns by `lines` steps (negative: to the left).
   virtual void ScrollHorizontallyBy(int lines) { Q_UNUSED(lines); }
+  // Moves the columns' left scroll position by `pixels` (clamped); false when
+  // it was already at that edge.
+  virtual bool ScrollHorizontallyPixels(int pixels) { Q_UNUSED(pixels); return false; }
  protected:
 
   void Paint() override;
@@ -501,6 +565,12 @@ class TtlCustomTreeList : public TCustomControl {
   void NodeDeleting(TtlTreeListNode* node);
   // Drops every remembered reference to a dying node but the focused and top ones.
   void ForgetNode(TtlTreeListNode* node, bool notify);
+  void ForgetDragNode(TtlTreeListNode* node);
+  TtlDragState& Drag();
+  void StartDragging(int x, int y);
+  void EndDragging(bool dropped, int x, int y);
+  void DragTimersStop();
+  void UpdateDragCursor();
   void StructureChanged(TtlTreeListNode* node);
   void MoveNode(TtlTreeListNode* node, TtlTreeListNode* target, TtlTreeListNodeAttachMode mode);
   void SetNodeExpanded(TtlTreeListNode* node, bool value);
@@ -584,6 +654,7 @@ class TtlCustomTreeList : public TCustomControl {
     int ticks = 0;
   } m_pan;
   int m_wheelRemainder = 0;
+  std::unique_ptr<TtlDragState, TtlDragStateDeleter> m_drag;
   QPointer<TtlTreeListColumn> m_pressedHeader;
 
   // layout storage

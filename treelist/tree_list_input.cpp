@@ -37,6 +37,11 @@ void TtlCustomTreeList::MouseDown(TMouseButton button, TShiftState shift, int x,
     TCustomControl::MouseDown(button, shift, x, y);
     return;
   }
+  if (m_state == tsNodeDragging) {
+    // Another button during a drag ends it without a drop.
+    CancelDrag();
+    return;
+  }
   // A press closes the editor (a refused value stops the press here) and
   // cancels a pending delayed opening.
   if (!EditingMouseDown()) return;
@@ -102,6 +107,8 @@ void TtlCustomTreeList::MouseDown(TMouseButton button, TShiftState shift, int x,
       if (!self) return;
       m_state = tsNodeDown;
       m_downPoint = TPoint(x, y);
+      // The press focused its node (a handler may have put the focus elsewhere).
+      PressedOn(m_focusedNode);
     }
   } else {
     m_state = tsNormal;
@@ -118,6 +125,11 @@ void TtlCustomTreeList::MouseUp(TMouseButton button, TShiftState shift, int x, i
     TCustomControl::MouseUp(button, shift, x, y);
     return;
   }
+  if (m_state == tsNodeDragging) {
+    if (button == mbLeft) DragRelease(shift, x, y);
+    return;
+  }
+  if (button == mbLeft) PressReleased();
   if (button == mbLeft && m_pressedHeader) {
     QPointer<TtlTreeListColumn> pressed(m_pressedHeader);
     m_pressedHeader = nullptr;
@@ -141,7 +153,16 @@ void TtlCustomTreeList::MouseUp(TMouseButton button, TShiftState shift, int x, i
 }
 
 void TtlCustomTreeList::MouseMove(TShiftState shift, int x, int y) {
+  if (m_state == tsNodeDragging) {
+    DragMove(shift, x, y);
+    return;
+  }
   if (m_state == tsPanning) PanningMove(x, y);
+  if (m_state == tsNodeDown) {
+    QPointer<TtlCustomTreeList> self(this);
+    PressMove(shift, x, y);
+    if (!self || m_state == tsNodeDragging) return;
+  }
   TCustomControl::MouseMove(shift, x, y);
 }
 
@@ -225,6 +246,13 @@ void TtlCustomTreeList::KeyDown(WORD& key, TShiftState shift) {
   if (m_state == tsPanning) {
     // Esc ends panning; every other key is swallowed.
     if (key == VK_ESCAPE) EndPanning();
+    key = 0;
+    return;
+  }
+  if (m_state == tsNodeDragging) {
+    // The drag takes every key: Esc cancels it, the keypad's + and -
+    // open and close the node under the pointer.
+    DragKeyDown(key, shift);
     key = 0;
     return;
   }
@@ -376,7 +404,7 @@ void TtlCustomTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
 }
 
 void TtlCustomTreeList::KeyPress(QChar& key) {
-  if (m_state == tsPanning) {
+  if (m_state == tsPanning || m_state == tsNodeDragging) {
     key = QChar();
     return;
   }

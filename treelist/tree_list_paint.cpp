@@ -139,8 +139,9 @@ void TtlCustomTreeList::Resize() {
 }
 
 void TtlCustomTreeList::FocusChanged(bool focused) {
-  // Panning ends when the control loses the focus.
+  // Panning and dragging end when the control loses the focus.
   if (!focused) EndPanning();
+  if (!focused) CancelDrag();
   // The focused row changes colours and its focus rectangle.
   InvalidateNode(m_focusedNode);
   if (MultiSelect()) update();

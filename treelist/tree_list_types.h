@@ -17,3 +17,17 @@ enum TtlPaintStyle { psStandard, psOutlook };
 using TtlScrollStyle = TScrollStyle;
 // A tree list is drawn with no border or a single line (bsNone, bsSingle).
 using TtlBorderStyle = TFormBorderStyle;
+// How a drag starts: by code only, or by pressing and moving over a node.
+enum TDragMode { dmManual, dmAutomatic };
+// What lies under a point of the control, for drops and drag hovering.
+enum TtlHitArea {
+  htNowhere,     // no row there, inside the rows' area
+  htIndent,      // the indent left of a row's expand button or images
+  htButton,      // the expand button's cell
+  htStateImage,
+  htImage,
+  htCell,        // a cell (any line of a multi-line row)
+  htPreview,
+  htRowRight,    // the row right of its last column
+  htOutside,     // headers, bands, borders, the scroll bar
+};
