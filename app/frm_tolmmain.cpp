@@ -1,6 +1,7 @@
 #include "app/frm_tolmmain.h"
 
 #include <QDateTime>
+#include <functional>
 
 #include "app/data_module.h"
 #include "app/frm_checksub.h"
@@ -45,6 +46,25 @@ void Rerun(TADOQuery* q, const QString& sql) {
 }
 
 TsfSkinData* Skin() { return dm ? dm->sfSkinData1 : nullptr; }
+
+// Runs `statements` in one transaction of the bank. Each statement alone is a
+// transaction of its own with its own flush to disk: a paper of many thousand
+// nodes took many minutes to start. What ran before a failure stays, as it
+// would statement by statement.
+void InOneTransaction(const std::function<void()>& statements) {
+  RunSql(QStringLiteral("begin"));
+  try {
+    statements();
+  } catch (...) {
+    try {
+      RunSql(QStringLiteral("commit"));
+    } catch (const std::exception&) {
+      // The engine already ended the transaction (it rolls back on some errors).
+    }
+    throw;
+  }
+  RunSql(QStringLiteral("commit"));
+}
 
 // A skinned control with its record name and, unless `skinned` is off, the
 // program's skin data.
@@ -343,10 +363,12 @@ void Tfrm_tolmmain::FormShow(TObject*) {
 void Tfrm_tolmmain::InitExerResult() {
   Rerun(qry_sub, store::PaperNodes(FTitleId));
   const int nodes = qry_sub->RecordCount();
-  for (int i = 0; i < nodes; ++i) {
-    RunSql(store::AddResultRow(FExerId, qry_sub->FieldByName(QStringLiteral("subject_id"))->AsString()));
-    qry_sub->Next();
-  }
+  InOneTransaction([&] {
+    for (int i = 0; i < nodes; ++i) {
+      RunSql(store::AddResultRow(FExerId, qry_sub->FieldByName(QStringLiteral("subject_id"))->AsString()));
+      qry_sub->Next();
+    }
+  });
   Rerun(qry_subject, store::ExerciseRows(FExerId));
 }
 

@@ -8,6 +8,9 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QTextEdit>
 #include <QWheelEvent>
 
@@ -32,6 +35,29 @@ unsigned MouseMessageOf(const QMouseEvent* e) {
   }
 }
 }  // namespace
+
+bool HasLongUnbreakableRun(const QString& text) {
+  if (text.size() <= kLongUnbreakableRun) return false;
+  QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
+  qsizetype last = 0;
+  for (qsizetype at = lines.toNextBoundary(); at >= 0; at = lines.toNextBoundary()) {
+    if (at - last > kLongUnbreakableRun) return true;
+    last = at;
+  }
+  return text.size() - last > kLongUnbreakableRun;
+}
+
+void WrapForText(QTextDocument* doc, bool longRuns) {
+  QTextOption option = doc->defaultTextOption();
+  const QTextOption::WrapMode mode =
+      longRuns ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+  if (option.wrapMode() == mode) return;
+  // The old content goes first: laid out again in the new mode, a long run
+  // it holds would cost what this avoids.
+  doc->clear();
+  option.setWrapMode(mode);
+  doc->setDefaultTextOption(option);
+}
 
 TCustomMemo::TCustomMemo(QWidget* parent, bool rich) : TWinControl(parent) {
   QAbstractScrollArea* editor;
@@ -93,6 +119,7 @@ void TCustomMemo::SetTextCursor(const QTextCursor& c) {
 QString TCustomMemo::Text() const { return Document()->toPlainText(); }
 
 void TCustomMemo::SetText(const QString& text) {
+  WrapForText(Document(), HasLongUnbreakableRun(text));
   WithEditor(m_rich, m_plain, [&](auto* e) { e->setPlainText(text); });
 }
 

@@ -30,6 +30,19 @@ constexpr unsigned WM_PASTE = 0x0302;
 constexpr unsigned WM_CLEAR = 0x0303;
 constexpr unsigned WM_UNDO = 0x0304;
 
+class QTextDocument;
+
+// Qt lays out a run of text without a line-break opportunity in time that
+// grows with the square of the run's length when lines wrap at word
+// boundaries: one such run of a few hundred thousand characters (a hostile
+// memo in a bank) freezes the window for minutes. Called before `doc` is
+// given new text (it may drop the old), this makes it wrap anywhere when the
+// text holds a run longer than kLongUnbreakableRun characters (laid out in
+// linear time), and at word boundaries otherwise, as ordinary text always is.
+constexpr int kLongUnbreakableRun = 1000;
+bool HasLongUnbreakableRun(const QString& text);
+void WrapForText(QTextDocument* doc, bool longRuns);
+
 class TCustomMemo : public TWinControl {
   Q_OBJECT
  public:

@@ -22,12 +22,16 @@ bool TCustomRichEdit::LoadRich(const QByteArray& bytes) {
   if (m_plainText) return false;
   const std::optional<TRtfDocument> doc = ReadRtf(bytes);
   if (!doc) return false;
+  bool longRuns = false;
+  for (const TRtfParagraph& p : doc->Paragraphs) longRuns = longRuns || HasLongUnbreakableRun(p.Text);
+  WrapForText(Document(), longRuns);
   BuildTextDocument(*doc, Document());
   MoveToStart();
   return true;
 }
 
 void TCustomRichEdit::LoadPlain(const QString& text) {
+  WrapForText(Document(), HasLongUnbreakableRun(text));
   Document()->setPlainText(text);
   MoveToStart();
 }

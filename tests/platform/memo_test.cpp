@@ -254,3 +254,43 @@ TEST(MemoText, TheFormatRectangleIsWhereTheTextStarts) {
 }
 
 }  // namespace
+
+// A run without a break opportunity is laid out by Qt in time growing with the
+// square of its length when lines wrap at words: such text wraps anywhere.
+TEST(MemoWrap, LongUnbreakableRunsWrapAnywhereAndOrdinaryTextAtWords) {
+  const QString longRun = QString(200000, QLatin1Char('x'));
+  const QString sentences = QStringLiteral("A short passage of words. ").repeated(4000);
+  const QString chinese = QString::fromUtf8("阅读下面的短文，然后回答问题。").repeated(400);  // no spaces, breaks anywhere
+  struct Case {
+    const char* what;
+    QString text;
+    bool asRtf;
+    QTextOption::WrapMode mode;
+  };
+  const Case cases[] = {
+      {"a plain run of 200,000 letters", longRun, false, QTextOption::WrapAnywhere},
+      {"ordinary sentences after it", sentences, false, QTextOption::WrapAtWordBoundaryOrAnywhere},
+      {"the run inside rich text", longRun, true, QTextOption::WrapAnywhere},
+      {"Chinese text of 6,000 characters", chinese, false, QTextOption::WrapAtWordBoundaryOrAnywhere},
+      {"rich text of sentences", sentences, true, QTextOption::WrapAtWordBoundaryOrAnywhere},
+  };
+  TRichEdit rich;
+  TMemo memo;
+  rich.resize(300, 100);
+  memo.resize(300, 100);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.asRtf) {
+      rich.SetText(QStringLiteral("{\\rtf1 ") + c.text + QStringLiteral("}"));
+    } else {
+      TMemoryStream s = StreamOf(c.text.toUtf8());
+      rich.LoadFromStream(s);
+    }
+    EXPECT_EQ(rich.Text(), c.text);
+    EXPECT_EQ(rich.Document()->defaultTextOption().wrapMode(), c.mode);
+    if (c.asRtf) continue;
+    memo.SetText(c.text);
+    EXPECT_EQ(memo.Text(), c.text);
+    EXPECT_EQ(memo.Document()->defaultTextOption().wrapMode(), c.mode);
+  }
+}
