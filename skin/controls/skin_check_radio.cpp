@@ -317,6 +317,7 @@ void TsfSkinCheckRadioBox::MouseUp(TMouseButton button, TShiftState shift, int x
 void TsfSkinCheckRadioBox::KeyDown(WORD& key, TShiftState shift) {
   QPointer<TsfSkinCheckRadioBox> self(this);
   TsfSkinCustomControl::KeyDown(key, shift);
+  if (self) PassKeyDown(key, shift);
   if (!self || !m_canFocused) return;
   auto* next = qobject_cast<TsfSkinCheckRadioBox*>(NavigateByArrow(this, key, shift));
   if (next && m_radio && next->m_radio && GroupIndex != 0 && next->GroupIndex == GroupIndex)
@@ -398,6 +399,16 @@ TsfGroupButton::TsfGroupButton(TsfSkinCustomRadioGroup* group)
 
 TsfGroupButton::~TsfGroupButton() {
   if (m_group) m_group->m_buttons.removeAll(this);
+}
+
+void TsfGroupButton::PassKeyDown(WORD& key, TShiftState shift) {
+  if (m_group) m_group->KeyDown(key, shift);
+}
+
+void TsfGroupButton::KeyPress(QChar& key) {
+  QPointer<TsfGroupButton> self(this);
+  TsfSkinCheckRadioBox::KeyPress(key);
+  if (self && m_group) m_group->KeyPress(key);
 }
 
 TsfSkinCustomRadioGroup::TsfSkinCustomRadioGroup(QWidget* parent) : TsfSkinGroupBox(parent) {

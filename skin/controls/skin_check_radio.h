@@ -58,6 +58,9 @@ class TsfSkinCheckRadioBox : public TsfSkinCustomControl {
   // The arrow keys move the focus to the neighbouring controls; a radio
   // button reached from one of its group is checked.
   void KeyDown(WORD& key, TShiftState shift) override;
+  // Key downs after the box's own handling and before the arrow keys move
+  // the focus; nothing here (a group's button hands them to its group).
+  virtual void PassKeyDown(WORD& key, TShiftState shift) { Q_UNUSED(key); Q_UNUSED(shift); }
   void MouseEnter() override;
   void MouseLeave() override;
   void FocusChanged(bool focused) override;
@@ -104,6 +107,11 @@ class TsfGroupButton : public TsfSkinCheckRadioBox {
  public:
   explicit TsfGroupButton(TsfSkinCustomRadioGroup* group);
   ~TsfGroupButton() override;
+
+ protected:
+  // Keys typed on the button reach the group's key handling after its own.
+  void PassKeyDown(WORD& key, TShiftState shift) override;
+  void KeyPress(QChar& key) override;
 
  private:
   friend class TsfSkinCustomRadioGroup;

@@ -195,6 +195,19 @@ TEST(SkinRadioGroup, ArrowKeysMoveTheCheckAlongTheItems) {
     EXPECT_EQ(w.form.focusWidget(), group.Button(s.index));
   }
   EXPECT_EQ(clicks, 6);
+
+  // The keys reach the group's own key events after the button's, before
+  // the focus moves: the group can take an arrow for itself.
+  QString typed;
+  group.OnKeyPress = [&](TObject*, QChar& c) { typed += c; };
+  group.OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+    if (key == VK_RIGHT) key = 0;
+  };
+  QTest::keyClicks(w.form.focusWidget(), "ab");
+  EXPECT_EQ(typed, "ab");
+  QTest::keyClick(w.form.focusWidget(), Qt::Key_Right);
+  EXPECT_EQ(group.ItemIndex(), 0);
+  EXPECT_EQ(w.form.focusWidget(), group.Button(0));
 }
 
 TEST(SkinCheckBox, ArrowKeysMoveTheFocusWithoutToggling) {
