@@ -63,6 +63,15 @@ TEST_F(DbEditTest, TheFirstKeystrokeEditsTheRecordAndLeavingTheCellWritesWithout
   EXPECT_EQ(Current(), QStringLiteral("c"));
 }
 
+TEST_F(DbEditTest, APostWhileTheEditorIsOpenTakesItsValue) {
+  Key(Qt::Key_F2);
+  Type(QStringLiteral("posted"));
+  ASSERT_EQ(State(), dsEdit);
+  query.Post();
+  EXPECT_EQ(Stored(2), QStringLiteral("posted"));
+  EXPECT_FALSE(list->Editing()) << "the reload after the post closes the editor";
+}
+
 TEST_F(DbEditTest, EscRestoresAndASecondEscCancelsTheEdit) {
   Key(Qt::Key_F2);
   Type(QStringLiteral("zz"));
