@@ -403,3 +403,44 @@ TEST_F(PickListTest, EditButtonHandlerMayDestroyTheGrid) {
   QTest::mouseClick(editor, Qt::LeftButton, {}, ButtonCentre(editor));
   EXPECT_TRUE(grid.isNull());
 }
+
+TEST_F(PickListTest, TheButtonIsDrawnPlainOrFromTheSkinsResizeButton) {
+  auto shot = [](QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+  TsfDBGridInplaceEdit* editor = Edit(1);
+  ASSERT_TRUE(editor);
+  QRect b = editor->ButtonRect();
+  QImage img = shot(editor);
+  const QRgb black = qRgb(0, 0, 0);
+  EXPECT_EQ(img.pixel(b.right(), b.center().y()), black) << "the plain button's outline";
+  EXPECT_EQ(img.pixel(b.left(), b.bottom()), black);
+  int ink = 0;  // the down arrow in the middle
+  for (int y = b.top() + 2; y < b.bottom() - 1; ++y)
+    for (int x = b.left() + 2; x < b.right() - 1; ++x) ink += img.pixel(x, y) == black;
+  EXPECT_GT(ink, 3);
+
+  // A skin whose "resizebutton" is plain orange: the button face is orange.
+  auto* skin = new TsfSkinData(window.get());
+  QImage face(30, 30, QImage::Format_RGB32);
+  face.fill(qRgb(250, 140, 0));
+  skin->PictureList.push_back(std::make_unique<TBitmap>(face));
+  auto rec = std::make_unique<TsfDataSkinButtonControl>(QStringLiteral("resizebutton"));
+  rec->pictureindex = 0;
+  rec->skinrect = TRect(0, 0, 30, 30);
+  rec->lefttoppoint = TPoint(3, 3);
+  rec->righttoppoint = TPoint(27, 3);
+  rec->leftbottompoint = TPoint(3, 27);
+  rec->rightbottompoint = TPoint(27, 27);
+  rec->clientrect = TRect(3, 3, 27, 27);
+  rec->fontcolor = RGB(0, 0, 255);
+  skin->ControlRecords.push_back(std::move(rec));
+  skin->IsEmpty = false;
+  grid->SetSkinData(skin);
+  editor->update();
+  img = shot(editor);
+  b = editor->ButtonRect();
+  EXPECT_EQ(img.pixel(b.left() + 1, b.top() + 1), qRgb(250, 140, 0));
+  int blue = 0;  // the arrow in the record's font colour
+  for (int y = b.top(); y <= b.bottom(); ++y)
+    for (int x = b.left(); x <= b.right(); ++x) blue += img.pixel(x, y) == qRgb(0, 0, 255);
+  EXPECT_GT(blue, 3);
+}
