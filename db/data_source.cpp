@@ -40,6 +40,7 @@ TDataSetState TDataSource::State() const {
 TDataLink::TDataLink() = default;
 
 TDataLink::~TDataLink() {
+  if (m_destroyedFlag) *m_destroyedFlag = true;
   if (m_source) m_source->m_links.removeAll(this);
 }
 
@@ -64,7 +65,22 @@ bool TDataLink::Active() const {
 bool TDataLink::Edit() {
   if (!ReadOnly && Active()) {
     TDataSet* ds = DataSet();
-    if (ds->State() != dsEdit && ds->State() != dsInsert) ds->Edit();
+    if (ds->State() != dsEdit && ds->State() != dsInsert) {
+      bool destroyed = false;
+      bool* const outer = m_destroyedFlag;
+      m_destroyedFlag = &destroyed;
+      struct Restore {
+        TDataLink* link;
+        bool& destroyed;
+        bool* outer;
+        ~Restore() {
+          if (!destroyed) link->m_destroyedFlag = outer;
+          else if (outer) *outer = true;
+        }
+      } restore{this, destroyed, outer};
+      ds->Edit();
+      if (destroyed) return false;
+    }
   }
   return m_editing;
 }

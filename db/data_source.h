@@ -84,4 +84,7 @@ class TDataLink {
   bool m_editing = false;
   bool m_modified = false;
   bool m_updating = false;
+  // Set by the destructor while Edit() waits on the record set, whose
+  // handlers may destroy the link's control and with it the link.
+  bool* m_destroyedFlag = nullptr;
 };

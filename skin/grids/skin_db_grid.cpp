@@ -314,11 +314,16 @@ bool TsfSkinCustomDBGrid::CanEditModify() {
   TField* f = SelectedField();
   if (!f->CanModify()) return false;
   m_enteringEdit = true;
+  // A state-change handler may destroy the grid (and its link) meanwhile.
+  QPointer<TsfSkinCustomDBGrid> self(this);
   struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{m_enteringEdit};
-  return m_link.Edit();
+    QPointer<TsfSkinCustomDBGrid>& grid;
+    ~Reset() {
+      if (grid) grid->m_enteringEdit = false;
+    }
+  } reset{self};
+  const bool editing = m_link.Edit();
+  return self && editing;
 }
 
 bool TsfSkinCustomDBGrid::CanEditAcceptKey(QChar key) {
