@@ -650,6 +650,14 @@ void TDataSet::NotifyEditingChanged() {
   });
 }
 
+void TDataSet::NotifyFocusControl(TField* f) {
+  const QList<LinkRef> links = Links();
+  // A link that takes the request clears the field; the rest are not asked.
+  ForEachLink(this, links, [&f](TDataLink* l) {
+    if (f) l->FocusControl(&f);
+  });
+}
+
 void TDataSet::NotifyUpdateData() {
   // Controls write their pending values even while notifications are held.
   const QList<LinkRef> links = Links();

@@ -171,6 +171,8 @@ class TDataSet : public TComponent {
   void NotifyRecordChanged(TField* f);
   void NotifyEditingChanged();
   void NotifyUpdateData();
+  // A request rather than a change: sent also while controls are disabled.
+  void NotifyFocusControl(TField* f);
   // The links attached now, each with its source, so a walk can tell whether
   // a link is still attached when its turn comes.
   struct LinkRef {

@@ -1,6 +1,7 @@
 # Writes the bank schema into a C++ header as one raw string literal, so the
 # program carries the schema it was built with (the bank checks compare a
-# bank against it, and imported banks get their view and triggers from it).
+# bank against it, imported banks get their view and triggers from it, and
+# bankgen writes new banks with it).
 # Called at build time with -DIN=<sql file> -DOUT=<header>.
 file(READ "${IN}" sql)
 string(FIND "${sql}" ")bank_schema\"" clash)

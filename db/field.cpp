@@ -125,3 +125,7 @@ void TField::SaveToStream(TMemoryStream& stream) const {
   if (v.typeId() == QMetaType::QByteArray) stream.Write(v.toByteArray());
   else stream.Write(ValueToText(v).toUtf8());
 }
+
+void TField::FocusControl() {
+  if (m_dataSet && m_dataSet->Active()) m_dataSet->NotifyFocusControl(this);
+}

@@ -60,6 +60,9 @@ class TField {
   void Clear() { SetValue(QVariant()); }
   // The whole stored content of a memo, as UTF-8 bytes.
   void SaveToStream(TMemoryStream& stream) const;
+  // Asks the controls showing this field to take the focus: the data links
+  // are asked in turn until one takes the request.
+  void FocusControl();
 
   std::function<void(TField* Sender, QString& Text, bool DisplayText)> OnGetText;
   std::function<void(TField* Sender, const QString& Text)> OnSetText;

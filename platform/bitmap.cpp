@@ -1,13 +1,83 @@
 #include "platform/bitmap.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QtEndian>
+
+#include <cstdint>
+#include <cstring>
 
 #include "platform/exceptions.h"
 
 namespace {
 QImage::Format QtFormat(TPixelFormat f) {
   return f == pf32bit ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+}
+
+uint32_t U32(const char* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return qFromLittleEndian(v);
+}
+uint16_t U16(const char* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return qFromLittleEndian(v);
+}
+
+// Reads the one kind of bitmap file skins are made of: uncompressed, 24 bits
+// a pixel, with the classic 40-byte header. Other kinds are left to Qt's
+// readers. This path is about start-up: asking Qt to read any image first
+// loads every image plugin.
+enum class PlainBmp { Other, Read, Broken };
+PlainBmp ReadPlain24BitBmp(const QByteArray& data, QImage* out) {
+  constexpr qsizetype kFileHeader = 14, kInfoHeader = 40;
+  if (data.size() < kFileHeader + kInfoHeader || !data.startsWith("BM")) return PlainBmp::Other;
+  const char* d = data.constData();
+  const uint32_t offset = U32(d + 10);
+  const char* info = d + kFileHeader;
+  const int32_t width = static_cast<int32_t>(U32(info + 4));
+  const int32_t rawHeight = static_cast<int32_t>(U32(info + 8));
+  if (U32(info) != kInfoHeader || U16(info + 12) != 1 || U16(info + 14) != 24 ||
+      U32(info + 16) != 0 /* BI_RGB */)
+    return PlainBmp::Other;
+  // A file of this kind whose sizes do not add up is refused: Qt's reader
+  // would hand back a picture half made of whatever memory held before.
+  constexpr int32_t kMaxSide = 32767;
+  if (width <= 0 || width > kMaxSide || rawHeight == 0 || rawHeight < -kMaxSide ||
+      rawHeight > kMaxSide)
+    return PlainBmp::Broken;
+  const bool topDown = rawHeight < 0;
+  const int height = topDown ? -rawHeight : rawHeight;
+  const qsizetype rowBytes = (qsizetype(width) * 3 + 3) / 4 * 4;
+  if (offset < kFileHeader + kInfoHeader || offset > uint64_t(data.size()) ||
+      rowBytes * height > data.size() - qsizetype(offset))
+    return PlainBmp::Broken;
+  QImage img(width, height, QImage::Format_RGB32);
+  if (img.isNull()) return PlainBmp::Broken;
+  for (int y = 0; y < height; ++y) {
+    const uchar* src = reinterpret_cast<const uchar*>(d + offset) +
+                       rowBytes * (topDown ? y : height - 1 - y);
+    QRgb* dst = reinterpret_cast<QRgb*>(img.scanLine(y));
+    for (int x = 0; x < width; ++x, src += 3) dst[x] = qRgb(src[2], src[1], src[0]);
+  }
+  *out = std::move(img);
+  return PlainBmp::Read;
+}
+
+// The picture in `data`, or a null image when it is not a readable picture.
+QImage ReadImage(const QByteArray& data) {
+  QImage img;
+  switch (ReadPlain24BitBmp(data, &img)) {
+    case PlainBmp::Read: return img;
+    case PlainBmp::Broken: return QImage();
+    case PlainBmp::Other: break;
+  }
+  QBuffer buffer;
+  buffer.setData(data);
+  buffer.open(QIODevice::ReadOnly);
+  return QImageReader(&buffer).read();
 }
 }  // namespace
 
@@ -67,8 +137,7 @@ void TBitmap::LoadFromFile(const QString& fileName) {
   QFile f(fileName);
   if (!f.open(QIODevice::ReadOnly))
     throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
-  QImageReader reader(&f);
-  QImage img = reader.read();
+  const QImage img = ReadImage(f.readAll());
   if (img.isNull())
     throw EInvalidGraphic(QStringLiteral("Bitmap image is not valid: \"%1\"").arg(fileName));
   EndPaint();
@@ -78,8 +147,8 @@ void TBitmap::LoadFromFile(const QString& fileName) {
 }
 
 void TBitmap::LoadFromData(const QByteArray& data) {
-  QImage img;
-  if (!img.loadFromData(data)) throw EInvalidGraphic(QStringLiteral("Bitmap image is not valid"));
+  const QImage img = ReadImage(data);
+  if (img.isNull()) throw EInvalidGraphic(QStringLiteral("Bitmap image is not valid"));
   EndPaint();
   m_format = img.hasAlphaChannel() && img.depth() == 32 ? pf32bit : pf24bit;
   m_image = img.convertToFormat(QtFormat(m_format));

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMoveEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -349,7 +350,11 @@ void TControl::keyPressEvent(QKeyEvent* e) {
   if (self) e->accept();
 }
 
+// A held key repeats its key down only: Qt's auto-repeat releases between
+// the repeated presses are no key up, so a held Space clicks a button once,
+// when it is really let go.
 void TControl::keyReleaseEvent(QKeyEvent* e) {
+  if (e->isAutoRepeat()) return;
   if (const WORD vk = VirtualKeyOf(e)) PerformFromQt(WM_KEYUP, vk);
 }
 
@@ -364,6 +369,9 @@ void TControl::wheelEvent(QWheelEvent* e) {
 void TControl::enterEvent(QEnterEvent*) { PerformFromQt(CM_MOUSEENTER); }
 void TControl::leaveEvent(QEvent*) { PerformFromQt(CM_MOUSELEAVE); }
 void TControl::resizeEvent(QResizeEvent*) { PerformFromQt(WM_SIZE); }
+void TControl::moveEvent(QMoveEvent* e) {
+  PerformFromQt(WM_MOVE, 0, MakeLParam(e->pos().x(), e->pos().y()));
+}
 void TControl::focusInEvent(QFocusEvent*) { PerformFromQt(WM_SETFOCUS); }
 void TControl::focusOutEvent(QFocusEvent*) { PerformFromQt(WM_KILLFOCUS); }
 

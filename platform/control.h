@@ -143,6 +143,7 @@ class TControl : public QWidget, public TLoadingState {
   void enterEvent(QEnterEvent* e) override;
   void leaveEvent(QEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
   void focusInEvent(QFocusEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void changeEvent(QEvent* e) override;

@@ -52,8 +52,12 @@ TForm::~TForm() {
   m_destroying = true;
   // Owned components go while the form is whole: a skinner puts the form's
   // window procedure back when it is destroyed.
+  // Deleting one may delete or reparent others (a skinner closes its pop-ups):
+  // walk a guarded copy, never the live child list.
+  QList<QPointer<QObject>> owned;
   for (QObject* child : children())
-    if (qobject_cast<TComponent*>(child)) delete child;
+    if (qobject_cast<TComponent*>(child)) owned << child;
+  for (const QPointer<QObject>& child : owned) delete child.data();
   Registry().removeAll(this);
   Registry().removeAll(nullptr);
 }
@@ -91,10 +95,14 @@ void TForm::SetClientBounds(const TRect& r) {
 void TForm::SetCustomFrame(bool v) {
   m_customFrame = v;
   const bool shown = isVisible();
+  // A new frame flag re-creates a shown window: that hide and show are not
+  // the form's own, and its OnHide/OnShow handlers do not run for them.
+  m_reframing = true;
   setWindowFlag(Qt::FramelessWindowHint, v);
   if (!v) m_clientBounds = TRect();
   PlaceClient();
   if (shown) show();
+  m_reframing = false;
 }
 
 void TForm::PlaceClient() {
@@ -105,9 +113,12 @@ void TForm::PlaceClient() {
 
 void TForm::Show() {
   if (Position == poScreenCenter || Position == poMainFormCenter) {
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
+    // The monitor the form is on, not always the first one.
+    QScreen* s = QGuiApplication::screenAt(geometry().center());
+    if (!s) s = screen();
+    if (s) {
       const QRect avail = s->availableGeometry();
-      move(avail.center() - QPoint(width() / 2, height() / 2));
+      move(avail.left() + avail.width() / 2 - width() / 2, avail.top() + avail.height() / 2 - height() / 2);
     }
   }
   TControl::SetVisible(true);
@@ -215,12 +226,12 @@ void TForm::Paint() {
 void TForm::showEvent(QShowEvent* e) {
   TWinControl::showEvent(e);
   TControl::SetVisible(true);
-  if (OnShow) GuardEvent([this] { OnShow(this); });
+  if (OnShow && !m_reframing) GuardEvent([this] { OnShow(this); });
 }
 
 void TForm::hideEvent(QHideEvent* e) {
   TWinControl::hideEvent(e);
-  if (OnHide) GuardEvent([this] { OnHide(this); });
+  if (OnHide && !m_reframing) GuardEvent([this] { OnHide(this); });
 }
 
 void TForm::closeEvent(QCloseEvent* e) {

@@ -109,6 +109,7 @@ class TForm : public TWinControl {
   bool m_customFrame = false;
   bool m_destroying = false;
   bool m_closing = false;
+  bool m_reframing = false;
   int m_modalResult = mrNone;
   QEventLoop* m_modalLoop = nullptr;
 };

@@ -44,7 +44,9 @@ void TMenuItem::Clear() {
 }
 
 void TMenuItem::Click() {
-  if (OnClick) OnClick(this);
+  // A copy runs: the command may delete this item, and its handler with it.
+  const TNotifyEvent handler = OnClick;
+  if (handler) handler(this);
 }
 
 TMenuItem* NewMenuItem(QObject* owner, const QString& name, const QString& caption,

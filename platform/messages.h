@@ -12,6 +12,8 @@ struct TMessage {
 };
 
 constexpr unsigned WM_NULL = 0x0000;
+// LParam: the new position (x low word, y high word) in the parent.
+constexpr unsigned WM_MOVE = 0x0003;
 constexpr unsigned WM_SIZE = 0x0005;
 constexpr unsigned WM_ACTIVATE = 0x0006;
 constexpr unsigned WM_SETFOCUS = 0x0007;

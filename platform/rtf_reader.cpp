@@ -16,6 +16,8 @@
 #include <string_view>
 
 namespace {
+// 22 inches in twips: the largest page a document describes.
+constexpr int kMaxTwips = 22 * 1440;
 
 // Code page of a font's \fcharset; 0 where the document's code page applies.
 int CodePageOfCharset(int charset) {
@@ -329,7 +331,7 @@ class TRtfParser {
     if (is("u")) {
       FlushBytes();
       if (SkipFallback()) return true;
-      AppendChar(static_cast<char16_t>(v < 0 ? v + 65536 : v));
+      AppendCodeOf(v);
       m_skipChars = st.Uc;
       return true;
     }
@@ -366,11 +368,13 @@ class TRtfParser {
     if (is("qr")) { st.Para.Alignment = raRight; return true; }
     if (is("qc")) { st.Para.Alignment = raCenter; return true; }
     if (is("qj")) { st.Para.Alignment = raJustify; return true; }
-    if (is("li")) { st.Para.LeftIndent = v; return true; }
-    if (is("ri")) { st.Para.RightIndent = v; return true; }
-    if (is("fi")) { st.Para.FirstIndent = v; return true; }
-    if (is("sb")) { st.Para.SpaceBefore = v; return true; }
-    if (is("sa")) { st.Para.SpaceAfter = v; return true; }
+    // Indents and spacing beyond a 22-inch page mean nothing but a layout
+    // of absurd size: they are held to it.
+    if (is("li")) { st.Para.LeftIndent = std::clamp(v, -kMaxTwips, kMaxTwips); return true; }
+    if (is("ri")) { st.Para.RightIndent = std::clamp(v, -kMaxTwips, kMaxTwips); return true; }
+    if (is("fi")) { st.Para.FirstIndent = std::clamp(v, -kMaxTwips, kMaxTwips); return true; }
+    if (is("sb")) { st.Para.SpaceBefore = std::clamp(v, 0, kMaxTwips); return true; }
+    if (is("sa")) { st.Para.SpaceAfter = std::clamp(v, 0, kMaxTwips); return true; }
     if (is("emdash")) { AppendChar(u'\u2014'); return true; }
     if (is("endash")) { AppendChar(u'\u2013'); return true; }
     if (is("bullet")) { AppendChar(u'\u2022'); return true; }
@@ -472,6 +476,23 @@ class TRtfParser {
     m_decoder.Append(m_decoded, m_bytes, CodePageFor(font ? font->Charset : 1));
     m_bytes.clear();
     AppendText(m_decoded);
+  }
+
+  // The character of a \uN value: N is a signed 16-bit unit (negative values
+  // stand for 32768..65535); a value above 16 bits that is a code point gives
+  // that character, anything else U+FFFD. Never cut to 16 bits.
+  void AppendCodeOf(int v) {
+    if (v < 0 && v >= -32768) v += 65536;
+    if (v < 0 || v > 0x10FFFF) {
+      AppendChar(u'\uFFFD');
+    } else if (v <= 0xFFFF) {
+      AppendChar(static_cast<char16_t>(v));
+    } else {
+      FlushBytes();
+      if (State().Dest != dNormal) return;
+      const char32_t code = static_cast<char32_t>(v);
+      AppendText(QString::fromUcs4(&code, 1));
+    }
   }
 
   void AppendChar(char16_t c) {

@@ -8,8 +8,11 @@
 #include <unordered_set>
 
 #include "platform/application.h"
+#include "treelist/tree_list_key_index.h"
 
 namespace {
+using TNodeKeyIndex = TtlKeyIndex<TtlDBTreeListNode*>;
+
 std::vector<TtlDBTreeList*>& Registry() {
   static std::vector<TtlDBTreeList*> lists;
   return lists;
@@ -27,149 +30,6 @@ bool KeepsValue(const TField* f) {
   }
 }
 
-bool IsTextKey(const QVariant& v) {
-  return v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QChar;
-}
-
-// The number a key stands for under the variant comparison: numbers, and
-// texts that read as numbers (they equal those numbers). Whole values land
-// in `whole`, others in `real`.
-bool NumberOf(const QVariant& v, bool& isWhole, qint64& whole, double& real) {
-  double d = 0;
-  switch (v.typeId()) {
-    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::Short:
-    case QMetaType::UShort: case QMetaType::Long: case QMetaType::Bool: case QMetaType::Char:
-    case QMetaType::SChar: case QMetaType::UChar:
-      isWhole = true;
-      whole = v.toLongLong();
-      return true;
-    case QMetaType::ULongLong:
-      if (v.toULongLong() > static_cast<qulonglong>(std::numeric_limits<qint64>::max())) {
-        isWhole = false;
-        real = v.toDouble();
-        return true;
-      }
-      isWhole = true;
-      whole = v.toLongLong();
-      return true;
-    case QMetaType::Double: case QMetaType::Float:
-      d = v.toDouble();
-      break;
-    case QMetaType::QString: case QMetaType::QChar: {
-      bool ok = false;
-      d = v.toString().toDouble(&ok);
-      if (!ok) return false;
-      break;
-    }
-    default:
-      return false;
-  }
-  if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9.2e18) {
-    isWhole = true;
-    whole = static_cast<qint64>(d);
-  } else {
-    isWhole = false;
-    real = d;
-  }
-  return true;
-}
-
-// Nodes by key, found with the equality of the variant comparison: a whole
-// number key finds a parent value of 2.0 or "2". Texts match texts exactly
-// and numbers by value. With `multi`, several nodes may share a key and Take
-// hands them out one by one; otherwise the first node of a key wins.
-class TNodeKeyIndex {
- public:
-  explicit TNodeKeyIndex(bool multi, size_t expected = 0) : m_multi(multi) {
-    m_entries.reserve(expected);
-    m_wholes.reserve(expected);
-  }
-  bool Empty() const { return m_alive == 0; }
-  void Add(const QVariant& key, TtlDBTreeListNode* node) {
-    if (!m_multi && Lookup(key) >= 0) return;
-    const long id = static_cast<long>(m_entries.size());
-    m_entries.push_back({node, true});
-    bool isWhole = false;
-    qint64 whole = 0;
-    double real = 0;
-    const bool number = NumberOf(key, isWhole, whole, real);
-    if (IsTextKey(key)) {
-      m_texts.emplace(key.toString(), id);
-      if (number && isWhole) m_textWholes.emplace(whole, id);
-      else if (number) m_textReals.emplace(real, id);
-    } else if (number) {
-      if (isWhole) m_wholes.emplace(whole, id);
-      else m_reals.emplace(real, id);
-    } else {
-      m_others.emplace_back(key, id);
-    }
-    ++m_alive;
-  }
-  TtlDBTreeListNode* Find(const QVariant& key) const {
-    const long id = Lookup(key);
-    return id >= 0 ? m_entries[id].node : nullptr;
-  }
-  TtlDBTreeListNode* Take(const QVariant& key) {
-    const long id = Lookup(key);
-    if (id < 0) return nullptr;
-    m_entries[id].alive = false;
-    --m_alive;
-    return m_entries[id].node;
-  }
-  std::vector<TtlDBTreeListNode*> All() const {
-    std::vector<TtlDBTreeListNode*> nodes;
-    for (const Entry& e : m_entries)
-      if (e.alive) nodes.push_back(e.node);
-    return nodes;
-  }
-
- private:
-  struct Entry {
-    TtlDBTreeListNode* node;
-    bool alive;
-  };
-  template <class Map, class K>
-  long First(const Map& map, const K& k) const {
-    long best = -1;
-    const auto [from, to] = map.equal_range(k);
-    for (auto it = from; it != to; ++it)
-      if (m_entries[it->second].alive && (best < 0 || it->second < best)) best = it->second;
-    return best;
-  }
-  long Lookup(const QVariant& key) const {
-    if (IsNull(key)) {
-      for (const auto& [k, id] : m_others)
-        if (m_entries[id].alive && IsNull(k)) return id;
-      return -1;
-    }
-    bool isWhole = false;
-    qint64 whole = 0;
-    double real = 0;
-    const bool number = NumberOf(key, isWhole, whole, real);
-    if (IsTextKey(key)) {
-      const long id = First(m_texts, key.toString());
-      if (id >= 0 || !number) return id;
-      // A text reading as a number equals that number, not other texts.
-      return isWhole ? First(m_wholes, whole) : First(m_reals, real);
-    }
-    if (number) {
-      const long id = isWhole ? First(m_wholes, whole) : First(m_reals, real);
-      if (id >= 0) return id;
-      return isWhole ? First(m_textWholes, whole) : First(m_textReals, real);
-    }
-    for (const auto& [k, id] : m_others)
-      if (m_entries[id].alive && VarCompare(k, key) == 0) return id;
-    return -1;
-  }
-
-  bool m_multi;
-  size_t m_alive = 0;
-  std::vector<Entry> m_entries;
-  std::unordered_multimap<qint64, long> m_wholes, m_textWholes;
-  std::unordered_multimap<double, long> m_reals, m_textReals;
-  std::unordered_multimap<QString, long> m_texts;
-  std::vector<std::pair<QVariant, long>> m_others;
-};
 }  // namespace
 
 int TtlFieldColumnField::StringSize() const {
@@ -184,6 +44,7 @@ void TtlDBTreeListDataLink::DataSetChanged() { m_owner->DataChanged(); }
 void TtlDBTreeListDataLink::DataSetScrolled(int) { m_owner->DataScrolled(); }
 void TtlDBTreeListDataLink::RecordChanged(TField* field) { m_owner->DataRecordChanged(field); }
 void TtlDBTreeListDataLink::LayoutChanged() { m_owner->DataLayoutChanged(); }
+void TtlDBTreeListDataLink::FocusControl(TField** field) { m_owner->DataFocusControl(field); }
 
 // ---------------------------------------------------------------------------
 
@@ -227,6 +88,12 @@ void TtlDBTreeList::SetParentField(const QString& name) {
   if (name == m_parentFieldName) return;
   m_parentFieldName = name;
   DataActiveChanged();
+}
+
+void TtlDBTreeList::SetRootValue(const QVariant& value) {
+  const bool empty = value.typeId() == QMetaType::QString && value.toString().isEmpty();
+  m_rootValue = IsNull(value) || empty ? QVariant() : value;
+  if (OnDemand()) DataActiveChanged();
 }
 
 void TtlDBTreeList::NodeDestroying(TtlTreeListNode* node) {
@@ -349,6 +216,7 @@ void TtlDBTreeList::ReadNodeValues(TtlDBTreeListNode* node) {
     }
   }
   node->selectedIndex = m_selectedIndex;
+  if (HasOptionDB(etoUseBookmarks)) node->bookmark = DataSet()->Bookmark();
   if (m_imageIndexField) node->imageIndex = m_imageIndexField->AsInteger();
   if (m_stateIndexField) node->stateIndex = m_stateIndexField->AsInteger();
   if (m_previewField) {
@@ -394,6 +262,21 @@ void TtlDBTreeList::LoadAllRecords() {
     TtlCustomTreeList* list;
     ~Unlock() { list->UnlockUpdates(); }
   } unlock{this};
+  auto restorePosition = [&] {
+    // With etoAutoSort and a sorted column the new nodes appear in order.
+    ResortAfterLoad();
+    if (!saved.isEmpty() && ds->BookmarkValid(saved)) {
+      ds->SetBookmark(saved);
+      ds->RestoreEndFlags(savedBof, savedEof);
+    } else if (!ds->IsEmpty()) {
+      ds->First();
+    }
+  };
+  if (OnDemand()) {
+    ReadLoadedLevels();
+    restorePosition();
+    return;
+  }
 
   // The existing nodes, by key, not seen yet in this pass.
   TNodeKeyIndex unseen(true);
@@ -455,37 +338,33 @@ void TtlDBTreeList::LoadAllRecords() {
       PlaceNode(root, target, target->Count());
   }
 
+  std::unordered_set<TtlTreeListNode*> gone;
+  RemoveNodes(doomedSet, gone);
+
+  restorePosition();
+}
+
+void TtlDBTreeList::RemoveNodes(const std::unordered_set<TtlTreeListNode*>& doomed,
+                                std::unordered_set<TtlTreeListNode*>& gone) {
+  if (doomed.empty()) return;
   // Deepest first, so no removed node takes a kept one with it: reverse
   // tree order puts every node after its descendants.
-  if (!doomed.empty()) {
-    std::vector<TtlTreeListNode*> order;
-    std::vector<TtlTreeListNode*> stack(RootNodes().begin(), RootNodes().end());
-    while (!stack.empty()) {
-      TtlTreeListNode* n = stack.back();
-      stack.pop_back();
-      if (doomedSet.count(n)) order.push_back(n);
-      for (int i = 0; i < n->Count(); ++i) stack.push_back(n->Items(i));
-    }
-    // A deletion handler may destroy nodes of the list itself.
-    std::unordered_set<TtlTreeListNode*> gone;
-    m_goneNodes = &gone;
-    struct Stop {
-      std::unordered_set<TtlTreeListNode*>*& set;
-      ~Stop() { set = nullptr; }
-    } stop{m_goneNodes};
-    for (auto it = order.rbegin(); it != order.rend(); ++it)
-      if (!gone.count(*it)) (*it)->Delete();
+  std::vector<TtlTreeListNode*> order;
+  std::vector<TtlTreeListNode*> stack = RootNodes();
+  while (!stack.empty()) {
+    TtlTreeListNode* n = stack.back();
+    stack.pop_back();
+    if (doomed.count(n)) order.push_back(n);
+    for (int i = 0; i < n->Count(); ++i) stack.push_back(n->Items(i));
   }
-
-  // With etoAutoSort and a sorted column the new nodes appear in order.
-  ResortAfterLoad();
-
-  if (!saved.isEmpty() && ds->BookmarkValid(saved)) {
-    ds->SetBookmark(saved);
-    ds->RestoreEndFlags(savedBof, savedEof);
-  } else if (!ds->IsEmpty()) {
-    ds->First();
-  }
+  // A deletion handler may destroy nodes of the list itself.
+  m_goneNodes = &gone;
+  struct Stop {
+    std::unordered_set<TtlTreeListNode*>*& set;
+    ~Stop() { set = nullptr; }
+  } stop{m_goneNodes};
+  for (auto it = order.rbegin(); it != order.rend(); ++it)
+    if (!gone.count(*it)) (*it)->Delete();
 }
 
 void TtlDBTreeList::DataActiveChanged() {
@@ -514,8 +393,9 @@ void TtlDBTreeList::UpdatesUnlocked() {
 }
 
 void TtlDBTreeList::DataLayoutChanged() {
-  LockUpdates();
+  // The editor's value is written before the batch update would drop it.
   CloseEditor(true);
+  LockUpdates();
   LookupFields();
   LoadAllRecords();
   UnlockUpdates();
@@ -538,16 +418,22 @@ TtlDBTreeListNode* TtlDBTreeList::FindNodeByKey(const QVariant& key) const {
 void TtlDBTreeList::FollowRecord() {
   TDataSet* ds = DataSet();
   if (m_loading || !ds || !ds->Active() || !m_keyField || ds->IsEmpty()) return;
-  TtlDBTreeListNode* node = FindNodeByKey(m_keyField->Value());
+  TtlDBTreeListNode* node = CurrentRecordNode();
   if (!node) {
     if (m_reloading) return;
     {
       // Cleared on every exit: a handler may throw during the load.
       TFlagScope reloading(m_reloading);
+      // Loading on demand reads the levels down to the record.
+      m_revealKey = m_keyField->Value();
+      struct RevealReset {
+        QVariant& key;
+        ~RevealReset() { key.clear(); }
+      } revealReset{m_revealKey};
       LoadAllRecords();
     }
     if (!m_keyField) return;
-    node = FindNodeByKey(m_keyField->Value());
+    node = CurrentRecordNode();
     if (!node) return;
   }
   TFlagScope following(m_following);
@@ -558,6 +444,10 @@ void TtlDBTreeList::DataScrolled() {
   if (Busy() || m_reloading) return;
   QPointer<TtlDBTreeList> self(this);
   FollowRecord();
+  if (!self) return;
+  // The selection follows the record set: its node alone is selected.
+  if (HasOptionDB(etoSyncSelection) && MultiSelect() && FocusedNode())
+    SelectRange(FocusedNode(), FocusedNode());
   if (self && OnChangeNodeEx) OnChangeNodeEx(this);
 }
 
@@ -641,11 +531,11 @@ bool TtlDBTreeList::CanFocusNode(TtlTreeListNode* node) {
     ~Unwatch() { watched = nullptr; }
   } unwatch{m_watched};
   // The current record may already be the node's.
-  if (ds->State() == dsBrowse && VarCompare(m_keyField->Value(), d->keyValue) == 0) return true;
+  if (ds->State() == dsBrowse && IsCurrentRecord(d)) return true;
   {
     BusyScope busy(m_busy);
     TFlagScope locating(m_locating);
-    ds->Locate(m_keyFieldName, d->keyValue);
+    LocateNodeRecord(d->keyValue, d->bookmark);
   }
   // A reload during the locate may have taken the node away, or a handler of
   // the record set may have moved it elsewhere: the focus then follows the
@@ -686,20 +576,27 @@ void TtlDBTreeList::DeleteSubtreeRecords(const std::vector<TtlTreeListNode*>& ro
   TDataSet* ds = DataSet();
   if (!ds || !m_keyField) return;
   // Each root, then its subtree in tree order; all gathered before anything
-  // goes, and deleted in reverse.
+  // goes, and deleted in reverse. Loading on demand, the records below a
+  // node need not have nodes: they are gathered from the record set.
   std::vector<QVariant> keys;
+  std::vector<QString> bookmarks;
   for (TtlTreeListNode* r : roots) {
+    if (OnDemand()) {
+      SubtreeRecords(static_cast<TtlDBTreeListNode*>(r), keys, bookmarks);
+      continue;
+    }
     std::vector<TtlTreeListNode*> stack{r};
     while (!stack.empty()) {
       auto* n = static_cast<TtlDBTreeListNode*>(stack.back());
       stack.pop_back();
       keys.push_back(n->keyValue);
+      bookmarks.push_back(n->bookmark);
       for (int i = n->Count() - 1; i >= 0; --i) stack.push_back(n->Items(i));
     }
   }
   TControlsDisabler disabled(ds);
-  for (auto it = keys.rbegin(); it != keys.rend(); ++it)
-    if (ds->Locate(m_keyFieldName, *it)) ds->Delete();
+  for (size_t i = keys.size(); i-- > 0;)
+    if (LocateNodeRecord(keys[i], bookmarks[i])) ds->Delete();
 }
 
 void TtlDBTreeList::DeleteWithConfirmation() {
@@ -781,7 +678,8 @@ void TtlDBTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
 
 void TtlDBTreeList::FocusChanged(bool focused) {
   TtlCustomTreeList::FocusChanged(focused);
-  if (focused) return;
+  // The focus went to the tree list's own editor: the tree list is not left.
+  if (focused || EditorHasFocus()) return;
   TDataSet* ds = DataSet();
   if (HasOptionDB(etoCancelOnExit) && UntouchedInsert()) ds->Cancel();
 }

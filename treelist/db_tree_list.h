@@ -55,6 +55,9 @@ class TtlDBTreeListDataLink : public TDataLink {
   void DataSetScrolled(int distance) override;
   void RecordChanged(TField* field) override;
   void LayoutChanged() override;
+  void FocusControl(TField** field) override;
+  // Post asks for the control's value: a modified editor writes it.
+  void UpdateData() override;
 
  private:
   TtlDBTreeList* m_owner;
@@ -73,6 +76,10 @@ class TtlDBTreeList : public TtlCustomTreeList {
   void SetKeyField(const QString& name);
   QString ParentField() const { return m_parentFieldName; }
   void SetParentField(const QString& name);
+  // Parent value of the roots when loading on demand (null and an empty
+  // text both mean null).
+  QVariant RootValue() const { return m_rootValue; }
+  void SetRootValue(const QVariant& value);
   QString ImageIndexFieldName, StateIndexFieldName;
   QString PreviewFieldName;
   int PreviewMaxLength = 0;
@@ -89,7 +96,8 @@ class TtlDBTreeList : public TtlCustomTreeList {
   static bool AnyBusyOn(const TDataSet* dataSet, const TtlDBTreeList* except = nullptr);
   static const std::vector<TtlDBTreeList*>& Instances();
 
-  // Loads every record into nodes, reusing the nodes of keys still present.
+  // Loads every record into nodes, reusing the nodes of keys still present;
+  // without etoLoadAllRecords, reloads the levels loaded so far instead.
   void LoadAllRecords();
   // The first node, in tree order, whose key is `key`.
   TtlDBTreeListNode* FindNodeByKey(const QVariant& key) const;
@@ -109,6 +117,15 @@ class TtlDBTreeList : public TtlCustomTreeList {
   TtlColumnField* FindColumnField(const QString& fieldName) override;
   void ColumnFieldChanged(TtlTreeListColumn* column) override;
 
+  // In-place editing through the record set (db_tree_list_edit.cpp).
+  bool CanEditModify() override;
+  bool CanEditAcceptKey(QChar key) override;
+  TColor GetEditColor() override;
+  bool IsEditReadOnly() override;
+  void EditorChanged() override;
+  std::function<void(TObject* Sender, TtlTreeListNode* ANode, TtlTreeListColumn* AColumn,
+                     TColor& AColor)>
+      OnGetEditColor;
   // ---- drag and drop (db_tree_list_drag.cpp)
   // The drop target at a point (attach mode and node), and whether every
   // dragged node may go there.
@@ -132,6 +149,11 @@ class TtlDBTreeList : public TtlCustomTreeList {
   QVariant SortValue(TtlTreeListNode* node, TtlTreeListColumn* column) override;
   int TieBreak(TtlTreeListNode* a, TtlTreeListNode* b) override;
   bool AutoSearchAllowed() override;
+  // Loading on demand reads a node's children when it first expands.
+  bool DoExpanding(TtlTreeListNode* node) override;
+  bool AllowEditing() override;
+  void LoadEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
+  void WriteEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
   void DragStarting() override;
   bool DragScrollAllowed() override;
   bool AcceptsOwnDrop(int x, int y) override;
@@ -159,6 +181,8 @@ class TtlDBTreeList : public TtlCustomTreeList {
   void DataScrolled();
   void DataRecordChanged(TField* field);
   void DataLayoutChanged();
+  void DataFocusControl(TField** field);
+  void DataUpdate();
   void LookupFields();
   // Takes `field` (every field for nullptr) from the columns holding it.
   void ForgetColumnField(const TtlColumnField* field);
@@ -169,6 +193,25 @@ class TtlDBTreeList : public TtlCustomTreeList {
   // without moving the record set; reloads when no node has its key.
   void FollowRecord();
   void InsertNewRecordNode();
+  // Destroys the nodes of `doomed` (deepest first); `gone` collects every node
+  // destroyed meanwhile, handlers' victims included.
+  void RemoveNodes(const std::unordered_set<TtlTreeListNode*>& doomed,
+                   std::unordered_set<TtlTreeListNode*>& gone);
+  // Loading on demand (db_tree_list_demand.cpp).
+  bool OnDemand() const { return !HasOptionDB(etoLoadAllRecords); }
+  // Reads the roots and the children of every node whose children were
+  // loaded, plus the chain of parents of m_revealKey's record.
+  void ReadLoadedLevels();
+  // Keys (and bookmarks) of a node's record and all records below it, read
+  // from the record set, parents first.
+  void SubtreeRecords(TtlDBTreeListNode* node, std::vector<QVariant>& keys,
+                      std::vector<QString>& bookmarks);
+  // Moves the record set to the node's record (by bookmark with
+  // etoUseBookmarks when it is still valid, else by key).
+  bool LocateNodeRecord(const QVariant& key, const QString& bookmark);
+  bool IsCurrentRecord(const TtlDBTreeListNode* node) const;
+  // The node of the current record, by bookmark or by key.
+  TtlDBTreeListNode* CurrentRecordNode() const;
   bool CanDeleteRecords();
   // The drop's record work: new parents, or copies of whole subtrees.
   void MoveRecords(const std::vector<QVariant>& keys, const QVariant& parentValue);
@@ -199,6 +242,9 @@ class TtlDBTreeList : public TtlCustomTreeList {
   // Nodes destroyed while a load removes the nodes of vanished records.
   std::unordered_set<TtlTreeListNode*>* m_goneNodes = nullptr;
   int m_selectedIndex = -1;
+  QVariant m_rootValue;
+  // A record whose parents a reload on demand must load (null: none).
+  QVariant m_revealKey;
   int m_busy = 0;
   bool m_recordMovedForFocus = false;  // a focus change moved the record set
   bool m_locating = false;

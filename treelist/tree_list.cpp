@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "treelist/tree_list_edit_state.h"
+
 TtlCustomTreeList::TtlCustomTreeList(QWidget* parent) : TCustomControl(parent), m_bands(this) {
   Opaque = true;
   SetColor(clWindow);
@@ -38,6 +40,7 @@ TtlCustomTreeList::~TtlCustomTreeList() {
     // A layout that cannot be written is lost; a destructor has no one to tell.
   }
   m_destroying = true;
+  DestroyEditors();
   m_headerFont.OnChange = nullptr;
   m_bandFont.OnChange = nullptr;
   m_previewFont.OnChange = nullptr;
@@ -92,6 +95,7 @@ TtlNodeWatch::~TtlNodeWatch() {
 }
 
 void TtlCustomTreeList::ForgetNode(TtlTreeListNode* node, bool notify) {
+  EditedNodeGone(node);
   for (TtlNodeWatch* w : m_watches)
     if (w->m_node == node) w->m_node = nullptr;
   if (m_selectionAnchor == node) m_selectionAnchor = nullptr;
@@ -170,7 +174,10 @@ void TtlCustomTreeList::ClearNodes() {
   UnlockUpdates();
 }
 
-void TtlCustomTreeList::LockUpdates() { ++m_updateCount; }
+void TtlCustomTreeList::LockUpdates() {
+  // A batch update closes the editor without writing its value.
+  if (m_updateCount++ == 0 && Editing()) CloseEditor(false);
+}
 
 void TtlCustomTreeList::UnlockUpdates() {
   if (m_updateCount == 0) return;
@@ -192,7 +199,13 @@ bool TtlCustomTreeList::CanFocusNode(TtlTreeListNode* node) {
 
 void TtlCustomTreeList::SetFocusedNode(TtlTreeListNode* node, int column, bool makeVisible) {
   if (!node) return;
-  CloseEditor(true);
+  if (Editing()) {
+    // Closing runs handlers (OnEdited, validation) that may delete the node.
+    QPointer<TtlCustomTreeList> alive(this);
+    TtlNodeWatch target(this, node);
+    CloseEditor(true);
+    if (!alive || !target.Node()) return;
+  }
   if (m_updateCount > 0) {
     m_pendingFocus = node;
     m_pendingColumn = column;
@@ -455,6 +468,7 @@ void TtlCustomTreeList::DetachColumn(TtlTreeListColumn* column) {
   const auto it = std::find(m_columns.begin(), m_columns.end(), column);
   if (it == m_columns.end()) return;
   const int index = static_cast<int>(it - m_columns.begin());
+  EditedColumnGone(column);
   m_sortedColumns.erase(std::remove(m_sortedColumns.begin(), m_sortedColumns.end(), column),
                         m_sortedColumns.end());
   // Texts of later columns move down with their columns.
@@ -530,6 +544,7 @@ std::vector<TtlTreeListColumn*> TtlCustomTreeList::DrawnColumns() const {
 }
 
 void TtlCustomTreeList::SetOptionView(TtlDBTreeListOptionView o, bool on) {
+  CloseEditor(true);
   TtlDBTreeListOptionsView v = m_OptionsView;
   if (on) {
     v |= Opt(o);

@@ -36,10 +36,13 @@ using TtlDBTreeListOptionsBehavior = unsigned;
 constexpr TtlDBTreeListOptionsBehavior OptB(TtlDBTreeListOptionBehavior o) { return 1u << o; }
 
 // What the mouse is doing with the control.
-enum TtlTreeListState { tsNormal, tsNodeDown, tsPanning, tsNodeDragging };
+enum TtlTreeListState { tsNormal, tsNodeDown, tsPanning, tsEditing, tsNodeDragging };
 
 class TTimer;
 class TCustomIniFile;
+class TtlInplaceEdit;
+class TtlEditStyle;
+struct TtlEditState;
 struct TtlDragState;
 struct TtlDragStateDeleter {
   void operator()(TtlDragState* state) const;
@@ -216,11 +219,58 @@ class TtlCustomTreeList : public TCustomControl {
   // A double click on a row toggles its expansion.
   bool DblClkExpanding = true;
   TtlTreeListState State() const { return m_state; }
-  // Asks for the in-place editor of the focused cell; true when it may open.
+  // Asks for the in-place editor of the focused cell; true when it is open.
   bool ShowEditor();
   // Whether the editor may open now for the focused cell.
   bool CanEditorShow();
   std::function<void(TObject*, TtlTreeListNode* Node, bool& Allow)> OnEditing;
+
+  // ---- in-place editing (tree_list_editing.cpp)
+  // Validates, writes a modified value back, fires OnEdited and gives the
+  // focus back to the tree list. A refused value raises and keeps it open.
+  void HideEditor();
+  // Closes without writing and without OnEdited.
+  void CancelEditor();
+  bool Editing() const { return m_state == tsEditing; }
+  TtlInplaceEdit* InplaceEditor() const;
+  TtlTreeListColumn* EditingColumn() const;
+  TtlTreeListNode* EditingNode() const;
+  // The cached editors (one per editor class), in creation order.
+  std::vector<TtlInplaceEdit*> EditorCache() const;
+  // The timer of the delayed opening after a click on the focused cell (one
+  // pending opening in the process); null when none is pending.
+  static TTimer* PendingEditTimer();
+  std::function<void(TObject*, TtlTreeListNode* Node)> OnEdited;
+  TNotifyEvent OnEditChange;
+  std::function<void(TObject* Sender, QString& ErrorText, bool& Accept)> OnEditValidate;
+
+  // What the editors ask of their container.
+  virtual bool CanEditModify();
+  virtual bool CanEditAcceptKey(QChar key);
+  virtual std::unique_ptr<TtlEditStyle> CreateEditStyle(TtlInplaceEdit* editor);
+  virtual TColor GetEditColor();
+  virtual const TFont* GetEditFont();
+  virtual bool IsEditReadOnly();
+  virtual void EditKeyDown(WORD& key, TShiftState shift);
+  virtual bool IgnoreEditKeys();
+  virtual bool ImmediateEdit();
+  virtual bool EditWantsTab(TShiftState shift);
+  virtual void EditFocusChanged();
+  virtual void BeginEditInit() {}
+  virtual void EndEditInit() {}
+  // A key the editor hands to the tree list's own handling.
+  void EditorKeyToContainer(WORD& key, TShiftState shift);
+  // A character typed in the editor: OnKeyPress sees it first.
+  void EditorKeyPress(QChar& key);
+  // The editor lost the focus to a window outside the tree list.
+  void EditorFocusLeft();
+  // The editor's text changed (not while loading).
+  virtual void EditorChanged();
+  // A double click in the editor, or the wheel over it.
+  void EditorDblClick() { DblClick(); }
+  bool EditorWheel(TShiftState shift, int delta, TPoint pos) { return DoMouseWheel(shift, delta, pos); }
+  // Time since the last press on the tree list (-1: none yet).
+  qint64 MillisecondsSinceLastPress() const;
   // Copies the captions and the selected rows' cells as tab-separated text.
   void CopyToClipboard();
   QString SelectionAsText();
@@ -345,8 +395,9 @@ class TtlCustomTreeList : public TCustomControl {
   std::function<void(TObject*, TtlTreeListNode* Node, int Column, QString& AText)> OnGetNodeDragText;
 
   // ---- hooks of the later parts of the control
-  // Closes an open in-place editor, writing its value back when asked.
-  virtual void CloseEditor(bool writeBack) { Q_UNUSED(writeBack); }
+  // Closes an open in-place editor without taking the focus, writing its
+  // value back (after validation) when asked.
+  virtual void CloseEditor(bool writeBack);
   // The field of a data-aware column, looked up by name; none without binding.
   virtual TtlColumnField* FindColumnField(const QString& fieldName) {
     Q_UNUSED(fieldName);
@@ -357,7 +408,7 @@ class TtlCustomTreeList : public TCustomControl {
   // The incremental search string shown over the focused cell (none without search).
   virtual QString AutoSearchText() const { return m_searching ? m_searchText : QString(); }
   // Height of the tallest in-place editor of the columns (0 without editors).
-  virtual int ColumnEditorHeight() { return 0; }
+  virtual int ColumnEditorHeight();
 
  protected:
   virtual TtlTreeListNode* CreateNode();
@@ -371,8 +422,24 @@ class TtlCustomTreeList : public TCustomControl {
   virtual bool DoCollapsing(TtlTreeListNode* node);
   // A node is leaving the forest (also while clearing).
   virtual void NodeDestroying(TtlTreeListNode* node) { Q_UNUSED(node); }
-  // The editor itself: opened once a request was allowed (none here).
-  virtual void OpenEditor() {}
+  // ShowEditor's second step: OnEditing and the column's DisableEditor.
+  virtual bool AllowEditing();
+  // Loads the focused cell's value into the editor; writes it back.
+  virtual void LoadEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node);
+  virtual void WriteEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node);
+  // Keys while the editor is open (handed from it), and Ctrl+V / Ctrl+X
+  // opening it; true when consumed.
+  bool EditingKeyDown(WORD& key, TShiftState shift);
+  // Typing opened the editor: the character goes on to it.
+  void TypeIntoEditor(QChar& key);
+  // Focus changes of the tree list while editing.
+  void EditingFocusChanged(bool focused);
+  // Whether the keyboard focus is in the editor.
+  bool EditorHasFocus() const;
+  // Mouse hooks: a press closes the editor and cancels a pending opening; a
+  // click on the cell that was focused already schedules the opening.
+  bool EditingMouseDown();
+  void ScheduleEditorOpening();
   // Moves a node under `parent` (a root when null) at `position`, without
   // expanding or scrolling anything.
   void PlaceNode(TtlTreeListNode* node, TtlTreeListNode* parent, int position);
@@ -481,6 +548,17 @@ class TtlCustomTreeList : public TCustomControl {
   friend class TtlNodeWatch;
   friend class TtlTreeListColumn;
   friend class TtlTreeListBands;
+
+  // in-place editing
+  void PlaceEditor();
+  void LoadEditor(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node);
+  void CloseEditorNow(bool writeBack, bool refocus, bool validate);
+  void EditedNodeGone(TtlTreeListNode* node);
+  void EditedColumnGone(TtlTreeListColumn* column);
+  void DestroyEditors();
+  std::unique_ptr<TtlEditState> m_edit;
+  // A press landed on the cell that was focused before it.
+  bool m_pressOnFocusedCell = false;
 
   // node model bookkeeping
   void NodeAdded(TtlTreeListNode* node);

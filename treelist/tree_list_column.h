@@ -92,6 +92,8 @@ class TtlTreeListColumn : public TComponent {
   int HeaderMaxLineCount = 1;
 
   TNotifyEvent OnChange;
+  // Validation of the in-place editor's value (Sender: the column).
+  std::function<void(TObject* Sender, QString& ErrorText, bool& Accept)> OnValidate;
   TtlCustomDrawCellEvent OnCustomDrawCell;
   std::function<void(TObject* Sender, TtlTreeListNode* Node, QString& Text)> OnGetText;
 
@@ -99,6 +101,8 @@ class TtlTreeListColumn : public TComponent {
   virtual QString CellText(TtlTreeListNode* node) const;
   // Tells the tree list something it lays out by changed.
   void Changed();
+  // The class of the in-place editor (tree_list_editing.cpp).
+  virtual const QMetaObject* EditorClass() const;
 
  protected:
   virtual TAlignment DefaultAlignment() const { return taLeftJustify; }
@@ -139,6 +143,7 @@ class TtlTreeListMaskColumn : public TtlTreeListColumn {
   QString EditMask() const { return m_editMask; }
   void SetEditMask(const QString& v) { m_editMask = v; m_editMaskAssigned = true; }
   bool IgnoreMaskBlank = false;
+  const QMetaObject* EditorClass() const override;
 
  protected:
   QString m_editMask;
@@ -188,6 +193,7 @@ class TtlDBTreeListMaskColumn : public TtlDBTreeListColumn {
   QString EditMask() const;
   void SetEditMask(const QString& v) { m_editMask = v; m_editMaskAssigned = true; }
   bool IgnoreMaskBlank = false;
+  const QMetaObject* EditorClass() const override;
 
  private:
   QString m_editMask;

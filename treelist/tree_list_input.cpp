@@ -42,6 +42,10 @@ void TtlCustomTreeList::MouseDown(TMouseButton button, TShiftState shift, int x,
     CancelDrag();
     return;
   }
+  // A press closes the editor (a refused value stops the press here) and
+  // cancels a pending delayed opening.
+  if (!EditingMouseDown()) return;
+  m_pressOnFocusedCell = false;
   if (button == mbMiddle) {
     TCustomControl::MouseDown(button, shift, x, y);
     if (self && m_state == tsNormal) StartPanning(x, y);
@@ -78,6 +82,7 @@ void TtlCustomTreeList::MouseDown(TMouseButton button, TShiftState shift, int x,
     } else {
       const int hit = ColumnAt(node, x);
       const int column = hit >= 0 ? hit : FocusedColumn();
+      m_pressOnFocusedCell = node == m_focusedNode && hit >= 0 && hit == m_focusedColumn;
       if (MultiSelect() && (shift & ssCtrl)) {
         SelectNode(node, !IsNodeSelected(node));
         m_selectionAnchor = node;
@@ -133,14 +138,17 @@ void TtlCustomTreeList::MouseUp(TMouseButton button, TShiftState shift, int x, i
     return;
   }
   const bool clicked = button == mbLeft && m_state == tsNodeDown;
-  if (button == mbLeft) m_state = tsNormal;
+  if (button == mbLeft && m_state != tsEditing) m_state = tsNormal;
   TCustomControl::MouseUp(button, shift, x, y);
   if (!self || !clicked) return;
   Click();
   if (!self) return;
-  if (HasBehavior(etoImmediateEditor) && !(shift & (ssShift | ssCtrl))) {
-    TtlTreeListNode* node = GetNodeAt(x, y);
-    if (node && node == m_focusedNode && ColumnAt(node, x) == m_focusedColumn) ShowEditor();
+  TtlTreeListNode* node = GetNodeAt(x, y);
+  const bool onFocusedCell = node && node == m_focusedNode && ColumnAt(node, x) == m_focusedColumn;
+  if (HasBehavior(etoImmediateEditor)) {
+    if (onFocusedCell && !(shift & (ssShift | ssCtrl))) ShowEditor();
+  } else if (onFocusedCell && m_pressOnFocusedCell) {
+    ScheduleEditorOpening();
   }
 }
 
@@ -187,12 +195,6 @@ bool TtlCustomTreeList::CanEditorShow() {
   bool allow = true;
   if (OnEditing) OnEditing(this, m_focusedNode, allow);
   return allow;
-}
-
-bool TtlCustomTreeList::ShowEditor() {
-  if (!CanEditorShow()) return false;
-  OpenEditor();
-  return true;
 }
 
 QString TtlCustomTreeList::SelectionAsText() {
@@ -257,6 +259,7 @@ void TtlCustomTreeList::KeyDown(WORD& key, TShiftState shift) {
   // OnKeyDown comes first and may veto any key.
   TCustomControl::KeyDown(key, shift);
   if (!self || key == 0) return;
+  if (EditingKeyDown(key, shift) || !self || key == 0) return;
   HandleKeyDown(key, shift);
 }
 
@@ -386,7 +389,9 @@ void TtlCustomTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
       break;
     case VK_RETURN:
       if (!HasBehavior(etoEnterShowEditor)) return;
-      ShowEditor();
+      // With etoEnterThrough the editor opens on the next cell.
+      if (HasBehavior(etoEnterThrough)) TabCell(true);
+      if (self) ShowEditor();
       break;
     case VK_SPACE:
       if (!ctrl || !MultiSelect() || !node) return;
@@ -422,5 +427,5 @@ void TtlCustomTreeList::KeyPress(QChar& key) {
     return;
   }
   // Typed text asks for the editor (which passes the key on once open).
-  if (HasBehavior(etoEnterShowEditor) && (key.isPrint() || c == VK_BACK)) ShowEditor();
+  if (HasBehavior(etoEnterShowEditor) && (key.isPrint() || c == VK_BACK)) TypeIntoEditor(key);
 }

@@ -4,12 +4,19 @@
 #include <algorithm>
 
 #include "treelist/tree_list.h"
+#include "treelist/tree_list_node_pool.h"
 
 TtlTreeListNode::TtlTreeListNode(TtlCustomTreeList* owner) : m_treeList(owner) {
   if (!owner) throw EInvalidTreeListOperation(QStringLiteral("Invalid Owner TtlTreeListNode"));
 }
 
 TtlTreeListNode::~TtlTreeListNode() = default;
+
+void* TtlTreeListNode::operator new(std::size_t size) { return tl_node_pool::Allocate(size); }
+
+void TtlTreeListNode::operator delete(void* node, std::size_t size) {
+  tl_node_pool::Release(node, size);
+}
 
 void TtlTreeListNode::SetHasChildren(bool value) {
   value = value || Count() > 0;

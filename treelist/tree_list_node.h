@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -28,6 +29,9 @@ class TtlTreeListNode {
   explicit TtlTreeListNode(TtlCustomTreeList* owner);
   TtlTreeListNode(const TtlTreeListNode&) = delete;
   TtlTreeListNode& operator=(const TtlTreeListNode&) = delete;
+  // Nodes of every class live in the node pool (tree_list_node_pool.h).
+  static void* operator new(std::size_t size);
+  static void operator delete(void* node, std::size_t size);
 
   uint32_t userData = 0;
   // Row height and text line count computed by the layout; 0 = not computed.
@@ -126,6 +130,8 @@ class TtlDBTreeListControlNode : public TtlTreeListTextNode {
   using TtlTreeListTextNode::TtlTreeListTextNode;
   QVariant keyValue;
   QString previewText;
+  // The record's bookmark, kept when records are re-found by bookmark.
+  QString bookmark;
   // The per-column values, or nullptr when none is attached.
   TNodeVariantData* VariantData(int column) const;
   TNodeVariantData& EnsureVariantData(int column);
@@ -141,6 +147,8 @@ class TtlDBTreeListNode : public TtlDBTreeListControlNode {
  public:
   using TtlDBTreeListControlNode::TtlDBTreeListControlNode;
   QVariant parentKeyValue;
+  // The children were read from the record set (loading on demand).
+  bool childrenLoaded = false;
 };
 
 // Variant ordering for sorting and key lookup: -1, 0 or 1. Null is less than

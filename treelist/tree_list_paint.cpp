@@ -132,6 +132,7 @@ void TtlCustomTreeList::Relayout() {
 void TtlCustomTreeList::FontChanged() { LayoutChanged(); }
 
 void TtlCustomTreeList::Resize() {
+  if (Editing()) HideEditor();
   PlaceScrollBar();
   UpdateScrollBar();
   TCustomControl::Resize();
@@ -144,6 +145,7 @@ void TtlCustomTreeList::FocusChanged(bool focused) {
   // The focused row changes colours and its focus rectangle.
   InvalidateNode(m_focusedNode);
   if (MultiSelect()) update();
+  EditingFocusChanged(focused);
 }
 
 int TtlCustomTreeList::BorderWidth() const {

@@ -80,3 +80,27 @@ bool IsAccel(QChar ch, const QString& caption) {
   }
   return false;
 }
+
+TWinControl* NavigateByArrow(TWinControl* from, WORD& key, TShiftState shift) {
+  if (!from || (shift & (ssShift | ssAlt | ssCtrl))) return nullptr;
+  bool forward;
+  switch (key) {
+    case VK_LEFT:
+    case VK_UP: forward = false; break;
+    case VK_RIGHT:
+    case VK_DOWN: forward = true; break;
+    default: return nullptr;
+  }
+  key = 0;
+  QWidget* parent = from->parentWidget();
+  if (!parent) return nullptr;
+  QList<TWinControl*> ring;
+  for (QObject* o : parent->children())
+    if (auto* c = qobject_cast<TWinControl*>(o); c && (c == from || c->CanFocus())) ring << c;
+  const qsizetype at = ring.indexOf(from);
+  if (at < 0 || ring.size() < 2) return nullptr;
+  const qsizetype n = ring.size();
+  TWinControl* next = ring[(at + (forward ? 1 : n - 1)) % n];
+  next->SetFocus();
+  return next->hasFocus() ? next : nullptr;
+}

@@ -7,7 +7,10 @@
 
 #include <QString>
 
+#include "platform/keys.h"
 #include "platform/messages.h"
+
+class TWinControl;
 
 // WParam: the virtual key (Enter or Esc). Result 1: handled.
 constexpr unsigned CM_DIALOGKEY = CM_BASE + 60;
@@ -21,3 +24,11 @@ void InstallDialogKeys();
 // Whether `ch` is the accelerator of `caption` ("&x"; "&&" is a literal "&"),
 // compared without regard to case.
 bool IsAccel(QChar ch, const QString& caption);
+
+// The dialog's arrow-key navigation for controls that take no arrows
+// themselves (buttons, check boxes, radio buttons): Left and Up move the
+// focus to the previous control of the same parent that can take it, Right
+// and Down to the next, in creation order and wrapping round. `key` is
+// cleared when it was such an arrow without modifiers. Returns the control
+// that took the focus, or null.
+TWinControl* NavigateByArrow(TWinControl* from, WORD& key, TShiftState shift);

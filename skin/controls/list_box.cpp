@@ -11,6 +11,35 @@ const TColor kPressedFill = RGB(133, 147, 181);
 const TColor kHotFill = RGB(182, 189, 210);
 }  // namespace
 
+std::vector<int> ListTabStops(const QStringList& widths) {
+  std::vector<int> stops;
+  for (int i = 0; i < std::min<int>(10, widths.size()); ++i) {
+    const QString& line = widths[i];
+    bool digits = !line.isEmpty() && line.size() <= 9;
+    for (QChar c : line) digits = digits && c >= u'0' && c <= u'9';
+    stops.push_back(digits ? line.toInt() : 0);
+  }
+  return stops;
+}
+
+int NextTabStop(int x, const std::vector<int>& stops, int defaultStep) {
+  std::vector<int> used;
+  for (int v : stops)
+    if (v > 0) used.push_back(v);
+  int base = 0, step = std::max(1, defaultStep);
+  if (used.size() == 1) {
+    step = used[0];
+  } else if (used.size() > 1) {
+    for (int v : used)
+      if (v > x) return v;
+    base = used.back();
+    const int last = used.back() - used[used.size() - 2];
+    if (last > 0) step = last;
+  }
+  if (x < base) return base;
+  return base + ((x - base) / step + 1) * step;
+}
+
 // ---- inner list --------------------------------------------------------------
 
 TsfListBox::TsfListBox(TsfSkinCustomListBox* owner) : TCustomControl(owner), m_owner(owner) {
@@ -43,11 +72,37 @@ void TsfListBox::SetTopIndex(int v) {
 }
 
 void TsfListBox::ClampTop() {
+  if (m_columns > 0) {
+    const int rows = std::max(1, Rows());
+    const int columns = (Count() + rows - 1) / rows;
+    const int firstColumn = std::clamp(m_topIndex / rows, 0, std::max(0, columns - m_columns));
+    m_topIndex = firstColumn * rows;
+    return;
+  }
   m_topIndex = std::clamp(m_topIndex, 0, std::max(0, Count() - std::max(1, Rows())));
+}
+
+void TsfListBox::SetColumns(int v) {
+  v = std::max(0, v);
+  if (v == m_columns) return;
+  m_columns = v;
+  ClampTop();
+  update();
+}
+
+TScrollInfo TsfListBox::HScrollInfo() const {
+  const int rows = std::max(1, Rows());
+  return TScrollInfo{0, (Count() + rows - 1) / rows - 1, m_columns, m_topIndex / rows};
 }
 
 void TsfListBox::MakeVisible(int index) {
   const int rows = std::max(1, Rows());
+  if (m_columns > 0) {
+    const int column = index / rows, first = m_topIndex / rows;
+    if (column < first) SetTopIndex(column * rows);
+    else if (column >= first + m_columns) SetTopIndex((column - m_columns + 1) * rows);
+    return;
+  }
   if (index < m_topIndex) SetTopIndex(index);
   else if (index >= m_topIndex + rows) SetTopIndex(index - rows + 1);
 }
@@ -78,11 +133,22 @@ void TsfListBox::SetHorizontalOffset(int v) {
 }
 
 TRect TsfListBox::ItemRect(int index) const {
+  if (m_columns > 0) {
+    const int rows = std::max(1, Rows()), at = index - m_topIndex;
+    const int column = at >= 0 ? at / rows : (at - rows + 1) / rows;
+    return Bounds(column * ColumnWidth(), (at - column * rows) * m_itemHeight, ColumnWidth(), m_itemHeight);
+  }
   return Bounds(0, (index - m_topIndex) * m_itemHeight, Width(), m_itemHeight);
 }
 
 int TsfListBox::ItemAtPos(TPoint p) const {
   if (p.Y < 0 || m_itemHeight <= 0) return -1;
+  if (m_columns > 0) {
+    const int rows = std::max(1, Rows()), row = p.Y / m_itemHeight;
+    if (p.X < 0 || row >= rows || ColumnWidth() <= 0) return -1;
+    const int i = m_topIndex + (p.X / ColumnWidth()) * rows + row;
+    return i < Count() ? i : -1;
+  }
   const int i = m_topIndex + p.Y / m_itemHeight;
   return i < Count() ? i : -1;
 }
@@ -91,19 +157,28 @@ TScrollInfo TsfListBox::VScrollInfo() const { return TScrollInfo{0, Count() - 1,
 
 void TsfListBox::WndProc(TMessage& m) {
   if (!m_owner->ListMessageFilter(m)) return;
-  if (m.Msg == WM_VSCROLL) {
-    const int rows = std::max(1, Rows());
+  // The first item (or column) a scroll message asks for; clamped later.
+  auto target = [&m](int first, int page, int end) {
     switch (ScrollCodeOf(m.WParam)) {
-      case SB_LINEUP: SetTopIndex(m_topIndex - 1); break;
-      case SB_LINEDOWN: SetTopIndex(m_topIndex + 1); break;
-      case SB_PAGEUP: SetTopIndex(m_topIndex - rows); break;
-      case SB_PAGEDOWN: SetTopIndex(m_topIndex + rows); break;
+      case SB_LINEUP: return first - 1;
+      case SB_LINEDOWN: return first + 1;
+      case SB_PAGEUP: return first - page;
+      case SB_PAGEDOWN: return first + page;
       case SB_THUMBPOSITION:
-      case SB_THUMBTRACK: SetTopIndex(ScrollPositionOf(m.WParam)); break;
-      case SB_TOP: SetTopIndex(0); break;
-      case SB_BOTTOM: SetTopIndex(Count()); break;
-      default: break;
+      case SB_THUMBTRACK: return ScrollPositionOf(m.WParam);
+      case SB_TOP: return 0;
+      case SB_BOTTOM: return end;
+      default: return first;
     }
+  };
+  const int rows = std::max(1, Rows());
+  if (m.Msg == WM_HSCROLL && m_columns > 0) {
+    const int column = std::clamp(target(m_topIndex / rows, m_columns, Count()), 0, Count());
+    SetTopIndex(int(std::min<qint64>(qint64(column) * rows, Count())));
+    return;
+  }
+  if (m.Msg == WM_VSCROLL) {
+    SetTopIndex(target(m_topIndex, rows, Count()));
     return;
   }
   TCustomControl::WndProc(m);
@@ -111,13 +186,20 @@ void TsfListBox::WndProc(TMessage& m) {
 
 void TsfListBox::Paint() {
   TCanvas* c = Canvas();
-  const int last = std::min(Count() - 1, m_topIndex + Rows());
-  for (int i = m_topIndex; i <= last; ++i) {
+  auto draw = [&](int i) {
     TsfOwnerDrawState state = 0;
     if (i == m_itemIndex) state |= odSelected | (Focused() ? unsigned(odFocused) : 0u);
     else if (Selected(i)) state |= odSelected;
     m_owner->DrawListItem(c, i, ItemRect(i), state);
+  };
+  if (m_columns > 0) {
+    m_owner->DrawListBackground(c, TRect(0, 0, Width(), Height()));
+    const int shown = std::max(1, Rows()) * m_columns;
+    for (int i = m_topIndex; i < std::min(Count(), m_topIndex + shown); ++i) draw(i);
+    return;
   }
+  const int last = std::min(Count() - 1, m_topIndex + Rows());
+  for (int i = m_topIndex; i <= last; ++i) draw(i);
   const int below = (last - m_topIndex + 1) * m_itemHeight;
   if (below < Height()) m_owner->DrawListBackground(c, TRect(0, std::max(0, below), Width(), Height()));
 }
@@ -173,6 +255,11 @@ void TsfListBox::KeyDown(WORD& key, TShiftState shift) {
     case VK_END: SetItemIndex(Count() - 1); break;
     case VK_LEFT:
     case VK_RIGHT:
+      // In columns the arrows go a column across.
+      if (m_columns > 0) {
+        SetItemIndex(std::max(0, std::min(Count() - 1, m_itemIndex + (key == VK_RIGHT ? rows : -rows))));
+        break;
+      }
       // The horizontal bar takes the arrows when there is one.
       if (TsfSkinScrollBar* h = m_owner->HScrollBar()) {
         h->SetPosition(h->Position() + (key == VK_RIGHT ? h->SmallChange() : -h->SmallChange()));
@@ -344,7 +431,9 @@ void TsfSkinCustomListBox::ApplySkinChange() {
 void TsfSkinCustomListBox::NameBars() {
   const TsfDataSkinListBox* rec = ListRecord();
   if (m_vbar) {
-    m_vbar->SetSkinDataName(rec ? rec->vscrollbarname : QString());
+    const QString name = m_list->Columns() > 0 ? (rec ? rec->hscrollbarname : QString())
+                                                : (rec ? rec->vscrollbarname : QString());
+    m_vbar->SetSkinDataName(name);
     m_vbar->SetSkinData(rec ? SkinData() : nullptr);
   }
   if (m_hbar) {
@@ -393,7 +482,17 @@ void TsfSkinCustomListBox::Layout() {
       m_hbar->SetBounds(1, H - 20, W - 2, 19);
     }
   }
-  if (m_vbar) {
+  if (m_vbar && m_list->Columns() > 0) {
+    // Column mode: the bar is horizontal, below the list.
+    if (rec) {
+      const int h = m_vbar->Height();
+      m_vbar->SetBounds(area.Left, area.Bottom - h, area.Width(), h);
+      area.Bottom -= h;
+    } else {
+      m_vbar->SetBounds(1, H - 20, W - 2, 19);
+      area.Bottom = H - 20;
+    }
+  } else if (m_vbar) {
     if (rec) {
       const int w = m_vbar->Width();
       m_vbar->SetBounds(area.Right - w, area.Top, w, area.Height() - hh);
@@ -419,9 +518,10 @@ TsfSkinScrollBar* TsfSkinCustomListBox::CreateBar(TScrollBarKind kind) {
   auto* bar = new TsfSkinScrollBar(this);
   bar->SetKind(kind);
   bar->SetRangeAndPosition(0, 0, 0, 0);
-  if (kind == sbVertical) {
-    bar->OnChange = [this](TObject* s) {
-      m_list->Perform(WM_VSCROLL, MakeScrollWParam(SB_THUMBPOSITION, static_cast<TsfSkinScrollBar*>(s)->Position()));
+  if (kind == sbVertical || m_list->Columns() > 0) {
+    const unsigned msg = kind == sbVertical ? WM_VSCROLL : WM_HSCROLL;
+    bar->OnChange = [this, msg](TObject* s) {
+      m_list->Perform(msg, MakeScrollWParam(SB_THUMBPOSITION, static_cast<TsfSkinScrollBar*>(s)->Position()));
     };
   } else {
     bar->OnChange = [this](TObject* s) { m_list->SetHorizontalOffset(static_cast<TsfSkinScrollBar*>(s)->Position()); };
@@ -453,17 +553,26 @@ int TsfSkinCustomListBox::ItemTextWidth(int index, TCanvas* canvas) {
   return canvas->TextWidth(m_list->Items()[index]);
 }
 
+int TsfSkinCustomListBox::WidestItem() {
+  TBitmap probe(1, 1);
+  TCanvas* c = probe.Canvas();
+  c->Font = ItemFont();
+  int widest = 0;
+  for (int i = 0; i < m_list->Count(); ++i) widest = std::max(widest, ItemTextWidth(i, c));
+  return widest;
+}
+
 void TsfSkinCustomListBox::UpdateScrollBars() {
   const TsfDataSkinListBox* rec = ListRecord();
+  if (m_list->Columns() > 0) {
+    UpdateColumnBar();
+    return;
+  }
   // Horizontal: the widest item against the width available to the text.
   if (!m_horizontalExtent || m_skinChanging) {
     RemoveBar(m_hbar);
   } else {
-    TBitmap probe(1, 1);
-    TCanvas* c = probe.Canvas();
-    c->Font = ItemFont();
-    int widest = 0;
-    for (int i = 0; i < m_list->Count(); ++i) widest = std::max(widest, ItemTextWidth(i, c));
+    const int widest = WidestItem();
     const int available = rec ? m_list->Width() + (rec->itemtextrect.Width() - rec->itemrect.Width())
                               : m_list->Width() - 4;
     if (widest > available) {
@@ -472,7 +581,9 @@ void TsfSkinCustomListBox::UpdateScrollBars() {
         NameBars();
         Layout();
       }
-      const int step = std::max(1, c->TextWidth(QStringLiteral("0")));
+      TBitmap probe(1, 1);
+      probe.Canvas()->Font = ItemFont();
+      const int step = std::max(1, probe.Canvas()->TextWidth(QStringLiteral("0")));
       m_hbar->SetRangeAndPosition(0, widest, available, m_hbar->Position());
       m_hbar->SetSmallChange(step);
       m_hbar->SetLargeChange(step);
@@ -500,13 +611,46 @@ void TsfSkinCustomListBox::UpdateScrollBars() {
   }
 }
 
+// Column mode: the bar (horizontal, in the vertical bar's place) exists
+// while more columns hold items than show.
+void TsfSkinCustomListBox::UpdateColumnBar() {
+  RemoveBar(m_hbar);
+  auto needed = [this] {
+    const TScrollInfo info = m_list->HScrollInfo();
+    return info.Min < info.Max && info.Max >= info.Pos && info.Max >= m_list->Columns() &&
+           qint64(m_list->Rows()) * m_list->Columns() < m_list->Count();
+  };
+  if (!needed()) {
+    RemoveBar(m_vbar);
+    return;
+  }
+  if (!m_vbar) {
+    m_vbar = CreateBar(sbHorizontal);
+    NameBars();
+    Layout();
+  }
+  // The bar took rows from the list: measure again.
+  const TScrollInfo info = m_list->HScrollInfo();
+  m_vbar->SetRangeAndPosition(info.Min, info.Max, m_list->Columns(), info.Pos);
+  m_vbar->SetLargeChange(std::max(1, m_list->Columns()));
+}
+
+void TsfSkinCustomListBox::SetColumns(int v) {
+  if (std::max(0, v) == m_list->Columns()) return;
+  // The bar changes its kind with the mode.
+  RemoveBar(m_vbar);
+  m_list->SetColumns(v);
+  UpdateScrollBars();
+}
+
 bool TsfSkinCustomListBox::ListWheel(int delta) {
   m_wheelRest += delta;
   const int notches = m_wheelRest / 120;
   m_wheelRest -= notches * 120;
   if (m_vbar) {
+    const unsigned msg = m_list->Columns() > 0 ? WM_HSCROLL : WM_VSCROLL;
     for (int i = 0; i < std::abs(notches); ++i)
-      m_list->Perform(WM_VSCROLL, MakeScrollWParam(notches > 0 ? SB_LINEUP : SB_LINEDOWN));
+      m_list->Perform(msg, MakeScrollWParam(notches > 0 ? SB_LINEUP : SB_LINEDOWN));
     UpdateScrollBars();
   } else if (m_hbar) {
     m_hbar->SetPosition(m_hbar->Position() - notches * m_hbar->SmallChange());
@@ -564,7 +708,45 @@ void TsfSkinCustomListBox::DrawListItem(TCanvas* c, int index, const TRect& r, T
   c->Font = ItemFont();
   c->Font.SetColor(color);
   c->Brush.Style = bsClear;
-  DrawTextVCentredIndent(c, m_list->Items()[index], text, -m_list->HorizontalOffset());
+  DrawItemText(c, m_list->Items()[index], text);
+}
+
+// The item's text, shifted left by the horizontal bar's position; with tab
+// widths, each tab moves the rest of the text to the next stop.
+void TsfSkinCustomListBox::DrawItemText(TCanvas* c, const QString& text, const TRect& rect) {
+  const int shift = -m_list->HorizontalOffset();
+  if (m_tabWidths.isEmpty() || m_list->Columns() > 0 || !text.contains(u'\t')) {
+    DrawTextVCentredIndent(c, text, rect, shift);
+    return;
+  }
+  const std::vector<int> stops = ListTabStops(m_tabWidths);
+  const int defaultStep = 8 * std::max(1, c->TextWidth(QStringLiteral("x")));
+  const int left = rect.Left + 2 + shift;
+  const int y = rect.Top + rect.Height() / 2 - TextHeightWide(c, text) / 2;
+  int x = 0;
+  const QStringList parts = text.split(u'\t');
+  for (int i = 0; i < parts.size(); ++i) {
+    if (i > 0) x = NextTabStop(x, stops, defaultStep);
+    if (!parts[i].isEmpty()) c->TextRect(rect, left + x, y, parts[i]);
+    x += c->TextWidth(parts[i]);
+  }
+}
+
+void TsfSkinCustomListBox::SetTabWidths(const QStringList& v) {
+  m_tabWidths = v;
+  if (!v.isEmpty()) m_list->update();
+}
+
+int TsfSkinCustomListBox::GlyphRunWidth() const {
+  if (m_glyph.Empty()) return 0;
+  return m_glyph.Width() / m_numGlyphs + m_spacing;
+}
+
+// The glyph at x, centred in the band; the second frame while disabled.
+void TsfSkinCustomListBox::DrawCaptionGlyph(TCanvas* c, int x, const TRect& band) {
+  if (m_glyph.Empty()) return;
+  const int frame = !isEnabled() && m_numGlyphs == 2 ? 2 : 1;
+  DrawStripGlyph(c, x, band.Top + (band.Height() - m_glyph.Height()) / 2, frame, m_numGlyphs, m_glyph);
 }
 
 TRect TsfSkinCustomListBox::CaptionButtonRect(int button) const {
@@ -593,11 +775,13 @@ void TsfSkinCustomListBox::PaintDefaultImage(TBitmap& picture) {
   c->Font = m_captionFont;
   c->Brush.Style = bsClear;
   const QString caption = Caption();
-  const int tw = c->TextWidth(caption);
+  const int glyph = GlyphRunWidth();
+  const int tw = c->TextWidth(caption) + glyph;
   const int x = m_alignment == taLeftJustify    ? textRect.Left
                 : m_alignment == taRightJustify ? textRect.Right - tw
                                                 : textRect.Left + (textRect.Width() - tw) / 2;
-  c->TextRect(textRect, x, (m_defaultCaptionHeight - 2) / 2 - c->TextHeight(caption) / 2, caption);
+  DrawCaptionGlyph(c, x, textRect);
+  c->TextRect(textRect, x + glyph, (m_defaultCaptionHeight - 2) / 2 - c->TextHeight(caption) / 2, caption);
   c->Pen.Color = clBtnShadow;
   c->MoveTo(1, m_defaultCaptionHeight - 1);
   c->LineTo(W - 1, m_defaultCaptionHeight - 1);
@@ -619,13 +803,22 @@ void TsfSkinCustomListBox::PaintSkinImage(TBitmap& picture) {
   TsfSkinCustomControl::PaintSkinImage(picture);
   const TsfDataSkinListBox* rec = ListRecord();
   const TBitmap* pic = Geometry().Picture;
-  if (!rec || !pic || !m_captionMode) return;
+  if (!rec || !pic) return;
+  if (!m_showCaptionButtons && !rec->upbuttonrect.IsEmpty()) CoverCaptionButtons(picture, *rec);
+  if (!m_captionMode) return;
   TCanvas* c = picture.Canvas();
   TRect caption = MapSkinRect(rec->captionrect);
   c->Font = ControlFont(rec->captionfontname, rec->captionfontheight, rec->captionfontstyle);
   c->Font.SetColor(rec->captionfontcolor);
   c->Brush.Style = bsClear;
-  DrawTextVCentred(c, Caption(), caption);
+  const QString text = Caption();
+  const int glyph = GlyphRunWidth();
+  const int tw = TextWidthWide(c, text) + glyph;
+  const int x = m_alignment == taLeftJustify    ? caption.Left + 2
+                : m_alignment == taRightJustify ? caption.Right - tw - 2
+                                                : caption.Left + 2 + (caption.Width() - 2 - tw) / 2;
+  DrawCaptionGlyph(c, x, caption);
+  c->TextRect(caption, x + glyph, caption.Top + caption.Height() / 2 - TextHeightWide(c, text) / 2, text);
   if (!m_showCaptionButtons) return;
   const struct {
     TRect normal, active, pressed;
@@ -642,6 +835,34 @@ void TsfSkinCustomListBox::PaintSkinImage(TBitmap& picture) {
       c->Draw(CaptionButtonRect(b).Left, CaptionButtonRect(b).Top, &piece);
     }
   }
+}
+
+// Without caption buttons the skin picture's buttons are covered: by the
+// record's picture of the band without them, or by the band's repeatable
+// middle stretched up to the buttons' right end.
+void TsfSkinCustomListBox::CoverCaptionButtons(TBitmap& picture, const TsfDataSkinListBox& rec) {
+  const TBitmap* pic = Geometry().Picture;
+  const int dx = Width() - Geometry().SkinWidth();
+  TBitmap piece;
+  TRect dest;
+  if (!rec.disabledbuttonsrect.IsEmpty()) {
+    const TRect& src = rec.disabledbuttonsrect;
+    piece.SetSize(src.Width(), src.Height());
+    piece.Canvas()->CopyRect(TRect(0, 0, src.Width(), src.Height()), const_cast<TBitmap*>(pic)->Canvas(), src);
+    dest = rec.buttonsarea.Offset(dx, 0);
+    dest.Right = dest.Left + src.Width();
+    dest.Bottom = dest.Top + src.Height();
+  } else {
+    const TRect middle(Geometry().NewLTPoint.X, 0, Geometry().NewRTPoint.X, m_listArea.Top);
+    if (middle.IsEmpty()) return;
+    piece.SetSize(middle.Width(), middle.Height());
+    piece.Canvas()->CopyRect(TRect(0, 0, middle.Width(), middle.Height()), picture.Canvas(), middle);
+    int right = middle.Right;
+    for (const TRect& b : {rec.upbuttonrect, rec.downbuttonrect, rec.checkbuttonrect})
+      if (!b.IsEmpty()) right = std::max(right, MapSkinRect(b).Right);
+    dest = TRect(middle.Left, 0, right, middle.Bottom);
+  }
+  picture.Canvas()->CopyRect(dest, piece.Canvas(), TRect(0, 0, piece.Width(), piece.Height()));
 }
 
 // ---- caption buttons ---------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <set>
+#include <vector>
 
 #include "platform/scroll_messages.h"
 #include "platform/timer.h"
@@ -17,6 +18,15 @@
 #include "skin/controls/skin_control.h"
 
 class TsfSkinCustomListBox;
+
+// Tab stops of the item text from TabWidths: the first 10 lines, each line of
+// digits only giving a stop in pixels and any other line 0.
+std::vector<int> ListTabStops(const QStringList& widths);
+// Where a tab at `x` (from the text's start) moves the text: the first stop
+// beyond x; with one usable stop every multiple of it; beyond the last of
+// several stops, further steps of the last interval; with none, every
+// `defaultStep` pixels. Stops of 0 or less are not used.
+int NextTabStop(int x, const std::vector<int>& stops, int defaultStep);
 
 enum TsfOwnerDrawFlag : unsigned { odSelected = 1, odFocused = 16 };
 using TsfOwnerDrawState = unsigned;
@@ -52,6 +62,16 @@ class TsfListBox : public TCustomControl {
   TRect ItemRect(int index) const;
   int ItemAtPos(TPoint p) const;  // -1 below the last item
   TScrollInfo VScrollInfo() const;
+  // Column mode (Columns > 0): the items run down `Rows()` rows and on into
+  // the next column, `Columns` columns of width / Columns showing at a time,
+  // scrolled sideways by whole columns (the top index is the first item of
+  // the first visible column).
+  int Columns() const { return m_columns; }
+  void SetColumns(int v);
+  int ColumnWidth() const { return m_columns > 0 ? Width() / m_columns : Width(); }
+  // Columns in range 0 .. all columns - 1, page = Columns, position = the
+  // first visible column.
+  TScrollInfo HScrollInfo() const;
 
   // Type-ahead: keys typed within this many milliseconds of each other
   // extend the prefix searched for. The clock is replaceable for tests.
@@ -86,6 +106,7 @@ class TsfListBox : public TCustomControl {
   bool m_multiSelect = false;
   std::set<int> m_selected;
   int m_hOffset = 0;
+  int m_columns = 0;
   QString m_prefix;
   qint64 m_lastKeyTime = -1000000;
 };
@@ -105,6 +126,10 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   void SetItemIndex(int v) { m_list->SetItemIndex(v); }
   bool MultiSelect() const { return m_list->MultiSelect(); }
   void SetMultiSelect(bool v) { m_list->SetMultiSelect(v); }
+  // Column mode from a positive count (see TsfListBox::Columns); its bar is
+  // a horizontal one in the vertical bar's place.
+  int Columns() const { return m_list->Columns(); }
+  void SetColumns(int v);
 
   bool UseSkinItemHeight() const { return m_useSkinItemHeight; }
   void SetUseSkinItemHeight(bool v);
@@ -126,6 +151,22 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   TFont* DefaultCaptionFont() { return &m_captionFont; }
   bool ShowCaptionButtons() const { return m_showCaptionButtons; }
   void SetShowCaptionButtons(bool v) { m_showCaptionButtons = v; Invalidate(); }
+  // A strip of NumGlyphs glyphs before the caption text, Spacing pixels
+  // before it; the second is drawn while disabled when there are two.
+  const TBitmap& Glyph() const { return m_glyph; }
+  void SetGlyph(const TBitmap& glyph) { m_glyph = glyph; Invalidate(); }
+  int NumGlyphs() const { return m_numGlyphs; }
+  void SetNumGlyphs(int v) { m_numGlyphs = std::max(1, v); Invalidate(); }
+  int Spacing() const { return m_spacing; }
+  void SetSpacing(int v) { m_spacing = v; Invalidate(); }
+
+  // Tab stops of the item text (see ListTabStops).
+  const QStringList& TabWidths() const { return m_tabWidths; }
+  void SetTabWidths(const QStringList& v);
+  // The inner list's own properties.
+  TFont* ListBoxFont() { return m_list->Font(); }
+  bool ListBoxTabStop() const { return m_list->TabStop(); }
+  void SetListBoxTabStop(bool v) { m_list->SetTabStop(v); }
 
   // The bars while they exist.
   TsfSkinScrollBar* VScrollBar() const { return m_vbar.data(); }
@@ -137,6 +178,8 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
 
   void UpdateScrollBars();
   void ApplySkinChange() override;
+  // The width of the widest item's text in the item font.
+  int WidestItem();
 
   TNotifyEvent OnUpButtonClick, OnDownButtonClick, OnCheckButtonClick;
   TsfDrawSkinItemEvent OnDrawItem;
@@ -183,8 +226,15 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   TsfSkinScrollBar* CreateBar(TScrollBarKind kind);
   void RemoveBar(QPointer<TsfSkinScrollBar>& bar);
   void NameBars();
+  void UpdateColumnBar();
   TFont ItemFont() const;
   int CaptionButtonAt(TPoint p) const;
+  // The caption's glyph (the frame for the enabled state) and its width
+  // with the spacing (0 without a glyph).
+  int GlyphRunWidth() const;
+  void DrawCaptionGlyph(TCanvas* c, int x, const TRect& band);
+  void CoverCaptionButtons(TBitmap& picture, const TsfDataSkinListBox& rec);
+  void DrawItemText(TCanvas* c, const QString& text, const TRect& rect);
   void CaptionStep(int button);
   void CaptionTick();
 
@@ -200,6 +250,10 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   int m_defaultCaptionHeight = 20;
   TFont m_captionFont;
   bool m_showCaptionButtons = true;
+  TBitmap m_glyph;
+  int m_numGlyphs = 1;
+  int m_spacing = 2;
+  QStringList m_tabWidths;
   int m_hotButton = -1, m_capturedButton = -1;
   int m_repeat = 0;  // 0 none, 1 up, 2 down
   bool m_firstTick = false;

@@ -402,8 +402,11 @@ void TsfSkinScrollBar::KeyDown(WORD& key, TShiftState shift) {
   QPointer<TsfSkinScrollBar> self(this);
   TsfSkinCustomControl::KeyDown(key, shift);
   if (!self || !m_canFocused) return;
-  if (key == VK_LEFT || key == VK_UP) StepTo(static_cast<long long>(m_position) - m_smallChange);
-  else if (key == VK_RIGHT || key == VK_DOWN) StepTo(static_cast<long long>(m_position) + m_smallChange);
+  // The four arrows are the bar's own: they step it and never move the focus.
+  const bool back = key == VK_LEFT || key == VK_UP;
+  if (!back && key != VK_RIGHT && key != VK_DOWN) return;
+  key = 0;
+  StepTo(static_cast<long long>(m_position) + (back ? -static_cast<long long>(m_smallChange) : m_smallChange));
 }
 
 bool TsfSkinScrollBar::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {

@@ -411,6 +411,12 @@ void TsfSkinButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y
 
 // ---- keyboard -----------------------------------------------------------------
 
+void TsfSkinButton::KeyDown(WORD& key, TShiftState shift) {
+  QPointer<TsfSkinButton> self(this);
+  TsfSkinCustomControl::KeyDown(key, shift);
+  if (self && m_canFocused) NavigateByArrow(this, key, shift);
+}
+
 bool TsfSkinButton::HandleKey(TMessage& m) {
   switch (m.Msg) {
     case WM_LBUTTONDOWN:

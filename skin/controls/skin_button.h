@@ -87,6 +87,8 @@ class TsfSkinButton : public TsfSkinCustomControl {
   void AdjustSizeToSkin(int& width, int& height) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  // The arrow keys move the focus to the neighbouring controls.
+  void KeyDown(WORD& key, TShiftState shift) override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseEnter() override;
   void MouseLeave() override;

@@ -314,6 +314,15 @@ void TsfSkinCheckRadioBox::MouseUp(TMouseButton button, TShiftState shift, int x
   else Toggle();
 }
 
+void TsfSkinCheckRadioBox::KeyDown(WORD& key, TShiftState shift) {
+  QPointer<TsfSkinCheckRadioBox> self(this);
+  TsfSkinCustomControl::KeyDown(key, shift);
+  if (!self || !m_canFocused) return;
+  auto* next = qobject_cast<TsfSkinCheckRadioBox*>(NavigateByArrow(this, key, shift));
+  if (next && m_radio && next->m_radio && GroupIndex != 0 && next->GroupIndex == GroupIndex)
+    next->Toggle();
+}
+
 void TsfSkinCheckRadioBox::MouseEnter() {
   m_mouseInside = true;
   Refresh();
@@ -346,6 +355,10 @@ void TsfSkinCheckRadioBox::WndProc(TMessage& m) {
         SetFocus();
         if (window()->focusWidget() != this) return;
       }
+      break;
+    case WM_MOVE:
+      // A flat box shows the part of its parent it now sits over.
+      if (m_flat) Invalidate();
       break;
     case WM_KEYUP:
       if (m_canFocused && m.WParam == VK_SPACE && hasFocus()) {

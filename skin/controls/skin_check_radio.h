@@ -55,6 +55,9 @@ class TsfSkinCheckRadioBox : public TsfSkinCustomControl {
   void ParentBackgroundChanged() override { Invalidate(); }
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  // The arrow keys move the focus to the neighbouring controls; a radio
+  // button reached from one of its group is checked.
+  void KeyDown(WORD& key, TShiftState shift) override;
   void MouseEnter() override;
   void MouseLeave() override;
   void FocusChanged(bool focused) override;

@@ -5,6 +5,7 @@
 #include "skin/render/compose.h"
 #include "skin/render/glyphs.h"
 #include "skin/render/pixel_copy.h"
+#include "skin/render/text_helpers.h"
 #include "skin/render/window_helpers.h"
 
 namespace {
@@ -112,6 +113,12 @@ void TsfSkinPanel::WndProc(TMessage& m) {
   if (m.Msg == WM_SKINCTRL_PARENTBGCHANGED) {
     ParentBackgroundChanged();
     return;
+  }
+  // A transparent panel shows the part of its parent it now sits over, and
+  // so do its children that draw over it.
+  if (m.Msg == WM_MOVE && m_transparentMode) {
+    Invalidate();
+    NotifyChildrenParentBackground(this);
   }
   TsfSkinCustomControl::WndProc(m);
 }
@@ -297,7 +304,7 @@ void TsfSkinPanel::DrawSkinCaption(TCanvas* c) {
   font.SetColor(r.fontcolor);
   c->Font = font;
   const QString caption = Caption();
-  const int textW = c->TextWidth(caption);
+  const int textW = LaidTextWidth(c, caption);
   const int textH = c->TextHeight(caption);
   const int top = area.Top + area.Height() / 2 - textH / 2;
   const int imageW = ImageWidth();
@@ -345,9 +352,7 @@ void TsfSkinPanel::DrawSkinCaption(TCanvas* c) {
     if (imageX >= 0 && m_imagePosition == sfipDefault) imageX += shift;
   }
   SetBrushClear(c);
-  c->SetClipRect(area);
-  c->TextOut(left, top, caption);
-  c->ResetClip();
+  DrawLaidText(c, left, top, caption, area);
   if (imageX >= 0) DrawImage(c, imageX, area.Top + (area.Height() - ImageHeight()) / 2);
 }
 
@@ -421,9 +426,24 @@ void TsfSkinPanel::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
   if (self) TsfSkinCustomControl::MouseUp(button, shift, x, y);
 }
 
+void TsfSkinPanel::LiftConstraints() {
+  if (!m_savedConstraints) m_savedConstraints = SavedConstraints{minimumSize(), maximumSize()};
+  setMinimumSize(0, 0);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void TsfSkinPanel::RestoreConstraints() {
+  if (!m_savedConstraints) return;
+  const SavedConstraints saved = *m_savedConstraints;
+  m_savedConstraints.reset();
+  setMinimumSize(saved.minimum);
+  setMaximumSize(saved.maximum);
+}
+
 void TsfSkinPanel::SetRollUpState(bool v) {
   if (v == m_rollUpState) return;
   if (!m_rollUpMode) {
+    RestoreConstraints();
     m_rollUpState = false;
     return;
   }
@@ -436,6 +456,7 @@ void TsfSkinPanel::SetRollUpState(bool v) {
 void TsfSkinPanel::RollUp() {
   if (m_realHeight != -1) return;
   m_changingRollUp = true;
+  LiftConstraints();
   m_realHeight = Height();
   m_hiddenByRollUp.clear();
   for (TControl* c : Controls())
@@ -462,6 +483,7 @@ void TsfSkinPanel::Unroll() {
   const int h = m_realHeight;
   m_realHeight = -1;
   SetBounds(Left(), Top(), Width(), h);
+  RestoreConstraints();
   // Only the children the roll-up hid come back.
   for (const QPointer<TControl>& c : m_hiddenByRollUp)
     if (c) c->SetVisible(true);

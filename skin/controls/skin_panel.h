@@ -5,6 +5,8 @@
 // up to that band, enable and disable their children from a check mark, and
 // can draw the parent's picture behind themselves.
 
+#include <optional>
+
 #include "platform/alignment.h"
 #include "platform/image_list.h"
 #include "skin/controls/skin_control.h"
@@ -117,6 +119,14 @@ class TsfSkinPanel : public TsfSkinCustomControl {
   int m_realHeight = -1;
   bool m_changingRollUp = false;
   QList<QPointer<TControl>> m_hiddenByRollUp;
+  // The size constraints (minimum and maximum size) lifted while rolled up,
+  // so that the panel can shrink to its caption band; put back on unrolling.
+  struct SavedConstraints {
+    QSize minimum, maximum;
+  };
+  std::optional<SavedConstraints> m_savedConstraints;
+  void LiftConstraints();
+  void RestoreConstraints();
 
   const TsfDataSkinPanelControl* m_panelRecord = nullptr;
   const TBitmap* m_bgPicture = nullptr;

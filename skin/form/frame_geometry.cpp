@@ -30,8 +30,10 @@ TsfFrameGeometry CalcFrameGeometry(const TsfFormInfo& f, int picW, int picH, int
 }
 
 TsfNonClient SkinNonClient(const TsfFormInfo& f, int picW, int picH) {
-  return TsfNonClient{f.clientrect.Left, f.clientrect.Top, picW - f.clientrect.Right,
-                      picH - f.clientrect.Bottom};
+  // A client rect reaching past the picture leaves no frame on that side.
+  return TsfNonClient{std::max(0, f.clientrect.Left), std::max(0, f.clientrect.Top),
+                      std::max(0, picW - f.clientrect.Right),
+                      std::max(0, picH - f.clientrect.Bottom)};
 }
 
 int DefaultCaptionHeight(bool toolWindow) { return toolWindow ? 15 : 19; }
@@ -240,4 +242,8 @@ TRect MaximizedBounds(const TRect& work, const TRect& monitor, bool fullScreen) 
   if (fullScreen) return monitor;
   if (work == monitor && monitor.Left == 0 && monitor.Top == 0) return work.Inflate(-1, -1);
   return work;
+}
+
+QPoint MonitorCentre(const TRect& A, int w, int h) {
+  return QPoint(A.Left + A.Width() / 2 - w / 2, A.Top + A.Height() / 2 - h / 2);
 }

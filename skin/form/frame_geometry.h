@@ -89,3 +89,6 @@ TRect SizeDragRect(int code, const TRect& start, int dx, int dy, int minW, int m
 // is shrunk by one pixel on every side (so the window does not hide a
 // task bar that shows itself at the screen edge).
 TRect MaximizedBounds(const TRect& work, const TRect& monitor, bool fullScreen);
+// The top-left corner of a w x h window centred on area A (a monitor or its
+// work area); the halves truncate toward zero.
+QPoint MonitorCentre(const TRect& A, int w, int h);

@@ -335,10 +335,15 @@ void TsfSkinStdButtonObject::ExecuteCommand() {
       p->TestActiveObject(-1, -1, false);
       p->SetSkinWindowState(p->SkinWindowState() == wsMinimized ? wsNormal : wsMinimized);
       return;
-    case 5:
+    case 5: {
+      // The handler of the roll-up may reload the skin (and free this object)
+      // or destroy the window: only the place of the button is kept.
+      const QRect place = ObjectRect.toQRect();
+      QPointer<TForm> form = p->Form();
       p->SetRollUpState(!p->RollUpState());
-      p->RepaintObject(this);
+      if (form) form->update(place);
       return;
+    }
     default:
       return;
   }

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QScreen>
 #include <QShortcut>
 #include <algorithm>
@@ -10,9 +12,11 @@
 #include "platform/application.h"
 #include "platform/exceptions.h"
 #include "skin/controls/skin_changeable.h"
+#include "skin/controls/skin_control.h"
 #include "skin/render/compose.h"
 #include "skin/render/effect_bmp.h"
 #include "skin/render/glyphs.h"
+#include "skin/render/pixel_copy.h"
 #include "skin/render/text_helpers.h"
 #include "skin/render/window_helpers.h"
 
@@ -25,17 +29,55 @@ TsfFramePoints LaidPoints(const TsfFrameGeometry& g, const TRect& client) {
   return TsfFramePoints{g.LT, g.RT, g.LB, g.RB, client};
 }
 
-// Watches the form's first show: until then a skin keeps the designed client size.
+// The black pixels of a mask part placed at (dx, dy), as one region built in
+// a single step: rows with the same runs share one band. A part has a few
+// distinct rows (its corners) and long stretches of equal ones, so a window's
+// shape is a handful of rectangles instead of one per run and row.
+QRegion PartRegion(const TBitmap& part, int dx, int dy) {
+  if (part.Empty()) return QRegion();
+  const QImage img = sfpix::As32(part.Image());
+  const int w = img.width(), h = img.height();
+  std::vector<QRect> rects;
+  std::vector<std::pair<int, int>> band, row;  // runs [start, end) of the open band and the row
+  int bandTop = 0;
+  auto flush = [&](int bottom) {
+    for (const auto& [x0, x1] : band) rects.emplace_back(x0 + dx, bandTop + dy, x1 - x0, bottom - bandTop);
+  };
+  for (int y = 0; y < h; ++y) {
+    const auto* line = reinterpret_cast<const quint32*>(img.constScanLine(y));
+    row.clear();
+    for (int x = 0; x < w;) {
+      if ((line[x] & 0xFFFFFFu) != 0) {
+        ++x;
+        continue;
+      }
+      const int start = x;
+      while (x < w && (line[x] & 0xFFFFFFu) == 0) ++x;
+      row.emplace_back(start, x);
+    }
+    if (y > 0 && row == band) continue;
+    flush(y);
+    band.swap(row);
+    bandTop = y;
+  }
+  flush(h);
+  QRegion region;
+  if (!rects.empty()) region.setRects(rects.data(), int(rects.size()));
+  return region;
+}
+
+// Watches the form's shows: until the first a skin keeps the designed client size.
 class ShowWatcher : public QObject {
  public:
-  ShowWatcher(QObject* parent, bool* shown) : QObject(parent), m_shown(shown) {}
+  ShowWatcher(QObject* parent, std::function<void()> onShow)
+      : QObject(parent), m_onShow(std::move(onShow)) {}
   bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Show) *m_shown = true;
+    if (e->type() == QEvent::Show) m_onShow();
     return false;
   }
 
  private:
-  bool* m_shown;
+  std::function<void()> m_onShow;
 };
 }  // namespace
 
@@ -71,7 +113,7 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
   m_altSpace = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), m_form);
   m_altSpace->setContext(Qt::WindowShortcut);
   connect(m_altSpace, &QShortcut::activated, this, [this] { ShowSystemMenuFromKeyboard(); });
-  m_form->installEventFilter(new ShowWatcher(this, &m_shownOnce));
+  m_form->installEventFilter(new ShowWatcher(this, [this] { FormShown(); }));
 
   m_keepClient = m_form->ClientArea()->size();
   m_previousWindowProc = m_form->WindowProc;
@@ -84,21 +126,60 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
 TsfSkinForm::~TsfSkinForm() {
   m_hook->Remove();
   m_blendTimer->SetEnabled(false);
+  m_dragCode = 0;
   m_skinMenu->CloseFrom(0);
   ClearObjects();
+  // The shortcut belongs to the form: it must not outlive the skinner there.
+  delete m_altSpace.data();
+  // Whatever the order of destruction, a form already gone (or in its base
+  // destructor) is left alone; a living one gets its procedure and its own
+  // frame back, without show or hide events.
+  if (!m_form) return;
   m_form->WindowProc = m_previousWindowProc;
-  // A form that is going away keeps its window as it is.
   if (m_form->Destroying()) return;
   m_form->clearMask();
   m_form->SetCustomFrame(false);
 }
 
+// The first show places the form on its monitor as PositionInMonitor asks:
+// centred on the whole monitor or on its work area.
+void TsfSkinForm::FormShown() {
+  m_shownOnce = true;
+  if (!m_firstShowPending) return;
+  if (PositionInMonitor == sfpDefault) {
+    m_firstShowPending = false;
+    return;
+  }
+  if (m_windowState != wsNormal) return;
+  m_firstShowPending = false;
+  QScreen* screen = QGuiApplication::screenAt(m_form->geometry().center());
+  if (!screen) screen = m_form->screen();
+  if (!screen) return;
+  const QRect a = PositionInMonitor == sfpScreenCenter ? screen->geometry() : screen->availableGeometry();
+  m_form->move(MonitorCentre(TRect::fromQRect(a), m_form->width(), m_form->height()));
+}
+
 // ---- properties ---------------------------------------------------------------
 
 void TsfSkinForm::SetSkinData(TsfSkinData* v) {
+  if (m_skinData) disconnect(m_skinData, &QObject::destroyed, this, nullptr);
   m_skinData = v;
-  if (v) m_skinnable = v->SkinnableForm();
+  if (v) {
+    m_skinnable = v->SkinnableForm();
+    connect(v, &QObject::destroyed, this, [this] { SkinDataDestroyed(); });
+  }
   ApplySkinData();
+}
+
+// Skin data destroyed under a shown window: the default frame from now on,
+// never a frame painted from freed pictures.
+void TsfSkinForm::SkinDataDestroyed() {
+  m_skinData = nullptr;
+  m_skinSupport = false;
+  m_paintingSuspended = false;
+  m_blendTimer->SetEnabled(false);
+  ClearObjects();
+  if (m_form && !m_form->Destroying()) ApplySkinData();
 }
 
 void TsfSkinForm::SetBorderIcons(TsfBorderIcons v) {
@@ -134,6 +215,12 @@ TsfSkinCaptionObject* TsfSkinForm::Caption() const {
   return nullptr;
 }
 
+bool TsfSkinForm::HasObject(const TsfActiveSkinObject* object) const {
+  for (const auto& o : m_objects)
+    if (o.get() == object) return true;
+  return false;
+}
+
 TsfActiveSkinObject* TsfSkinForm::FindObject(const QString& idName) const {
   for (const auto& o : m_objects)
     if (o->IDName == idName) return o.get();
@@ -166,8 +253,8 @@ int TsfSkinForm::GetMinWidth() const {
 }
 
 int TsfSkinForm::GetMinHeight() const {
-  const int frame = m_skinSupport ? m_skinData->MainPicture.Height() -
-                                        m_skinData->FormInfo.clientrect.Height()
+  const int frame = m_skinSupport ? std::max(0, m_skinData->MainPicture.Height() -
+                                                   m_skinData->FormInfo.clientrect.Height())
                                   : DefaultCaptionHeight(ToolWindow()) + 6;
   if (frame >= MinHeight || m_rollUp || m_windowState == wsMinimized) return frame;
   return MinHeight;
@@ -210,8 +297,11 @@ void TsfSkinForm::PlaceClient() {
       r = TRect(nc.Left, nc.Top, W - nc.Right, H - nc.Bottom);
     }
   }
-  r.Right = std::max(r.Right, r.Left);
-  r.Bottom = std::max(r.Bottom, r.Top);
+  // The client stays inside the window whatever the skin's rects say.
+  r.Left = std::clamp(r.Left, 0, W);
+  r.Top = std::clamp(r.Top, 0, H);
+  r.Right = std::clamp(r.Right, r.Left, W);
+  r.Bottom = std::clamp(r.Bottom, r.Top, H);
   m_form->SetClientBounds(r);
 }
 
@@ -454,6 +544,7 @@ void TsfSkinForm::UpdateFrame() {
 void TsfSkinForm::UpdateFormRegion() {
   const int W = m_form->width();
   m_hasMask = false;
+  m_region = QRegion();
   if (!m_skinnable || !HasBorder()) {
     m_form->clearMask();
     return;
@@ -470,19 +561,14 @@ void TsfSkinForm::UpdateFormRegion() {
                      LaidPoints(m_geometry, m_geometry.MaskArea), W, m_skinData->MainMask);
   m_hasMask = true;
   const TRect& a = m_geometry.MaskArea;
-  TsfRegion region;
-  region.Add(a);
-  const struct {
-    const TBitmap* part;
-    int x, y;
-  } parts[] = {{&m_maskParts.Top, 0, 0},
-               {&m_maskParts.Bottom, 0, a.Bottom},
-               {&m_maskParts.Left, 0, a.Top},
-               {&m_maskParts.Right, a.Right, a.Top}};
-  for (const auto& p : parts)
-    if (!p.part->Empty())
-      if (auto data = BuildMaskRegionData(*p.part, p.x, p.y)) region.Unite(data->ToRegion());
-  m_form->setMask(region.ToQRegion());
+  QRegion region;
+  if (!a.IsEmpty()) region = QRegion(a.toQRect());
+  region += PartRegion(m_maskParts.Top, 0, 0);
+  region += PartRegion(m_maskParts.Bottom, 0, a.Bottom);
+  region += PartRegion(m_maskParts.Left, 0, a.Top);
+  region += PartRegion(m_maskParts.Right, a.Right, a.Top);
+  m_region = region & QRect(0, 0, W, m_form->height());
+  m_form->setMask(m_region);
 }
 
 // ---- painting ----------------------------------------------------------------------------
@@ -533,10 +619,33 @@ void TsfSkinForm::PaintSkinFrame(TCanvas* canvas) {
     }
   }
   const int topH = b.Top.Empty() ? 0 : b.Top.Height();
-  if (!b.Top.Empty()) canvas->Draw(0, 0, &b.Top);
-  if (!b.Left.Empty()) canvas->Draw(0, topH, &b.Left);
-  if (!b.Right.Empty()) canvas->Draw(W - b.Right.Width(), topH, &b.Right);
-  if (!b.Bottom.Empty()) canvas->Draw(0, H - b.Bottom.Height(), &b.Bottom);
+  DrawClipped(canvas, 0, 0, b.Top);
+  DrawClipped(canvas, 0, topH, b.Left);
+  DrawClipped(canvas, W - b.Right.Width(), topH, b.Right);
+  DrawClipped(canvas, 0, H - b.Bottom.Height(), b.Bottom);
+}
+
+// Inside a shaped window the painter clips to the window's region, and a
+// picture drawn through a clip of several rectangles takes the raster
+// engine's slow span path. Drawn once per rectangle of that clip it meets,
+// each draw is a plain copy through a one-rectangle clip.
+void TsfSkinForm::DrawClipped(TCanvas* canvas, int x, int y, const TBitmap& picture) const {
+  if (picture.Empty()) return;
+  QRegion clip;
+  if (QPainter* p = canvas->Painter(); p && p->paintEngine() && !m_region.isEmpty()) {
+    const QTransform t = p->deviceTransform();
+    if (t.type() <= QTransform::TxTranslate)
+      clip = p->paintEngine()->systemClip().translated(-qRound(t.dx()), -qRound(t.dy()));
+  }
+  if (clip.rectCount() <= 1) {
+    canvas->Draw(x, y, &picture);
+    return;
+  }
+  for (const QRect& r : clip & QRect(x, y, picture.Width(), picture.Height())) {
+    canvas->SetClipRect(TRect::fromQRect(r));
+    canvas->Draw(x, y, &picture);
+    canvas->ResetClip();
+  }
 }
 
 void TsfSkinForm::PaintDefaultFrame(TCanvas* canvas) {
@@ -649,6 +758,12 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
   auto passOn = [&] {
     if (m_previousWindowProc) m_previousWindowProc(m);
   };
+  // One of our own pop-ups taking the activation (some platforms activate
+  // every tool window shown) does not deactivate the window showing it.
+  if (m.Msg == WM_ACTIVATE && !m.WParam && m_skinMenu->IsPopupWindow(QApplication::activeWindow())) {
+    passOn();
+    return;
+  }
   if (PreFilter(m)) m_menuClosedByPress = true;
   if (!self) return;
   switch (m.Msg) {
@@ -772,8 +887,9 @@ void TsfSkinForm::NonClientButtonDown(TMessage& m, TMouseButton button) {
     // A press on the button whose menu it just closed only closes it.
     if (o == closedMenuButton) return;
     m_capturingObject = m_hotObject;
-    o->MouseDown(button, p.X, p.Y);
-    if (!self || !o->IsCaption()) return;
+    const bool caption = o->IsCaption();
+    o->MouseDown(button, p.X, p.Y);  // may reload the skin or destroy the window
+    if (!self || !caption) return;
   }
   if (button == mbLeft && (code == HTCAPTION || IsSizingCode(code))) {
     m_dragCode = code;
@@ -832,7 +948,7 @@ void TsfSkinForm::NonClientDblClick(TMessage& m) {
     TsfActiveSkinObject* o = m_objects[size_t(m_hotObject)].get();
     m_capturingObject = m_hotObject;
     o->MouseDown(mbLeft, p.X, p.Y);
-    if (self) o->DblClick();
+    if (self && HasObject(o)) o->DblClick();
     return;
   }
   if (int(m.WParam) == HTCAPTION) CaptionDblClick();
@@ -856,6 +972,8 @@ void TsfSkinForm::SetFormBounds(const TRect& r) { m_form->setGeometry(r.toQRect(
 
 void TsfSkinForm::SetSkinWindowState(TsfWindowState state) {
   if (state == m_windowState) return;
+  // The state handlers may destroy the skinner or its window.
+  QPointer<TsfSkinForm> self(this);
   const bool mainForm = Application && Application->MainForm() == m_form;
   switch (state) {
     case wsMinimized:
@@ -871,11 +989,13 @@ void TsfSkinForm::SetSkinWindowState(TsfWindowState state) {
       const bool wasMaximized = m_windowState == wsMaximized;
       m_windowState = state;
       if (wasMaximized && m_rollUp && !m_rolledUpBeforeMaximize) SetRollUpState(false);
+      if (!self) return;
       m_rolledUpBeforeMaximize = false;
       DoRestore();
       break;
     }
   }
+  if (!self) return;
   ArrangeObjects();
   RepaintFrame();
 }
@@ -967,7 +1087,13 @@ TMenuItem* TsfSkinForm::BuildSystemMenu() {
     return QString::fromLatin1(builtIn);
   };
   TMenuItem* root = m_defaultSystemMenu->Items();
-  root->Clear();
+  // The lines of the last build go with deferred deletion: one of them may be
+  // running the command that rebuilds the menu.
+  for (TMenuItem* old : root->findChildren<TMenuItem*>(Qt::FindDirectChildrenOnly)) {
+    root->Remove(old);
+    old->setParent(nullptr);
+    old->deleteLater();
+  }
   std::vector<TMenuItem*> items;
   if (m_windowState != wsMinimized && (m_borderIcons & biMinimize))
     items.push_back(NewMenuItem(root, QStringLiteral("SF_MINITEM"),
@@ -997,8 +1123,12 @@ TMenuItem* TsfSkinForm::BuildSystemMenu() {
                               QStringLiteral("Alt+F4")));
   if (SystemMenu) {
     TMenuItem* custom = SystemMenu->Items();
-    for (int i = custom->Count() - 1; i >= 0; --i)
-      if (custom->Items(i)->Name().startsWith(QLatin1String("SF_"))) delete custom->Items(i);
+    for (int i = custom->Count() - 1; i >= 0; --i) {
+      TMenuItem* old = custom->Items(i);
+      if (!old->Name().startsWith(QLatin1String("SF_"))) continue;
+      custom->Remove(old);
+      old->deleteLater();
+    }
     if (UseDefaultSysMenu) {
       int at = 0;
       for (TMenuItem* item : items) {
@@ -1014,8 +1144,10 @@ TMenuItem* TsfSkinForm::BuildSystemMenu() {
 }
 
 void TsfSkinForm::PopupSystemMenu(int x, int y) {
+  QPointer<TsfSkinForm> self(this);
   TMenuItem* items = BuildSystemMenu();
-  BeginMenu();
+  BeginMenu();  // OnSkinMenuOpen may destroy the skinner
+  if (!self) return;
   m_skinMenu->MaxMenuItemsInWindow = MaxMenuItemsInWindow;
   m_skinMenu->UseSkinFont = UseSkinFontInMenu;
   m_skinMenu->AlphaBlend = MenusAlphaBlend;

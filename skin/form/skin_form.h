@@ -37,9 +37,6 @@ using TsfBorderIcons = unsigned;
 enum TsfWindowState { wsNormal = 0, wsMinimized = 1, wsMaximized = 2 };
 enum TsfPositionInMonitor { sfpDefault, sfpScreenCenter, sfpDesktopCenter };
 
-// Sent to the windowed children when the background behind them changed.
-constexpr unsigned WM_SKINCTRL_PARENTBGCHANGED = WM_USER + 260;
-
 class TsfSkinForm : public TComponent, public ISkinMenuHost {
   Q_OBJECT
  public:
@@ -110,6 +107,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   int HitTest(int x, int y) const;
   const std::vector<std::unique_ptr<TsfActiveSkinObject>>& Objects() const { return m_objects; }
   TsfActiveSkinObject* FindObject(const QString& idName) const;
+  bool HasObject(const TsfActiveSkinObject* object) const;
   TsfSkinStdButtonObject* FindButton(int command) const;
   int HotObject() const { return m_hotObject; }
   TTimer* BlendTimer() const { return m_blendTimer; }
@@ -134,6 +132,8 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   void SkinWindowProc(TMessage& m);
   bool PreFilter(const TMessage& m);
   void ApplySkinData();
+  void FormShown();
+  void SkinDataDestroyed();
   void CreateSkinObjects();
   void CreateDefaultButtons();
   void ClearObjects();
@@ -146,6 +146,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   void RelaySkinChange(TsfSkinData* skinData, bool before);
   void PaintSkinFrame(TCanvas* canvas);
   void PaintDefaultFrame(TCanvas* canvas);
+  void DrawClipped(TCanvas* canvas, int x, int y, const TBitmap& picture) const;
   void NonClientButtonDown(TMessage& m, TMouseButton button);
   void NonClientButtonUp(TMessage& m, TMouseButton button);
   void NonClientMouseMove(TMessage& m);
@@ -167,7 +168,8 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   bool HasBorder() const;
   TsfSkinCaptionObject* Caption() const;
 
-  TForm* m_form;
+  // Null once the form's QObject part is going (a skinner never outlives it).
+  QPointer<TForm> m_form;
   std::function<void(TMessage&)> m_previousWindowProc;
   QPointer<TsfSkinData> m_skinData;
   TsfBorderIcons m_borderIcons = biSystemMenu | biMinimize | biMaximize | biRollUp;
@@ -189,6 +191,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   int m_hotObject = -1, m_previousHotObject = -1, m_capturingObject = -1;
   TsfMaskBorders m_maskParts;
   bool m_hasMask = false;
+  QRegion m_region;  // the window's shape; empty: the whole rectangle
   // The size the client had before the skinner took the frame: the first
   // frame calculation keeps it and grows the window around it.
   QSize m_keepClient;
@@ -206,5 +209,5 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   TPopupMenu* m_defaultSystemMenu;
   TsfSkinMenu* m_skinMenu;
   TsfMenuModeHook* m_hook;
-  QShortcut* m_altSpace;
+  QPointer<QShortcut> m_altSpace;
 };

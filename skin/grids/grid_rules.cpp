@@ -11,10 +11,16 @@ TsfGridSkin ResolveGridSkin(const TsfSkinData* data, const QString& name) {
   if (!rec || rec->fixedcellrect.IsEmpty()) return s;
   const TBitmap* picture = data->Picture(rec->pictureindex);
   if (!picture || picture->Empty()) return s;
+  const TRect whole(0, 0, picture->Width(), picture->Height());
+  const TRect fixed = rec->fixedcellrect.Intersect(whole);
+  if (fixed.IsEmpty()) return s;
+  const TRect select = rec->selectcellrect.Intersect(whole);
+  const TRect focus = rec->focuscellrect.Intersect(whole);
   s.Record = rec;
   s.Picture = picture;
-  s.SelectCell = rec->selectcellrect.IsEmpty() ? rec->focuscellrect : rec->selectcellrect;
-  s.FocusCell = rec->focuscellrect.IsEmpty() ? rec->selectcellrect : rec->focuscellrect;
+  s.FixedCell = fixed;
+  s.SelectCell = select.IsEmpty() ? focus : select;
+  s.FocusCell = focus.IsEmpty() ? select : focus;
   if (const TBitmap* bg = data->Picture(rec->bgpictureindex); bg && !bg->Empty())
     s.Background = bg;
   return s;
@@ -31,7 +37,15 @@ int SkinnedRowHeight(bool hasSkinData, const TsfGridSkin& skin, bool useSkinCell
 
 int IndicatorWidth(const TsfGridSkin& skin) {
   if (!skin) return 11;
-  return std::max(11, skin.Record->fixedcellleftoffset + skin.Record->fixedcellrightoffset);
+  const int w = skin.FixedCell.Width();
+  return std::max(11, CellPictureOffset(skin.Record->fixedcellleftoffset, w) +
+                          CellPictureOffset(skin.Record->fixedcellrightoffset, w));
+}
+
+int CellPictureOffset(int offset, int width) { return std::clamp(offset, 0, std::max(0, width)); }
+
+TRect CellPictureTextRect(const TRect& text, const TRect& cell) {
+  return text.Intersect(TRect(0, 0, cell.Width(), cell.Height()));
 }
 
 int GridScrollPosition(int current, int first, int last) {

@@ -12,10 +12,12 @@ class TsfSkinData;
 // The "grid" record a grid draws from: a grid record whose fixed-cell
 // rectangle is not empty and whose picture exists, with the select- and
 // focus-cell rectangles standing in for each other when one is empty.
-// Null means the default look.
+// The three cell rectangles are cut to the picture: what lies outside it
+// does not exist. Null means the default look.
 struct TsfGridSkin {
   const TsfDataSkinGridControl* Record = nullptr;
   const TBitmap* Picture = nullptr;
+  TRect FixedCell;
   TRect SelectCell;
   TRect FocusCell;
   const TBitmap* Background = nullptr;  // "bgpictureindex", when it names a picture
@@ -31,8 +33,14 @@ int SkinnedRowHeight(bool hasSkinData, const TsfGridSkin& skin, bool useSkinCell
                      int defaultCellHeight, int storedRowHeight);
 
 // The indicator column: 11 pixels, or the fixed cell's two offsets when a
-// record gives more.
+// record gives more (each offset counts at most the fixed cell's width).
 int IndicatorWidth(const TsfGridSkin& skin);
+
+// A left or right offset of a cell picture `width` wide, as far as it can reach.
+int CellPictureOffset(int offset, int width);
+// A cell's text rectangle, relative to its cell picture of `cell`'s size, cut
+// to that picture (empty when nothing of it lies inside).
+TRect CellPictureTextRect(const TRect& text, const TRect& cell);
 
 // The core grid's linked bars run from 0 to 127. `first` is the first
 // scrollable index (the fixed count), `last` the last index that can be the

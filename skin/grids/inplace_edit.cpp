@@ -98,8 +98,9 @@ bool TsfSkinInplaceEdit::HandleKey(QKeyEvent* e) {
       break;
     case VK_F2: {
       WORD key = vk;
-      if (m_grid->OnKeyDown) m_grid->OnKeyDown(m_grid, key, shift);
-      if (key == VK_F2) deselect(), setCursorPosition(text().size());
+      const QPointer<TsfSkinInplaceEdit> self(this);  // the handler may destroy the grid
+      if (m_grid->OnKeyDown) GuardEvent([&] { m_grid->OnKeyDown(m_grid, key, shift); });
+      if (self && key == VK_F2) deselect(), setCursorPosition(text().size());
       return true;
     }
     default: break;
@@ -107,7 +108,6 @@ bool TsfSkinInplaceEdit::HandleKey(QKeyEvent* e) {
   if (vk == VK_INSERT && (shift & ssShift) && !m_grid->CanEditModify()) return true;
   WORD key = vk;
   if (toGrid) {
-    QPointer<TsfSkinInplaceEdit> self(this);
     GuardEvent([&] { m_grid->EditorKeyDown(key, shift); });
     return true;
   }
@@ -119,12 +119,16 @@ bool TsfSkinInplaceEdit::HandleKey(QKeyEvent* e) {
 }
 
 bool TsfSkinInplaceEdit::HandleCharacter(QKeyEvent* e) {
+  // The grid's key handling may run handlers that destroy the grid, and this
+  // editor with it.
+  const QPointer<TsfSkinInplaceEdit> self(this);
   const QString t = e->text();
   const WORD vk = VirtualKeyOf(e);
   const bool ctrl = e->modifiers() & Qt::ControlModifier;
   if (vk == VK_RETURN) {
     QChar ch{char16_t(VK_RETURN)};
     GuardEvent([&] { m_grid->EditorKeyPress(ch); });
+    if (!self || !m_grid) return true;
     if (hasSelectedText() && selectedText() == text()) {
       deselect();
       setCursorPosition(text().size());
@@ -139,7 +143,7 @@ bool TsfSkinInplaceEdit::HandleCharacter(QKeyEvent* e) {
   if (!t.isEmpty() && t[0].isPrint() && !ctrl) {
     QChar ch = t[0];
     GuardEvent([&] { m_grid->EditorKeyPress(ch); });
-    if (ch.isNull()) return true;
+    if (!self || !m_grid || ch.isNull()) return true;
     if (!m_grid->CanEditAcceptKey(ch)) {
       QApplication::beep();
       return true;

@@ -6,6 +6,7 @@
 #include "platform/application.h"
 #include "skin/data/skin_data.h"
 #include "skin/grids/grid_indicators.h"
+#include "skin/grids/db_inplace_edit.h"
 #include "skin/grids/inplace_edit.h"
 #include "skin/render/glyphs.h"
 
@@ -276,6 +277,14 @@ bool TsfSkinCustomDBGrid::CanShowEditor() {
   return TsfSkinCustomGrid::CanShowEditor() && m_link.Active() && SelectedField() != nullptr;
 }
 
+TsfSkinInplaceEdit* TsfSkinCustomDBGrid::CreateCellEditor() { return new TsfDBGridInplaceEdit(this); }
+
+// The button follows the column at every update of the editor.
+void TsfSkinCustomDBGrid::UpdateEditorLook(TsfSkinInplaceEdit* editor) {
+  TsfSkinCustomGrid::UpdateEditorLook(editor);
+  if (auto* e = qobject_cast<TsfDBGridInplaceEdit*>(editor)) e->UpdateEditStyle();
+}
+
 QString TsfSkinCustomDBGrid::GetEditText(int col, int row) {
   Q_UNUSED(row);
   TField* f = FieldAt(col);
@@ -358,6 +367,7 @@ void TsfSkinCustomDBGrid::ScrollMessage(bool vertical, int code, int position) {
   if (!CanFocus() || !m_link.Active()) return;
   if (isVisible() && TabStop() && !hasFocus() && !(m_editor && m_editor->hasFocus())) SetFocus();
   TDataSet* ds = m_link.DataSet();
+  const QPointer<TsfSkinCustomDBGrid> self(this);  // record-set handlers may destroy the grid
   switch (code) {
     case SB_LINEUP: MoveBy(-(m_link.ActiveRecord() + 1)); break;
     case SB_LINEDOWN: MoveBy(m_link.RecordCount() - m_link.ActiveRecord()); break;
@@ -373,7 +383,7 @@ void TsfSkinCustomDBGrid::ScrollMessage(bool vertical, int code, int position) {
     case SB_BOTTOM: ds->Last(); break;
     default: break;
   }
-  UpdateVerticalBar();
+  if (self) UpdateVerticalBar();
 }
 
 // --- moving the record set ----------------------------------------------------------
@@ -403,15 +413,22 @@ bool TsfSkinCustomDBGrid::CancelUnchangedInsert() {
 }
 
 void TsfSkinCustomDBGrid::MoveCurrentCell(int col, int row, bool moveAnchor, bool show) {
+  const QPointer<TsfSkinCustomDBGrid> self(this);  // handlers may destroy the grid
   // Rows follow the record set: a new row is a move of its cursor, and the
   // link's notification brings the grid's row after it.
   if (!m_inUpdateActive && m_link.Active() && row != Row() && row >= FixedRows()) {
     MoveBy(row - Row());
+    if (!self) return;
     row = Row();
   }
   const int oldCol = Col();
-  if (col != oldCol && OnColExit) OnColExit(this);
+  if (col != oldCol && OnColExit) {
+    OnColExit(this);
+    // The handler may also have changed the columns or reopened the record set.
+    if (!self || col >= ColCount() || row >= RowCount()) return;
+  }
   TsfSkinCustomGrid::MoveCurrentCell(col, row, moveAnchor, show);
+  if (Col() != oldCol && m_editor && m_editor->isVisible()) UpdateEditorLook(m_editor);
   if (Col() != oldCol && OnColEnter) OnColEnter(this);
 }
 
@@ -453,17 +470,26 @@ bool TsfSkinCustomDBGrid::ConfirmDelete(bool several) {
 void TsfSkinCustomDBGrid::DeleteRecords() {
   TDataSet* ds = m_link.DataSet();
   const bool several = (m_dbOptions & dgMultiSelect) && m_bookmarks.Count() > 0;
-  if (m_readOnly || ds->IsEmpty() || !ds->CanModify() || !ConfirmDelete(several && m_bookmarks.Count() > 1))
+  if (m_readOnly || ds->IsEmpty() || !ds->CanModify()) return;
+  // The question is modal: while it is up, handlers may close or reload the
+  // record set, or destroy the grid. Only the record asked about is deleted.
+  const QPointer<TsfSkinCustomDBGrid> self(this);
+  const QPointer<TDataSet> asked(ds);
+  const TBookmark record = ds->Bookmark();
+  if (!ConfirmDelete(several && m_bookmarks.Count() > 1)) return;
+  if (!self || !asked || !m_link.Active() || m_link.DataSet() != ds || ds->IsEmpty() || !ds->CanModify())
     return;
   if (several) m_bookmarks.Delete();
-  else ds->Delete();
+  else if (ds->Bookmark() == record) ds->Delete();
 }
 
 // --- keyboard -------------------------------------------------------------------
 
 void TsfSkinCustomDBGrid::KeyDown(WORD& key, TShiftState shift) {
+  // OnKeyDown and the record set's handlers may destroy the grid.
+  const QPointer<TsfSkinCustomDBGrid> self(this);
   TControl::KeyDown(key, shift);  // OnKeyDown
-  if (key == 0 || !m_link.Active()) return;
+  if (!self || key == 0 || !m_link.Active()) return;
   TDataSet* ds = m_link.DataSet();
   const bool ctrl = shift & ssCtrl;
   const bool rowSelect = m_dbOptions & dgRowSelect;
@@ -473,7 +499,9 @@ void TsfSkinCustomDBGrid::KeyDown(WORD& key, TShiftState shift) {
   if (layoutDirection() == Qt::RightToLeft && (k == VK_LEFT || k == VK_RIGHT))
     k = k == VK_LEFT ? VK_RIGHT : VK_LEFT;
   const int recBefore = ds->RecNo();
-  auto setCol = [&](int c) { MoveCurrentCell(std::clamp(c, firstCol, lastCol), Row(), true, true); };
+  auto setCol = [&](int c) {
+    if (self) MoveCurrentCell(std::clamp(c, firstCol, std::min(lastCol, ColCount() - 1)), Row(), true, true);
+  };
   auto up = [&] {
     // An unchanged new record at the end is dropped instead.
     if (ds->State() == dsInsert && ds->CurrentRowIndex() == ds->RecordCount() - 1 &&
@@ -484,7 +512,7 @@ void TsfSkinCustomDBGrid::KeyDown(WORD& key, TShiftState shift) {
   auto down = [&] {
     if (CancelUnchangedInsert()) return;
     ds->Next();
-    if (ds->Eof() && CanInsertRecords()) ds->Append();
+    if (self && ds->Eof() && CanInsertRecords()) ds->Append();
   };
   if (ctrl) {
     switch (k) {
@@ -547,13 +575,14 @@ void TsfSkinCustomDBGrid::KeyDown(WORD& key, TShiftState shift) {
     default: return;
   }
   key = 0;
-  CheckMultiSelect(shift, ds->RecNo() != recBefore);
+  if (self) CheckMultiSelect(shift, ds->RecNo() != recBefore);
 }
 
 void TsfSkinCustomDBGrid::KeyPress(QChar& key) {
   if (key.unicode() == VK_RETURN) {
+    const QPointer<TsfSkinCustomDBGrid> self(this);
     TControl::KeyPress(key);  // OnKeyPress
-    if (key.isNull()) return;
+    if (!self || key.isNull()) return;
     if (!(m_dbOptions & dgAlwaysShowEditor)) PostPending();
     key = QChar();
     return;
@@ -575,11 +604,15 @@ void TsfSkinCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int 
     TsfSkinCustomGrid::MouseDown(button, shift, x, y);
     return;
   }
+  // Focus, OnMouseDown and the record set's handlers may destroy the grid or
+  // close its record set.
+  const QPointer<TsfSkinCustomDBGrid> self(this);
   if (!hasFocus() && !(m_editor && m_editor->hasFocus())) {
     SetFocus();
-    if (!hasFocus() && window()->focusWidget() != this) return;
+    if (!self || (!hasFocus() && window()->focusWidget() != this)) return;
   }
   if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+  if (!self || !m_link.Active()) return;
   if (cell.Y < TitleOffset()) {
     m_pressedTitle = button == mbLeft;
     m_pressCol = cell.X;
@@ -590,12 +623,16 @@ void TsfSkinCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int 
   const bool samePress = cell == m_lastPress && ds->RecNo() == m_lastPressRecNo &&
                          cell.Y == Row() && cell.X == Col();
   m_link.UpdateRecord();
+  if (!self) return;
   if (button == mbLeft && samePress) {
     ShowEditor();
   } else {
     HideEditor();
     MoveBy(cell.Y - Row());
-    if (cell.X >= IndicatorOffset() && cell.X != Col()) MoveCurrentCell(cell.X, Row(), true, true);
+    if (!self) return;
+    if (cell.X >= IndicatorOffset() && cell.X != Col() && cell.X < ColCount())
+      MoveCurrentCell(cell.X, Row(), true, true);
+    if (!self) return;
   }
   if (m_dbOptions & dgMultiSelect) {
     if (shift & ssCtrl) m_bookmarks.SetCurrentRowSelected(!m_bookmarks.CurrentRowSelected());
@@ -612,8 +649,9 @@ void TsfSkinCustomDBGrid::MouseUp(TMouseButton button, TShiftState shift, int x,
   const bool afterSizing = GridState() == gsColSizing || GridState() == gsRowSizing;
   const bool onCell = m_pressedOnCell, onTitle = m_pressedTitle;
   m_pressedOnCell = m_pressedTitle = false;
+  const QPointer<TsfSkinCustomDBGrid> self(this);  // OnMouseUp may destroy the grid
   TsfSkinCustomGrid::MouseUp(button, shift, x, y);
-  if (button != mbLeft || afterSizing) return;
+  if (!self || button != mbLeft || afterSizing) return;
   const TGridCoord cell = MouseCoord(x, y);
   if (cell.X < 0 || cell.Y < 0) return;
   if (cell.Y < TitleOffset()) {
@@ -625,8 +663,9 @@ void TsfSkinCustomDBGrid::MouseUp(TMouseButton button, TShiftState shift, int x,
 
 bool TsfSkinCustomDBGrid::DoMouseWheel(TShiftState shift, int delta, TPoint pos) {
   bool handled = false;
+  const QPointer<TsfSkinCustomDBGrid> self(this);
   if (TControl::OnMouseWheel) TControl::OnMouseWheel(this, shift, delta, pos, handled);
-  if (handled) return true;
+  if (handled || !self) return true;
   if (!m_link.Active() || delta == 0) return false;
   // With or without MouseWheelSupport the wheel steps the record set one
   // record, and keeps going past the visible rows: the paper grid has no

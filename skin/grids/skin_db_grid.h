@@ -139,9 +139,12 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   friend class TsfColumn;
   friend class TsfDBGridColumns;
   friend class TsfBookmarkList;
+  friend class TsfDBGridInplaceEdit;
 
   void DrawCellContent(int col, int row, const TRect& rect, TGridDrawState state) override;
   bool CanShowEditor() override;
+  TsfSkinInplaceEdit* CreateCellEditor() override;
+  void UpdateEditorLook(TsfSkinInplaceEdit* editor) override;
   QString GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const QString& v) override;
   int GetEditLimit() override;

@@ -20,6 +20,12 @@ bool Has(TGridOptions o, TGridOption f) { return (o & f) != 0; }
 // ContentLeft of a column that is scrolled off (a single wide column can
 // legitimately start left of 0).
 constexpr int kOffScreen = std::numeric_limits<int>::min();
+// The widest column, the highest row and the thickest line. Sizes come from
+// stored layouts and skins; past this bound sums of them could overflow, and
+// drawing one cell could take minutes.
+constexpr int kMaxCellExtent = 32767;
+// Zero and negative sizes hide a column or row.
+int BoundedExtent(int v) { return std::clamp(v, -kMaxCellExtent, kMaxCellExtent); }
 }  // namespace
 
 TsfSkinCustomGrid::TsfSkinCustomGrid(QWidget* parent) : TsfSkinControl(parent) {
@@ -362,6 +368,7 @@ void TsfSkinCustomGrid::SetFixedRows(int n) {
 }
 
 void TsfSkinCustomGrid::SetDefaultColWidth(int w) {
+  w = BoundedExtent(w);
   CheckCounts(ColCount(), RowCount());
   m_defaultColWidth = w;
   std::fill(m_colWidths.begin(), m_colWidths.end(), w);
@@ -369,7 +376,7 @@ void TsfSkinCustomGrid::SetDefaultColWidth(int w) {
 }
 
 void TsfSkinCustomGrid::SetDefaultRowHeight(int h) {
-  m_defaultRowHeight = h;
+  m_defaultRowHeight = h = BoundedExtent(h);
   CheckCounts(ColCount(), RowCount());
   std::fill(m_rowHeights.begin(), m_rowHeights.end(), h);
   RowHeightsChanged();
@@ -377,12 +384,13 @@ void TsfSkinCustomGrid::SetDefaultRowHeight(int h) {
 }
 
 void TsfSkinCustomGrid::SetGridLineWidth(int w) {
-  m_lineWidth = std::max(0, w);
+  m_lineWidth = std::clamp(w, 0, kMaxCellExtent);
   ColWidthsChanged();
 }
 
 void TsfSkinCustomGrid::SetColWidths(int col, int width) {
   if (col < 0 || col >= ColCount()) throw EInvalidOperation(QStringLiteral("Grid index out of range"));
+  width = BoundedExtent(width);
   if (m_colWidths[size_t(col)] == width) return;
   m_colWidths[size_t(col)] = width;
   ColWidthsChanged();
@@ -391,6 +399,7 @@ void TsfSkinCustomGrid::SetColWidths(int col, int width) {
 
 void TsfSkinCustomGrid::SetRowHeights(int row, int height) {
   if (row < 0 || row >= RowCount()) throw EInvalidOperation(QStringLiteral("Grid index out of range"));
+  height = BoundedExtent(height);
   if (m_rowHeights[size_t(row)] == height) return;
   m_rowHeights[size_t(row)] = height;
   RowHeightsChanged();
@@ -760,8 +769,8 @@ void TsfSkinCustomGrid::UpdateEditorLook(TsfSkinInplaceEdit* editor) {
 TRect TsfSkinCustomGrid::CellTextRect(const TRect& cell, bool fixed) const {
   if (!Skin()) return cell;
   const auto* rec = Skin().Record;
-  const TRect src = fixed ? rec->fixedcellrect : Skin().SelectCell;
-  const TRect text = fixed ? rec->fixedcelltextrect : rec->celltextrect;
+  const TRect src = fixed ? Skin().FixedCell : Skin().SelectCell;
+  const TRect text = CellPictureTextRect(fixed ? rec->fixedcelltextrect : rec->celltextrect, src);
   if (text.IsEmpty()) return cell;
   // The text area grows with the cell's extra width (and height when the
   // row height is not the picture's).
@@ -775,14 +784,14 @@ void TsfSkinCustomGrid::DrawSkinCellPicture(TCanvas* canvas, const TRect& rect,
                                             const TRect& source, bool fixed) {
   if (!Skin() || source.IsEmpty() || rect.IsEmpty()) return;
   const auto* rec = Skin().Record;
-  const int L = fixed ? rec->fixedcellleftoffset : rec->cellleftoffset;
-  const int R = fixed ? rec->fixedcellrightoffset : rec->cellrightoffset;
+  const int L = CellPictureOffset(fixed ? rec->fixedcellleftoffset : rec->cellleftoffset, source.Width());
+  const int R = CellPictureOffset(fixed ? rec->fixedcellrightoffset : rec->cellrightoffset, source.Width());
   const bool stretch = fixed ? rec->fixedcellstretcheffect : rec->cellstretcheffect;
   TBitmap pic;
   if (m_useSkinCellHeight) {
     ComposeHStrip(L, R, pic, *Skin().Picture, source, rect.Width(), stretch);
   } else {
-    const TRect text = fixed ? rec->fixedcelltextrect : rec->celltextrect;
+    const TRect text = CellPictureTextRect(fixed ? rec->fixedcelltextrect : rec->celltextrect, source);
     pic.SetSize(rect.Width(), rect.Height());
     ComposeWholeBitmap(pic, *Skin().Picture, source,
                        TRect(L, text.Top, source.Width() - R, text.Bottom), true);
@@ -849,7 +858,7 @@ void TsfSkinCustomGrid::PaintCell(TCanvas* canvas, int col, int row, const TRect
       const bool focusLook = (state & gdFocused) || (rowSelect && (state & gdSelected) && gridFocused &&
                                                      row == m_current.Y);
       if (fixed) {
-        DrawSkinCellPicture(canvas, r, Skin().Record->fixedcellrect, true);
+        DrawSkinCellPicture(canvas, r, Skin().FixedCell, true);
       } else if (focusLook) {
         DrawSkinCellPicture(canvas, r, Skin().FocusCell, false);
         state |= gdFocused;
@@ -973,8 +982,9 @@ void TsfSkinCustomGrid::PaintGrid(TBitmap& buffer) {
 // --- keyboard -------------------------------------------------------------------
 
 void TsfSkinCustomGrid::KeyDown(WORD& key, TShiftState shift) {
+  const QPointer<TsfSkinCustomGrid> self(this);  // OnKeyDown may destroy the grid
   TsfSkinControl::KeyDown(key, shift);
-  if (key == 0 || !CanGridAcceptKey(key, shift)) return;
+  if (!self || key == 0 || !CanGridAcceptKey(key, shift)) return;
   const bool ctrl = shift & ssCtrl;
   const bool rowSelect = Has(m_options, goRowSelect);
   const bool rtl = layoutDirection() == Qt::RightToLeft;
@@ -1038,7 +1048,9 @@ void TsfSkinCustomGrid::KeyDown(WORD& key, TShiftState shift) {
 }
 
 void TsfSkinCustomGrid::KeyPress(QChar& key) {
+  const QPointer<TsfSkinCustomGrid> self(this);  // OnKeyPress may destroy the grid
   TsfSkinControl::KeyPress(key);
+  if (!self) return;
   if (key.unicode() == VK_RETURN || key.unicode() == VK_ESCAPE || key.isNull()) return;
   // A printable character typed on the grid opens the editor with it.
   if (key.isPrint() && Has(m_options, goEditing) && !Has(m_options, goRowSelect) &&
@@ -1082,12 +1094,13 @@ TGridState TsfSkinCustomGrid::HitTestSizing(int x, int y, int& line) {
 }
 
 void TsfSkinCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  const QPointer<TsfSkinCustomGrid> self(this);  // focus handlers and OnMouseDown may destroy it
   if (CanFocus() && !hasFocus() && !(m_editor && m_editor->hasFocus())) {
     SetFocus();
-    if (!hasFocus() && window()->focusWidget() != this) return;
+    if (!self || (!hasFocus() && window()->focusWidget() != this)) return;
   }
   TsfSkinControl::MouseDown(button, shift, x, y);
-  if (button != mbLeft || (shift & ssDouble)) return;
+  if (!self || button != mbLeft || (shift & ssDouble)) return;
   m_sizingMoved = false;
   int line = -1;
   const TGridState sizing = HitTestSizing(x, y, line);
@@ -1116,7 +1129,9 @@ void TsfSkinCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x,
 }
 
 void TsfSkinCustomGrid::MouseMove(TShiftState shift, int x, int y) {
+  const QPointer<TsfSkinCustomGrid> self(this);  // OnMouseMove may destroy the grid
   TsfSkinControl::MouseMove(shift, x, y);
+  if (!self) return;
   switch (m_gridState) {
     case gsColSizing:
     case gsRowSizing: {
@@ -1161,7 +1176,8 @@ void TsfSkinCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, i
 }
 
 bool TsfSkinCustomGrid::DoMouseWheel(TShiftState shift, int delta, TPoint pos) {
-  if (TsfSkinControl::DoMouseWheel(shift, delta, pos)) return true;
+  const QPointer<TsfSkinCustomGrid> self(this);  // OnMouseWheel may destroy the grid
+  if (TsfSkinControl::DoMouseWheel(shift, delta, pos) || !self) return true;
   if (delta == 0 || RowCount() <= m_fixedRows) return false;
   const int row = delta > 0 ? std::max(m_fixedRows, Row() - 1) : std::min(RowCount() - 1, Row() + 1);
   if (row != Row()) FocusCell(Col(), row, true);

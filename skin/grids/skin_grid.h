@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/control.h"
+#include "platform/scroll_messages.h"
 #include "skin/controls/skin_control.h"
 #include "skin/grids/grid_rules.h"
 #include "skin/grids/grid_scroll_bar.h"
@@ -43,13 +44,10 @@ struct TGridRect {
   bool Contains(int c, int r) const { return c >= Left && c <= Right && r >= Top && r <= Bottom; }
 };
 
-// Scroll messages the linked bars send, numbered as the host numbers them.
-constexpr unsigned WM_GRID_HSCROLL = 0x0114;
-constexpr unsigned WM_GRID_VSCROLL = 0x0115;
-enum TGridScrollCode {
-  SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
-  SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7,
-};
+// Scroll messages the linked bars send, numbered as the host numbers them
+// (codes SB_LINEUP ... SB_BOTTOM from platform/scroll_messages.h).
+constexpr unsigned WM_GRID_HSCROLL = WM_HSCROLL;
+constexpr unsigned WM_GRID_VSCROLL = WM_VSCROLL;
 
 class TsfSkinCustomGrid : public TsfSkinControl {
   Q_OBJECT

@@ -304,14 +304,14 @@ void TsfSkinPopupWindow::SelectLine(int index, bool fromKeyboard) {
   m_active = index;
   m_items[size_t(index)].KeySelected = fromKeyboard;
   update();
-  m_menu->ItemAction(this, index, fromKeyboard, false);
+  if (m_menu) m_menu->ItemAction(this, index, fromKeyboard, false);
 }
 
 void TsfSkinPopupWindow::DeselectLine(int index) {
   if (index < 0 || index >= int(m_items.size())) return;
   m_items[size_t(index)].Active = false;
   if (m_active == index) m_active = -1;
-  if (m_menu->m_waitPopup == this && m_menu->m_waitIndex == index) {
+  if (m_menu && m_menu->m_waitPopup == this && m_menu->m_waitIndex == index) {
     m_menu->m_waitTimer->SetEnabled(false);
     m_menu->m_waitPopup = nullptr;
     m_menu->m_waitIndex = -1;
@@ -322,7 +322,7 @@ void TsfSkinPopupWindow::DeselectLine(int index) {
 void TsfSkinPopupWindow::ClickLine(int index) {
   if (index < 0 || index >= int(m_items.size())) return;
   const TsfSkinMenuItem& line = m_items[size_t(index)];
-  if (!line.Enabled() || line.IsLine() || line.SubmenuOpen) return;
+  if (!line.Enabled() || line.IsLine() || line.SubmenuOpen || !m_menu) return;
   m_menu->ItemAction(this, index, false, true);
 }
 
@@ -381,7 +381,7 @@ void TsfSkinPopupWindow::MoveKeySelection(int step) {
 }
 
 void TsfSkinPopupWindow::HandleKey(WORD key) {
-  if (!isVisible()) return;
+  if (!isVisible() || !m_menu) return;
   QPointer<TsfSkinPopupWindow> self(this);
   // Access keys: the character after "&".
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
@@ -429,6 +429,7 @@ void TsfSkinPopupWindow::HandleKey(WORD key) {
 }
 
 void TsfSkinPopupWindow::mouseMoveEvent(QMouseEvent* e) {
+  if (!m_menu) return;
   const TPoint p = TPoint::fromQPoint(e->position().toPoint());
   if (m_needsScrolling) {
     const TRect top(m_itemsRect.Left, m_itemsRect.Top, m_itemsRect.Right, m_itemsRect.Top + kScrollZone);
@@ -453,7 +454,7 @@ void TsfSkinPopupWindow::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void TsfSkinPopupWindow::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() != Qt::LeftButton) return;
+  if (e->button() != Qt::LeftButton || !m_menu) return;
   const int i = LineAt(TPoint::fromQPoint(e->position().toPoint()));
   if (i < 0 || m_items[size_t(i)].IsLine()) return;
   ClickLine(i);  // may close and schedule the deletion of this window
@@ -468,6 +469,7 @@ void TsfSkinPopupWindow::leaveEvent(QEvent*) {
 }
 
 void TsfSkinPopupWindow::ScrollStep() {
+  if (!m_menu) return;
   if (m_scrollState == 1 && m_firstVisible > 0) {
     --m_firstVisible;
   } else if (m_scrollState == 2 && !m_items.empty() && !m_items.back().Visible) {
@@ -482,6 +484,7 @@ void TsfSkinPopupWindow::ScrollStep() {
 // ---- painting ---------------------------------------------------------------
 
 void TsfSkinPopupWindow::paintEvent(QPaintEvent*) {
+  if (!m_menu) return;
   TBitmap buffer(width(), height());
   TCanvas* c = buffer.Canvas();
   PaintFrame(c);
@@ -568,6 +571,7 @@ void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
   }
   const TRect lr = line.ItemRect;
   const int w = lr.Width();
+  if (IsHeader(line.MenuItem) && PaintHeader(c, line)) return;
   TBitmap strip;
   if (line.IsLine()) {
     ComposeHStrip(r->dividerleftoffset, r->dividerrightoffset, strip, *pic, r->dividerrect, w,
@@ -630,6 +634,39 @@ void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
   } else {
     PaintSymbol(c, line, text.Left + 2, centre - 4, colour, imageRect);
   }
+}
+
+// A header line of a skinned menu: the label record named "menuheader" (or
+// "label") stretched over the line, the caption without its dashes in the
+// record's client area widened with the line. False without such a record.
+bool TsfSkinPopupWindow::PaintHeader(TCanvas* c, const TsfSkinMenuItem& line) {
+  TsfSkinData* sd = m_menu ? m_menu->SkinData() : nullptr;
+  if (!sd || sd->IsEmpty) return false;
+  auto* r = sd->ControlRecord<TsfDataSkinLabelControl>(QStringLiteral("menuheader"));
+  if (!r) r = sd->ControlRecord<TsfDataSkinLabelControl>(QStringLiteral("label"));
+  const TBitmap* pic = r ? sd->Picture(r->pictureindex) : nullptr;
+  if (!pic || IsEmptyArea(r->skinrect)) return false;
+  const TRect lr = line.ItemRect;
+  const int w = lr.Width();
+  TBitmap strip;
+  ComposeHStrip(r->lefttoppoint.X, r->skinrect.Width() - r->righttoppoint.X, strip, *pic,
+                r->skinrect, w, r->stretcheffect);
+  c->SetClipRect(lr);
+  if (!strip.Empty()) c->Draw(lr.Left, lr.Top, &strip);
+  c->ResetClip();
+  const QString& caption = line.MenuItem->Caption;
+  TRect text(lr.Left + r->clientrect.Left, lr.Top, lr.Left + r->clientrect.Right + w - r->skinrect.Width(),
+             lr.Bottom);
+  c->Font.SetName(r->fontname);
+  c->Font.SetHeight(r->fontheight);
+  c->Font.SetStyle(r->fontstyle);
+  c->Font.SetColor(r->fontcolor);
+  c->Brush.Style = bsClear;
+  DrawTextWide(c, caption.mid(1, caption.size() - 2), text,
+               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  c->Brush.Style = bsSolid;
+  ApplyItemFont(c);
+  return true;
 }
 
 void TsfSkinPopupWindow::PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line) {
@@ -746,8 +783,15 @@ TsfSkinMenu::TsfSkinMenu(QObject* owner) : TComponent(owner), m_waitTimer(new TT
 }
 
 TsfSkinMenu::~TsfSkinMenu() {
+  // Deferred like every close: the menu may go from inside a pop-up's own
+  // mouse handler (a command deleting the window that owns the menu).
   for (auto& p : m_popups)
-    if (p) delete p.data();
+    if (p) {
+      p->m_menu = nullptr;
+      p->m_scrollTimer->SetEnabled(false);
+      p->hide();
+      p->deleteLater();
+    }
 }
 
 int TsfSkinMenu::IndexOf(const TsfSkinPopupWindow* p) const {
@@ -814,6 +858,7 @@ void TsfSkinMenu::CloseFrom(int n) {
       m_waitIndex = -1;
     }
     p->m_scrollTimer->SetEnabled(false);
+    p->m_menu = nullptr;
     p->hide();
     p->deleteLater();
   }
@@ -878,15 +923,21 @@ void TsfSkinMenu::ItemAction(TsfSkinPopupWindow* popup, int index, bool fromKeyb
   QPointer<TsfSkinPopupWindow> guard(popup);
   QPointer<TsfSkinMenu> self(this);
   item->Click();
-  if (!self || !guard || !item) return;
+  // The command may have closed, reopened or rebuilt the menu: the submenu
+  // opens only from the pop-up still showing at its level.
+  if (!self || !guard || !item || IndexOf(popup) != level || index >= int(popup->Items().size()) ||
+      popup->Items()[size_t(index)].MenuItem != item)
+    return;
   m_waitTimer->SetEnabled(false);
   m_waitPopup = nullptr;
   m_waitIndex = -1;
   CloseFrom(level + 1);
-  line.SubmenuOpen = true;
-  popup->update();
   const QPoint origin = popup->pos();
-  Open(item, line.ItemRect.Offset(origin.x(), origin.y()), false, true, 0);
+  // A submenu left without visible lines opens nothing and marks nothing.
+  if (Open(item, line.ItemRect.Offset(origin.x(), origin.y()), false, true, 0) && guard) {
+    line.SubmenuOpen = true;
+    popup->update();
+  }
 }
 
 void TsfSkinMenu::WaitFired() {

@@ -118,6 +118,7 @@ class TsfSkinPopupWindow : public QWidget {
   void PaintFrame(TCanvas* c);
   void PaintLine(TCanvas* c, const TsfSkinMenuItem& line);
   void PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line);
+  bool PaintHeader(TCanvas* c, const TsfSkinMenuItem& line);
   void PaintSymbol(TCanvas* c, const TsfSkinMenuItem& line, int x, int y, TColor colour,
                    const TRect& imageRect);
   void PaintScrollZones(TCanvas* c);
@@ -126,7 +127,9 @@ class TsfSkinPopupWindow : public QWidget {
   void ScrollToShow(int index);
   int LastPageStart() const;
 
-  TsfSkinMenu* m_menu;
+  // Cleared when the menu closes this window or goes away: a window waiting
+  // for its deferred deletion then ignores input, timers and paint requests.
+  QPointer<TsfSkinMenu> m_menu;
   TMenuItem* m_parentItem = nullptr;
   std::vector<TsfSkinMenuItem> m_items;
   TRect m_itemsRect;

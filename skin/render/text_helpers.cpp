@@ -1,6 +1,12 @@
 #include "skin/render/text_helpers.h"
 
+#include <QFontMetrics>
+#include <QHash>
+#include <QPainter>
+#include <QStaticText>
 #include <QTextBoundaryFinder>
+#include <QTextLayout>
+#include <QTextOption>
 #include <functional>
 
 #include "skin/render/compose.h"
@@ -31,6 +37,59 @@ QString DropLastCharacter(const QString& text) {
   return text.left(previous < 0 ? 0 : previous);
 }
 }  // namespace
+
+namespace {
+struct LaidLine {
+  QStaticText text;
+  int width = 0, height = 0;
+  // Where the layout puts the baseline below its top, against where TextOut
+  // puts it (the primary font's ascent): they differ when a fallback font
+  // (Chinese in a Latin font) raises the line.
+  qreal baselineShift = 0;
+};
+
+const LaidLine& LayOutLine(const QString& text, const QFont& font) {
+  static QHash<QString, LaidLine> cache;
+  const QString key = text + QChar(0) + font.key();
+  if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
+  if (cache.size() >= 512) cache.clear();
+  const QFontMetrics fm(font);
+  LaidLine laid;
+  laid.width = fm.horizontalAdvance(text);
+  laid.height = fm.height();
+  laid.text.setText(text);
+  laid.text.setTextFormat(Qt::PlainText);
+  laid.text.setPerformanceHint(QStaticText::AggressiveCaching);
+  laid.text.prepare(QTransform(), font);
+  QTextLayout probe(text, font);
+  probe.beginLayout();
+  const QTextLine line = probe.createLine();
+  probe.endLayout();
+  if (line.isValid()) laid.baselineShift = fm.ascent() - line.ascent();
+  return *cache.insert(key, std::move(laid));
+}
+}  // namespace
+
+int LaidTextWidth(TCanvas* canvas, const QString& text) {
+  if (!canvas || text.isEmpty()) return 0;
+  return LayOutLine(text, canvas->Font.ToQFont()).width;
+}
+
+void DrawLaidText(TCanvas* canvas, int x, int y, const QString& text, const TRect& clip) {
+  QPainter* p = canvas ? canvas->Painter() : nullptr;
+  if (!p || text.isEmpty()) return;
+  const QFont font = canvas->Font.ToQFont();
+  const LaidLine& laid = LayOutLine(text, font);
+  p->save();
+  p->setClipRect(clip.toQRect(), Qt::IntersectClip);
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (canvas->Brush.Style != bsClear)
+    p->fillRect(QRect(x, y, laid.width, laid.height), ToQColor(canvas->Brush.Color));
+  p->setFont(font);
+  p->setPen(ToQColor(canvas->Font.Color()));
+  p->drawStaticText(QPointF(x, y + laid.baselineShift), laid.text);
+  p->restore();
+}
 
 void EllipsizeTextWide(TCanvas* canvas, QString& text, int width) {
   if (!canvas || canvas->TextWidth(text) <= width) return;
@@ -128,18 +187,71 @@ void FillPixels(TCanvas* canvas, const TRect& r, TColor colour) {
   p->fillRect(r.toQRect(), ToQColor(colour));
 }
 
+// A caption laid out once for its text, font and box: its measured size and
+// the prepared text, drawn again from the layout at every later paint.
+struct LaidCaption {
+  QStaticText text;
+  int width = 0, height = 0;
+};
+
+// The caption as shown: "&x" marks an access key, "&&" is a literal "&".
+QString WithoutAccelMarks(const QString& caption) {
+  QString shown;
+  shown.reserve(caption.size());
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    shown += caption[i];
+  }
+  return shown;
+}
+
+const LaidCaption& LayOutCaption(const QString& caption, const QFont& font, int boxWidth,
+                                 int boxHeight) {
+  // Keyed by text, font and box; small and dropped whole when full, since a
+  // window shows a few dozen captions at most.
+  static QHash<QString, LaidCaption> cache;
+  const QString key = caption + QChar(0) + font.key() + QChar(0) + QString::number(boxWidth) +
+                      QChar(0) + QString::number(boxHeight);
+  if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
+  if (cache.size() >= 512) cache.clear();
+  const QString shown = WithoutAccelMarks(caption);
+  const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs;
+  const QRect bound =
+      QFontMetrics(font).boundingRect(QRect(0, 0, boxWidth, boxHeight), flags, shown);
+  LaidCaption laid;
+  laid.width = bound.width();
+  laid.height = bound.height();
+  // Lines centred in the caption's own width plus the two pixels of slack the
+  // drawing rect gives it, broken at the same width the measuring used.
+  // Centred text expands no tabs: a tab shows as a space.
+  QString lines = shown;
+  lines.replace(QLatin1Char('\t'), QLatin1Char(' '));
+  lines.replace(QLatin1Char('\n'), QChar::LineSeparator);
+  laid.text.setText(lines);
+  laid.text.setTextFormat(Qt::PlainText);
+  QTextOption option(Qt::AlignHCenter | Qt::AlignTop);
+  option.setWrapMode(QTextOption::WordWrap);
+  laid.text.setTextOption(option);
+  laid.text.setTextWidth(laid.width + 2);
+  laid.text.setPerformanceHint(QStaticText::AggressiveCaching);
+  laid.text.prepare(QTransform(), font);
+  return *cache.insert(key, std::move(laid));
+}
+
 void DrawGlyphAndText(TCanvas* canvas, const TRect& face, int margin, TColor markerColor,
                       bool marker, bool pressed, int gw, int gh, const QString& caption,
                       TsfButtonLayout layout, int spacing,
                       const std::function<void(int, int)>& drawGlyph) {
   if (gw <= 0 || gh <= 0) gw = gh = 0;
   int tw = 0, th = 0;
+  const QFont font = canvas->Font.ToQFont();
+  const LaidCaption* laid = nullptr;
   if (!caption.isEmpty()) {
     const bool sideways = layout == blGlyphLeft || layout == blGlyphRight;
-    TRect r(0, 0, face.Width() - (sideways ? gw : 0), face.Height() - (sideways ? 0 : gh));
-    DrawTextWide(canvas, caption, r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-    tw = r.Width();
-    th = r.Height();
+    laid = &LayOutCaption(caption, font, face.Width() - (sideways ? gw : 0),
+                          face.Height() - (sideways ? 0 : gh));
+    tw = laid->width;
+    th = laid->height;
   }
   canvas->Brush.Style = bsClear;
   TsfGlyphTextPlace at = LayoutGlyphAndText(layout, face, gw, gh, tw, th, margin, spacing);
@@ -147,9 +259,16 @@ void DrawGlyphAndText(TCanvas* canvas, const TRect& face, int margin, TColor mar
     at.Glyph = TPoint(at.Glyph.X + 1, at.Glyph.Y + 1);
     at.Text = TPoint(at.Text.X + 1, at.Text.Y + 1);
   }
-  if (!caption.isEmpty()) {
-    TRect r(at.Text.X, at.Text.Y, at.Text.X + tw + 2, at.Text.Y + th);
-    DrawTextWide(canvas, caption, r, DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_EXPANDTABS);
+  if (laid) {
+    if (QPainter* p = canvas->Painter()) {
+      p->save();
+      p->setClipRect(QRect(at.Text.X, at.Text.Y, tw + 2, th), Qt::IntersectClip);
+      p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+      p->setFont(font);
+      p->setPen(ToQColor(canvas->Font.Color()));
+      p->drawStaticText(at.Text.X, at.Text.Y, laid->text);
+      p->restore();
+    }
   }
   if (gw > 0) drawGlyph(at.Glyph.X, at.Glyph.Y);
   if (!marker) return;

@@ -34,6 +34,14 @@ void DrawTextSingleLine(TCanvas* canvas, const QString& text, const TRect& rect)
 void DrawTextVCentred(TCanvas* canvas, const QString& text, const TRect& rect);
 void DrawTextVCentredIndent(TCanvas* canvas, const QString& text, const TRect& rect, int indent);
 
+// One line of text as TCanvas::TextOut shows it, laid out once per text and
+// font (kept in a small shared cache) and drawn again from that layout:
+// for captions painted at every repaint.
+int LaidTextWidth(TCanvas* canvas, const QString& text);
+// Draws at (x, y) (top-left, as TextOut) in the canvas's font and colour,
+// clipped to `clip`; with a solid brush the text's box is filled first.
+void DrawLaidText(TCanvas* canvas, int x, int y, const QString& text, const TRect& clip);
+
 struct TsfGlyphTextPlace {
   TPoint Glyph;
   TPoint Text;

@@ -6,30 +6,7 @@
 set -euo pipefail
 bin_dir=$1
 
-for tool in Xvfb xdotool xdpyinfo import; do
-  command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup.sh installs it)"; exit 1; }
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A copy of the installed program, so the test never touches the real bank.
-cp -r "$bin_dir"/. "$work"/
-
-# -noreset: without it the server resets when its last client (the probe
-# below) disconnects, and a program connecting during the reset fails.
-n=120
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$n"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/x_display.sh" "$bin_dir" 120 import
 
 (cd / && QT_QPA_PLATFORM=xcb QT_ENABLE_HIGHDPI_SCALING=0 exec "$work/tolmsys") >"$work/out.log" 2>&1 &
 app=$!

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFontMetrics>
+#include <QImageReader>
+#include <QtEndian>
 #include <QTemporaryDir>
 
 #include "platform/bitmap.h"
@@ -68,6 +71,92 @@ TEST(Bitmap, DrawsReadsAndRoundTripsThroughBmpFiles) {
   EXPECT_EQ(back.Pixel(0, 0), RGB(1, 2, 3));
   EXPECT_EQ(back.Pixel(2, 1), clRed);
   EXPECT_THROW(back.LoadFromFile(dir.filePath("missing.bmp")), EFOpenError);
+}
+
+namespace {
+// A picture with a different colour in every pixel, so a swapped channel,
+// a flipped row or a row padding mistake shows.
+QImage Gradient(int w, int h) {
+  QImage img(w, h, QImage::Format_RGB32);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb(x * 37 % 256, y * 53 % 256, (x + y) * 11 % 256));
+  return img;
+}
+QByteArray Encode(const QImage& img, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  EXPECT_TRUE(img.save(&buffer, format));
+  return bytes;
+}
+// The same 24-bit file stored top-down: negative height, rows reversed.
+QByteArray TopDown(const QByteArray& bmp, int width, int height) {
+  QByteArray out = bmp;
+  const qint32 negative = qToLittleEndian(qint32(-height));
+  memcpy(out.data() + 22, &negative, 4);
+  const int row = (width * 3 + 3) / 4 * 4;
+  const int offset = 54;
+  for (int y = 0; y < height; ++y)
+    memcpy(out.data() + offset + y * row, bmp.constData() + offset + (height - 1 - y) * row, row);
+  return out;
+}
+}  // namespace
+
+TEST(Bitmap, ReadsBitmapFilesAsQtDoes) {
+  struct Case {
+    const char* what;
+    int width, height;
+    const char* format;
+    bool topDown;
+  };
+  const Case cases[] = {
+      {"one pixel", 1, 1, "BMP", false},       {"rows padded by 1 byte", 1, 3, "BMP", false},
+      {"rows padded by 2 bytes", 2, 2, "BMP", false}, {"rows padded by 3 bytes", 3, 4, "BMP", false},
+      {"no padding", 4, 5, "BMP", false},      {"wide", 301, 7, "BMP", false},
+      {"stored top-down", 5, 6, "BMP", true},  {"not a bitmap file", 6, 3, "PNG", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const QImage expected = Gradient(c.width, c.height);
+    QByteArray data = Encode(expected, c.format);
+    if (c.topDown) data = TopDown(data, c.width, c.height);
+    TBitmap fromData;
+    fromData.LoadFromData(data);
+    QTemporaryDir dir;
+    QFile f(dir.filePath("p.bmp"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+    f.close();
+    TBitmap fromFile;
+    fromFile.LoadFromFile(f.fileName());
+    for (const TBitmap* b : {&fromData, &fromFile}) {
+      EXPECT_EQ(b->PixelFormat(), pf24bit);
+      EXPECT_EQ(b->Image().convertToFormat(QImage::Format_RGB32), expected);
+    }
+  }
+}
+
+TEST(Bitmap, TruncatedOrLyingBitmapFilesAreRefused) {
+  const QByteArray good = Encode(Gradient(9, 7), "BMP");
+  auto withU32 = [&](int at, quint32 v) {
+    QByteArray b = good;
+    v = qToLittleEndian(v);
+    memcpy(b.data() + at, &v, 4);
+    return b;
+  };
+  const std::pair<const char*, QByteArray> cases[] = {
+      {"header only", good.left(54)},
+      {"half the pixels", good.left(54 + (good.size() - 54) / 2)},
+      {"width far beyond the data", withU32(18, 30000)},
+      {"height far beyond the data", withU32(22, 30000)},
+      {"pixel offset past the end", withU32(10, 0x7fffffff)},
+      {"pixel offset inside the header", withU32(10, 3)},
+  };
+  for (const auto& [what, data] : cases) {
+    SCOPED_TRACE(what);
+    TBitmap b;
+    EXPECT_THROW(b.LoadFromData(data), EInvalidGraphic);
+  }
 }
 
 TEST(Canvas, FocusRectangleDrawnTwiceRestoresThePixels) {

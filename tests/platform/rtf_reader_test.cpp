@@ -72,6 +72,10 @@ std::vector<ReadCase> ReadCases() {
       {"UnicodeWithUc0SkipsNothing", "{\\rtf1\\uc0\\u20013 x}", U(u"中x"), {}},
       {"FallbackOfTwoEscapes", "{\\rtf1\\uc2\\u20013\\'d6\\'d0!}", U(u"中!"), {}},
       {"NegativeUnicodeAndSurrogatePair", "{\\rtf1\\u-10179?\\u-8704?}", U(u"\U0001F600"), {}},
+      {"UnicodeBeyondSixteenBits",
+       "{\\rtf1\\uc0\\u128512 a\\u65535 b\\u-32768 c\\u65536 d\\u1114111 e\\u1114112 f"
+       "\\u-32769 g\\u2147483647 h\\u-2147483648 i}",
+       U(u"\U0001F600a\uFFFFb\u8000c\U00010000d\U0010FFFFe\uFFFDf\uFFFDg\uFFFDh\uFFFDi"), {}},
       {"UcBelongsToItsGroup", "{\\rtf1{\\uc2\\u20013 ab}\\u25991 xy}", U(u"中文y"), {}},
       {"FallbackEndsAtAGroup", "{\\rtf1\\uc3\\u20013 a{b}c}", U(u"中bc"), {}},
       {"NestedGroupsRestoreFormatting", "{\\rtf1 a{\\b b{\\i c}d}e}", "abcde",
@@ -121,6 +125,15 @@ std::vector<ReadCase> ReadCases() {
         }),
         ParaAt(4, [](auto& p) { EXPECT_EQ(p.Alignment, raRight); EXPECT_EQ(p.LeftIndent, 720); }),
         ParaAt(8, [](auto& p) { EXPECT_EQ(p.Alignment, raJustify); EXPECT_EQ(p.LeftIndent, 0); })}},
+      {"HugeIndentsAndSpacingAreHeldToAPage",
+       "{\\rtf1\\li2147483647\\ri-2147483648\\fi-99999999\\sb2000000\\sa-5 a}", "a",
+       {ParaAt(0, [](auto& p) {
+          EXPECT_EQ(p.LeftIndent, 31680);
+          EXPECT_EQ(p.RightIndent, -31680);
+          EXPECT_EQ(p.FirstIndent, -31680);
+          EXPECT_EQ(p.SpaceBefore, 31680);
+          EXPECT_EQ(p.SpaceAfter, 0);
+        })}},
       {"ParagraphFormatIsThatAtItsEnd", "{\\rtf1{\\qc a\\par}b}", "a\nb",
        {ParaAt(0, [](auto& p) { EXPECT_EQ(p.Alignment, raCenter); }),
         ParaAt(2, [](auto& p) { EXPECT_EQ(p.Alignment, raLeft); })}},

@@ -13,7 +13,7 @@
 
 namespace bankgen {
 
-const char* EmbeddedSchema() { return kEmbeddedSchema; }
+const char* EmbeddedSchema() { return kBankSchemaSql; }
 
 namespace {
 

@@ -3,7 +3,9 @@
 // name their place (red = x, green = y, blue = a tag), records added by the
 // test, and helpers to paint a control offscreen and read its pixels.
 
+#include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QTest>
 #include <QWidget>
 #include <memory>
@@ -56,6 +58,19 @@ inline QRgb Rgb(TColor c) { return ToQColor(c).rgb() | 0xFF000000u; }
 inline void HoverOver(QWidget* w, QPoint at) {
   QTest::mouseMove(w->window(), QPoint(w->window()->width() - 1, w->window()->height() - 1));
   QTest::mouseMove(w, at);
+}
+
+// Holding a key: Qt sends a release before every repeated press, each
+// marked as auto-repeat; only the last release is the key let go.
+inline void HoldKey(QWidget* w, Qt::Key key, const QString& text, int repeats) {
+  QKeyEvent first(QEvent::KeyPress, key, Qt::NoModifier, text, false);
+  QApplication::sendEvent(w, &first);
+  for (int i = 0; i < repeats; ++i) {
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text, true);
+    QApplication::sendEvent(w, &up);
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text, true);
+    QApplication::sendEvent(w, &down);
+  }
 }
 
 }  // namespace ctltest

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "skin/controls/scroll_bar.h"
+#include "skin/controls/skin_button.h"
 #include "tests/skin/controls/control_fixture.h"
 
 using namespace ctltest;
@@ -244,6 +245,36 @@ TEST(ScrollBarInput, KeysAndWheelOnlyWhenFocusable) {
   EXPECT_EQ(bar->Position(), before + 2);
   QTest::keyClick(bar.get(), Qt::Key_Up);
   EXPECT_EQ(bar->Position(), before + 1);
+}
+
+TEST(ScrollBarInput, ArrowKeysStepTheBarAndKeepTheFocusAmongButtons) {
+  TCustomControl window;
+  window.setGeometry(0, 0, 300, 100);
+  auto* before = new TsfSkinButton(&window);
+  auto* bar = new TsfSkinScrollBar(&window);
+  auto* after = new TsfSkinButton(&window);
+  before->SetBounds(0, 0, 75, 25);
+  bar->SetKind(sbHorizontal);
+  bar->SetBounds(0, 40, 200, 19);
+  bar->SetRangeAndPosition(0, 100, 0, 50);
+  bar->SetCanFocused(true);
+  after->SetBounds(100, 0, 75, 25);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  bar->SetFocus();
+  ASSERT_TRUE(bar->Focused());
+  struct Step { Qt::Key key; int position; };
+  for (const Step& s : {Step{Qt::Key_Right, 51}, Step{Qt::Key_Down, 52}, Step{Qt::Key_Left, 51},
+                        Step{Qt::Key_Up, 50}}) {
+    QTest::keyClick(bar, s.key);
+    EXPECT_EQ(bar->Position(), s.position);
+    EXPECT_TRUE(bar->Focused());
+  }
+  // From a button the same keys move the focus, onto the bar among others.
+  before->SetFocus();
+  QTest::keyClick(before, Qt::Key_Right);
+  EXPECT_TRUE(bar->Focused());
+  EXPECT_EQ(bar->Position(), 50);
 }
 
 // Ranges reaching the ends of int: a step at an end stays there instead of

@@ -89,6 +89,54 @@ TEST(SkinButton, SpaceClicksOnReleaseEnterAtOnce) {
   EXPECT_EQ(w.ClicksOf(b), 2);
 }
 
+TEST(SkinButton, HeldSpaceClicksOnceWhenLetGo) {
+  ButtonWindow w;
+  TsfSkinButton* b = w.Add("OK");
+  b->SetFocus();
+  HoldKey(b, Qt::Key_Space, " ", 5);
+  EXPECT_EQ(w.ClicksOf(b), 0);
+  EXPECT_TRUE(b->Down());
+  QTest::keyRelease(b, Qt::Key_Space);
+  EXPECT_EQ(w.ClicksOf(b), 1);
+  EXPECT_FALSE(b->Down());
+
+  // In repeat mode every repeated key down clicks, as the held mouse does.
+  b->RepeatMode = true;
+  HoldKey(b, Qt::Key_Space, " ", 3);
+  EXPECT_EQ(w.ClicksOf(b), 1 + 4);
+  QTest::keyRelease(b, Qt::Key_Space);
+  EXPECT_EQ(w.ClicksOf(b), 1 + 4 + 1);
+}
+
+TEST(SkinButton, ArrowKeysMoveTheFocusAmongTheParentsControls) {
+  ButtonWindow w;
+  TsfSkinButton* a = w.Add("A", 10, 10);
+  TsfSkinButton* b = w.Add("B", 100, 10);
+  TsfSkinButton* off = w.Add("off", 190, 10);
+  TsfSkinButton* c = w.Add("C", 10, 50);
+  TsfSkinButton* hidden = w.Add("hidden", 100, 50);
+  TsfSkinButton* grouped = w.Add("grouped", 190, 50);
+  off->SetEnabled(false);
+  hidden->SetVisible(false);
+  grouped->SetGroupIndex(1);  // takes no focus
+  a->SetFocus();
+  struct Step { Qt::Key key; TsfSkinButton* to; };
+  const Step steps[] = {{Qt::Key_Right, b}, {Qt::Key_Down, c}, {Qt::Key_Right, a},
+                        {Qt::Key_Left, c}, {Qt::Key_Up, b}, {Qt::Key_Up, a}};
+  for (const Step& s : steps) {
+    QTest::keyClick(w.form.focusWidget(), s.key);
+    EXPECT_EQ(w.form.focusWidget(), s.to) << s.to->Caption().toStdString();
+  }
+  EXPECT_TRUE(w.clicks.isEmpty());
+
+  // With a modifier, or when OnKeyDown takes the key, the focus stays.
+  QTest::keyClick(a, Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(w.form.focusWidget(), a);
+  a->OnKeyDown = [](TObject*, WORD& key, TShiftState) { key = 0; };
+  QTest::keyClick(a, Qt::Key_Right);
+  EXPECT_EQ(w.form.focusWidget(), a);
+}
+
 TEST(SkinButton, RepeatClicksAfterTheFirstDelayThenEachInterval) {
   ButtonWindow w;
   TsfSkinButton* b = w.Add("+");

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QPainter>
 
 #include "platform/form.h"
 #include "skin/controls/skin_check_radio.h"
@@ -52,6 +54,21 @@ TEST(SkinCheckBox, AllowGrayedCyclesThroughThreeStates) {
   QTest::mousePress(&box, Qt::LeftButton, {}, QPoint(8, 12));
   QTest::mouseRelease(&box, Qt::LeftButton, {}, QPoint(300, 100));
   EXPECT_EQ(box.State(), cbUnchecked);
+}
+
+TEST(SkinCheckBox, HeldSpaceTogglesOnceWhenLetGo) {
+  BoxWindow w;
+  TsfSkinCheckRadioBox box(&w.form);
+  box.SetBounds(10, 10, 150, 25);
+  box.show();
+  box.SetFocus();
+  int clicks = 0;
+  box.OnClick = [&](TObject*) { ++clicks; };
+  HoldKey(&box, Qt::Key_Space, " ", 4);
+  EXPECT_FALSE(box.Checked());
+  QTest::keyRelease(&box, Qt::Key_Space);
+  EXPECT_TRUE(box.Checked());
+  EXPECT_EQ(clicks, 1);
 }
 
 TEST(SkinCheckBox, AcceleratorFocusesAndToggles) {
@@ -158,6 +175,42 @@ TEST(SkinRadioGroup, ItemIndexClampsAndClicksOncePerChange) {
   EXPECT_EQ(clicks, 2);
 }
 
+TEST(SkinRadioGroup, ArrowKeysMoveTheCheckAlongTheItems) {
+  BoxWindow w;
+  TsfSkinRadioGroup group(&w.form);
+  group.SetBounds(10, 10, 300, 60);
+  group.SetColumns(4);
+  group.SetItems({"A", "B", "C", "D"});
+  group.show();
+  group.SetItemIndex(0);
+  int clicks = 0;
+  group.OnClick = [&](TObject*) { ++clicks; };
+  group.Button(0)->SetFocus();
+  struct Step { Qt::Key key; int index; };
+  const Step steps[] = {{Qt::Key_Right, 1}, {Qt::Key_Down, 2}, {Qt::Key_Left, 1},
+                        {Qt::Key_Up, 0}, {Qt::Key_Up, 3}, {Qt::Key_Right, 0}};
+  for (const Step& s : steps) {
+    QTest::keyClick(w.form.focusWidget(), s.key);
+    EXPECT_EQ(group.ItemIndex(), s.index);
+    EXPECT_EQ(w.form.focusWidget(), group.Button(s.index));
+  }
+  EXPECT_EQ(clicks, 6);
+}
+
+TEST(SkinCheckBox, ArrowKeysMoveTheFocusWithoutToggling) {
+  BoxWindow w;
+  TsfSkinCheckRadioBox first(&w.form), second(&w.form);
+  first.SetBounds(10, 10, 150, 25);
+  second.SetBounds(10, 40, 150, 25);
+  first.show();
+  second.show();
+  first.SetFocus();
+  QTest::keyClick(&first, Qt::Key_Down);
+  EXPECT_EQ(w.form.focusWidget(), &second);
+  EXPECT_FALSE(first.Checked());
+  EXPECT_FALSE(second.Checked());
+}
+
 TEST(SkinRadioGroup, SettingsReachEveryButton) {
   TinySkin skin;
   TsfSkinRadioGroup group;
@@ -183,15 +236,22 @@ TEST(SkinRadioGroup, SettingsReachEveryButton) {
 namespace {
 // Marks of a tiny check record: 8 x 8 solid squares on a magenta key,
 // checked red, unchecked green, active checked blue.
-TsfDataSkinCheckRadioControl& AddChecks(TinySkin& skin, bool withGrayed) {
+// Four 8 x 8 marks (checked red, unchecked green, active checked blue,
+// grayed grey) with a one-pixel magenta (key colour) border, and a magenta
+// 8 x 8 piece after them.
+QImage AddChecksMarks() {
   QImage img(40, 8, QImage::Format_RGB32);
   img.fill(qRgb(255, 0, 255));
   const QRgb colours[] = {qRgb(200, 0, 0), qRgb(0, 200, 0), qRgb(0, 0, 200), qRgb(100, 100, 100)};
   for (int i = 0; i < 4; ++i)
     for (int y = 1; y < 7; ++y)
       for (int x = 1; x < 7; ++x) img.setPixel(i * 8 + x, y, colours[i]);
+  return img;
+}
+
+TsfDataSkinCheckRadioControl& AddChecks(TinySkin& skin, bool withGrayed) {
   auto& r = skin.Add<TsfDataSkinCheckRadioControl>("checkbox");
-  r.pictureindex = skin.AddPicture(TBitmap(img));
+  r.pictureindex = skin.AddPicture(TBitmap(AddChecksMarks()));
   r.skinrect = TRect(32, 0, 40, 8);
   r.checkimagerect = TRect(0, 0, 8, 8);
   r.uncheckimagerect = TRect(8, 0, 16, 8);
@@ -240,4 +300,129 @@ TEST(SkinCheckBox, DefaultFlatLook) {
   box.SetRadio(true);
   box.SetChecked(true);
   EXPECT_EQ(At(Shot(&box), 8, 10), qRgb(0, 0, 0));  // the dot at (7, 9)
+}
+
+namespace {
+const QRgb kFace = qRgb(10, 20, 30), kActiveFace = qRgb(40, 50, 60);
+const TColor kInk = RGB(250, 250, 0), kActiveInk = RGB(0, 250, 250), kDisabledInk = RGB(250, 0, 250);
+
+// A non-flat record: the marks of AddChecks, a normal face (y 10..30) and an
+// active face (y 30..50) 60 pixels wide, three parts side by side (ends of
+// 4 pixels), the mark area at the left and the text area after it.
+TsfDataSkinCheckRadioControl& AddFacedChecks(TinySkin& skin) {
+  TsfDataSkinCheckRadioControl& r = AddChecks(skin, false);
+  QImage img(100, 50, QImage::Format_RGB32);
+  img.fill(qRgb(255, 0, 255));
+  QPainter p(&img);
+  p.drawImage(0, 0, AddChecksMarks());
+  p.fillRect(QRect(40, 10, 60, 20), kFace);
+  p.fillRect(QRect(40, 30, 60, 20), kActiveFace);
+  p.end();
+  *skin.data->PictureList.back() = TBitmap(img);
+  r.skinrect = TRect(40, 10, 100, 30);
+  r.activeskinrect = TRect(40, 30, 100, 50);
+  r.lefttoppoint = TPoint(4, 0);
+  r.righttoppoint = TPoint(56, 0);
+  r.checkimagearea = TRect(2, 2, 18, 18);
+  r.textarea = TRect(20, 0, 58, 20);
+  r.fontheight = 16;
+  r.fontcolor = kInk;
+  r.activefontcolor = kActiveInk;
+  r.unenabledfontcolor = kDisabledInk;
+  return r;
+}
+
+// Pixels of exactly `colour` inside and outside `area`.
+std::pair<int, int> InkInside(const QImage& shot, QRgb colour, const QRect& area) {
+  int in = 0, out = 0;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 0; x < shot.width(); ++x)
+      if (At(shot, x, y) == (colour | 0xFF000000u)) (area.contains(x, y) ? in : out)++;
+  return {in, out};
+}
+}  // namespace
+
+TEST(SkinCheckBox, NonFlatLooksFromTheRecord) {
+  BoxWindow w;
+  TinySkin skin;
+  AddFacedChecks(skin);
+  TsfSkinCheckRadioBox box(&w.form);
+  box.SetFlat(false);
+  box.SetCaption("Wide");
+  box.SetBounds(10, 10, 120, 40);
+  box.show();
+  box.SetSkinData(skin.data);
+  EXPECT_EQ(box.Height(), 20);  // three parts side by side keep the skin's height
+  EXPECT_EQ(box.Width(), 120);
+
+  // The mark (8 x 8) centred in the mark area (2, 2, 18, 18): at (6, 6); its
+  // key-coloured border shows the face. The text area grows with the width.
+  const QRect textArea(20, 0, 98, 20);
+  struct Look { const char* name; QRgb face, mark; TColor ink; };
+  auto expect = [&](const Look& k) {
+    SCOPED_TRACE(k.name);
+    const QImage shot = Shot(&box);
+    EXPECT_EQ(At(shot, 1, 1), k.face | 0xFF000000u);
+    EXPECT_EQ(At(shot, 118, 18), k.face | 0xFF000000u);
+    EXPECT_EQ(At(shot, 6, 6), k.face | 0xFF000000u);
+    EXPECT_EQ(At(shot, 9, 9), k.mark | 0xFF000000u);
+    const auto [in, out] = InkInside(shot, Rgb(k.ink), textArea);
+    EXPECT_GT(in, 0);
+    EXPECT_EQ(out, 0);
+  };
+  expect({"normal, unchecked", kFace, qRgb(0, 200, 0), kInk});
+  box.SetChecked(true);
+  expect({"normal, checked", kFace, qRgb(200, 0, 0), kInk});
+  HoverOver(&box, QPoint(30, 10));
+  expect({"hot, checked", kActiveFace, qRgb(0, 0, 200), kActiveInk});
+  box.Perform(CM_MOUSELEAVE);
+  box.SetFocus();
+  // Focused: the active face and colour; the mark follows the mouse only.
+  expect({"focused, checked", kActiveFace, qRgb(200, 0, 0), kActiveInk});
+  w.form.SetFocus();
+  box.clearFocus();
+  box.SetAllowGrayed(true);
+  box.SetState(cbGrayed);
+  expect({"grayed: the checked mark brightened", kFace, qRgb(228, 128, 128), kInk});
+  box.SetState(cbChecked);
+  box.SetEnabled(false);
+  expect({"disabled: the checked mark, the disabled colour", kFace, qRgb(200, 0, 0), kDisabledInk});
+}
+
+TEST(SkinCheckBox, WordWrapBreaksTheCaptionAndCentresTheBlock) {
+  BoxWindow w;
+  TCustomControl parent(&w.form);
+  parent.SetColor(RGB(255, 255, 255));
+  parent.SetBounds(0, 0, 200, 120);
+  parent.show();
+  TsfSkinCheckRadioBox box(&parent);
+  box.SetCaption("one two three four five six");
+  box.DefaultFont()->SetColor(clBlack);
+  box.SetBounds(0, 0, 90, 100);
+  box.show();
+  // Rows and columns right of the mark that hold caption ink.
+  auto inkRows = [&](int* firstRow, int* lastRow, int* lastColumn) {
+    const QImage shot = Shot(&box);
+    *firstRow = -1;
+    *lastRow = -1;
+    *lastColumn = -1;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 22; x < shot.width(); ++x)
+        if (At(shot, x, y) != qRgb(255, 255, 255) && At(shot, x, y) != Rgb(clBtnFace)) {
+          if (*firstRow < 0) *firstRow = y;
+          *lastRow = y;
+          *lastColumn = std::max(*lastColumn, x);
+        }
+  };
+  int top, bottom, right;
+  inkRows(&top, &bottom, &right);
+  const int line = QFontMetrics(box.DefaultFont()->ToQFont()).height();
+  ASSERT_GE(top, 0);
+  EXPECT_LT(bottom - top, line);  // one line, cut at the right edge
+  box.SetWordWrap(true);
+  inkRows(&top, &bottom, &right);
+  ASSERT_GE(top, 0);
+  EXPECT_GT(bottom - top, 2 * line);  // at least three lines
+  EXPECT_LE(right, 90 - 2);
+  EXPECT_NEAR(top, 100 - 1 - bottom, line);  // the block centred vertically
 }

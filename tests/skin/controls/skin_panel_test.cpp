@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include "skin/controls/skin_panel.h"
 #include "tests/skin/controls/control_fixture.h"
 
@@ -143,6 +145,79 @@ TEST(SkinPanel, RollUpTwiceIsRollUpOnce) {
     EXPECT_FALSE(hidden.Visible());  // it was hidden before the roll-up
     panel.SetRollUpState(false);
     EXPECT_EQ(changes, 2);
+  }
+}
+
+TEST(SkinPanel, RollUpLiftsSizeConstraintsUntilUnrolled) {
+  for (bool skinned : {false, true}) {
+    SCOPED_TRACE(skinned);
+    TinySkin skin;
+    AddPanelRecord(skin, "panel", TRect(6, 2, 40, 16));
+    TsfSkinPanel panel;
+    if (skinned) panel.SetSkinData(skin.data);
+    panel.SetBounds(0, 0, 120, 100);
+    panel.setMinimumSize(60, 80);
+    panel.setMaximumSize(300, 140);
+    panel.SetRollUpMode(true);
+    panel.SetRollUpState(true);
+    EXPECT_EQ(panel.Height(), skinned ? 100 - (100 - 18 - 4) : 23);  // below the minimum
+    // A new skin while rolled up rolls up again and keeps what to restore.
+    panel.ApplySkinChange();
+    panel.SetRollUpState(false);
+    EXPECT_EQ(panel.Height(), 100);
+    EXPECT_EQ(panel.minimumSize(), QSize(60, 80));
+    EXPECT_EQ(panel.maximumSize(), QSize(300, 140));
+    panel.SetHeight(20);  // the constraints hold again
+    EXPECT_EQ(panel.Height(), 80);
+  }
+}
+
+namespace {
+// Counts the parent-background notices and the paints it receives.
+class Watcher : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  int notices = 0;
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_SKINCTRL_PARENTBGCHANGED) ++notices;
+    TCustomControl::WndProc(m);
+  }
+};
+
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+}  // namespace
+
+TEST(SkinPanel, MovedTransparentPanelRepaintsAndTellsItsChildren) {
+  TCustomControl window;
+  window.setGeometry(0, 0, 300, 200);
+  TsfSkinPanel panel(&window);
+  panel.SetBounds(10, 10, 100, 80);
+  Watcher child(&panel);
+  child.SetBounds(5, 5, 20, 20);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  PaintCounter counter;
+  panel.installEventFilter(&counter);
+
+  for (bool transparent : {false, true}) {
+    SCOPED_TRACE(transparent);
+    panel.SetTransparentMode(transparent);
+    QApplication::processEvents();
+    child.notices = 0;
+    counter.paints = 0;
+    panel.SetLeft(panel.Left() + 30);
+    QApplication::processEvents();
+    EXPECT_EQ(child.notices, transparent ? 1 : 0);
+    if (transparent) {
+      EXPECT_GE(counter.paints, 1);
+    }
   }
 }
 

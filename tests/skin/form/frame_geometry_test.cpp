@@ -238,4 +238,19 @@ TEST(FrameGeometry, MaximisedBounds) {
             TRect(0, 0, 1280, 800));
 }
 
+TEST(FrameGeometry, MonitorCentreTruncatesTheHalves) {
+  const struct {
+    TRect area;
+    int w, h;
+    QPoint expected;
+  } cases[] = {
+      {TRect(0, 0, 1024, 768), 300, 200, QPoint(362, 284)},
+      {TRect(0, 0, 1023, 767), 301, 201, QPoint(361, 283)},        // odd sizes: both halves down
+      {TRect(1920, 0, 3200, 1024), 816, 498, QPoint(2152, 263)},  // a second monitor
+      {TRect(-1280, 24, 0, 1024), 100, 100, QPoint(-690, 474)},   // left of the first one
+      {TRect(0, 0, 800, 600), 1000, 700, QPoint(-100, -50)},      // larger than the monitor
+  };
+  for (const auto& c : cases) EXPECT_EQ(MonitorCentre(c.area, c.w, c.h), c.expected) << c.w;
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QScreen>
 #include <QTest>
 
 #include "platform/application.h"
@@ -296,6 +297,33 @@ TEST_F(SkinFormTest, TheRegionIsTheMasksBlackPixels) {
   }
 }
 
+TEST_F(SkinFormTest, TheFramePaintedThroughTheRegionFillsItAndNothingElse) {
+  // Painting clipped to the window's shape, as the screen paints a shaped
+  // window: every pixel of the region is the frame's, outside stays untouched.
+  for (QSize size : {QSize(300, 200), QSize(457, 333)}) {
+    form->resize(size);
+    const int W = size.width();
+    QImage shown(size, QImage::Format_RGB32);
+    shown.fill(qRgb(255, 0, 255));
+    form->render(&shown, QPoint(), form->mask());
+    const struct {
+      int x, y;
+      QRgb expected;
+    } probes[] = {
+        {2, 2, qRgb(255, 0, 255)},       // the mask's white corner: outside
+        {W - 3, 3, qRgb(255, 0, 255)},   // the other one
+        {6, 0, Src(6, 0)},               // the region's first pixels: right of the corner
+        {0, 6, Src(0, 6)},               // and below it
+        {7, 2, Src(7, 2)},               // beside the corner, in the top row
+        {2, 7, Src(2, 7)},               // below it
+        {W - 3, 40, Src(97, 40)},        // right border
+        {W / 2, 29, Src(20 + (W / 2 - 20) % 60, 29)},  // the repeated top edge
+    };
+    for (const auto& p : probes)
+      EXPECT_EQ(shown.pixel(p.x, p.y) | 0xFF000000u, p.expected) << W << " at " << p.x << "," << p.y;
+  }
+}
+
 TEST_F(SkinFormTest, InactiveWindowsUseTheInactivePicture) {
   EXPECT_EQ(PixelAt(form, 2, 2), Src(2, 2, 77));
   TForm other;
@@ -364,6 +392,35 @@ TEST_F(SkinFormTest, RemovingTheSkinnerGivesTheFormItsOwnFrameBack) {
   EXPECT_FALSE(form->HasCustomFrame());
   EXPECT_EQ(form->ClientArea()->geometry(), QRect(0, 0, form->width(), form->height()));
   EXPECT_EQ(form->Perform(WM_NCHITTEST, 0, MakeLParam(form->x() + 5, form->y() + 5)), HTCLIENT);
+}
+
+TEST(SkinFormPosition, TheFirstShowCentresOnTheMonitorOrItsWorkArea) {
+  formtest::TinySkin skin;
+  const struct {
+    TsfPositionInMonitor position;
+    bool workArea;
+  } cases[] = {{sfpScreenCenter, false}, {sfpDesktopCenter, true}, {sfpDefault, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.position));
+    TForm form;
+    TsfSkinForm skinner(&form);
+    skinner.PositionInMonitor = c.position;
+    skinner.SetSkinData(skin.data.get());
+    form.setGeometry(10, 20, 301, 201);
+    form.Show();
+    QScreen* screen = form.screen();
+    ASSERT_NE(screen, nullptr);
+    const QRect a = c.workArea ? screen->availableGeometry() : screen->geometry();
+    const QPoint expected = c.position == sfpDefault
+                                ? QPoint(10, 20)
+                                : QPoint(a.left() + a.width() / 2 - 150, a.top() + a.height() / 2 - 100);
+    EXPECT_EQ(form.pos(), expected);
+    // Only the first show places the window.
+    form.move(5, 5);
+    form.Hide();
+    form.Show();
+    EXPECT_EQ(form.pos(), QPoint(5, 5));
+  }
 }
 
 TEST(SkinFormOwner, MustBeAForm) {

@@ -83,7 +83,7 @@ class Recorder : public TCustomControl {
 };
 
 class MenuTest : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     root = new TMenuItem(&owner);
     for (const char* caption : {"&Open", "-", "&Save", "Sa&ve as", "&More", "-", "&Gone"}) {
@@ -222,6 +222,32 @@ TEST_F(MenuTest, SubmenuOpensOnlyAfterTheWaitAndEscapeClosesOneLevel) {
   EXPECT_EQ(control.messages, std::vector<unsigned>{WM_SKINMENU_CLOSED});
 }
 
+TEST_F(MenuTest, ASubmenuLineWhoseCommandClosesOrReopensTheMenuOpensNoStraySubmenu) {
+  const struct {
+    const char* what;
+    std::function<void(MenuTest&)> command;
+    int popups;
+  } cases[] = {
+      {"reopens the menu", [](MenuTest& t) { t.Open(); }, 1},
+      {"closes the menu", [](MenuTest& t) { t.menu.CloseAll(); }, 0},
+      {"empties its own submenu", [](MenuTest& t) { t.more->Clear(); }, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (more->Count() == 0)
+      more->Add(NewMenuItem(more, QString(), QStringLiteral("&Inner")));
+    more->OnClick = [this, &c](TObject*) { c.command(*this); };
+    Open()->HandleKey('M');
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(menu.PopupCount(), c.popups);
+    if (TsfSkinPopupWindow* p = menu.Deepest()) {
+      EXPECT_EQ(p->ParentItem(), root);
+      EXPECT_FALSE(p->Items()[4].SubmenuOpen);
+    }
+    menu.CloseFrom(0);
+  }
+}
+
 TEST_F(MenuTest, RightOpensASubmenuAndItsLeafRunsIt) {
   TsfSkinPopupWindow* p = Open();
   p->HandleKey('M');  // selects and clicks "&More": opens at once
@@ -289,6 +315,56 @@ class TestHost : public TComponent, public ISkinMenuHost {
   TsfSkinData* skin = nullptr;
   int begun = 0, ended = 0;
 };
+
+TEST(SkinPopupHeader, DrawnWithTheMenuHeaderRecordElseTheLabelRecord) {
+  // One picture: the menu line's piece in green on top, the header's in blue below.
+  const QRgb line = qRgb(0, 200, 0), header = qRgb(0, 0, 200);
+  const struct {
+    const char* record;  // the label record's name (none: no record)
+    QRgb expected;
+  } cases[] = {{"menuheader", header}, {"label", header}, {"", line}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.record);
+    TsfSkinData sd;
+    QImage pic(40, 40, QImage::Format_RGB32);
+    pic.fill(line);
+    for (int y = 20; y < 40; ++y)
+      for (int x = 0; x < 40; ++x) pic.setPixel(x, y, header);
+    sd.PictureList.push_back(std::make_unique<TBitmap>(pic));
+    auto item = std::make_unique<TsfDataSkinMenuItem>(QStringLiteral("menuitem"));
+    item->activepictureindex = 0;
+    item->skinrect = item->activeskinrect = TRect(0, 0, 40, 20);
+    item->textrect = TRect(2, 0, 38, 20);
+    sd.ObjectRecords.push_back(std::move(item));
+    if (*c.record) {
+      auto label = std::make_unique<TsfDataSkinLabelControl>(QLatin1String(c.record));
+      label->pictureindex = 0;
+      label->skinrect = TRect(0, 20, 40, 40);
+      label->lefttoppoint = TPoint(2, 20);
+      label->righttoppoint = TPoint(38, 20);
+      label->clientrect = TRect(2, 0, 38, 20);
+      sd.ControlRecords.push_back(std::move(label));
+    }
+    sd.IsEmpty = false;
+
+    QObject owner;
+    auto* root = new TMenuItem(&owner);
+    root->Add(NewMenuItem(root, QString(), QStringLiteral("&Open")));
+    TMenuItem* group = NewMenuItem(root, QString(), QStringLiteral("-Group-"));
+    group->Enabled = false;
+    root->Add(group);
+    TsfSkinMenu menu;
+    menu.Popup(nullptr, &sd, false, root, TRect(50, 50, 50, 50), 0);
+    TsfSkinPopupWindow* p = menu.Deepest();
+    ASSERT_NE(p, nullptr);
+    const TRect r = p->Items()[1].ItemRect;
+    const QImage shown = p->grab().toImage();
+    // Left of the caption and at the line's right end: the strip, not the text.
+    EXPECT_EQ(shown.pixel(r.Left + 1, r.Top + 1) | 0xFF000000u, c.expected);
+    EXPECT_EQ(shown.pixel(r.Right - 2, r.Bottom - 2) | 0xFF000000u, c.expected);
+    menu.CloseFrom(0);
+  }
+}
 
 TEST(SkinPopupMenu, ACommandMayDeleteItsOwnMenu) {
   TForm form;

@@ -134,6 +134,93 @@ TEST(DrawGlyphAndText, IndexOutsideTheListDrawsTheCaptionAlone) {
   EXPECT_TRUE(ink);
 }
 
+namespace {
+// The caption drawn by the canvas's own text drawing, measured in the face
+// first and then drawn centred in its measured size: what the glyph-and-text
+// helper must match pixel for pixel however it lays the text out.
+QImage CaptionByCanvas(const QString& caption, int size, const TRect& face, bool pressed) {
+  TBitmap paper = Paper(face.Right, face.Bottom);
+  TCanvas* c = paper.Canvas();
+  UseTestFont(c);
+  c->Font.SetHeight(size);
+  TRect r(0, 0, face.Width(), face.Height());
+  DrawTextWide(c, caption, r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+  TsfGlyphTextPlace at =
+      LayoutGlyphAndText(blGlyphLeft, face, 0, 0, r.Width(), r.Height(), -1, 0);
+  const int shift = pressed ? 1 : 0;
+  TRect box(at.Text.X + shift, at.Text.Y + shift, at.Text.X + shift + r.Width() + 2,
+            at.Text.Y + shift + r.Height());
+  c->Brush.Style = bsClear;
+  DrawTextWide(c, caption, box, DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_EXPANDTABS);
+  return paper.Image().copy();
+}
+}  // namespace
+
+TEST(DrawGlyphAndText, CaptionMatchesTheCanvasTextAtEveryRepeat) {
+  struct Case { const char* name; QString caption; int size; TRect face; bool pressed; };
+  const Case cases[] = {
+      {"one line", "Button 12", -12, TRect(0, 0, 90, 24), false},
+      {"pressed", "Button 12", -12, TRect(0, 0, 90, 24), true},
+      {"accelerator", "&Save && go", -12, TRect(0, 0, 90, 24), false},
+      {"wrapped", "save then move to the next one", -12, TRect(0, 0, 70, 60), false},
+      {"wrapped, larger font", "save then move to the next one", -16, TRect(0, 0, 70, 60), false},
+      {"tab", "a\tb", -12, TRect(0, 0, 90, 24), false},
+      {"line break", "two\nlines", -12, TRect(0, 0, 90, 40), false},
+      {"chinese", QString::fromUtf8("保存下一题"), -14, TRect(3, 2, 90, 30), false},
+  };
+  // Twice through the table: the second time every caption is drawn from
+  // what the first time laid out, and must not differ.
+  for (int round = 0; round < 2; ++round) {
+    for (const Case& k : cases) {
+      TBitmap face = Paper(k.face.Right, k.face.Bottom);
+      UseTestFont(face.Canvas());
+      face.Canvas()->Font.SetHeight(k.size);
+      DrawStripGlyphAndText(face.Canvas(), k.face, -1, clBlack, false, k.pressed, 1, 1, TBitmap(),
+                            k.caption, blGlyphLeft, 0);
+      const QImage want = CaptionByCanvas(k.caption, k.size, k.face, k.pressed);
+      EXPECT_EQ(face.Image().convertToFormat(want.format()), want) << k.name << " round " << round;
+    }
+  }
+}
+
+TEST(DrawLaidText, MatchesTextOutAtEveryRepeat) {
+  struct Case { const char* name; QString text; int size; TRect clip; bool solid; };
+  const Case cases[] = {
+      {"latin", "Panel 12", -12, TRect(0, 0, 90, 30), false},
+      {"larger font", "Panel 12", -16, TRect(0, 0, 90, 30), false},
+      {"ampersand kept", "A&B", -12, TRect(0, 0, 90, 30), false},
+      {"chinese", QString::fromUtf8("答案解析"), -14, TRect(0, 0, 90, 30), false},
+      {"clipped", "a long caption cut short", -12, TRect(4, 0, 40, 30), false},
+      {"solid brush", "Panel", -12, TRect(0, 0, 90, 30), true},
+  };
+  for (int round = 0; round < 2; ++round) {
+    for (const Case& k : cases) {
+      auto draw = [&](bool laid) {
+        TBitmap paper = Paper(90, 30);
+        TCanvas* c = paper.Canvas();
+        UseTestFont(c);
+        c->Font.SetHeight(k.size);
+        c->Font.SetColor(clBlue);
+        c->Brush.Style = k.solid ? bsSolid : bsClear;
+        c->Brush.Color = clYellow;
+        if (laid) {
+          DrawLaidText(c, 5, 6, k.text, k.clip);
+        } else {
+          c->SetClipRect(k.clip);
+          c->TextOut(5, 6, k.text);
+          c->ResetClip();
+        }
+        return paper.Image().copy();
+      };
+      EXPECT_EQ(draw(true), draw(false)) << k.name << " round " << round;
+      TBitmap paper = Paper(4, 4);
+      UseTestFont(paper.Canvas());
+      paper.Canvas()->Font.SetHeight(k.size);
+      EXPECT_EQ(LaidTextWidth(paper.Canvas(), k.text), paper.Canvas()->TextWidth(k.text)) << k.name;
+    }
+  }
+}
+
 TEST(DrawDottedFrame, StartsByParityAndAlternatesAroundTheFrame) {
   struct Case { int w, h; bool firstSet; };
   for (const Case& k : {Case{10, 10, true}, Case{11, 11, false}, Case{11, 10, true},
