@@ -271,5 +271,5 @@ void TtlDBTreeList::DataFocusControl(TField** field) {
   const bool editorMayOpen = CanEditorShow();
   if (!self || !editorMayOpen) return;
   *field = nullptr;
-  OpenEditor();
+  ShowEditor();
 }

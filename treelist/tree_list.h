@@ -448,8 +448,8 @@ class TtlCustomTreeList : public TCustomControl {
   // ---- drag hooks of the data-aware tree list
   // A drag is starting: pending record changes are settled first.
   virtual void DragStarting() {}
-  // Cancels a delayed opening of the in-place editor (none here).
-  virtual void CancelDelayedEditor() {}
+  // Cancels a pending delayed opening of this tree list's in-place editor.
+  void CancelDelayedEditor();
   // Whether dragging scrolls and moves the focus now (etoDragScroll aside).
   virtual bool DragScrollAllowed() { return true; }
   // Whether the control takes its own nodes dropped at a point, and the drop itself.

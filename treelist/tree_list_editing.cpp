@@ -327,11 +327,15 @@ void TtlCustomTreeList::EditedColumnGone(TtlTreeListColumn* column) {
 // ---------------------------------------------------------------------------
 // Input while editing
 
+void TtlCustomTreeList::CancelDelayedEditor() {
+  if (Pending().list == this) CancelPendingOpening();
+}
+
 bool TtlCustomTreeList::EditingMouseDown() {
   QPointer<TtlCustomTreeList> self(this);
   if (!m_edit) m_edit = std::make_unique<TtlEditState>(this);
   m_edit->pressTime = Clock().elapsed();
-  if (Pending().list == this) CancelPendingOpening();
+  CancelDelayedEditor();
   if (Editing()) HideEditor();
   return self;
 }
