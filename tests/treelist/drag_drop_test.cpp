@@ -407,6 +407,19 @@ TEST_F(DragDropTest, HandlersThatDestroyNodesDuringADragLeaveNothingDangling) {
   QTest::mouseRelease(list.get(), Qt::LeftButton, {}, TextPoint(Node(QStringLiteral("B"))));
   list->OnBeginDragNode = nullptr;
 
+  // OnMoveTo reloading the nodes: the target and the dragged node are gone.
+  query.Close();
+  query.Open();
+  list->OnMoveTo = [&](TObject*, TtlTreeListNode*, TtlTreeListNodeAttachMode,
+                       const std::vector<TtlTreeListNode*>&, bool&, bool&) {
+    query.Close();
+    query.Open();
+  };
+  DragDrop(TextPoint(Node(QStringLiteral("B"))), TextPoint(Node(QStringLiteral("C"))));
+  EXPECT_FALSE(list->Dragging());
+  EXPECT_EQ(Table(), QStringLiteral("A:- A1:A A11:A1 A2:A B:- C:-"));
+  list->OnMoveTo = nullptr;
+
   // A drop handler that destroys the whole list (the nodes loaded afresh first).
   query.Close();
   query.Open();
