@@ -352,7 +352,15 @@ void TsfSkinButton::PaintDefaultImage(TBitmap& picture) {
 void TsfSkinButton::PerformClick() {
   if (m_canFocused)
     if (TForm* form = ParentForm(this)) form->SetModalResult(ModalResult);
-  if (OnClick) OnClick(this);
+  ClickWithAction(this, OnClick, Action());
+}
+
+void TsfSkinButton::SetAction(TAction* action) {
+  m_actionLink.Link(this, action, [this](TAction* a) {
+    SetCaption(a->Caption());
+    SetEnabled(a->Enabled());
+    SetVisible(a->Visible());
+  });
 }
 
 void TsfSkinButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+#include "platform/action.h"
 #include "platform/image_list.h"
 #include "platform/timer.h"
 #include "skin/controls/morph.h"
@@ -74,6 +75,11 @@ class TsfSkinButton : public TsfSkinCustomControl {
   TTimer* MorphTimer() const { return m_morph.Timer(); }
   TTimer* AnimationTimer() const { return m_animTimer; }
 
+  // The action shows its caption, enabled and visible states on the button;
+  // a click runs it when the button has no OnClick of its own.
+  TAction* Action() const { return m_actionLink.Action(); }
+  void SetAction(TAction* action);
+
   virtual void PerformClick();
   void ApplySkinChange() override;
   void ForgetSkinRecord() override;
@@ -101,6 +107,7 @@ class TsfSkinButton : public TsfSkinCustomControl {
   const TsfDataSkinButtonControl* ButtonRecord() const { return m_record; }
 
  private:
+  TActionLink m_actionLink;
   bool Focus() const { return m_canFocused && hasFocus(); }
   bool MorphingInEffect() const;
   bool DownLook() const;

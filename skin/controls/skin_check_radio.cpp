@@ -37,14 +37,37 @@ void TsfSkinCheckRadioBox::SetChecked(bool v) {
     }
   }
   if (!self) return;
-  if ((!m_radio || became) && OnClick) OnClick(this);
+  if (!m_radio || became) ClickBox();
+}
+
+void TsfSkinCheckRadioBox::ClickBox() {
+  if (!m_showingAction) ClickWithAction(this, OnClick, Action());
+}
+
+void TsfSkinCheckRadioBox::SetAction(TAction* action) {
+  m_actionLink.Link(this, action, [this](TAction* a) {
+    SetCaption(a->Caption());
+    SetEnabled(a->Enabled());
+    SetVisible(a->Visible());
+    if (a->Checked() != m_checked) {
+      m_showingAction = true;
+      QPointer<TsfSkinCheckRadioBox> self(this);
+      struct Reset {
+        QPointer<TsfSkinCheckRadioBox>& box;
+        ~Reset() {
+          if (box) box->m_showingAction = false;
+        }
+      } reset{self};
+      SetChecked(a->Checked());
+    }
+  });
 }
 
 void TsfSkinCheckRadioBox::SetState(TCheckBoxState v) {
   m_state = v;
   m_checked = v == cbChecked;
   Invalidate();
-  if (OnClick) OnClick(this);
+  ClickBox();
 }
 
 void TsfSkinCheckRadioBox::SetFlat(bool v) {

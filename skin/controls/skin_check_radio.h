@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include "platform/action.h"
 #include "platform/image_list.h"
 #include "skin/controls/morph.h"
 #include "skin/controls/skin_panel.h"
@@ -25,6 +26,11 @@ class TsfSkinCheckRadioBox : public TsfSkinCustomControl {
   void SetChecked(bool v);
   TCheckBoxState State() const { return m_state; }
   void SetState(TCheckBoxState v);
+  // The action shows its caption, enabled, visible and checked states on the
+  // box (a change of its checked state clicks nothing); a click runs it when
+  // the box has no OnClick of its own.
+  TAction* Action() const { return m_actionLink.Action(); }
+  void SetAction(TAction* action);
   bool AllowGrayed() const { return m_allowGrayed; }
   void SetAllowGrayed(bool v) { m_allowGrayed = v; Invalidate(); }
   bool Flat() const { return m_flat; }
@@ -70,6 +76,10 @@ class TsfSkinCheckRadioBox : public TsfSkinCustomControl {
   void Click() override {}
 
  private:
+  // OnClick, or the action; nothing while the action's state is being shown.
+  void ClickBox();
+  TActionLink m_actionLink;
+  bool m_showingAction = false;
   bool Focus() const { return m_canFocused && hasFocus(); }
   bool MorphingInEffect() const;
   void Refresh();
