@@ -439,8 +439,10 @@ bool TsfSkinButton::HandleKey(TMessage& m) {
       return window()->focusWidget() != this;
     }
     // Keys: the button's own handling, then the platform's (OnKeyDown...).
-    case WM_KEYDOWN:
+    // A click handler may destroy the button: then the key is done with.
+    case WM_KEYDOWN: {
       if (!m_canFocused) return false;
+      QPointer<TsfSkinButton> self(this);
       if (m.WParam == VK_SPACE) {
         StopAnimation();
         SetDown(true);
@@ -448,13 +450,16 @@ bool TsfSkinButton::HandleKey(TMessage& m) {
       } else if (m.WParam == VK_RETURN) {
         PerformClick();
       }
-      return false;
-    case WM_KEYUP:
+      return !self;
+    }
+    case WM_KEYUP: {
+      QPointer<TsfSkinButton> self(this);
       if (m_canFocused && m.WParam == VK_SPACE && m_down && m_groupIndex == 0) {
         SetDown(false);
         PerformClick();
       }
-      return false;
+      return !self;
+    }
     case CM_DIALOGKEY:
       if (m.WParam == VK_RETURN && IsActive() && Enabled() && isVisible()) {
         PerformClick();

@@ -342,9 +342,11 @@ void TsfSkinCheckRadioBox::KeyDown(WORD& key, TShiftState shift) {
   TsfSkinCustomControl::KeyDown(key, shift);
   if (self) PassKeyDown(key, shift);
   if (!self || !m_canFocused) return;
-  auto* next = qobject_cast<TsfSkinCheckRadioBox*>(NavigateByArrow(this, key, shift));
-  if (next && m_radio && next->m_radio && GroupIndex != 0 && next->GroupIndex == GroupIndex)
-    next->Toggle();
+  // A handler of the focus change may destroy this box: read it first.
+  const bool radio = m_radio;
+  const int group = GroupIndex;
+  QPointer<TsfSkinCheckRadioBox> next = qobject_cast<TsfSkinCheckRadioBox*>(NavigateByArrow(this, key, shift));
+  if (next && radio && next->m_radio && group != 0 && next->GroupIndex == group) next->Toggle();
 }
 
 void TsfSkinCheckRadioBox::MouseEnter() {
