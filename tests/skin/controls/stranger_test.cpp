@@ -182,8 +182,10 @@ TEST(StrangerArrows, HandlersDestroyingControlsAroundTheMove) {
         EXPECT_TRUE(from.isNull());
         EXPECT_TRUE(next->hasFocus());
       }
-      if (boxes) EXPECT_TRUE(static_cast<TsfSkinCheckRadioBox*>(victim == NextOnKeyDown ? last.data() : next.data())->Checked())
-          << "arrowing onto a radio of the group checks it";
+      if (boxes) {
+        EXPECT_TRUE(static_cast<TsfSkinCheckRadioBox*>(victim == NextOnKeyDown ? last.data() : next.data())->Checked())
+            << "arrowing onto a radio of the group checks it";
+      }
     }
 }
 
