@@ -18,27 +18,14 @@
 #include "skin/controls/skin_check_radio.h"
 #include "skin/controls/skin_panel.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/practice_fixture.h"
 #include "treelist/db_tree_list.h"
 
 namespace {
 
-class Practice {
+class Practice : public PracticeWindow {
  public:
-  explicit Practice(const QString& titleId = QStringLiteral("1")) : window(new Tfrm_tolmmain()) {
-    window->FTitleId = titleId;
-    window->Show();
-    QApplication::processEvents();
-  }
-  ~Practice() {
-    if (window) {
-      window->OnCloseQuery = nullptr;
-      delete window;
-    }
-  }
-  void Click(TControl* c) {
-    QTest::mouseClick(c, Qt::LeftButton, Qt::NoModifier, QPoint(c->width() / 2, c->height() / 2));
-    QApplication::processEvents();
-  }
+  using PracticeWindow::PracticeWindow;
   // Every button of the row, each a few times, in the order given.
   void Press(const QList<TControl*>& buttons) {
     for (TControl* b : buttons) Click(b);
@@ -51,7 +38,6 @@ class Practice {
     return QueryBankValue(dm->adocon->DataSource(),
                           QStringLiteral("select count(*) from t_exerresult where exer_id=") + window->FExerId);
   }
-  QPointer<Tfrm_tolmmain> window;
 };
 
 QString Bank(const QString& sql) { return QueryBankValue(dm->adocon->DataSource(), sql); }

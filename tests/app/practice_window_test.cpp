@@ -24,28 +24,15 @@
 #include "skin/controls/skin_check_radio.h"
 #include "skin/controls/skin_panel.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/practice_fixture.h"
 #include "treelist/db_tree_list.h"
 
 namespace {
 
 // A practice of paper `titleId` in its own window, shown (which starts it).
-class Practice {
+class Practice : public PracticeWindow {
  public:
-  explicit Practice(const QString& titleId = QStringLiteral("1")) : window(new Tfrm_tolmmain()) {
-    window->FTitleId = titleId;
-    window->Show();
-    QApplication::processEvents();
-  }
-  ~Practice() {
-    if (window) {
-      window->OnCloseQuery = nullptr;
-      delete window;
-    }
-  }
-  void Click(TControl* c) {
-    QTest::mouseClick(c, Qt::LeftButton, Qt::NoModifier, QPoint(c->width() / 2, c->height() / 2));
-    QApplication::processEvents();
-  }
+  using PracticeWindow::PracticeWindow;
   void Next() { Click(window->sfSkinButton6); }
   void Previous() { Click(window->sfSkinButton4); }
   void Save() { Click(window->sfSkinButton3); }
@@ -67,7 +54,6 @@ class Practice {
                               .arg(QString::fromLatin1(column), window->FExerId)
                               .arg(subjectId));
   }
-  QPointer<Tfrm_tolmmain> window;
 };
 
 QString Bank(const char* sql) { return QueryBankValue(dm->adocon->DataSource(), QString::fromUtf8(sql)); }
