@@ -6,6 +6,7 @@
 
 #include "platform/image_list.h"
 #include "skin/render/compose.h"
+#include "skin/render/effect_bmp.h"
 #include "skin/render/glyphs.h"
 #include "skin/render/layer_window.h"
 #include "skin/render/mask_region.h"
@@ -15,6 +16,7 @@
 namespace {
 constexpr int kScrollZone = 10;
 constexpr int kPlainSeparatorHeight = 4;
+constexpr int kMotionInterval = 20;
 
 QString LineText(const TMenuItem* item) {
   QString text = StripAccessMarks(item->Caption);
@@ -133,7 +135,9 @@ TsfSkinPopupWindow::TsfSkinPopupWindow(TsfSkinMenu* menu, QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::WindowDoesNotAcceptFocus),
       m_menu(menu),
-      m_scrollTimer(new TTimer(this)) {
+      m_scrollTimer(new TTimer(this)),
+      m_animTimer(new TTimer(this)),
+      m_fadeTimer(new TTimer(this)) {
   setAttribute(Qt::WA_ShowWithoutActivating);
   setAttribute(Qt::WA_NoSystemBackground);
   setFocusPolicy(Qt::NoFocus);
@@ -141,9 +145,16 @@ TsfSkinPopupWindow::TsfSkinPopupWindow(TsfSkinMenu* menu, QWidget* owner)
   m_scrollTimer->SetEnabled(false);
   m_scrollTimer->SetInterval(100);
   m_scrollTimer->OnTimer = [this](TObject*) { ScrollStep(); };
+  m_animTimer->SetEnabled(false);
+  m_animTimer->SetInterval(kMotionInterval);
+  m_animTimer->OnTimer = [this](TObject*) { MotionTick(); };
+  m_fadeTimer->SetEnabled(false);
+  m_fadeTimer->SetInterval(TsfPopupFade::Interval);
+  m_fadeTimer->OnTimer = [this](TObject*) { FadeTick(); };
+  m_fade.Target = m_fade.Current = 255;
 }
 
-TsfSkinPopupWindow::~TsfSkinPopupWindow() = default;
+TsfSkinPopupWindow::~TsfSkinPopupWindow() { HideShadow(); }
 
 bool TsfSkinPopupWindow::Skinned() const {
   TsfSkinData* sd = m_menu->SkinData();
@@ -257,8 +268,20 @@ void TsfSkinPopupWindow::ShowAt(const TRect& anchor, bool up, bool submenu, bool
   const TsfPopupPlace place =
       PlacePopup(anchor, width, height, work, m_itemsRect.Top, up, submenu, fullHeight);
   setGeometry(place.X, place.Y, width, height);
-  if (m_menu->AlphaBlend) SetWindowOpacity(this, m_menu->AlphaBlendValue);
+  // Translucent pop-ups where the display has translucent windows; the first
+  // pop-up of a menu fades in on its own timer (the caller does not wait).
+  if (m_menu->AlphaBlend && LayeredWindowsAvailable()) {
+    const int value = std::clamp(m_menu->AlphaBlendValue, 0, 255);
+    if (m_menu->AlphaBlendAnimation && m_menu->IsFirstPopup() && m_menu->IndexOf(this) == 0)
+      m_fade.Start(value);
+    else
+      m_fade.Target = m_fade.Current = value;
+    SetWindowOpacity(this, m_fade.Current);
+  }
+  ShowShadow();
   show();
+  raise();
+  if (m_fade.Current < m_fade.Target) m_fadeTimer->SetEnabled(true);
   for (int i = 0; i < int(m_items.size()); ++i)
     if (m_items[size_t(i)].Selectable()) {
       m_items[size_t(i)].KeySelected = true;
@@ -303,6 +326,7 @@ void TsfSkinPopupWindow::SelectLine(int index, bool fromKeyboard) {
   }
   m_active = index;
   m_items[size_t(index)].KeySelected = fromKeyboard;
+  StartMotion();
   update();
   if (m_menu) m_menu->ItemAction(this, index, fromKeyboard, false);
 }
@@ -316,6 +340,7 @@ void TsfSkinPopupWindow::DeselectLine(int index) {
     m_menu->m_waitPopup = nullptr;
     m_menu->m_waitIndex = -1;
   }
+  StartMotion();
   update();
 }
 
@@ -328,6 +353,7 @@ void TsfSkinPopupWindow::ClickLine(int index) {
 
 void TsfSkinPopupWindow::ClearSubmenuMarks() {
   for (TsfSkinMenuItem& line : m_items) line.SubmenuOpen = false;
+  StartMotion();
   update();
 }
 
@@ -468,6 +494,91 @@ void TsfSkinPopupWindow::leaveEvent(QEvent*) {
   }
 }
 
+void TsfSkinPopupWindow::hideEvent(QHideEvent*) { HideShadow(); }
+
+void TsfSkinPopupWindow::StopTimers() {
+  m_scrollTimer->SetEnabled(false);
+  m_animTimer->SetEnabled(false);
+  m_fadeTimer->SetEnabled(false);
+}
+
+void TsfSkinPopupWindow::ShowShadow() {
+  HideShadow();
+  if (!LayeredWindowsAvailable()) return;
+  m_shadow = new TsfLayerWindow(true);
+  m_shadow->SetPicture(TsfPopupShadow::Picture(mask(), width(), height()));
+  m_shadow->SetOpacity(m_fade.Current);
+  m_shadow->move(pos());
+  m_shadow->show();
+}
+
+void TsfSkinPopupWindow::HideShadow() {
+  if (!m_shadow) return;
+  m_shadow->hide();
+  delete m_shadow.data();
+  m_shadow = nullptr;
+}
+
+void TsfSkinPopupWindow::FadeTick() {
+  if (!m_menu) {
+    m_fadeTimer->SetEnabled(false);
+    return;
+  }
+  const bool done = m_fade.Tick();
+  SetWindowOpacity(this, m_fade.Current);
+  if (m_shadow) m_shadow->SetOpacity(m_fade.Current);
+  if (done) m_fadeTimer->SetEnabled(false);
+}
+
+// ---- line morph and animation -------------------------------------------------
+
+bool TsfSkinPopupWindow::MorphInEffect() const {
+  const TsfDataSkinMenuItem* r = ItemRecord();
+  return r && r->morphing && m_menu->SkinData()->EnableSkinEffects;
+}
+
+int TsfSkinPopupWindow::AnimationFrames() const {
+  const TsfDataSkinMenuItem* r = ItemRecord();
+  if (!r || !m_menu->SkinData()->EnableSkinEffects || IsEmptyArea(r->animateskinrect)) return 0;
+  return std::max(0, r->framecount);
+}
+
+void TsfSkinPopupWindow::StartMotion() {
+  if (!m_menu) return;
+  const bool morph = MorphInEffect();
+  const int frames = AnimationFrames();
+  if (!morph && frames == 0) {
+    // Nothing moves: every line shows its end state at once.
+    m_animTimer->SetEnabled(false);
+    for (TsfSkinMenuItem& line : m_items) line.Motion = TsfLineMotion{line.Lit() ? 1.0 : 0.0, 0};
+    return;
+  }
+  bool moving = false;
+  for (const TsfSkinMenuItem& line : m_items)
+    if (!line.IsLine() && line.Motion.Moving(line.Lit(), frames)) moving = true;
+  if (!moving || m_animTimer->Enabled()) return;
+  const TsfDataSkinMenuItem* r = ItemRecord();
+  m_animTimer->SetInterval(frames > 0 && r->animateinterval > 0 ? r->animateinterval
+                                                                 : kMotionInterval);
+  m_animTimer->SetEnabled(true);
+}
+
+void TsfSkinPopupWindow::MotionTick() {
+  if (!m_menu) {
+    m_animTimer->SetEnabled(false);
+    return;
+  }
+  const bool morph = MorphInEffect();
+  const int frames = AnimationFrames();
+  bool moving = false;
+  for (TsfSkinMenuItem& line : m_items) {
+    if (line.IsLine()) continue;
+    if (line.Motion.Tick(line.Lit(), morph, frames) && line.Visible) update(line.ItemRect.toQRect());
+    moving = moving || line.Motion.Moving(line.Lit(), frames);
+  }
+  if (!moving) m_animTimer->SetEnabled(false);
+}
+
 void TsfSkinPopupWindow::ScrollStep() {
   if (!m_menu) return;
   if (m_scrollState == 1 && m_firstVisible > 0) {
@@ -503,12 +614,18 @@ void TsfSkinPopupWindow::PaintFrame(TCanvas* c) {
     const TBitmap* frame = sd->Picture(sd->PopupWindowData.windowpictureindex);
     const TsfFramePoints skin = PopupPoints(sd->PopupWindowData);
     const TsfFramePoints laid = ScaleFramePoints(skin, frame->Width(), frame->Height(), w, h);
+    const TsfDataSkinMenuItem* r = ItemRecord();
+    const bool transparentLines = r && r->inactivetransparent;
     TBitmap composed;
     ComposeFrameBitmap(composed, skin, laid, w, h, TRect(0, 0, frame->Width(), frame->Height()),
-                       *frame, PopupStretch(sd->PopupWindowData), true);
+                       *frame, PopupStretch(sd->PopupWindowData),
+                       m_needsScrolling || transparentLines);
     c->Draw(0, 0, &composed);
+    if (transparentLines) m_frameBackground = composed;
+    else m_frameBackground = TBitmap();
     return;
   }
+  m_frameBackground = TBitmap();
   const int column = m_menu->Images() ? m_menu->Images()->Width() + 2 : 19;
   c->Brush.Style = bsSolid;
   c->Brush.Color = clWindow;
@@ -561,6 +678,49 @@ void TsfSkinPopupWindow::PaintSymbol(TCanvas* c, const TsfSkinMenuItem& line, in
   }
 }
 
+TBitmap TsfSkinPopupWindow::InactiveBackground(const TsfSkinMenuItem& line,
+                                               const TsfDataSkinMenuItem& r,
+                                               const TBitmap& pic) const {
+  const TRect lr = line.ItemRect;
+  if (r.inactivetransparent && !m_frameBackground.Empty())
+    return TBitmap(m_frameBackground.Image().copy(lr.toQRect()));
+  TBitmap out(lr.Width(), lr.Height());
+  TBitmap strip;
+  ComposeHStrip(r.itemleftoffset, r.itemrightoffset, strip, pic, r.skinrect, lr.Width(),
+                r.inactivestretcheffect);
+  out.Canvas()->Draw(0, 0, &strip);
+  return out;
+}
+
+TBitmap TsfSkinPopupWindow::LineBackground(const TsfSkinMenuItem& line,
+                                           const TsfDataSkinMenuItem& r,
+                                           const TBitmap& pic) const {
+  const TRect lr = line.ItemRect;
+  const int w = lr.Width(), h = lr.Height();
+  auto strip = [&](const TRect& piece, bool stretch) {
+    TBitmap out(w, h);
+    TBitmap composed;
+    ComposeHStrip(r.itemleftoffset, r.itemrightoffset, composed, pic, piece, w, stretch);
+    out.Canvas()->Draw(0, 0, &composed);
+    return out;
+  };
+  const int frames = AnimationFrames();
+  if (frames > 0 && line.Motion.Frame > 0) {
+    const TRect slice =
+        AnimationSlice(r.animateskinrect, r.skinrect.Height(), frames, std::min(line.Motion.Frame, frames));
+    return strip(slice, r.inactivestretcheffect || r.stretcheffect);
+  }
+  if (!MorphInEffect()) return line.Active ? strip(r.activeskinrect, r.stretcheffect)
+                                           : InactiveBackground(line, r, pic);
+  const double k = line.Motion.K;
+  if (k <= 0) return InactiveBackground(line, r, pic);
+  const TBitmap active = strip(r.activeskinrect, r.stretcheffect);
+  if (k >= 1) return active;
+  TsfEffectBmp blended(InactiveBackground(line, r, pic));
+  blended.Morph(int(r.morphkind), TsfEffectBmp(active), k);
+  return blended.ToBitmap();
+}
+
 void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
   const TsfDataSkinMenuItem* r = ItemRecord();
   TsfSkinData* sd = m_menu->SkinData();
@@ -580,15 +740,8 @@ void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
     return;
   }
   TMenuItem* item = line.MenuItem;
-  if (line.Active) {
-    ComposeHStrip(r->itemleftoffset, r->itemrightoffset, strip, *pic, r->activeskinrect, w,
-                  r->stretcheffect);
-    c->Draw(lr.Left, lr.Top, &strip);
-  } else if (!r->inactivetransparent) {
-    ComposeHStrip(r->itemleftoffset, r->itemrightoffset, strip, *pic, r->skinrect, w,
-                  r->inactivestretcheffect);
-    c->Draw(lr.Left, lr.Top, &strip);
-  }
+  const TBitmap background = LineBackground(line, *r, *pic);
+  c->Draw(lr.Left, lr.Top, &background);
   const TColor colour = !item->Enabled ? r->unenabledfontcolor
                         : line.Active  ? r->activefontcolor
                                        : r->fontcolor;
@@ -788,7 +941,7 @@ TsfSkinMenu::~TsfSkinMenu() {
   for (auto& p : m_popups)
     if (p) {
       p->m_menu = nullptr;
-      p->m_scrollTimer->SetEnabled(false);
+      p->StopTimers();
       p->hide();
       p->deleteLater();
     }
@@ -857,7 +1010,7 @@ void TsfSkinMenu::CloseFrom(int n) {
       m_waitPopup = nullptr;
       m_waitIndex = -1;
     }
-    p->m_scrollTimer->SetEnabled(false);
+    p->StopTimers();
     p->m_menu = nullptr;
     p->hide();
     p->deleteLater();
@@ -936,6 +1089,7 @@ void TsfSkinMenu::ItemAction(TsfSkinPopupWindow* popup, int index, bool fromKeyb
   // A submenu left without visible lines opens nothing and marks nothing.
   if (Open(item, line.ItemRect.Offset(origin.x(), origin.y()), false, true, 0) && guard) {
     line.SubmenuOpen = true;
+    popup->StartMotion();
     popup->update();
   }
 }

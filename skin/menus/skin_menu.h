@@ -20,6 +20,8 @@
 #include "platform/timer.h"
 #include "platform/types.h"
 #include "skin/data/skin_data.h"
+#include "skin/menus/popup_effects.h"
+#include "skin/render/layer_window.h"
 
 class TCustomImageList;
 class TsfSkinMenu;
@@ -61,6 +63,8 @@ struct TsfSkinMenuItem {
   bool Active = false;
   bool SubmenuOpen = false;
   bool KeySelected = false;
+  TsfLineMotion Motion;  // morph factor and animation frame
+  bool Lit() const { return Active || SubmenuOpen; }
   bool IsLine() const { return MenuItem && MenuItem->IsLine(); }
   bool Enabled() const { return MenuItem && MenuItem->Enabled; }
   bool HasChildren() const;
@@ -92,6 +96,14 @@ class TsfSkinPopupWindow : public QWidget {
   int FirstVisible() const { return m_firstVisible; }
   int ScrollState() const { return m_scrollState; }
   TTimer* ScrollTimer() const { return m_scrollTimer; }
+  // The line morph and frame animation (20 ms, or the item record's
+  // interval while its lines animate); runs only while a line moves.
+  TTimer* AnimationTimer() const { return m_animTimer; }
+  // The opacity fade of a menu's first pop-up; runs only while it fades.
+  TTimer* FadeTimer() const { return m_fadeTimer; }
+  int Opacity() const { return m_fade.Current; }
+  // The drop shadow beside the window, when there is one.
+  TsfLayerWindow* Shadow() const { return m_shadow; }
   int LineAt(const TPoint& p) const;  // -1: none
 
   void SelectLine(int index, bool fromKeyboard);
@@ -107,6 +119,7 @@ class TsfSkinPopupWindow : public QWidget {
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void leaveEvent(QEvent* e) override;
+  void hideEvent(QHideEvent* e) override;
 
  private:
   friend class TsfSkinMenu;
@@ -122,6 +135,21 @@ class TsfSkinPopupWindow : public QWidget {
   void PaintSymbol(TCanvas* c, const TsfSkinMenuItem& line, int x, int y, TColor colour,
                    const TRect& imageRect);
   void PaintScrollZones(TCanvas* c);
+  // The background of a skinned line at its size: inactive, active, a blend
+  // of both, or an animation frame.
+  TBitmap LineBackground(const TsfSkinMenuItem& line, const TsfDataSkinMenuItem& r,
+                         const TBitmap& pic) const;
+  TBitmap InactiveBackground(const TsfSkinMenuItem& line, const TsfDataSkinMenuItem& r,
+                             const TBitmap& pic) const;
+  bool MorphInEffect() const;
+  int AnimationFrames() const;  // 0: the lines do not animate
+  void StartMotion();
+  void MotionTick();
+  void StartFade(int target);
+  void FadeTick();
+  void ShowShadow();
+  void HideShadow();
+  void StopTimers();
   void ScrollStep();
   void MoveKeySelection(int step);
   void ScrollToShow(int index);
@@ -138,6 +166,13 @@ class TsfSkinPopupWindow : public QWidget {
   int m_scrollState = 0;  // 0 none, 1 up, 2 down
   int m_active = -1;
   TTimer* m_scrollTimer;
+  TTimer* m_animTimer;
+  TTimer* m_fadeTimer;
+  TsfPopupFade m_fade;
+  // The frame with its centre, kept for inactive lines of a record whose
+  // inactive look is the window behind them.
+  TBitmap m_frameBackground;
+  QPointer<TsfLayerWindow> m_shadow;
 };
 
 class TsfSkinMenu : public TComponent {
