@@ -201,6 +201,8 @@ bool TsfSkinPopupWindow::Build(TMenuItem* item, int start, TMenuItem* second, in
     for (int i = std::max(0, from); i < parent->Count(); ++i) {
       TMenuItem* child = parent->Items(i);
       if (!child->Visible) continue;
+      // Separators are tidied: none first, none twice in a row.
+      if (child->IsLine() && (m_items.empty() || m_items.back().IsLine())) continue;
       TsfSkinMenuItem line;
       line.MenuItem = child;
       m_items.push_back(line);
@@ -208,6 +210,7 @@ bool TsfSkinPopupWindow::Build(TMenuItem* item, int start, TMenuItem* second, in
   };
   add(item, start);
   if (second) add(second, secondStart);
+  while (!m_items.empty() && m_items.back().IsLine()) m_items.pop_back();  // none last
   return !m_items.empty();
 }
 

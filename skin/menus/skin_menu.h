@@ -79,7 +79,8 @@ class TsfSkinPopupWindow : public QWidget {
   ~TsfSkinPopupWindow() override;
 
   // Builds the lines of `item`'s visible children from `start` (and of
-  // `second`'s from `secondStart` for a merged menu); false when none.
+  // `second`'s from `secondStart` for a merged menu), leaving out separators
+  // that would come first, last or straight after another; false when none.
   bool Build(TMenuItem* item, int start, TMenuItem* second = nullptr, int secondStart = 0);
   // Sizes and places the window against `anchor` and shows it.
   void ShowAt(const TRect& anchor, bool up, bool submenu, bool merged);

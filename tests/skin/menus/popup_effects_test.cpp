@@ -223,6 +223,37 @@ TEST_F(PopupEffectsTest, ClosingStopsTheMotion) {
   EXPECT_TRUE(p.isNull());
 }
 
+TEST_F(PopupEffectsTest, ScrollZonesTakeTheMenuItemRecordByEitherName) {
+  const struct {
+    const char* name;
+    bool transparent;
+    QRgb zone;
+  } cases[] = {
+      {"menuitem", false, kInactive},
+      {"MENUITEM", false, kInactive},
+      {"menuitem", true, kCentre},  // the frame behind
+      {"popupline", false, 0xFFFFFFFFu},  // no such record: the plain window colour
+  };
+  menu.MaxMenuItemsInWindow = 2;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + (c.transparent ? " transparent" : ""));
+    SkinOptions o;
+    o.transparent = c.transparent;
+    skins.push_back(MenuSkin(o));
+    skins.back()->ObjectRecords[0]->SectionName = QLatin1String(c.name);
+    menu.Popup(nullptr, skins.back().get(), false, root, TRect(50, 50, 50, 50), 0);
+    TsfSkinPopupWindow* p = menu.Deepest();
+    ASSERT_NE(p, nullptr);
+    ASSERT_TRUE(p->NeedsScrolling());
+    const TRect items = p->ItemsRect();
+    const QImage shown = p->grab().toImage();
+    EXPECT_EQ(shown.pixel(items.Left + 1, items.Top + 1) | 0xFF000000u, c.zone) << "top zone";
+    EXPECT_EQ(shown.pixel(items.Left + 1, items.Bottom - 2) | 0xFF000000u, c.zone)
+        << "bottom zone";
+    menu.CloseFrom(0);
+  }
+}
+
 // ---- translucency -------------------------------------------------------------
 
 TEST_F(PopupEffectsTest, TheFirstPopupFadesInStepByStep) {

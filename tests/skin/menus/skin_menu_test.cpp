@@ -136,6 +136,36 @@ TEST_F(MenuTest, AMenuWithoutVisibleChildrenOpensNothing) {
   EXPECT_FALSE(menu.IsShowing());
 }
 
+TEST(SkinMenuLines, SeparatorsAreTidied) {
+  const struct {
+    std::vector<const char*> captions;
+    std::vector<const char*> lines;
+  } cases[] = {
+      {{"-", "A", "-", "-", "B", "-"}, {"A", "-", "B"}},
+      {{"A", "-", "(hidden)", "-", "B"}, {"A", "-", "B"}},
+      {{"A", "-", "(hidden)"}, {"A"}},
+      {{"-", "-"}, {}},
+  };
+  for (const auto& c : cases) {
+    QObject owner;
+    auto* root = new TMenuItem(&owner);
+    for (const char* caption : c.captions) {
+      TMenuItem* item = NewMenuItem(root, QString(), QLatin1String(caption));
+      item->Visible = QLatin1String(caption) != QLatin1String("(hidden)");
+      root->Add(item);
+    }
+    TsfSkinMenu menu;
+    menu.Popup(nullptr, nullptr, false, root, TRect(50, 50, 50, 50), 0);
+    QStringList shown, expected;
+    if (TsfSkinPopupWindow* p = menu.Deepest())
+      for (const TsfSkinMenuItem& line : p->Items()) shown << line.MenuItem->Caption;
+    for (const char* l : c.lines) expected << QLatin1String(l);
+    EXPECT_EQ(shown, expected) << c.captions.size() << " captions";
+    EXPECT_EQ(menu.IsShowing(), !expected.isEmpty());
+    menu.CloseFrom(0);
+  }
+}
+
 TEST_F(MenuTest, ArrowKeysSkipSeparatorsAndDisabledLinesAndWrap) {
   TsfSkinPopupWindow* p = Open();
   struct Step {
