@@ -257,6 +257,11 @@ void TsfSkinCustomGrid::ScrollMessage(bool vertical, int code, int position) {
   if (isVisible() && CanFocus() && TabStop() && !hasFocus() &&
       !(m_editor && m_editor->hasFocus()))
     SetFocus();
+  // Right to left the horizontal bar shows its value mirrored; a thumb
+  // position it sends is mirrored back, so the thumb stays where it was put.
+  if (!vertical && m_hBar && layoutDirection() == Qt::RightToLeft &&
+      (code == SB_THUMBPOSITION || code == SB_THUMBTRACK))
+    position = m_hBar->Max() - position;
   if (!vertical && ColCount() - m_fixedCols == 1) {
     const int range = std::max(0, ColWidths(ColCount() - 1) - (ClientWidth() - FixedWidth()));
     const int line = std::max(1, Canvas()->TextWidth(QStringLiteral("0")));

@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 
+#include "skin/grids/db_inplace_edit.h"
 #include "skin/grids/grid_rules.h"
 #include "skin/grids/inplace_edit.h"
 
@@ -216,6 +217,25 @@ TEST_F(FieldCellsTest, DrawingEventsFollowTheColumnsKind) {
   grid->grab();
   EXPECT_TRUE(dataCells.isEmpty());
   EXPECT_EQ(columnCells.count(1), 3);
+}
+
+TEST_F(FieldCellsTest, RightToLeftSwapsLeftAndRightAndPutsTheButtonLeft) {
+  grid->Columns()->Items(1)->PickList = QStringList{QStringLiteral("one"), QStringLiteral("two")};
+  for (const Qt::LayoutDirection dir : {Qt::LeftToRight, Qt::RightToLeft}) {
+    const bool rtl = dir == Qt::RightToLeft;
+    SCOPED_TRACE(rtl ? "right to left" : "left to right");
+    grid->setLayoutDirection(dir);
+    grid->setFocus();
+    grid->SetCol(ColumnOf("done"));
+    QTest::keyClick(grid.get(), Qt::Key_Left);
+    EXPECT_EQ(grid->SelectedField()->FieldName(), QLatin1String(rtl ? "score" : "name"));
+    auto* e = qobject_cast<TsfDBGridInplaceEdit*>(EditCell(QStringLiteral("name")));
+    ASSERT_TRUE(e);
+    ASSERT_EQ(e->EditStyle(), esPickList);
+    EXPECT_EQ(e->layoutDirection(), dir);
+    EXPECT_EQ(rtl ? e->ButtonRect().left() : e->ButtonRect().right(), rtl ? 0 : e->width() - 1);
+    QTest::keyClick(e, Qt::Key_Escape);
+  }
 }
 
 TEST(GridRules, NumberTextAcceptable) {

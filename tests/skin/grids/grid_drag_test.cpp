@@ -4,10 +4,13 @@
 
 #include "tests/skin/grids/grid_fixture.h"
 
+#include "skin/grids/grid_rules.h"
+
 namespace {
 
 class PlainGrid : public TsfSkinCustomGrid {
  public:
+  using TsfSkinCustomGrid::LastLeftCol;
   using TsfSkinCustomGrid::TsfSkinCustomGrid;
 
  protected:
@@ -193,6 +196,51 @@ TEST_F(GridDragTest, HeldButtonRightOfTheGridScrollsColumnsWhileSelectingOrMovin
   QTest::mouseRelease(&g, Qt::LeftButton, {}, QPoint(g.width() + 10, 10));
   EXPECT_EQ(cols, (std::vector<Moved>{{1, to}}));
   EXPECT_EQ(g.ColWidths(to), width1);
+}
+
+}  // namespace
+
+namespace {
+
+// Right to left: Left and Right swap, and the horizontal bar's value is
+// mirrored both ways (a thumb put somewhere stays there).
+TEST(GridRightToLeft, KeysSwapAndTheBarKeepsTheThumbWhereItWasPut) {
+  for (const Qt::LayoutDirection dir : {Qt::LeftToRight, Qt::RightToLeft}) {
+    const bool rtl = dir == Qt::RightToLeft;
+    SCOPED_TRACE(rtl ? "right to left" : "left to right");
+    PlainGrid g;
+    g.setLayoutDirection(dir);
+    g.SetColCount(30);
+    g.resize(300, 120);
+    FakeBar bar;
+    g.SetHScrollBar(&bar);
+    g.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    g.setFocus();
+    ASSERT_TRUE(bar.shown_);
+    // At the first column the thumb is at its start, or its end right to left.
+    EXPECT_EQ(bar.position_, rtl ? 127 : 0);
+    g.SetCol(3);
+    QTest::keyClick(&g, Qt::Key_Right);
+    EXPECT_EQ(g.Col(), rtl ? 2 : 4);
+    QTest::keyClick(&g, Qt::Key_Left);
+    QTest::keyClick(&g, Qt::Key_Left);
+    EXPECT_EQ(g.Col(), rtl ? 4 : 2);
+    for (int p : {40, 127, 0}) {
+      bar.Drag(p);
+      bar.Release();
+      // The thumb stays near where it was put (to the nearest column).
+      EXPECT_LE(std::abs(bar.position_ - p), 127 / (g.LastLeftCol() - 1) + 1) << p;
+      const int shown = GridScrollPosition(g.LeftCol(), 1, g.LastLeftCol());
+      EXPECT_EQ(bar.position_, rtl ? 127 - shown : shown) << p;
+      EXPECT_EQ(g.LeftCol(), GridScrollTarget(rtl ? 127 - p : p, 1, g.LastLeftCol())) << p;
+    }
+    // The thumb's far end is the first column right to left, the last one
+    // left to right.
+    bar.Drag(127);
+    bar.Release();
+    EXPECT_EQ(g.LeftCol(), rtl ? 1 : g.LastLeftCol());
+  }
 }
 
 }  // namespace
