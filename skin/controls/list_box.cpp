@@ -437,6 +437,9 @@ TsfSkinCustomListBox::TsfSkinCustomListBox(QWidget* parent) : TsfSkinCustomContr
 TsfSkinCustomListBox::~TsfSkinCustomListBox() {
   m_captionFont.OnChange = nullptr;
   m_timer->OnTimer = nullptr;
+  // The inner list calls this control's hooks (a focus change while the
+  // window closes, for one): it goes while this control is still whole.
+  delete m_list;
 }
 
 TsfDataSkinListBox* TsfSkinCustomListBox::ListRecord() const {
