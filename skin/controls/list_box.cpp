@@ -1,6 +1,7 @@
 #include "skin/controls/list_box.h"
 
 #include <QDateTime>
+#include <QEvent>
 #include <QPainter>
 
 #include "skin/render/compose.h"
@@ -58,7 +59,9 @@ TsfListBox::~TsfListBox() { m_scrollTimer->OnTimer = nullptr; }
 
 void TsfListBox::SetItems(const QStringList& items) {
   m_items = items;
+  if (m_sorted) SortItems(m_items);
   m_selected.clear();
+  m_anchor = -1;
   if (m_itemIndex >= Count()) m_itemIndex = -1;
   ClampTop();
   update();
@@ -220,10 +223,7 @@ void TsfListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
   if (button == mbLeft) {
     const int i = ItemAtPos(TPoint(x, y));
     if (i >= 0) {
-      if (m_multiSelect && (shift & ssCtrl)) SetSelected(i, !Selected(i));
-      else if (m_multiSelect) {
-        m_selected = {i};
-      }
+      if (m_multiSelect) SelectByPointer(i, shift);
       SetItemIndex(i);
     }
     m_pressed = true;
@@ -341,7 +341,15 @@ void TsfListBox::KeyDown(WORD& key, TShiftState shift) {
   m_owner->ListKeyDown(key, shift);
   if (!self || key == 0) return;
   const int rows = std::max(1, Rows());
+  const int before = m_itemIndex;
   switch (key) {
+    case VK_SPACE:
+      // Simple multiple selection: the space bar toggles the current item.
+      if (m_multiSelect && !m_extendedSelect && m_itemIndex >= 0) {
+        SetSelected(m_itemIndex, !Selected(m_itemIndex));
+        key = 0;
+      }
+      return;
     case VK_UP: SetItemIndex(std::max(0, m_itemIndex - 1)); break;
     case VK_DOWN: SetItemIndex(m_itemIndex + 1); break;
     case VK_PRIOR: SetItemIndex(std::max(0, m_itemIndex - rows + 1)); break;
@@ -363,7 +371,67 @@ void TsfListBox::KeyDown(WORD& key, TShiftState shift) {
       return;
     default: return;
   }
+  // Extended selection: the keys select the item they move to, or with
+  // Shift the run from the anchor to it; with Ctrl they only move.
+  if (m_multiSelect && m_extendedSelect && m_itemIndex >= 0 && m_itemIndex != before) {
+    if (shift & ssShift) SelectRun(m_itemIndex, false);
+    else if (!(shift & ssCtrl)) SelectOnly(m_itemIndex);
+  }
   m_owner->UpdateScrollBars();
+}
+
+void TsfListBox::SelectOnly(int index) {
+  m_selected = {index};
+  m_anchor = index;
+  update();
+}
+
+// The items from the anchor to `index` (the anchor stays), added to the
+// selection or in place of it.
+void TsfListBox::SelectRun(int index, bool add) {
+  if (m_anchor < 0 || m_anchor >= Count()) m_anchor = m_itemIndex >= 0 ? m_itemIndex : index;
+  if (!add) m_selected.clear();
+  for (int i = std::min(m_anchor, index); i <= std::max(m_anchor, index); ++i) m_selected.insert(i);
+  update();
+}
+
+void TsfListBox::SelectByPointer(int index, TShiftState shift) {
+  if (!m_extendedSelect) {  // simple multiple selection: a click toggles
+    SetSelected(index, !Selected(index));
+    m_anchor = index;
+  } else if (shift & ssShift) {
+    SelectRun(index, shift & ssCtrl);
+  } else if (shift & ssCtrl) {
+    SetSelected(index, !Selected(index));
+    m_anchor = index;
+  } else {
+    SelectOnly(index);
+  }
+}
+
+int TsfListBox::SelCount() const { return m_multiSelect ? int(m_selected.size()) : -1; }
+
+void TsfListBox::SetExtendedSelect(bool v) {
+  m_extendedSelect = v;
+  m_anchor = -1;
+}
+
+void TsfListBox::SetSorted(bool v) {
+  if (v == m_sorted) return;
+  m_sorted = v;
+  if (!v) return;
+  const QString current = m_itemIndex >= 0 ? m_items[m_itemIndex] : QString();
+  const bool hadCurrent = m_itemIndex >= 0;
+  SetItems(m_items);
+  // The current item stays current in its new place.
+  if (hadCurrent) SetItemIndex(int(m_items.indexOf(current)));
+}
+
+// The host's sorted list: case-insensitive order, equal items in the order
+// they came.
+void TsfListBox::SortItems(QStringList& items) {
+  std::stable_sort(items.begin(), items.end(),
+                   [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
 }
 
 void TsfListBox::KeyUp(WORD& key, TShiftState shift) { m_owner->ListKeyUp(key, shift); }
@@ -378,7 +446,8 @@ void TsfListBox::KeyPress(QChar& key) {
 // The next item (from the current one on) that begins with the typed prefix.
 void TsfListBox::Search(QChar c) {
   const qint64 now = Clock();
-  if (now - m_lastKeyTime > kSearchPause) m_prefix.clear();
+  // Without AutoComplete every key starts a new search by its character.
+  if (!m_autoComplete || now - m_lastKeyTime > kSearchPause) m_prefix.clear();
   m_lastKeyTime = now;
   m_prefix += c;
   const int n = Count();
@@ -402,6 +471,14 @@ void TsfListBox::FocusChanged(bool focused) {
   if (focused) m_owner->ListEnter();
   else m_owner->ListExit();
   update();
+}
+
+bool TsfListBox::event(QEvent* e) {
+  if (e->type() == QEvent::Show && !m_windowCreated) {
+    m_windowCreated = true;
+    m_owner->ListWindowCreated();
+  }
+  return TCustomControl::event(e);
 }
 
 void TsfListBox::Resize() {
@@ -523,6 +600,13 @@ void TsfSkinCustomListBox::ApplySkinChange() {
   Layout();
   m_skinChanging = false;
   UpdateScrollBars();
+  m_list->update();
+}
+
+void TsfSkinCustomListBox::DefaultFontChanged() {
+  ReadSkinRecord();
+  if (m_index != -1) return;
+  Font()->Assign(*DefaultFont());
   m_list->update();
 }
 

@@ -61,6 +61,20 @@ class TsfListBox : public TCustomControl, public TDragControl {
   void SetMultiSelect(bool v) { m_multiSelect = v; m_selected.clear(); update(); }
   bool Selected(int index) const;
   void SetSelected(int index, bool v);
+  // The number of selected items with MultiSelect, else -1.
+  int SelCount() const;
+  // With MultiSelect: extended (a click selects one item, Ctrl+click
+  // toggles one, Shift+click and Shift+arrows select the run from the
+  // anchor) or simple (a click or the space bar toggles one).
+  bool ExtendedSelect() const { return m_extendedSelect; }
+  void SetExtendedSelect(bool v);
+  // Items kept in case-insensitive order; switching it on sorts them.
+  bool Sorted() const { return m_sorted; }
+  void SetSorted(bool v);
+  // Typing extends the prefix searched for (see kSearchPause); without it
+  // each key searches for its own character.
+  bool AutoComplete() const { return m_autoComplete; }
+  void SetAutoComplete(bool v) { m_autoComplete = v; }
   // Left shift of the items in pixels while a horizontal bar scrolls them.
   int HorizontalOffset() const { return m_hOffset; }
   void SetHorizontalOffset(int v);
@@ -120,12 +134,17 @@ class TsfListBox : public TCustomControl, public TDragControl {
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void FocusChanged(bool focused) override;
   void Resize() override;
+  bool event(QEvent* event) override;
 
  private:
   void ClampTop();
   void MakeVisible(int index);
   void Search(QChar c);
   void TrackPointer(int x, int y);
+  void SelectOnly(int index);
+  void SelectRun(int index, bool add);
+  void SelectByPointer(int index, TShiftState shift);
+  static void SortItems(QStringList& items);
   void StopAutoScroll();
   void AutoScrollTick();
 
@@ -135,12 +154,17 @@ class TsfListBox : public TCustomControl, public TDragControl {
   int m_topIndex = 0;
   int m_itemHeight = 20;
   bool m_multiSelect = false;
+  bool m_extendedSelect = true;
+  bool m_sorted = false;
+  bool m_autoComplete = true;
+  int m_anchor = -1;
   std::set<int> m_selected;
   int m_hOffset = 0;
   int m_columns = 0;
   QString m_prefix;
   qint64 m_lastKeyTime = -1000000;
   QPointer<TsfSkinPopupMenu> m_popupMenu;
+  bool m_windowCreated = false;
   bool m_pressed = false;  // the left button went down on the list
   TPoint m_pointer;        // its last place, in list coordinates
   TTimer* m_scrollTimer;
@@ -162,6 +186,12 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl, public TDragControl {
   void SetItemIndex(int v) { m_list->SetItemIndex(v); }
   bool MultiSelect() const { return m_list->MultiSelect(); }
   void SetMultiSelect(bool v) { m_list->SetMultiSelect(v); }
+  bool ExtandedSelect() const { return m_list->ExtendedSelect(); }
+  void SetExtandedSelect(bool v) { m_list->SetExtendedSelect(v); }
+  bool Sorted() const { return m_list->Sorted(); }
+  void SetSorted(bool v) { m_list->SetSorted(v); UpdateScrollBars(); }
+  bool AutoComplete() const { return m_list->AutoComplete(); }
+  void SetAutoComplete(bool v) { m_list->SetAutoComplete(v); }
   // Column mode from a positive count (see TsfListBox::Columns); its bar is
   // a horizontal one in the vertical bar's place.
   int Columns() const { return m_list->Columns(); }
@@ -265,6 +295,8 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl, public TDragControl {
   virtual void ListKeyPress(QChar& key) { if (OnListBoxKeyPress) OnListBoxKeyPress(this, key); }
   virtual void ListEnter() {}
   virtual void ListExit() {}
+  // The inner list's window exists (it is shown the first time).
+  virtual void ListWindowCreated() {}
   // False: the inner list does not process the message.
   virtual bool ListMessageFilter(TMessage& message) { Q_UNUSED(message); return true; }
 
@@ -297,6 +329,8 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl, public TDragControl {
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseLeave() override;
   QWidget* DragWidget() override { return this; }
+  // Without a record the control's font follows the default font.
+  void DefaultFontChanged() override;
 
  private:
   void PaintBackgroundInto(TCanvas* canvas);
