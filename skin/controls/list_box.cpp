@@ -254,9 +254,12 @@ void TsfListBox::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   }
   m_owner->ListMouseUp(button, shift, x, y);
   if (!self) return;
-  if (button == mbRight && m_popupMenu) {
+  // Without a menu of its own the list shows the control's, as a host
+  // window passes the request to its parent.
+  TsfSkinPopupMenu* menu = m_popupMenu ? m_popupMenu.data() : m_owner->PopupMenu();
+  if (button == mbRight && menu) {
     const QPoint p = mapToGlobal(QPoint(x, y));
-    m_owner->ShowPopupMenu(m_popupMenu, TPoint(p.x(), p.y()));
+    m_owner->ShowPopupMenu(menu, TPoint(p.x(), p.y()));
     if (!self) return;
   }
   TCustomControl::MouseUp(button, shift, x, y);

@@ -408,7 +408,12 @@ TEST(ListBoxMenus, ARightClickShowsTheSkinnedMenuOfTheListOrOfTheFrame) {
   host->menu.CloseFrom(0);
   delete listMenu;
   QTest::mouseClick(list, Qt::RightButton, {}, QPoint(20, 50));
-  EXPECT_FALSE(host->menu.IsShowing()) << "a destroyed menu is forgotten";
+  ASSERT_TRUE(host->menu.IsShowing()) << "without its own menu the list shows the control's";
+  EXPECT_EQ(host->menu.Deepest()->Items()[0].MenuItem->Caption, QStringLiteral("Sort"));
+  host->menu.CloseFrom(0);
+  box->SetPopupMenu(nullptr);
+  QTest::mouseClick(list, Qt::RightButton, {}, QPoint(20, 50));
+  EXPECT_FALSE(host->menu.IsShowing());
 }
 
 TEST(ListBoxTabOrder, TheInnerListsPlaceAmongTheControlsBars) {
