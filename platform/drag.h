@@ -19,10 +19,9 @@
 #include <functional>
 
 #include "platform/component.h"
+#include "platform/drag_mode.h"
 #include "platform/types.h"
 
-// How a drag starts: by code only, or by pressing and moving on the control.
-enum TDragMode { dmManual, dmAutomatic };
 // A drag moves data; docking moves the control itself (not done here: a
 // control whose kind is dkDock never begins a drag).
 enum TDragKind { dkDrag, dkDock };

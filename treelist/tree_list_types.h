@@ -3,6 +3,7 @@
 
 #include "platform/alignment.h"
 #include "platform/border_style.h"
+#include "platform/drag_mode.h"
 #include "platform/scroll_messages.h"
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
@@ -17,8 +18,6 @@ enum TtlPaintStyle { psStandard, psOutlook };
 using TtlScrollStyle = TScrollStyle;
 // A tree list is drawn with no border or a single line (bsNone, bsSingle).
 using TtlBorderStyle = TFormBorderStyle;
-// How a drag starts: by code only, or by pressing and moving over a node.
-enum TDragMode { dmManual, dmAutomatic };
 // What lies under a point of the control, for drops and drag hovering.
 enum TtlHitArea {
   htNowhere,     // no row there, inside the rows' area
