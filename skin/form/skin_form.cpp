@@ -16,6 +16,7 @@
 #include "skin/render/compose.h"
 #include "skin/render/effect_bmp.h"
 #include "skin/render/glyphs.h"
+#include "skin/render/layer_window.h"
 #include "skin/render/pixel_copy.h"
 #include "skin/render/text_helpers.h"
 #include "skin/render/window_helpers.h"
@@ -99,6 +100,16 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
   m_blendTimer->SetEnabled(false);
   m_blendTimer->SetInterval(25);
   m_blendTimer->OnTimer = [this](TObject*) { BlendTick(); };
+  m_animateTimer = new TTimer(this);
+  m_animateTimer->SetEnabled(false);
+  m_animateTimer->SetInterval(25);
+  m_animateTimer->OnTimer = [this](TObject*) { AnimateTick(); };
+  m_fadeTimer = new TTimer(this);
+  m_fadeTimer->SetEnabled(false);
+  m_fadeTimer->SetInterval(5);
+  m_fadeTimer->OnTimer = [this](TObject*) { FadeTick(); };
+  m_buttonGlow = new TsfLayerManager(this);
+  m_menuGlow = new TsfLayerManager(this);
   m_defaultSystemMenu = new TPopupMenu(this);
   m_skinMenu = new TsfSkinMenu(this);
   m_skinMenu->HostWindow = m_form;
@@ -126,6 +137,9 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
 TsfSkinForm::~TsfSkinForm() {
   m_hook->Remove();
   m_blendTimer->SetEnabled(false);
+  m_animateTimer->SetEnabled(false);
+  m_fadeTimer->SetEnabled(false);
+  HideGlowLayers();
   m_dragCode = 0;
   m_skinMenu->CloseFrom(0);
   ClearObjects();
@@ -145,6 +159,7 @@ TsfSkinForm::~TsfSkinForm() {
 // centred on the whole monitor or on its work area.
 void TsfSkinForm::FormShown() {
   m_shownOnce = true;
+  StartFadeIn();
   if (!m_firstShowPending) return;
   if (PositionInMonitor == sfpDefault) {
     m_firstShowPending = false;
@@ -165,7 +180,11 @@ void TsfSkinForm::SetSkinData(TsfSkinData* v) {
   if (m_skinData) disconnect(m_skinData, &QObject::destroyed, this, nullptr);
   m_skinData = v;
   if (v) {
-    m_skinnable = v->SkinnableForm();
+    if (v->SkinnableForm() != m_skinnable) {
+      m_skinnable = v->SkinnableForm();
+      m_form->SetCustomFrame(m_skinnable);
+      if (!m_skinnable) m_form->clearMask();
+    }
     connect(v, &QObject::destroyed, this, [this] { SkinDataDestroyed(); });
   }
   ApplySkinData();
@@ -178,6 +197,8 @@ void TsfSkinForm::SkinDataDestroyed() {
   m_skinSupport = false;
   m_paintingSuspended = false;
   m_blendTimer->SetEnabled(false);
+  m_animateTimer->SetEnabled(false);
+  HideGlowLayers();
   ClearObjects();
   if (m_form && !m_form->Destroying()) ApplySkinData();
 }
@@ -308,19 +329,18 @@ void TsfSkinForm::PlaceClient() {
 void TsfSkinForm::ArrangeObjects() {
   const int W = m_form->width();
   std::vector<TsfButtonSlot> places;
-  std::vector<TsfSkinStdButtonObject*> buttons;
+  std::vector<TsfActiveSkinObject*> buttons;
   for (const auto& o : m_objects)
-    if (auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get()))
-      if (b->SkinRectInAPicture) {
-        TsfButtonSlot s;
-        s.Command = b->Command;
-        s.Visible = b->Visible;
-        s.Width = b->SkinRect.Width();
-        s.Height = b->SkinRect.Height();
-        s.Rect = b->ObjectRect;
-        places.push_back(s);
-        buttons.push_back(b);
-      }
+    if (o->ButtonCommand() >= 0 && o->SkinRectInAPicture) {
+      TsfButtonSlot s;
+      s.Command = o->ButtonCommand();
+      s.Visible = o->Visible;
+      s.Width = o->SkinRect.Width();
+      s.Height = o->SkinRect.Height();
+      s.Rect = o->ObjectRect;
+      places.push_back(s);
+      buttons.push_back(o.get());
+    }
   if (!m_skinSupport) {
     m_defaultCaption = ArrangeDefaultButtons(places, W, ToolWindow());
   } else {
@@ -333,6 +353,7 @@ void TsfSkinForm::ArrangeObjects() {
     TRect captionRect = caption ? caption->ObjectRect : TRect();
     ArrangeButtons(places, m_geometry, caption ? &captionRect : nullptr);
     if (caption) caption->ObjectRect = captionRect;
+    ArrangeQuickButtons(captionRect);
   }
   for (size_t i = 0; i < places.size(); ++i) buttons[i]->ObjectRect = places[i].Rect;
 }
@@ -352,7 +373,10 @@ int TsfSkinForm::HitTest(int x, int y) const {
   if (m_skinSupport) {
     s.G = m_geometry;
     s.BorderWidth = m_skinData->FormInfo.borderwidth;
-    if (TsfSkinCaptionObject* c = Caption()) s.Caption = c->ObjectRect;
+    if (TsfSkinCaptionObject* c = Caption()) {
+      s.Caption = c->ObjectRect;
+      s.Caption.Left = std::min(s.Caption.Right, s.Caption.Left + QuickButtonsWidth());
+    }
     if (m_hasMask) s.Mask = &m_maskParts;
     return SkinHitTest(s, x, y);
   }
@@ -382,6 +406,8 @@ void TsfSkinForm::CreateSkinObjects() {
       m_objects.push_back(std::make_unique<TsfSkinButtonObject>(this, b));
     else if (auto* c = dynamic_cast<TsfDataSkinCaption*>(rec))
       m_objects.push_back(std::make_unique<TsfSkinCaptionObject>(this, c));
+    else if (auto* a = dynamic_cast<TsfDataSkinAnimate*>(rec))
+      m_objects.push_back(std::make_unique<TsfSkinAnimateObject>(this, a));
     else if (auto* u = dynamic_cast<TsfDataUserObject*>(rec))
       m_objects.push_back(std::make_unique<TsfUserObject>(this, u));
   }
@@ -401,25 +427,33 @@ void TsfSkinForm::CreateDefaultButtons() {
 
 void TsfSkinForm::ApplyBorderIcons() {
   for (const auto& o : m_objects) {
-    auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get());
-    if (!b) continue;
+    const int command = o->ButtonCommand();
+    if (command < 0) continue;
+    auto* animated = dynamic_cast<TsfSkinAnimateObject*>(o.get());
     if (HideCaptionButtons) {
-      b->Enabled = false;
-      if (b->SkinRectInAPicture) b->Visible = false;
+      o->Enabled = false;
+      if (o->SkinRectInAPicture) o->Visible = false;
       continue;
     }
-    bool enabled = b->Enabled;
-    switch (b->Command) {
+    if (animated && !animated->ButtonStyle) continue;
+    bool enabled = o->Enabled;
+    switch (command) {
       case 1: enabled = m_borderIcons & biMaximize; break;
       case 2: enabled = m_borderIcons & biMinimize; break;
       case 3: enabled = (m_borderIcons & biSystemMenu) && !DisableSystemMenu; break;
       case 5: enabled = m_borderIcons & biRollUp; break;
       case 6: enabled = m_borderIcons & biMinimizeToTray; break;
-      case 4: b->Visible = false; continue;  // custom buttons need OnActivateCustomObject
-      default: continue;                      // close: unchanged
+      case 4: {
+        // A custom button shows only when the window asks for it.
+        bool visible = false;
+        if (OnActivateCustomObject) OnActivateCustomObject(o->IDName, visible);
+        o->Visible = visible;
+        continue;
+      }
+      default: continue;  // close: unchanged
     }
-    b->Enabled = enabled;
-    b->Visible = enabled || !b->SkinRectInAPicture;
+    o->Enabled = enabled;
+    o->Visible = enabled || !o->SkinRectInAPicture;
   }
 }
 
@@ -466,14 +500,59 @@ void TsfSkinForm::RepaintObject(TsfActiveSkinObject* object) {
   if (object) m_form->update(object->ObjectRect.toQRect());
 }
 
-void TsfSkinForm::UpdateActiveState() {
+void TsfSkinForm::UpdateActiveState(bool animate) {
   const bool active = IsFormActive();
-  if (TsfSkinCaptionObject* c = Caption()) c->Active = active;
+  if (TsfSkinCaptionObject* c = Caption(); c && c->Active != active) {
+    c->Active = active;
+    if (animate) {
+      if (c->StartAnimation(active)) StartAnimation();
+      RepaintFrame();
+      if (c->Morphing && m_skinData && m_skinData->EnableSkinEffects) m_blendTimer->SetEnabled(true);
+    } else {
+      c->MorphFactor = active ? 1.0 : 0.0;
+    }
+  }
   if (active) {
     if (OnActivate) OnActivate(this);
   } else if (OnDeActivate) {
     OnDeActivate(this);
   }
+}
+
+void TsfSkinForm::StartAnimation() { m_animateTimer->SetEnabled(true); }
+
+void TsfSkinForm::AnimateTick() {
+  bool moved = false;
+  for (size_t i = 0; i < m_objects.size(); ++i) moved = m_objects[i]->AnimateStep() || moved;
+  if (!moved) m_animateTimer->SetEnabled(false);
+}
+
+void TsfSkinForm::HideGlowLayers() {
+  m_buttonGlow->Hide();
+  m_menuGlow->Hide();
+}
+
+// ---- fade-in ------------------------------------------------------------------------------
+
+// On show the window fades in from transparent when it asks for it (or the
+// skin asks it of every window), one step per timer tick; only where the
+// display shows translucent windows.
+void TsfSkinForm::StartFadeIn() {
+  const bool all = m_skinData && m_skinData->AnimationForAllWindows;
+  if (!LayeredWindowsAvailable() || !(AlphaBlend || AlphaBlendAnimation || all)) return;
+  if (all && AlphaBlendValue == 0) AlphaBlendValue = 255;
+  m_fadeAnimated = AlphaBlendAnimation || all;
+  m_fadeTarget = m_fadeAnimated && !AlphaBlend ? 255 : std::clamp(AlphaBlendValue, 0, 255);
+  m_fadeStep = std::max(1, m_fadeTarget / 15);
+  m_fadeOpacity = 0;
+  SetWindowOpacity(m_form, 0);
+  m_fadeTimer->SetEnabled(true);
+}
+
+void TsfSkinForm::FadeTick() {
+  m_fadeOpacity = m_fadeAnimated ? std::min(m_fadeTarget, m_fadeOpacity + m_fadeStep) : m_fadeTarget;
+  SetWindowOpacity(m_form, m_fadeOpacity);
+  if (m_fadeOpacity >= m_fadeTarget) m_fadeTimer->SetEnabled(false);
 }
 
 // ---- skin -------------------------------------------------------------------------------
@@ -484,8 +563,10 @@ void TsfSkinForm::ApplySkinData() {
   const QSize client = m_keepClient.isValid() ? m_keepClient : m_form->ClientArea()->size();
   m_keepClient = QSize();
   m_skinSupport = m_skinData && !m_skinData->IsEmpty && !m_skinData->MainPicture.Empty();
+  HideGlowLayers();
   if (m_skinSupport && m_skinnable) CreateSkinObjects();
-  else CreateDefaultButtons();
+  else if (m_skinnable) CreateDefaultButtons();
+  else ClearObjects();
   ApplyBorderIcons();
   int W = m_form->width(), H = m_form->height();
   if (keepClient && m_skinnable && HasBorder()) {
@@ -770,6 +851,7 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
     case WM_SIZE: {
       passOn();
       if (!self) return;
+      m_magnet.Clear();
       CalcGeometry();
       PlaceClient();
       if (!m_skinSupport) {
@@ -792,7 +874,10 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
       if (m_capturingObject < 0)
         for (const auto& o : m_objects)
           if (!o->IsCaption()) o->ResetHover();
-      if (!m_windowActive) TestActiveObject(-1, -1, false);
+      if (!m_windowActive) {
+        TestActiveObject(-1, -1, false);
+        HideGlowLayers();
+      }
       RepaintFrame();
       UpdateActiveState();
       return;
@@ -829,6 +914,8 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
       m_paintingSuspended = true;
       m_skinSupport = false;
       m_blendTimer->SetEnabled(false);
+      m_animateTimer->SetEnabled(false);
+      HideGlowLayers();
       ClearObjects();
       RelaySkinChange(reinterpret_cast<TsfSkinData*>(m.WParam), true);
       if (OnBeforeChangeSkinData) OnBeforeChangeSkinData(this);
@@ -847,6 +934,15 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
     case WM_SKINMENU_CLOSED:
       EndMenu();
       break;
+    case WM_SKINDATA_SKINNABLEFORM:
+      if (m_skinData && reinterpret_cast<TsfSkinData*>(m.WParam) == m_skinData.data())
+        SetSkinnable(m_skinData->SkinnableForm());
+      if (!self) return;
+      break;
+    case WM_SKINFORM_QUERYSKINNABLE:
+      // Other skinned components ask whether the frame is ours.
+      m.Result = m_skinnable ? kFrameIsSkinned : kFrameIsSystem;
+      return;
     default:
       break;
   }
@@ -895,6 +991,9 @@ void TsfSkinForm::NonClientButtonDown(TMessage& m, TMouseButton button) {
     m_dragCode = code;
     m_dragStart = QPoint(LParamX(m.LParam), LParamY(m.LParam));
     m_dragBounds = TRect::fromQRect(m_form->geometry());
+    m_magnet.Clear();
+    m_magnet.Origin = TPoint(m_dragStart.x(), m_dragStart.y());
+    HideGlowLayers();
     for (const auto& o : m_objects) o->ResetHover();
     m_hotObject = m_capturingObject = -1;
   } else if (button == mbRight && code == HTCAPTION && !DisableSystemMenu) {
@@ -907,7 +1006,14 @@ void TsfSkinForm::NonClientMouseMove(TMessage& m) {
     const int dx = LParamX(m.LParam) - m_dragStart.x(), dy = LParamY(m.LParam) - m_dragStart.y();
     if (m_dragCode == HTCAPTION) {
       // A maximised window stays where it is.
-      if (m_windowState != wsMaximized) m_form->move(m_dragBounds.Left + dx, m_dragBounds.Top + dy);
+      if (m_windowState != wsMaximized) {
+        int left = m_dragBounds.Left + dx, top = m_dragBounds.Top + dy;
+        if (Magnetic)
+          m_magnet.Snap(WorkArea(true), MagneticSize,
+                        TPoint(LParamX(m.LParam), LParamY(m.LParam)), left, top,
+                        m_form->width(), m_form->height());
+        m_form->move(left, top);
+      }
     } else {
       SetFormBounds(SizeDragRect(m_dragCode, m_dragBounds, dx, dy, GetMinWidth(), GetMinHeight(),
                                  GetMaxWidth(), GetMaxHeight()));
@@ -964,6 +1070,177 @@ void TsfSkinForm::CaptionDblClick() {
     SetRollUpState(!m_rollUp);
   else
     SetSkinWindowState(wsNormal);
+}
+
+// ---- quick buttons -------------------------------------------------------------------------
+
+int TsfSkinForm::QuickButtonsWidth() const {
+  if (!QuickImageList || QuickButtons.empty()) return 0;
+  return int(QuickButtons.size()) * (QuickImageList->Width() + 8);
+}
+
+void TsfSkinForm::ArrangeQuickButtons(const TRect& caption) {
+  if (!QuickImageList) return;
+  const int w = QuickImageList->Width(), h = QuickImageList->Height();
+  const int top = caption.Top + caption.Height() / 2 - h / 2 - 2;
+  int x = caption.Left;
+  for (TsfQuickButtonItem& q : QuickButtons) {
+    if (!q.Visible) {
+      q.Rect = TRect();
+      continue;
+    }
+    q.Rect = TRect(x, top, x + w + 4, top + h + 4);
+    x += w + 8;
+  }
+}
+
+void TsfSkinForm::DrawQuickButtons(TCanvas* canvas, const TRect& caption) {
+  if (QuickButtonsWidth() == 0 || !m_skinData) return;
+  // The caption may be drawn moved (into the bottom strip): follow it.
+  const TsfSkinCaptionObject* c = Caption();
+  const int dx = c ? caption.Left - c->ObjectRect.Left : 0;
+  const int dy = c ? caption.Top - c->ObjectRect.Top : 0;
+  int index = m_skinData->GetControlIndex(QStringLiteral("officequickbutton"));
+  if (index < 0) index = m_skinData->GetControlIndex(QStringLiteral("resizetoolbutton"));
+  auto* rec = index >= 0 ? dynamic_cast<TsfDataSkinButtonControl*>(
+                               m_skinData->ControlRecords[size_t(index)].get())
+                         : nullptr;
+  const TBitmap* pic = rec ? m_skinData->Picture(rec->pictureindex) : nullptr;
+  const int w = QuickImageList->Width(), h = QuickImageList->Height();
+  for (const TsfQuickButtonItem& q : QuickButtons) {
+    if (!q.Visible || IsEmptyArea(q.Rect)) continue;
+    const TRect r = q.Rect.Offset(dx, dy);
+    const TRect source = q.Pressed && !IsEmptyArea(rec ? rec->downskinrect : TRect())
+                             ? rec->downskinrect
+                             : (rec ? rec->activeskinrect : TRect());
+    if ((q.Hot || q.Pressed) && pic && !IsEmptyArea(source)) {
+      TBitmap square(r.Width(), r.Height());
+      ComposeWholeBitmap(square, *pic, source, rec->clientrect, true);
+      canvas->Draw(r.Left, r.Top, &square);
+    }
+    QuickImageList->Draw(canvas, r.Left + (r.Width() - w) / 2, r.Top + (r.Height() - h) / 2,
+                         q.ImageIndex, q.Enabled);
+  }
+}
+
+void TsfSkinForm::QuickButtonHover(int x, int y) {
+  bool changed = false;
+  for (TsfQuickButtonItem& q : QuickButtons) {
+    const bool hot = q.Visible && q.Enabled && q.Rect.Contains(TPoint(x, y));
+    if (hot != q.Hot) changed = true;
+    q.Hot = hot;
+  }
+  // The hint of the hot button would show here once skinned hints exist.
+  if (changed) RepaintFrame();
+}
+
+void TsfSkinForm::QuickButtonPress(int x, int y) {
+  QuickButtonHover(x, y);
+  for (TsfQuickButtonItem& q : QuickButtons)
+    if (q.Hot) {
+      q.Pressed = true;
+      RepaintFrame();
+    }
+}
+
+void TsfSkinForm::QuickButtonRelease() {
+  int clicked = -1;
+  for (size_t i = 0; i < QuickButtons.size(); ++i) {
+    TsfQuickButtonItem& q = QuickButtons[i];
+    if (q.Pressed && q.Hot) clicked = int(i);
+    if (q.Pressed) RepaintFrame();
+    q.Pressed = false;
+  }
+  if (clicked >= 0 && QuickButtons[size_t(clicked)].OnClick)
+    QuickButtons[size_t(clicked)].OnClick(this);  // may destroy the window: nothing after it
+}
+
+// ---- skinned or system frame ------------------------------------------------------------------
+
+void TsfSkinForm::SetSkinnable(bool value) {
+  if (value == m_skinnable) return;
+  QPointer<TsfSkinForm> self(this);
+  // A maximised window is restored in the old mode and maximised again in the new.
+  const bool maximise = m_skinnable ? m_windowState == wsMaximized : m_form->isMaximized();
+  if (maximise) {
+    if (m_skinnable) SetSkinWindowState(wsNormal);
+    else m_form->showNormal();
+    if (!self) return;
+  }
+  m_dragCode = 0;
+  HideGlowLayers();
+  m_skinnable = value;
+  m_form->SetCustomFrame(value);
+  if (!value) m_form->clearMask();
+  ApplySkinData();
+  if (!self) return;
+  RelaySkinChange(m_skinData, false);
+  if (maximise) {
+    if (m_skinnable) SetSkinWindowState(wsMaximized);
+    else m_form->showMaximized();
+  }
+}
+
+// ---- caption button commands ----------------------------------------------------------------
+
+bool TsfSkinForm::CommandAlternateState(int command) const {
+  switch (command) {
+    case 1: return m_windowState == wsMaximized;
+    case 2: return m_windowState == wsMinimized;
+    case 5: return m_rollUp;
+    default: return false;
+  }
+}
+
+void TsfSkinForm::ExecuteCommand(int command, const TRect& place) {
+  switch (command) {
+    case 0:
+      TestActiveObject(-1, -1, false);
+      m_form->Close();
+      return;
+    case 1:
+      TestActiveObject(-1, -1, false);
+      SetSkinWindowState(m_windowState == wsMaximized ? wsNormal : wsMaximized);
+      return;
+    case 2:
+      TestActiveObject(-1, -1, false);
+      SetSkinWindowState(m_windowState == wsMinimized ? wsNormal : wsMinimized);
+      return;
+    case 5: {
+      // The handler of the roll-up may reload the skin (and free the button)
+      // or destroy the window: only the place of the button is kept.
+      QPointer<TForm> form = m_form;
+      SetRollUpState(!m_rollUp);
+      if (form) form->update(place.toQRect());
+      return;
+    }
+    case 6:
+      // Minimising to the tray needs a tray icon, which no window has here.
+      TestActiveObject(-1, -1, false);
+      return;
+    default:
+      return;
+  }
+}
+
+void TsfSkinForm::DropSystemMenu(TsfActiveSkinObject* button) {
+  m_menuButton = button;
+  RepaintObject(button);
+  const QPoint origin = m_form->pos();
+  PopupSystemMenu(button->ObjectRect.Left + origin.x(), button->ObjectRect.Bottom + origin.y());
+}
+
+void TsfSkinForm::DropMenu(TsfActiveSkinObject* button, TMenuItem* menu, bool up) {
+  QPointer<TsfSkinForm> self(this);
+  HideGlowLayers();
+  if (button->MouseIn) button->ShowGlowLayer();
+  const QPoint origin = m_form->pos();
+  const TRect r = button->ObjectRect.Offset(origin.x(), origin.y());
+  m_menuButton = button;
+  BeginMenu();  // OnSkinMenuOpen may destroy the skinner
+  if (!self) return;
+  m_skinMenu->Popup(nullptr, MenusSkin(), up, menu, r, 0);
+  if (!m_skinMenu->IsShowing()) EndMenu();
 }
 
 // ---- window states --------------------------------------------------------------------------
@@ -1162,10 +1439,9 @@ void TsfSkinForm::PopupSystemMenu(int x, int y) {
 void TsfSkinForm::ShowSystemMenuFromKeyboard() {
   if (m_inMenu) return;
   for (const auto& o : m_objects) {
-    auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get());
-    if (!b || b->Command != 3 || !b->Enabled || !b->Visible) continue;
+    if (o->ButtonCommand() != 3 || !o->Enabled || !o->Visible) continue;
     const QPoint origin = m_form->pos();
-    PopupSystemMenu(b->ObjectRect.Left + origin.x(), b->ObjectRect.Bottom + origin.y());
+    PopupSystemMenu(o->ObjectRect.Left + origin.x(), o->ObjectRect.Bottom + origin.y());
     return;
   }
   // No enabled system-menu button: Alt+Space does nothing.
@@ -1181,14 +1457,13 @@ void TsfSkinForm::BeginMenu() {
 void TsfSkinForm::EndMenu() {
   const bool wasInMenu = m_inMenu;
   m_inMenu = false;
+  m_menuGlow->Hide();
   m_hook->Remove();
-  if (auto* b = dynamic_cast<TsfSkinButtonObject*>(m_menuButton)) {
-    b->Down = b->MenuShown = false;
-    b->MorphFactor = b->Active ? 1.0 : 0.0;
-    RepaintObject(b);
+  if (TsfActiveSkinObject* b = m_menuButton) {
+    m_menuButton = nullptr;
+    b->MenuClosed();
     m_lastMenuButton = b;
   }
-  m_menuButton = nullptr;
   if (wasInMenu && OnSkinMenuClose) OnSkinMenuClose(this);
 }
 
