@@ -1,6 +1,7 @@
 #include "skin/form/frame_objects.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "skin/form/skin_form.h"
 #include "skin/render/alpha_bitmap.h"
@@ -98,7 +99,8 @@ bool TsfActiveSkinObject::IsMorphing() const {
 bool TsfActiveSkinObject::MorphStep() {
   TsfSkinData* sd = Parent->SkinData();
   if (!Morphing || !sd || !sd->EnableSkinEffects || !IsMorphing()) return false;
-  MorphFactor = std::clamp(MorphFactor + (Active ? 0.2 : -0.2), 0.0, 1.0);
+  // In whole fifths: repeated sums of 0.2 would stop a hair short of 0.
+  MorphFactor = std::clamp(std::round((MorphFactor + (Active ? 0.2 : -0.2)) * 5.0) / 5.0, 0.0, 1.0);
   Parent->RepaintObject(this);
   return true;
 }

@@ -841,8 +841,17 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
   };
   // One of our own pop-ups taking the activation (some platforms activate
   // every tool window shown) does not deactivate the window showing it.
-  if (m.Msg == WM_ACTIVATE && !m.WParam && m_skinMenu->IsPopupWindow(QApplication::activeWindow())) {
+  // The same for a glow picture's window (hiding it from inside its own
+  // activation would destroy a window the platform is still activating).
+  QWidget* nowActive = QApplication::activeWindow();
+  const bool ownWindow = nowActive && (m_skinMenu->IsPopupWindow(nowActive) ||
+                                       nowActive == m_buttonGlow->Window() ||
+                                       nowActive == m_menuGlow->Window());
+  if (m.Msg == WM_ACTIVATE && !m.WParam && ownWindow) {
     passOn();
+    // A glow never takes the activation: the window keeps it.
+    if (self && !m_skinMenu->IsPopupWindow(nowActive))
+      m_form->activateWindow();
     return;
   }
   if (PreFilter(m)) m_menuClosedByPress = true;
