@@ -127,6 +127,7 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
   m_form->installEventFilter(new ShowWatcher(this, [this] { FormShown(); }));
 
   m_keepClient = m_form->ClientArea()->size();
+  m_formCursor = m_form->cursor().shape();
   m_previousWindowProc = m_form->WindowProc;
   m_form->WindowProc = [this](TMessage& m) { SkinWindowProc(m); };
   m_form->SetCustomFrame(true);
@@ -454,6 +455,42 @@ void TsfSkinForm::ApplyBorderIcons() {
     }
     o->Enabled = enabled;
     o->Visible = enabled || !o->SkinRectInAPicture;
+  }
+  ApplyObjectHints();
+}
+
+void TsfSkinForm::ApplyObjectHints() {
+  if (!UseDefaultObjectHint || !m_skinData) return;
+  auto text = [this](const char* key, const char* builtIn) {
+    if (TsfResourceStrData* r = m_skinData->ResourceStrData()) {
+      const QString s = r->GetResString(QLatin1String(key));
+      if (!s.isEmpty()) return s;
+    }
+    return QString::fromLatin1(builtIn);
+  };
+  static const struct {
+    int command;
+    const char *key, *builtIn;
+  } hints[] = {{0, "CLOSEBUTTON_HINT", "Close"},       {1, "MAXBUTTON_HINT", "Maximize"},
+               {2, "MINBUTTON_HINT", "Minimize"},      {3, "MENUBUTTON_HINT", "System menu"},
+               {5, "ROLLUPBUTTON_HINT", "Roll Up"},    {6, "TRAYBUTTON_HINT", "Minimize to Tray"}};
+  const QString restore = text("RESTORE_HINT", "Restore");
+  for (const auto& o : m_objects) {
+    QString *saved = nullptr, *restoreHint = nullptr;
+    if (auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get())) {
+      saved = &b->SavedHint;
+      restoreHint = &b->RestoreHint;
+    } else if (auto* a = dynamic_cast<TsfSkinAnimateObject*>(o.get())) {
+      saved = &a->SavedHint;
+      restoreHint = &a->RestoreHint;
+    } else {
+      continue;
+    }
+    for (const auto& h : hints)
+      if (h.command == o->ButtonCommand()) {
+        o->Hint = *saved = text(h.key, h.builtIn);
+        *restoreHint = restore;
+      }
   }
 }
 
@@ -801,14 +838,21 @@ void TsfSkinForm::PaintClientBackground(TCanvas* canvas) {
   if (!source || IsEmptyArea(piece)) {
     canvas->Brush.Color = clBtnFace;
     canvas->FillRect(client);
-    return;
+  } else {
+    const TsfFormInfo& f = m_skinData->FormInfo;
+    TBitmap fill;
+    ComposeClientFill(piece, client, fill, client.Width(), client.Height(),
+                      TRect(0, 0, source->Width(), source->Height()), *source, f.stretcheffect,
+                      TsfStretchMode(int(f.stretchtype)));
+    canvas->Draw(0, 0, &fill);
   }
-  const TsfFormInfo& f = m_skinData->FormInfo;
-  TBitmap fill;
-  ComposeClientFill(piece, client, fill, client.Width(), client.Height(),
-                    TRect(0, 0, source->Width(), source->Height()), *source, f.stretcheffect,
-                    TsfStretchMode(int(f.stretchtype)));
-  canvas->Draw(0, 0, &fill);
+  if (!LogoBitMap.Empty()) {
+    // Transparent: the colour of the picture's bottom-left pixel is left out.
+    LogoBitMap.Transparent = LogoBitMapTransparent;
+    LogoBitMap.TransparentColor = LogoBitMap.Pixel(0, LogoBitMap.Height() - 1);
+    canvas->Draw(client.Width() / 2 - LogoBitMap.Width() / 2,
+                 client.Height() / 2 - LogoBitMap.Height() / 2, &LogoBitMap);
+  }
 }
 
 // ---- the window procedure ---------------------------------------------------------------
@@ -890,6 +934,15 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
       RepaintFrame();
       UpdateActiveState();
       return;
+    case WM_SKINDATA_RESSTRINGS:
+      ApplyObjectHints();
+      break;
+    case WM_SKINFORM_PAINTBACKGROUND:
+    case WM_SKINFORM_PAINTFRAME:
+      if (m.Msg == WM_SKINFORM_PAINTFRAME && m.LParam != kFrameQueryTag) break;
+      if (m.WParam) PaintFrame(reinterpret_cast<TCanvas*>(m.WParam));
+      m.Result = m.Msg == WM_SKINFORM_PAINTFRAME ? kFrameQueryTag : kBackgroundPainted;
+      return;
     case CM_TEXTCHANGED:
       passOn();
       if (self && HasBorder()) RepaintFrame();
@@ -967,7 +1020,9 @@ void TsfSkinForm::SetHitCursor(int code) {
     case HTTOP: case HTBOTTOM: shape = Qt::SizeVerCursor; break;
     case HTTOPLEFT: case HTBOTTOMRIGHT: shape = Qt::SizeFDiagCursor; break;
     case HTTOPRIGHT: case HTBOTTOMLEFT: shape = Qt::SizeBDiagCursor; break;
-    default: break;
+    default:
+      if (UseFormCursorInNCArea) shape = m_formCursor;
+      break;
   }
   if (m_form->cursor().shape() != shape) m_form->setCursor(shape);
 }
@@ -1336,7 +1391,20 @@ void TsfSkinForm::DoMaximize() {
 
 void TsfSkinForm::DoRestore() {
   m_rolledUpWhileMaximized = false;
-  if (!IsEmptyArea(m_savedBounds)) SetFormBounds(m_savedBounds);
+  if (m_firstShowPending && !IsEmptyArea(m_savedBounds)) {
+    // Restored before it was ever placed: the saved size where the window
+    // would have been placed on its first show.
+    m_firstShowPending = false;
+    TRect r = m_savedBounds;
+    if (PositionInMonitor != sfpDefault) {
+      const TRect a = WorkArea(PositionInMonitor == sfpDesktopCenter);
+      const QPoint at = MonitorCentre(a, r.Width(), r.Height());
+      r = Bounds(at.x(), at.y(), r.Width(), r.Height());
+    }
+    SetFormBounds(r);
+  } else if (!IsEmptyArea(m_savedBounds)) {
+    SetFormBounds(m_savedBounds);
+  }
   m_savedBounds = TRect();
   ForceFrameRecalc();
   if (OnRestore) OnRestore(this);

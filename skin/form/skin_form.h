@@ -37,6 +37,12 @@ class TsfLayerManager;
 constexpr unsigned WM_SKINFORM_QUERYSKINNABLE = 45490;
 constexpr intptr_t kFrameIsSkinned = 12853;
 constexpr intptr_t kFrameIsSystem = 12852;
+// Queries of other skinned components: paint the window's frame onto the
+// canvas in WParam (a TCanvas*, window coordinates); the answers say it was done.
+constexpr unsigned WM_SKINFORM_PAINTBACKGROUND = 45513;
+constexpr intptr_t kBackgroundPainted = 12851;
+constexpr unsigned WM_SKINFORM_PAINTFRAME = 48203;
+constexpr intptr_t kFrameQueryTag = 16802;
 
 enum TsfBorderIcon : unsigned {
   biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biRollUp = 8, biMinimizeToTray = 16,
@@ -71,6 +77,14 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   TsfBorderIcons BorderIcons() const { return m_borderIcons; }
   void SetBorderIcons(TsfBorderIcons v);
   bool HideCaptionButtons = false;
+  // The caption buttons' hints come from the skin's texts (or built-in ones).
+  bool UseDefaultObjectHint = true;
+  bool ShowObjectHint = false;
+  // Over caption and buttons the form's own cursor instead of the arrow.
+  bool UseFormCursorInNCArea = false;
+  // A picture drawn centred on the client background.
+  TBitmap LogoBitMap;
+  bool LogoBitMapTransparent = false;
   TFont DefCaptionFont;
   TFont DefInActiveCaptionFont;
   std::function<void(TCanvas* Cnvs, const TRect& R, bool AActive)> OnCaptionPaint;
@@ -204,6 +218,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   void CreateDefaultButtons();
   void ClearObjects();
   void ApplyBorderIcons();
+  void ApplyObjectHints();
   void ArrangeObjects();
   void CalcGeometry();
   void PlaceClient();
@@ -284,6 +299,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   TsfLayerManager* m_buttonGlow;
   TsfLayerManager* m_menuGlow;
   TsfMagnet m_magnet;
+  Qt::CursorShape m_formCursor = Qt::ArrowCursor;
   TPopupMenu* m_defaultSystemMenu;
   TsfSkinMenu* m_skinMenu;
   TsfMenuModeHook* m_hook;

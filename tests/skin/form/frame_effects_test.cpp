@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include "skin/data/resource_strings.h"
 #include "skin/form/skin_form.h"
 #include "skin/render/layer_window.h"
 #include "skin/render/window_helpers.h"
@@ -264,6 +265,80 @@ TEST_F(FrameEffectsTest, SwitchingToTheSystemFrameAndBack) {
   EXPECT_NE(Object("closebutton"), nullptr);
   // Maximised before, maximised again in the skinned frame.
   EXPECT_EQ(skinner->SkinWindowState(), wsMaximized);
+}
+
+TEST_F(FrameEffectsTest, ACustomButtonDropsItsMenuAndIsReleasedWhenItCloses) {
+  skinner->OnActivateCustomObject = [](const QString&, bool& visible) { visible = true; };
+  skinner->SetBorderIcons(skinner->BorderIcons());
+  auto* custom = dynamic_cast<TsfSkinStdButtonObject*>(Object("custombutton"));
+  ASSERT_TRUE(custom && custom->Visible);
+  TPopupMenu menu;
+  int runs = 0;
+  menu.Items()->Add(NewMenuItem(menu.Items(), QStringLiteral("one"), QStringLiteral("&One"),
+                                [&runs](TObject*) { ++runs; }));
+  custom->MenuItem = menu.Items();
+  const QPoint at = Centre(custom->ObjectRect);
+  Hover(form, at);
+  QTest::mousePress(form, Qt::LeftButton, {}, at);
+  ASSERT_TRUE(skinner->SkinMenu()->IsShowing());
+  EXPECT_TRUE(skinner->InMenu());
+  EXPECT_TRUE(custom->Down);
+  // Below the button.
+  const QRect popup = skinner->SkinMenu()->Deepest()->geometry();
+  EXPECT_EQ(popup.top(), form->pos().y() + custom->ObjectRect.Bottom);
+  QTest::mouseRelease(form, Qt::LeftButton, {}, at);
+  EXPECT_TRUE(custom->Down);  // held down while its menu shows
+  QTest::keyClick(skinner->SkinMenu()->Deepest(), Qt::Key_Return);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(runs, 1);
+  EXPECT_FALSE(skinner->InMenu());
+  EXPECT_FALSE(custom->Down);
+  EXPECT_FALSE(custom->MenuShown);
+}
+
+TEST_F(FrameEffectsTest, ButtonHintsComeFromTheSkinsTextsOrTheBuiltInOnes) {
+  auto* close = dynamic_cast<TsfSkinStdButtonObject*>(Object("closebutton"));
+  auto* anim = dynamic_cast<TsfSkinAnimateObject*>(Object("animbutton"));
+  EXPECT_EQ(close->Hint, QStringLiteral("Close"));
+  EXPECT_EQ(anim->SavedHint, QStringLiteral("Maximize"));
+  EXPECT_EQ(anim->RestoreHint, QStringLiteral("Restore"));
+  TsfResourceStrData texts;
+  texts.ResStrings = QStringList{"CLOSEBUTTON_HINT=Schliessen", "RESTORE_HINT=Wiederherstellen"};
+  skin.data->SetResourceStrData(&texts);
+  EXPECT_EQ(close->Hint, QStringLiteral("Schliessen"));
+  EXPECT_EQ(anim->SavedHint, QStringLiteral("Maximize"));  // no text of its own: built in
+  EXPECT_EQ(anim->RestoreHint, QStringLiteral("Wiederherstellen"));
+  // A maximised window's maximise button offers to restore.
+  skinner->SetSkinWindowState(wsMaximized);
+  Hover(form, Centre(anim->ObjectRect));
+  EXPECT_EQ(anim->Hint, QStringLiteral("Wiederherstellen"));
+  skin.data->SetResourceStrData(nullptr);
+}
+
+TEST_F(FrameEffectsTest, LogoAndFrameQueries) {
+  TBitmap logo(10, 6);
+  logo.Canvas()->Brush.Color = clBlue;
+  logo.Canvas()->FillRect(TRect(0, 0, 10, 6));
+  logo.SetPixel(0, 5, clLime);  // the transparent colour
+  logo.SetPixel(4, 2, clLime);
+  skinner->LogoBitMap = logo;
+  form->update();
+  const QRect client = form->ClientArea()->geometry();
+  const QPoint origin = client.topLeft() + QPoint(client.width() / 2 - 5, client.height() / 2 - 3);
+  EXPECT_EQ(PixelAt(form, origin.x() + 1, origin.y() + 1), qRgb(0, 0, 255));
+  EXPECT_EQ(PixelAt(form, origin.x() + 4, origin.y() + 2), qRgb(0, 255, 0));
+  skinner->LogoBitMapTransparent = true;
+  form->update();
+  EXPECT_NE(PixelAt(form, origin.x() + 4, origin.y() + 2), qRgb(0, 255, 0));
+  EXPECT_EQ(PixelAt(form, origin.x() + 1, origin.y() + 1), qRgb(0, 0, 255));
+
+  // Other components may have the frame painted onto a canvas of their own.
+  TBitmap target(form->width(), form->height());
+  EXPECT_EQ(form->Perform(WM_SKINFORM_PAINTFRAME, reinterpret_cast<intptr_t>(target.Canvas()),
+                          kFrameQueryTag),
+            kFrameQueryTag);
+  EXPECT_EQ(target.Pixel(2, 40), TColor(RGB(2, 40, 77)));  // the left border
+  EXPECT_EQ(form->Perform(WM_SKINFORM_PAINTBACKGROUND, 0), kBackgroundPainted);
 }
 
 // The caption's frame animation: frames 1..3 while activating, 3..0 while
