@@ -1,5 +1,9 @@
 #include "skin/form/frame_objects.h"
 
+#include <QApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QStyle>
 #include <algorithm>
 #include <cmath>
 
@@ -10,6 +14,11 @@
 #include "skin/render/layer_window.h"
 #include "skin/render/glyphs.h"
 #include "skin/render/text_helpers.h"
+
+int SmallIconSize() {
+  const int size = QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize);
+  return size > 0 ? size : QApplication::style()->pixelMetric(QStyle::PM_TitleBarButtonIconSize);
+}
 
 TsfActiveSkinObject::TsfActiveSkinObject(TsfSkinForm* parent, const TsfDataSkinObject* r)
     : Parent(parent) {
@@ -274,12 +283,7 @@ TsfSkinStdButtonObject::TsfSkinStdButtonObject(TsfSkinForm* parent,
     return;
   }
   Command = int(r->command);
-  RestoreRect = r->restorerect;
-  RestoreActiveRect = r->restoreactiverect;
-  RestoreDownRect = r->restoredownrect;
-  RestoreInactiveRect = r->restoreinactiverect;
-  RestoreHint = r->restorehint;
-  SavedHint = r->hint;
+  ReadRestoreLook(*r);
 }
 
 bool TsfSkinStdButtonObject::AlternateState() const {
@@ -327,6 +331,17 @@ void TsfSkinStdButtonObject::Draw(TCanvas* canvas, bool standalone) {
     DrawDefault(canvas);
     return;
   }
+  if (Command == 3 && Parent->ShowIcon && SkinRectInAPicture) {
+    // The window's icon, else the application's, else the platform's own.
+    MorphFactor = 0.0;
+    QIcon icon = Parent->Form()->windowIcon();
+    if (icon.isNull()) icon = QApplication::windowIcon();
+    if (icon.isNull()) icon = QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton);
+    const int size = SmallIconSize();
+    if (QPainter* p = canvas->Painter())
+      p->drawPixmap(ObjectRect.Left, ObjectRect.Top, icon.pixmap(size, size));
+    return;
+  }
   if (Enabled && AlternateState() && !IsEmptyArea(RestoreRect) && ActivePicture()) {
     const TBitmap* pic = ActivePicture();
     if (!Parent->IsFormActive() && !IsEmptyArea(RestoreInactiveRect))
@@ -345,7 +360,7 @@ void TsfSkinStdButtonObject::Draw(TCanvas* canvas, bool standalone) {
 }
 
 void TsfSkinStdButtonObject::MouseEnter() {
-  if (Command != 4) Hint = AlternateState() && !RestoreHint.isEmpty() ? RestoreHint : SavedHint;
+  if (Command != 4) Hint = StateHint(AlternateState());
   TsfSkinButtonObject::MouseEnter();
 }
 
@@ -376,9 +391,8 @@ void TsfSkinStdButtonObject::MouseUp(TMouseButton button, int x, int y) {
 
 void TsfSkinStdButtonObject::DblClick() {
   if (Command == 3 && Enabled) {
-    Parent->SkinMenu()->CloseAll();
     Down = MenuShown = false;
-    Parent->Form()->Close();
+    Parent->CloseFromSystemMenuButton();
   }
 }
 
@@ -398,12 +412,7 @@ TsfSkinAnimateObject::TsfSkinAnimateObject(TsfSkinForm* parent, const TsfDataSki
   TimerInterval = std::max(25, r->timerinterval);
   Command = int(r->command);
   DownSkinRect = r->downskinrect;
-  RestoreRect = r->restorerect;
-  RestoreActiveRect = r->restoreactiverect;
-  RestoreDownRect = r->restoredownrect;
-  RestoreInactiveRect = r->restoreinactiverect;
-  RestoreHint = r->restorehint;
-  SavedHint = r->hint;
+  ReadRestoreLook(*r);
 }
 
 bool TsfSkinAnimateObject::AlternateState() const {
@@ -467,7 +476,7 @@ bool TsfSkinAnimateObject::AnimateStep() {
 
 void TsfSkinAnimateObject::MouseEnter() {
   MouseIn = true;
-  if (Command != 4) Hint = AlternateState() && !RestoreHint.isEmpty() ? RestoreHint : SavedHint;
+  if (Command != 4) Hint = StateHint(AlternateState());
   if (ButtonStyle) {
     Active = true;
     Start(true);
@@ -538,9 +547,8 @@ void TsfSkinAnimateObject::ResetHover() {
 
 void TsfSkinAnimateObject::DblClick() {
   if (Command == 3 && Enabled) {
-    Parent->SkinMenu()->CloseAll();
     Down = MenuShown = false;
-    Parent->Form()->Close();
+    Parent->CloseFromSystemMenuButton();
   }
 }
 

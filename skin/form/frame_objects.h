@@ -20,6 +20,9 @@
 class TsfSkinForm;
 class TsfLayerManager;
 
+// The platform's small icon size (the window icon on a system-menu button).
+int SmallIconSize();
+
 class TsfActiveSkinObject {
  public:
   TsfActiveSkinObject(TsfSkinForm* parent, const TsfDataSkinObject* record);
@@ -111,7 +114,26 @@ class TsfSkinButtonObject : public TsfActiveSkinObject {
   bool HasMenu() const override { return MenuItem && MenuItem->Count() > 0; }
 };
 
-class TsfSkinStdButtonObject : public TsfSkinButtonObject {
+// The restore images and hints of a caption button (standard or animated):
+// shown while its command's alternate state holds.
+struct TsfRestoreLook {
+  TRect RestoreRect, RestoreActiveRect, RestoreDownRect, RestoreInactiveRect;
+  QString RestoreHint, SavedHint;
+  template <typename Record>
+  void ReadRestoreLook(const Record& r) {
+    RestoreRect = r.restorerect;
+    RestoreActiveRect = r.restoreactiverect;
+    RestoreDownRect = r.restoredownrect;
+    RestoreInactiveRect = r.restoreinactiverect;
+    RestoreHint = r.restorehint;
+    SavedHint = r.hint;
+  }
+  QString StateHint(bool alternate) const {
+    return alternate && !RestoreHint.isEmpty() ? RestoreHint : SavedHint;
+  }
+};
+
+class TsfSkinStdButtonObject : public TsfSkinButtonObject, public TsfRestoreLook {
  public:
   // record null: a default button of the plain frame.
   TsfSkinStdButtonObject(TsfSkinForm* parent, const TsfDataSkinStdButton* record, int command,
@@ -130,8 +152,6 @@ class TsfSkinStdButtonObject : public TsfSkinButtonObject {
 
   int Command = 4;
   bool FromRecord = false;
-  TRect RestoreRect, RestoreActiveRect, RestoreDownRect, RestoreInactiveRect;
-  QString RestoreHint, SavedHint;
 
  private:
   void DrawDefault(TCanvas* canvas);
@@ -139,7 +159,7 @@ class TsfSkinStdButtonObject : public TsfSkinButtonObject {
 
 // A caption button whose images are frames side by side in its picture,
 // stepped by the animation timer.
-class TsfSkinAnimateObject : public TsfActiveSkinObject {
+class TsfSkinAnimateObject : public TsfActiveSkinObject, public TsfRestoreLook {
  public:
   TsfSkinAnimateObject(TsfSkinForm* parent, const TsfDataSkinAnimate* record);
   void Draw(TCanvas* canvas, bool standalone) override;
@@ -162,8 +182,6 @@ class TsfSkinAnimateObject : public TsfActiveSkinObject {
   int TimerInterval = 50;
   int Command = 4;
   TRect DownSkinRect;
-  TRect RestoreRect, RestoreActiveRect, RestoreDownRect, RestoreInactiveRect;
-  QString RestoreHint, SavedHint;
   int Frame = 1;
   bool Forward = true;
   bool Running = false;

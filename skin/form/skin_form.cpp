@@ -70,15 +70,16 @@ QRegion PartRegion(const TBitmap& part, int dx, int dy) {
 // Watches the form's shows: until the first a skin keeps the designed client size.
 class ShowWatcher : public QObject {
  public:
-  ShowWatcher(QObject* parent, std::function<void()> onShow)
+  ShowWatcher(QObject* parent, std::function<void(bool shown)> onShow)
       : QObject(parent), m_onShow(std::move(onShow)) {}
   bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Show) m_onShow();
+    if (e->type() == QEvent::Show) m_onShow(true);
+    else if (e->type() == QEvent::Hide) m_onShow(false);
     return false;
   }
 
  private:
-  std::function<void()> m_onShow;
+  std::function<void(bool)> m_onShow;
 };
 }  // namespace
 
@@ -124,7 +125,10 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
   m_altSpace = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), m_form);
   m_altSpace->setContext(Qt::WindowShortcut);
   connect(m_altSpace, &QShortcut::activated, this, [this] { ShowSystemMenuFromKeyboard(); });
-  m_form->installEventFilter(new ShowWatcher(this, [this] { FormShown(); }));
+  m_form->installEventFilter(new ShowWatcher(this, [this](bool shown) {
+    if (shown) FormShown();
+    else HideGlowLayers();
+  }));
 
   m_keepClient = m_form->ClientArea()->size();
   m_formCursor = m_form->cursor().shape();
@@ -338,6 +342,7 @@ void TsfSkinForm::ArrangeObjects() {
       s.Visible = o->Visible;
       s.Width = o->SkinRect.Width();
       s.Height = o->SkinRect.Height();
+      if (s.Command == 3 && ShowIcon && m_skinSupport) s.Width = s.Height = SmallIconSize();
       s.Rect = o->ObjectRect;
       places.push_back(s);
       buttons.push_back(o.get());
@@ -934,6 +939,17 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
       RepaintFrame();
       UpdateActiveState();
       return;
+    case WM_SKINTRAY_RESTORED:
+      if (m_form->Tag == kTrayRestoreTag) {
+        if (Application && Application->MainForm()) {
+          Application->MainForm()->raise();
+          Application->MainForm()->activateWindow();
+        }
+        for (TForm* f : TForm::Forms())
+          if (f->isVisible() && (f->windowFlags() & Qt::WindowStaysOnTopHint)) f->raise();
+        m_form->Tag = 0;
+      }
+      return;
     case WM_SKINDATA_RESSTRINGS:
       ApplyObjectHints();
       break;
@@ -1268,7 +1284,8 @@ void TsfSkinForm::ExecuteCommand(int command, const TRect& place) {
       return;
     case 2:
       TestActiveObject(-1, -1, false);
-      SetSkinWindowState(m_windowState == wsMinimized ? wsNormal : wsMinimized);
+      if (AlwaysMinimizeToTray) MinimizeToTray();
+      else SetSkinWindowState(m_windowState == wsMinimized ? wsNormal : wsMinimized);
       return;
     case 5: {
       // The handler of the roll-up may reload the skin (and free the button)
@@ -1279,8 +1296,8 @@ void TsfSkinForm::ExecuteCommand(int command, const TRect& place) {
       return;
     }
     case 6:
-      // Minimising to the tray needs a tray icon, which no window has here.
       TestActiveObject(-1, -1, false);
+      MinimizeToTray();
       return;
     default:
       return;
@@ -1292,6 +1309,11 @@ void TsfSkinForm::DropSystemMenu(TsfActiveSkinObject* button) {
   RepaintObject(button);
   const QPoint origin = m_form->pos();
   PopupSystemMenu(button->ObjectRect.Left + origin.x(), button->ObjectRect.Bottom + origin.y());
+}
+
+void TsfSkinForm::CloseFromSystemMenuButton() {
+  m_skinMenu->CloseAll();
+  m_form->Close();
 }
 
 void TsfSkinForm::DropMenu(TsfActiveSkinObject* button, TMenuItem* menu, bool up) {
@@ -1448,33 +1470,42 @@ TMenuItem* TsfSkinForm::BuildSystemMenu() {
     old->setParent(nullptr);
     old->deleteLater();
   }
-  std::vector<TMenuItem*> items;
+  // The default lines in the order of the default menu.
+  TMenuItem *minItem = nullptr, *maxItem = nullptr, *restoreItem = nullptr,
+            *rollUpItem = nullptr, *trayItem = nullptr;
   if (m_windowState != wsMinimized && (m_borderIcons & biMinimize))
-    items.push_back(NewMenuItem(root, QStringLiteral("SF_MINITEM"),
-                                caption("MI_MINCAPTION", "Mi&nimize"),
-                                [self](TObject*) { if (self) self->SetSkinWindowState(wsMinimized); }));
+    minItem = NewMenuItem(root, QStringLiteral("SF_MINITEM"), caption("MI_MINCAPTION", "Mi&nimize"),
+                          [self](TObject*) {
+                            if (!self) return;
+                            if (self->AlwaysMinimizeToTray) self->MinimizeToTray();
+                            else self->SetSkinWindowState(wsMinimized);
+                          });
   if (m_windowState != wsMaximized && (m_borderIcons & biMaximize))
-    items.push_back(NewMenuItem(root, QStringLiteral("SF_MAXITEM"),
-                                caption("MI_MAXCAPTION", "Ma&ximize"),
-                                [self](TObject*) { if (self) self->SetSkinWindowState(wsMaximized); }));
+    maxItem = NewMenuItem(root, QStringLiteral("SF_MAXITEM"), caption("MI_MAXCAPTION", "Ma&ximize"),
+                          [self](TObject*) { if (self) self->SetSkinWindowState(wsMaximized); });
   if (m_windowState != wsNormal || m_rollUp)
-    items.push_back(NewMenuItem(root, QStringLiteral("SF_RESTORE"),
-                                caption("MI_RESTORECAPTION", "&Restore"), [self](TObject*) {
-                                  if (!self) return;
-                                  if (self->m_rolledUpWhileMaximized ||
-                                      (self->m_rollUp && self->m_windowState == wsNormal))
-                                    self->SetRollUpState(false);
-                                  else
-                                    self->SetSkinWindowState(wsNormal);
-                                }));
+    restoreItem = NewMenuItem(root, QStringLiteral("SF_RESTORE"),
+                              caption("MI_RESTORECAPTION", "&Restore"), [self](TObject*) {
+                                if (!self) return;
+                                if (self->m_rolledUpWhileMaximized ||
+                                    (self->m_rollUp && self->m_windowState == wsNormal))
+                                  self->SetRollUpState(false);
+                                else
+                                  self->SetSkinWindowState(wsNormal);
+                              });
   if (!m_rollUp && m_windowState != wsMinimized && (m_borderIcons & biRollUp))
-    items.push_back(NewMenuItem(root, QStringLiteral("SF_ROLLUP"),
-                                caption("MI_ROLLUPCAPTION", "Ro&llUp"),
-                                [self](TObject*) { if (self) self->SetRollUpState(true); }));
-  if (!items.empty()) items.push_back(NewMenuItem(root, QString(), QStringLiteral("-")));
-  items.push_back(NewMenuItem(root, QStringLiteral("SF_CLOSE"), caption("MI_CLOSECAPTION", "&Close"),
-                              [self](TObject*) { if (self) self->Form()->Close(); },
-                              QStringLiteral("Alt+F4")));
+    rollUpItem = NewMenuItem(root, QStringLiteral("SF_ROLLUP"), caption("MI_ROLLUPCAPTION", "Ro&llUp"),
+                             [self](TObject*) { if (self) self->SetRollUpState(true); });
+  if (m_borderIcons & biMinimizeToTray)
+    trayItem = NewMenuItem(root, QStringLiteral("SF_MINTOTRAY"),
+                           caption("MI_MINTOTRAYCAPTION", "Minimize to &Tray"),
+                           [self](TObject*) { if (self) self->MinimizeToTray(); });
+  TMenuItem* closeItem =
+      NewMenuItem(root, QStringLiteral("SF_CLOSE"), caption("MI_CLOSECAPTION", "&Close"),
+                  [self](TObject*) { if (self) self->Form()->Close(); }, QStringLiteral("Alt+F4"));
+  std::vector<TMenuItem*> items;
+  for (TMenuItem* item : {minItem, maxItem, restoreItem, rollUpItem, trayItem})
+    if (item) items.push_back(item);
   if (SystemMenu) {
     TMenuItem* custom = SystemMenu->Items();
     for (int i = custom->Count() - 1; i >= 0; --i) {
@@ -1484,15 +1515,17 @@ TMenuItem* TsfSkinForm::BuildSystemMenu() {
       old->deleteLater();
     }
     if (UseDefaultSysMenu) {
+      // At the top in the order minimise, restore, maximise, roll-up, to tray;
+      // close at the end.
       int at = 0;
-      for (TMenuItem* item : items) {
-        if (item->IsLine()) continue;
-        if (item->Name() == QLatin1String("SF_CLOSE")) custom->Add(item);
-        else custom->Insert(at++, item);
-      }
+      for (TMenuItem* item : {minItem, restoreItem, maxItem, rollUpItem, trayItem})
+        if (item) custom->Insert(at++, item);
+      custom->Add(closeItem);
     }
     return custom;
   }
+  if (!items.empty()) items.push_back(NewMenuItem(root, QString(), QStringLiteral("-")));
+  items.push_back(closeItem);
   for (TMenuItem* item : items) root->Add(item);
   return root;
 }

@@ -43,6 +43,10 @@ constexpr unsigned WM_SKINFORM_PAINTBACKGROUND = 45513;
 constexpr intptr_t kBackgroundPainted = 12851;
 constexpr unsigned WM_SKINFORM_PAINTFRAME = 48203;
 constexpr intptr_t kFrameQueryTag = 16802;
+// Sent by a tray icon after it restored the main window: a window whose Tag is
+// kTrayRestoreTag brings the main window and the stay-on-top windows forward.
+constexpr unsigned WM_SKINTRAY_RESTORED = WM_USER + 402;
+constexpr int kTrayRestoreTag = -10000;
 
 enum TsfBorderIcon : unsigned {
   biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biRollUp = 8, biMinimizeToTray = 16,
@@ -77,6 +81,8 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   TsfBorderIcons BorderIcons() const { return m_borderIcons; }
   void SetBorderIcons(TsfBorderIcons v);
   bool HideCaptionButtons = false;
+  // The system-menu button shows the window's icon.
+  bool ShowIcon = false;
   // The caption buttons' hints come from the skin's texts (or built-in ones).
   bool UseDefaultObjectHint = true;
   bool ShowObjectHint = false;
@@ -144,6 +150,10 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   int GetMaxHeight() const;
 
   void SetSkinWindowState(TsfWindowState state);
+  // Hiding into and restoring from the notification area needs a tray icon;
+  // no window has one yet, so both do nothing.
+  void MinimizeToTray() {}
+  void RestoreFromTray() {}
   void SetRollUpState(bool value);
   void PopupSystemMenu(int x, int y);
   // The items the system menu shows now (rebuilt each time).
@@ -183,6 +193,8 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   bool CommandAlternateState(int command) const;
   // Drops the system menu below `button`, or `menu` below (or above) it.
   void DropSystemMenu(TsfActiveSkinObject* button);
+  // A double click on the system-menu button: its menu goes, the window closes.
+  void CloseFromSystemMenuButton();
   void DropMenu(TsfActiveSkinObject* button, TMenuItem* menu, bool up);
   // The quick buttons: the strip's width at the caption's left (0: none).
   int QuickButtonsWidth() const;

@@ -341,6 +341,24 @@ TEST_F(FrameEffectsTest, LogoAndFrameQueries) {
   EXPECT_EQ(form->Perform(WM_SKINFORM_PAINTBACKGROUND, 0), kBackgroundPainted);
 }
 
+TEST_F(FrameEffectsTest, ShowIconPutsTheWindowsIconOnTheSystemMenuButton) {
+  // The effects skin has no system-menu button: one is laid out from the tiny skin.
+  formtest::TinySkin tiny;
+  QPixmap icon(32, 32);
+  icon.fill(QColor(0, 128, 255));
+  form->setWindowIcon(QIcon(icon));
+  skinner->ShowIcon = true;
+  skinner->SetSkinData(tiny.data.get());
+  TsfSkinStdButtonObject* sys = skinner->FindButton(3);
+  ASSERT_NE(sys, nullptr);
+  const int size = SmallIconSize();
+  EXPECT_EQ(sys->ObjectRect.Width(), size);
+  EXPECT_EQ(sys->ObjectRect.Left, 10);  // at the caption's left
+  EXPECT_EQ(PixelAt(form, sys->ObjectRect.Left + size / 2, sys->ObjectRect.Top + size / 2),
+            qRgb(0, 128, 255));
+  skinner->SetSkinData(skin.data.get());
+}
+
 // The caption's frame animation: frames 1..3 while activating, 3..0 while
 // deactivating (inactiveanimation), at one frame per 50 ms.
 class CaptionAnimationTest : public FrameEffectsTest {
