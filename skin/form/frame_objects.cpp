@@ -181,15 +181,15 @@ void TsfActiveSkinObject::MouseMove(int x, int y) {
 void TsfActiveSkinObject::MouseEnter() {
   MouseIn = Active = true;
   if (!IsEmptyArea(ActiveSkinRect)) StartMorph();
-  FireEnter();
   ShowGlowLayer();
+  FireEnter();  // last: its handler may reload the skin
 }
 
 void TsfActiveSkinObject::MouseLeave() {
   MouseIn = Active = false;
   if (!IsEmptyArea(ActiveSkinRect)) StartMorph();
-  FireLeave();
   HideGlowLayer();
+  FireLeave();  // last: its handler may reload the skin
 }
 
 // ---------------------------------------------------------------------------
@@ -259,15 +259,15 @@ void TsfSkinButtonObject::MouseEnter() {
   } else {
     Parent->RepaintObject(this);
   }
-  FireEnter();
   ShowGlowLayer();
+  FireEnter();  // last: its handler may reload the skin
 }
 
 void TsfSkinButtonObject::MouseLeave() {
   MouseIn = Active = false;
   if (!(Down && MenuShown)) StartMorph();
-  FireLeave();
   HideGlowLayer();
+  FireLeave();  // last: its handler may reload the skin
 }
 
 // ---------------------------------------------------------------------------
@@ -378,8 +378,9 @@ void TsfSkinStdButtonObject::MouseDown(TMouseButton button, int x, int y) {
 void TsfSkinStdButtonObject::MouseUp(TMouseButton button, int x, int y) {
   const bool run = Enabled && button == mbLeft && Down && Active && Command != 3;
   if (Command == 0) {
-    TsfSkinButtonObject::MouseUp(button, x, y);
-    if (run) ExecuteCommand();  // may free the form: nothing after it
+    QPointer<TsfSkinForm> parent(Parent);
+    TsfSkinButtonObject::MouseUp(button, x, y);  // its event may reload the skin
+    if (run && parent && parent->HasObject(this)) ExecuteCommand();  // may free the form
     return;
   }
   if (run && Command != 4) {
@@ -482,16 +483,16 @@ void TsfSkinAnimateObject::MouseEnter() {
     Start(true);
   }
   Parent->RepaintObject(this);
-  FireEnter();
   ShowGlowLayer();
+  FireEnter();  // last: its handler may reload the skin
 }
 
 void TsfSkinAnimateObject::MouseLeave() {
   MouseIn = false;
   if (ButtonStyle && !MenuShown) Start(false);
   Parent->RepaintObject(this);
-  FireLeave();
   HideGlowLayer();
+  FireLeave();  // last: its handler may reload the skin
 }
 
 void TsfSkinAnimateObject::MouseDown(TMouseButton button, int x, int y) {

@@ -520,11 +520,15 @@ void TsfSkinForm::TestActiveObject(int x, int y, bool inFrame) {
   if (winner == m_hotObject) return;
   const int old = m_hotObject;
   m_hotObject = winner;
+  TsfActiveSkinObject* next = winner >= 0 ? m_objects[size_t(winner)].get() : nullptr;
   if (old >= 0 && old < int(m_objects.size())) {
     TsfActiveSkinObject* o = m_objects[size_t(old)].get();
+    // The leave event's handler may reload the skin or destroy the window.
+    QPointer<TsfSkinForm> self(this);
     if (o->Enabled && o->Visible) o->MouseLeave();
+    if (!self || (next && !HasObject(next))) return;
   }
-  if (winner >= 0) m_objects[size_t(winner)]->MouseEnter();
+  if (next) next->MouseEnter();
 }
 
 void TsfSkinForm::BlendTick() {
@@ -1272,7 +1276,7 @@ bool TsfSkinForm::CommandAlternateState(int command) const {
   }
 }
 
-void TsfSkinForm::ExecuteCommand(int command, const TRect& place) {
+void TsfSkinForm::ExecuteCommand(int command, TRect place) {
   switch (command) {
     case 0:
       TestActiveObject(-1, -1, false);

@@ -186,9 +186,9 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   // The frame animation of the caption and the animated buttons runs.
   void StartAnimation();
   // The window command of a caption button (0 close, 1 maximise, 2 minimise,
-  // 5 roll-up, 6 to tray); `place` is the button's rect. May destroy the
-  // window and the skinner.
-  void ExecuteCommand(int command, const TRect& place);
+  // 5 roll-up, 6 to tray); `place`, the button's rect, is a copy: the
+  // command may reload the skin (freeing the button) or destroy the window.
+  void ExecuteCommand(int command, TRect place);
   // The restore image of a button with this command applies now.
   bool CommandAlternateState(int command) const;
   // Drops the system menu below `button`, or `menu` below (or above) it.

@@ -204,6 +204,30 @@ TEST_F(FrameEffectsTest, CustomButtonShowsOnRequestAndReportsItsEvents) {
   EXPECT_FALSE(skinner->RollUpState());
 }
 
+TEST_F(FrameEffectsTest, AnEnterOrLeaveHandlerMayReloadTheSkin) {
+  int reloads = 0;
+  const QString file = skin.dir.filePath("skin.ini");
+  skinner->OnMouseLeaveEvent = [&](const QString&) {
+    ++reloads;
+    skin.data->LoadSkinFile(file);
+  };
+  skinner->OnMouseEnterEvent = [&](const QString&) {
+    ++reloads;
+    skin.data->LoadSkinFile(file);
+  };
+  // Every enter reloads (so the next move finds a fresh, cold button and
+  // enters again); from one button straight onto its neighbour the leave
+  // reloads before the enter.
+  Hover(form, Centre(Rect("closebutton")));
+  const int before = reloads;
+  EXPECT_GE(before, 1);
+  QTest::mouseMove(form, Centre(Rect("animbutton")));
+  EXPECT_GT(reloads, before);
+  ASSERT_NE(Object("closebutton"), nullptr);
+  Hover(form, QPoint(150, 60));
+  EXPECT_TRUE(form->isVisible());
+}
+
 TEST_F(FrameEffectsTest, QuickButtonsSitLeftOnTheCaptionAndClick) {
   TCustomImageList images(12, 12);
   TBitmap glyph(12, 12);
