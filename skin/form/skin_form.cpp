@@ -1247,8 +1247,7 @@ void TsfSkinForm::SetSkinnable(bool value) {
   // A maximised window is restored in the old mode and maximised again in the new.
   const bool maximise = m_skinnable ? m_windowState == wsMaximized : m_form->isMaximized();
   if (maximise) {
-    if (m_skinnable) SetSkinWindowState(wsNormal);
-    else m_form->showNormal();
+    SetSkinWindowState(wsNormal);
     if (!self) return;
   }
   m_dragCode = 0;
@@ -1259,10 +1258,7 @@ void TsfSkinForm::SetSkinnable(bool value) {
   ApplySkinData();
   if (!self) return;
   RelaySkinChange(m_skinData, false);
-  if (maximise) {
-    if (m_skinnable) SetSkinWindowState(wsMaximized);
-    else m_form->showMaximized();
-  }
+  if (maximise) SetSkinWindowState(wsMaximized);
 }
 
 // ---- caption button commands ----------------------------------------------------------------
@@ -1338,6 +1334,13 @@ void TsfSkinForm::DropMenu(TsfActiveSkinObject* button, TMenuItem* menu, bool up
 void TsfSkinForm::SetFormBounds(const TRect& r) { m_form->setGeometry(r.toQRect()); }
 
 void TsfSkinForm::SetSkinWindowState(TsfWindowState state) {
+  if (!m_skinnable) {
+    // The system's frame: the window's own state.
+    if (state == wsMinimized) m_form->showMinimized();
+    else if (state == wsMaximized) m_form->showMaximized();
+    else m_form->showNormal();
+    return;
+  }
   if (state == m_windowState) return;
   // The state handlers may destroy the skinner or its window.
   QPointer<TsfSkinForm> self(this);

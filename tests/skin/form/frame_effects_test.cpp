@@ -282,6 +282,13 @@ TEST_F(FrameEffectsTest, SwitchingToTheSystemFrameAndBack) {
   EXPECT_EQ(form->ClientArea()->geometry(), QRect(QPoint(0, 0), form->size()));
   EXPECT_TRUE(skinner->Objects().empty());
   EXPECT_EQ(form->Perform(WM_SKINFORM_QUERYSKINNABLE), kFrameIsSystem);
+  // With the system's frame the window's own state changes.
+  EXPECT_TRUE(form->isMaximized());
+  skinner->SetSkinWindowState(wsNormal);
+  EXPECT_FALSE(form->isMaximized());
+  EXPECT_EQ(skinner->SkinWindowState(), wsNormal);
+  skinner->SetSkinWindowState(wsMaximized);
+  EXPECT_TRUE(form->isMaximized());
   skin.data->SetSkinnableForm(true);
   EXPECT_TRUE(form->HasCustomFrame());
   EXPECT_EQ(form->Perform(WM_SKINFORM_QUERYSKINNABLE), kFrameIsSkinned);
