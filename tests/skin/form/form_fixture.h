@@ -8,12 +8,28 @@
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
 #include <memory>
 
 #include "skin/data/skin_data.h"
 #include "tests/support/test_support.h"
 
 namespace formtest {
+
+// Qt drops a move to where the cursor already is: come from one pixel away.
+inline void Hover(QWidget* w, QPoint at) {
+  QTest::mouseMove(w, at + QPoint(1, 1));
+  QTest::mouseMove(w, at);
+}
+
+inline QPoint Centre(const TRect& r) {
+  return QPoint(r.Left + r.Width() / 2, r.Top + r.Height() / 2);
+}
+
+inline QRgb PixelAt(QWidget* w, int x, int y) {
+  return w->grab().toImage().pixel(x, y) | 0xFF000000u;
+}
 
 inline QRgb Src(int x, int y, int blue = 77) { return qRgb(x, y, blue); }
 // Button cell colours: row r (command order below), column c (normal, hot, down).

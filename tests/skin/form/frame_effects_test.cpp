@@ -18,17 +18,12 @@
 
 namespace {
 
+using formtest::Centre;
+using formtest::Hover;
+using formtest::PixelAt;
+
 using formtest::AnimColour;
 using formtest::CaptionColour;
-
-void Hover(QWidget* w, QPoint at) {
-  QTest::mouseMove(w, at + QPoint(1, 1));
-  QTest::mouseMove(w, at);
-}
-
-QPoint Centre(const TRect& r) { return QPoint(r.Left + r.Width() / 2, r.Top + r.Height() / 2); }
-
-QRgb PixelAt(QWidget* w, int x, int y) { return w->grab().toImage().pixel(x, y) | 0xFF000000u; }
 
 // Restores the probe of translucent windows whatever a test set.
 struct LayeredWindows {

@@ -17,18 +17,12 @@
 
 namespace {
 
+using formtest::Centre;
+using formtest::Hover;
+using formtest::PixelAt;
+
 using formtest::ButtonColour;
 using formtest::Src;
-
-// Qt drops a move to where the cursor already is: come from one pixel away.
-void Hover(QWidget* w, QPoint at) {
-  QTest::mouseMove(w, at + QPoint(1, 1));
-  QTest::mouseMove(w, at);
-}
-
-QPoint Centre(const TRect& r) { return QPoint(r.Left + r.Width() / 2, r.Top + r.Height() / 2); }
-
-QRgb PixelAt(QWidget* w, int x, int y) { return w->grab().toImage().pixel(x, y) | 0xFF000000u; }
 
 class SkinFormTest : public ::testing::Test {
  protected:
