@@ -369,7 +369,9 @@ void TsfSkinStdButtonObject::MouseDown(TMouseButton button, int x, int y) {
     Down = true;
     if (Morphing) MorphFactor = 1.0;
     MenuShown = true;
-    Parent->DropSystemMenu(this);
+    QPointer<TsfSkinForm> parent(Parent);
+    Parent->DropSystemMenu(this);  // its open event may reload the skin
+    if (parent && parent->HasObject(this)) FireMouseDown(button, x, y);
     return;
   }
   TsfSkinButtonObject::MouseDown(button, x, y);
@@ -506,7 +508,9 @@ void TsfSkinAnimateObject::MouseDown(TMouseButton button, int x, int y) {
     if (ButtonStyle && MouseIn && Command == 3) {
       Down = true;
       MenuShown = true;
-      Parent->DropSystemMenu(this);
+      QPointer<TsfSkinForm> parent(Parent);
+      Parent->DropSystemMenu(this);  // its open event may reload the skin
+      if (parent && parent->HasObject(this)) FireMouseDown(button, x, y);
       return;
     }
   }

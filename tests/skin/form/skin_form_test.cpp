@@ -243,6 +243,20 @@ TEST_F(SkinFormTest, TheTrayRestoreNoticeBringsTheWindowsForwardOnlyWhenTagged) 
   EXPECT_EQ(form->Tag, 0);
 }
 
+TEST_F(SkinFormTest, TheSystemMenuButtonReportsItsPressAfterItsMenuOpened) {
+  QStringList events;
+  skinner->OnMouseDownEvent = [&](const QString& n, int, int, const TRect&, TMouseButton) {
+    events << n + (skinner->SkinMenu()->IsShowing() ? " menu" : " no menu");
+  };
+  const QPoint sys = Centre(Button(3));
+  Hover(form, sys);
+  QTest::mousePress(form, Qt::LeftButton, {}, sys);
+  EXPECT_EQ(events, QStringList{"sysmenubutton menu"});
+  QTest::mouseRelease(form, Qt::LeftButton, {}, sys);
+  skinner->SkinMenu()->CloseAll();
+  EXPECT_FALSE(skinner->FindButton(3)->Down);
+}
+
 TEST_F(SkinFormTest, APressOutsideTheMenuClosesItAndKeysReachTheFormAgain) {
   int keys = 0;
   form->OnKeyDown = [&](TObject*, WORD&, TShiftState) { ++keys; };
