@@ -14,12 +14,9 @@
 
 namespace {
 
-void Hover(QWidget* w, QPoint at) {
-  QTest::mouseMove(w, at + QPoint(1, 1));
-  QTest::mouseMove(w, at);
-}
-
-QPoint Centre(const TRect& r) { return QPoint(r.Left + r.Width() / 2, r.Top + r.Height() / 2); }
+using formtest::Centre;
+using formtest::Hover;
+using formtest::PixelAt;
 
 void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 

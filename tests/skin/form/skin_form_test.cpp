@@ -17,18 +17,12 @@
 
 namespace {
 
+using formtest::Centre;
+using formtest::Hover;
+using formtest::PixelAt;
+
 using formtest::ButtonColour;
 using formtest::Src;
-
-// Qt drops a move to where the cursor already is: come from one pixel away.
-void Hover(QWidget* w, QPoint at) {
-  QTest::mouseMove(w, at + QPoint(1, 1));
-  QTest::mouseMove(w, at);
-}
-
-QPoint Centre(const TRect& r) { return QPoint(r.Left + r.Width() / 2, r.Top + r.Height() / 2); }
-
-QRgb PixelAt(QWidget* w, int x, int y) { return w->grab().toImage().pixel(x, y) | 0xFF000000u; }
 
 class SkinFormTest : public ::testing::Test {
  protected:
@@ -203,6 +197,64 @@ TEST_F(SkinFormTest, SystemMenuItemsFollowTheStateAndTheBorderIcons) {
   skinner->SetSkinWindowState(wsNormal);
   skinner->PopupSystemMenu(200, 200);
   EXPECT_EQ(MenuCaptions(), QStringList{"&Close"});
+}
+
+TEST_F(SkinFormTest, SystemMenuWithTheTrayItemAndAWindowsOwnMenu) {
+  skinner->SetBorderIcons(biSystemMenu | biMinimize | biMaximize | biRollUp | biMinimizeToTray);
+  skinner->PopupSystemMenu(200, 200);
+  EXPECT_EQ(MenuCaptions(), (QStringList{"Mi&nimize", "Ma&ximize", "Ro&llUp", "Minimize to &Tray",
+                                         "-", "&Close"}));
+  skinner->SkinMenu()->CloseAll();
+
+  // A menu of the window's own: the default lines go on top (minimise,
+  // restore, maximise, roll-up, to tray) and close at the end, once each
+  // however often it opens.
+  TPopupMenu own;
+  own.Items()->Add(NewMenuItem(own.Items(), QStringLiteral("about"), QStringLiteral("&About")));
+  skinner->SystemMenu = &own;
+  skinner->SetSkinWindowState(wsMaximized);
+  for (int i = 0; i < 2; ++i) {
+    skinner->PopupSystemMenu(200, 200);
+    EXPECT_EQ(MenuCaptions(), (QStringList{"Mi&nimize", "&Restore", "Ro&llUp", "Minimize to &Tray",
+                                           "&About", "&Close"}));
+    skinner->SkinMenu()->CloseAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  skinner->UseDefaultSysMenu = false;
+  skinner->PopupSystemMenu(200, 200);
+  EXPECT_EQ(MenuCaptions(), QStringList{"&About"});
+  skinner->SkinMenu()->CloseAll();
+  skinner->SystemMenu = nullptr;
+}
+
+TEST_F(SkinFormTest, TheTrayRestoreNoticeBringsTheWindowsForwardOnlyWhenTagged) {
+  TForm other;
+  other.setGeometry(500, 400, 100, 100);
+  other.Show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  ASSERT_EQ(Application->MainForm(), nullptr);
+  Application->RegisterForm(form);  // until the fixture frees the form
+  form->Perform(WM_SKINTRAY_RESTORED);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(other.isActiveWindow());
+  form->Tag = kTrayRestoreTag;
+  form->Perform(WM_SKINTRAY_RESTORED);
+  EXPECT_TRUE(QTest::qWaitForWindowActive(form));
+  EXPECT_EQ(form->Tag, 0);
+}
+
+TEST_F(SkinFormTest, TheSystemMenuButtonReportsItsPressAfterItsMenuOpened) {
+  QStringList events;
+  skinner->OnMouseDownEvent = [&](const QString& n, int, int, const TRect&, TMouseButton) {
+    events << n + (skinner->SkinMenu()->IsShowing() ? " menu" : " no menu");
+  };
+  const QPoint sys = Centre(Button(3));
+  Hover(form, sys);
+  QTest::mousePress(form, Qt::LeftButton, {}, sys);
+  EXPECT_EQ(events, QStringList{"sysmenubutton menu"});
+  QTest::mouseRelease(form, Qt::LeftButton, {}, sys);
+  skinner->SkinMenu()->CloseAll();
+  EXPECT_FALSE(skinner->FindButton(3)->Down);
 }
 
 TEST_F(SkinFormTest, APressOutsideTheMenuClosesItAndKeysReachTheFormAgain) {
