@@ -1,13 +1,15 @@
 #pragma once
 // TCustomImageList: a list of equal-sized pictures drawn by index, the part
-// of the host's image lists that skinned buttons and menus use.
+// of the host's image lists that skinned buttons and menus use. An object,
+// so controls can hold it by QPointer and forget it when it is destroyed.
 
+#include <QObject>
 #include <vector>
 
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 
-class TCustomImageList {
+class TCustomImageList : public QObject {
  public:
   TCustomImageList(int width = 16, int height = 16) : m_width(width), m_height(height) {}
 

@@ -1,10 +1,13 @@
 #include "skin/controls/list_box.h"
 
 #include <QDateTime>
+#include <QEvent>
+#include <QPainter>
 
 #include "skin/render/compose.h"
 #include "skin/render/glyphs.h"
 #include "skin/render/text_helpers.h"
+#include "platform/tab_order.h"
 
 namespace {
 const TColor kPressedFill = RGB(133, 147, 181);
@@ -46,11 +49,19 @@ TsfListBox::TsfListBox(TsfSkinCustomListBox* owner) : TCustomControl(owner), m_o
   Opaque = true;
   SetTabStop(true);
   Clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+  m_scrollTimer = new TTimer(this);
+  m_scrollTimer->SetEnabled(false);
+  m_scrollTimer->SetInterval(kAutoScrollInterval);
+  m_scrollTimer->OnTimer = [this](TObject*) { AutoScrollTick(); };
 }
+
+TsfListBox::~TsfListBox() { m_scrollTimer->OnTimer = nullptr; }
 
 void TsfListBox::SetItems(const QStringList& items) {
   m_items = items;
+  if (m_sorted) SortItems(m_items);
   m_selected.clear();
+  m_anchor = -1;
   if (m_itemIndex >= Count()) m_itemIndex = -1;
   ClampTop();
   update();
@@ -212,25 +223,109 @@ void TsfListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
   if (button == mbLeft) {
     const int i = ItemAtPos(TPoint(x, y));
     if (i >= 0) {
-      if (m_multiSelect && (shift & ssCtrl)) SetSelected(i, !Selected(i));
-      else if (m_multiSelect) {
-        m_selected = {i};
-      }
+      if (m_multiSelect) SelectByPointer(i, shift);
       SetItemIndex(i);
     }
+    m_pressed = true;
+    m_pointer = TPoint(x, y);
+    AutoDragOnPress(x, y);
+    if (!self) return;
   }
   TCustomControl::MouseDown(button, shift, x, y);
 }
 
 void TsfListBox::MouseMove(TShiftState shift, int x, int y) {
+  QPointer<TsfListBox> self(this);
   m_owner->ListMouseMove(shift, x, y);
+  if (!self) return;
+  if (m_pressed && !(shift & ssLeft)) {  // the release went elsewhere
+    m_pressed = false;
+    StopAutoScroll();
+  }
+  if (m_pressed) TrackPointer(x, y);
   TCustomControl::MouseMove(shift, x, y);
 }
 
 void TsfListBox::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   QPointer<TsfListBox> self(this);
+  if (button == mbLeft) {
+    m_pressed = false;
+    StopAutoScroll();
+  }
   m_owner->ListMouseUp(button, shift, x, y);
-  if (self) TCustomControl::MouseUp(button, shift, x, y);
+  if (!self) return;
+  if (button == mbRight && m_popupMenu) {
+    const QPoint p = mapToGlobal(QPoint(x, y));
+    m_owner->ShowPopupMenu(m_popupMenu, TPoint(p.x(), p.y()));
+    if (!self) return;
+  }
+  TCustomControl::MouseUp(button, shift, x, y);
+}
+
+// The pointer while the left button pressed on the list is held: inside the
+// list the selection follows it (single selection, no drag); past the
+// scrolling edges the list scrolls on each tick.
+void TsfListBox::TrackPointer(int x, int y) {
+  m_pointer = TPoint(x, y);
+  int direction;
+  if (m_columns > 0) direction = x < 0 ? -1 : x >= Width() ? 1 : 0;
+  else direction = y < 0 ? -1 : y >= Height() ? 1 : 0;
+  m_scrollDirection = direction;
+  if (direction == 0) {
+    StopAutoScroll();
+    if (!m_multiSelect && !Dragging() && x >= 0 && x < Width()) {
+      const int i = ItemAtPos(m_pointer);
+      if (i >= 0) SetItemIndex(i);
+    }
+    return;
+  }
+  if (!m_scrollTimer->Enabled()) {
+    m_scrollTimer->SetInterval(kAutoScrollInterval);
+    m_scrollTimer->SetEnabled(true);
+  }
+}
+
+void TsfListBox::StopAutoScroll() {
+  m_scrollDirection = 0;
+  m_scrollTimer->SetEnabled(false);
+}
+
+void TsfListBox::AutoScrollTick() {
+  const bool dragging = TDragManager::Instance().Dragging() && Dragging();
+  if (m_scrollDirection == 0 || (!m_pressed && !dragging)) {
+    StopAutoScroll();
+    return;
+  }
+  const int dir = m_scrollDirection;
+  if (dragging || m_multiSelect || Count() == 0) {
+    Perform(m_columns > 0 ? WM_HSCROLL : WM_VSCROLL, MakeScrollWParam(dir < 0 ? SB_LINEUP : SB_LINEDOWN));
+  } else if (m_columns > 0) {
+    const int rows = std::max(1, Rows());
+    SetItemIndex(std::clamp(std::max(0, m_itemIndex) + dir * rows, 0, Count() - 1));
+  } else {
+    // The selection goes one item past the edge, scrolling the list by one.
+    SetItemIndex(std::clamp(dir < 0 ? m_topIndex - 1 : m_topIndex + Rows(), 0, Count() - 1));
+  }
+  m_owner->UpdateScrollBars();
+}
+
+void TsfListBox::DoStartDrag(QObject*& dragObject) { m_owner->ListStartDrag(dragObject); }
+
+void TsfListBox::DoEndDrag(QObject* target, int x, int y) {
+  m_pressed = false;
+  StopAutoScroll();
+  m_owner->ListEndDrag(target, x, y);
+}
+
+void TsfListBox::DoDragOver(QObject* source, int x, int y, TDragState state, bool& accept) {
+  m_owner->ListDragOver(source, x, y, state, accept);
+}
+
+void TsfListBox::DoDragDrop(QObject* source, int x, int y) { m_owner->ListDragDrop(source, x, y); }
+
+void TsfListBox::DoDragMoved(const TPoint& screen) {
+  const QPoint p = mapFromGlobal(QPoint(screen.X, screen.Y));
+  TrackPointer(p.x(), p.y());
 }
 
 void TsfListBox::Click() {
@@ -246,7 +341,15 @@ void TsfListBox::KeyDown(WORD& key, TShiftState shift) {
   m_owner->ListKeyDown(key, shift);
   if (!self || key == 0) return;
   const int rows = std::max(1, Rows());
+  const int before = m_itemIndex;
   switch (key) {
+    case VK_SPACE:
+      // Simple multiple selection: the space bar toggles the current item.
+      if (m_multiSelect && !m_extendedSelect && m_itemIndex >= 0) {
+        SetSelected(m_itemIndex, !Selected(m_itemIndex));
+        key = 0;
+      }
+      return;
     case VK_UP: SetItemIndex(std::max(0, m_itemIndex - 1)); break;
     case VK_DOWN: SetItemIndex(m_itemIndex + 1); break;
     case VK_PRIOR: SetItemIndex(std::max(0, m_itemIndex - rows + 1)); break;
@@ -268,7 +371,67 @@ void TsfListBox::KeyDown(WORD& key, TShiftState shift) {
       return;
     default: return;
   }
+  // Extended selection: the keys select the item they move to, or with
+  // Shift the run from the anchor to it; with Ctrl they only move.
+  if (m_multiSelect && m_extendedSelect && m_itemIndex >= 0 && m_itemIndex != before) {
+    if (shift & ssShift) SelectRun(m_itemIndex, false);
+    else if (!(shift & ssCtrl)) SelectOnly(m_itemIndex);
+  }
   m_owner->UpdateScrollBars();
+}
+
+void TsfListBox::SelectOnly(int index) {
+  m_selected = {index};
+  m_anchor = index;
+  update();
+}
+
+// The items from the anchor to `index` (the anchor stays), added to the
+// selection or in place of it.
+void TsfListBox::SelectRun(int index, bool add) {
+  if (m_anchor < 0 || m_anchor >= Count()) m_anchor = m_itemIndex >= 0 ? m_itemIndex : index;
+  if (!add) m_selected.clear();
+  for (int i = std::min(m_anchor, index); i <= std::max(m_anchor, index); ++i) m_selected.insert(i);
+  update();
+}
+
+void TsfListBox::SelectByPointer(int index, TShiftState shift) {
+  if (!m_extendedSelect) {  // simple multiple selection: a click toggles
+    SetSelected(index, !Selected(index));
+    m_anchor = index;
+  } else if (shift & ssShift) {
+    SelectRun(index, shift & ssCtrl);
+  } else if (shift & ssCtrl) {
+    SetSelected(index, !Selected(index));
+    m_anchor = index;
+  } else {
+    SelectOnly(index);
+  }
+}
+
+int TsfListBox::SelCount() const { return m_multiSelect ? int(m_selected.size()) : -1; }
+
+void TsfListBox::SetExtendedSelect(bool v) {
+  m_extendedSelect = v;
+  m_anchor = -1;
+}
+
+void TsfListBox::SetSorted(bool v) {
+  if (v == m_sorted) return;
+  m_sorted = v;
+  if (!v) return;
+  const QString current = m_itemIndex >= 0 ? m_items[m_itemIndex] : QString();
+  const bool hadCurrent = m_itemIndex >= 0;
+  SetItems(m_items);
+  // The current item stays current in its new place.
+  if (hadCurrent) SetItemIndex(int(m_items.indexOf(current)));
+}
+
+// The host's sorted list: case-insensitive order, equal items in the order
+// they came.
+void TsfListBox::SortItems(QStringList& items) {
+  std::stable_sort(items.begin(), items.end(),
+                   [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
 }
 
 void TsfListBox::KeyUp(WORD& key, TShiftState shift) { m_owner->ListKeyUp(key, shift); }
@@ -283,7 +446,8 @@ void TsfListBox::KeyPress(QChar& key) {
 // The next item (from the current one on) that begins with the typed prefix.
 void TsfListBox::Search(QChar c) {
   const qint64 now = Clock();
-  if (now - m_lastKeyTime > kSearchPause) m_prefix.clear();
+  // Without AutoComplete every key starts a new search by its character.
+  if (!m_autoComplete || now - m_lastKeyTime > kSearchPause) m_prefix.clear();
   m_lastKeyTime = now;
   m_prefix += c;
   const int n = Count();
@@ -307,6 +471,14 @@ void TsfListBox::FocusChanged(bool focused) {
   if (focused) m_owner->ListEnter();
   else m_owner->ListExit();
   update();
+}
+
+bool TsfListBox::event(QEvent* e) {
+  if (e->type() == QEvent::Show && !m_windowCreated) {
+    m_windowCreated = true;
+    m_owner->ListWindowCreated();
+  }
+  return TCustomControl::event(e);
 }
 
 void TsfListBox::Resize() {
@@ -342,6 +514,9 @@ TsfSkinCustomListBox::TsfSkinCustomListBox(QWidget* parent) : TsfSkinCustomContr
 TsfSkinCustomListBox::~TsfSkinCustomListBox() {
   m_captionFont.OnChange = nullptr;
   m_timer->OnTimer = nullptr;
+  // The inner list calls this control's hooks (a focus change while the
+  // window closes, for one): it goes while this control is still whole.
+  delete m_list;
 }
 
 TsfDataSkinListBox* TsfSkinCustomListBox::ListRecord() const {
@@ -425,6 +600,13 @@ void TsfSkinCustomListBox::ApplySkinChange() {
   Layout();
   m_skinChanging = false;
   UpdateScrollBars();
+  m_list->update();
+}
+
+void TsfSkinCustomListBox::DefaultFontChanged() {
+  ReadSkinRecord();
+  if (m_index != -1) return;
+  Font()->Assign(*DefaultFont());
   m_list->update();
 }
 
@@ -573,8 +755,9 @@ void TsfSkinCustomListBox::UpdateScrollBars() {
     RemoveBar(m_hbar);
   } else {
     const int widest = WidestItem();
-    const int available = rec ? m_list->Width() + (rec->itemtextrect.Width() - rec->itemrect.Width())
-                              : m_list->Width() - 4;
+    int available = rec ? m_list->Width() + (rec->itemtextrect.Width() - rec->itemrect.Width())
+                        : m_list->Width() - 4;
+    if (m_images) available -= m_images->Width() + 4;
     if (widest > available) {
       if (!m_hbar) {
         m_hbar = CreateBar(sbHorizontal);
@@ -705,10 +888,33 @@ void TsfSkinCustomListBox::DrawListItem(TCanvas* c, int index, const TRect& r, T
     OnDrawItem(c, index, r.Width(), r.Height(), text, state);
     return;
   }
+  if (m_images) {
+    const int image = m_imageIndex >= 0 ? m_imageIndex : index;
+    if (image < m_images->Count())
+      m_images->Draw(c, text.Left - m_list->HorizontalOffset(),
+                     text.Top + (text.Height() - m_images->Height()) / 2, image);
+  }
   c->Font = ItemFont();
   c->Font.SetColor(color);
   c->Brush.Style = bsClear;
   DrawItemText(c, m_list->Items()[index], text);
+}
+
+int TsfSkinCustomListBox::ImageIndent() const { return m_images ? m_images->Width() + 2 : 0; }
+
+void TsfSkinCustomListBox::SetImages(TCustomImageList* images) {
+  if (images == m_images) return;
+  if (m_images) disconnect(m_images, nullptr, this, nullptr);
+  m_images = images;
+  // The list is drawn again without the images once they are gone.
+  if (images) connect(images, &QObject::destroyed, this, [this] { m_list->update(); });
+  m_list->update();
+  UpdateScrollBars();
+}
+
+void TsfSkinCustomListBox::SetImageIndex(int v) {
+  m_imageIndex = v;
+  m_list->update();
 }
 
 // The item's text, shifted left by the horizontal bar's position; with tab
@@ -716,12 +922,12 @@ void TsfSkinCustomListBox::DrawListItem(TCanvas* c, int index, const TRect& r, T
 void TsfSkinCustomListBox::DrawItemText(TCanvas* c, const QString& text, const TRect& rect) {
   const int shift = -m_list->HorizontalOffset();
   if (m_tabWidths.isEmpty() || m_list->Columns() > 0 || !text.contains(u'\t')) {
-    DrawTextVCentredIndent(c, text, rect, shift);
+    DrawTextVCentredIndent(c, text, rect, ImageIndent() + shift);
     return;
   }
   const std::vector<int> stops = ListTabStops(m_tabWidths);
   const int defaultStep = 8 * std::max(1, c->TextWidth(QStringLiteral("x")));
-  const int left = rect.Left + 2 + shift;
+  const int left = rect.Left + ImageIndent() + 2 + shift;
   const int y = rect.Top + rect.Height() / 2 - TextHeightWide(c, text) / 2;
   int x = 0;
   const QStringList parts = text.split(u'\t');
@@ -895,6 +1101,11 @@ void TsfSkinCustomListBox::CaptionTick() {
 
 void TsfSkinCustomListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   const int b = button == mbLeft ? CaptionButtonAt(TPoint(x, y)) : -1;
+  if (button == mbLeft && b < 0) {
+    QPointer<TsfSkinCustomListBox> self(this);
+    AutoDragOnPress(x, y);
+    if (!self) return;
+  }
   if (b >= 0) {
     m_capturedButton = b;
     m_hotButton = b;
@@ -947,7 +1158,60 @@ void TsfSkinCustomListBox::MouseUp(TMouseButton button, TShiftState shift, int x
     m_timer->SetEnabled(false);
     Invalidate();
   }
+  if (button == mbRight && m_popupMenu) {
+    const TPoint p = ClientToScreen(TPoint(x, y));
+    ShowPopupMenu(m_popupMenu, p);
+    if (!self) return;
+  }
   TsfSkinCustomControl::MouseUp(button, shift, x, y);
+}
+
+// ---- drags, menus, tab order, background -------------------------------------
+
+void TsfSkinCustomListBox::ListDragOver(QObject* source, int x, int y, TDragState state, bool& accept) {
+  accept = false;
+  if (!OnListBoxDragOver) return;
+  accept = true;
+  OnListBoxDragOver(this, source, x, y, state, accept);
+}
+
+// The menu is shown by the skinned window of its owner's form, else by the
+// one of the window this control is in.
+void TsfSkinCustomListBox::ShowPopupMenu(TsfSkinPopupMenu* menu, const TPoint& screen) {
+  if (!menu) return;
+  const bool borrow = !menu->HostForm && !menu->FindHost();
+  if (borrow) menu->HostForm = window();
+  QPointer<TsfSkinPopupMenu> guard(menu);
+  menu->Popup(screen.X, screen.Y);
+  if (borrow && guard) guard->HostForm = nullptr;
+}
+
+int TsfSkinCustomListBox::ListBoxTabOrder() const { return TabOrderOf(m_list); }
+
+void TsfSkinCustomListBox::SetListBoxTabOrder(int v) { SetTabOrderOf(m_list, v); }
+
+void TsfSkinCustomListBox::WndProc(TMessage& m) {
+  if (m.Msg == WM_SKINCTRL_PAINTBACKGROUND) {
+    PaintBackgroundInto(reinterpret_cast<TCanvas*>(m.WParam));
+    m.Result = kPaintBackgroundAnswer;
+    return;
+  }
+  TsfSkinCustomControl::WndProc(m);
+}
+
+// The control's own look (as its paint draws it) and the list's background
+// in the list area, drawn through the asking canvas's painter.
+void TsfSkinCustomListBox::PaintBackgroundInto(TCanvas* canvas) {
+  QPainter* painter = canvas ? canvas->Painter() : nullptr;
+  if (!painter || Width() <= 0 || Height() <= 0) return;
+  painter->save();
+  QPainter* own = Canvas()->Painter();  // set while this control paints
+  Canvas()->AttachPainter(painter);
+  Paint();
+  DrawListBackground(Canvas(), m_listArea);
+  if (own) Canvas()->AttachPainter(own);
+  else Canvas()->Detach();
+  painter->restore();
 }
 
 void TsfSkinCustomListBox::MouseLeave() {

@@ -5,6 +5,10 @@
 // that it creates and removes as the content requires. The inner list's
 // events reach the outer control's hooks and are raised with the outer
 // control as sender, so a combo box can build its drop-down on them.
+// Drags (platform/drag.h) start from and drop on the inner list with the
+// ListBoxDrag... settings and OnListBox... events, and on the frame and
+// caption band with the control's own; pressing or dragging past the list's
+// top or bottom (left or right in column mode) scrolls it.
 
 #include <QPointer>
 #include <QStringList>
@@ -12,10 +16,12 @@
 #include <set>
 #include <vector>
 
+#include "platform/drag.h"
 #include "platform/scroll_messages.h"
 #include "platform/timer.h"
 #include "skin/controls/scroll_bar.h"
 #include "skin/controls/skin_control.h"
+#include "skin/menus/skin_popup_menu.h"
 
 class TsfSkinCustomListBox;
 
@@ -36,10 +42,11 @@ using TsfDrawSkinItemEvent = std::function<void(TCanvas* Cnvs, int Index, int It
 
 // The inner list: fixed item height, items drawn by the outer control, its
 // own scroll state in the host's terms (range 0 .. count - 1, page = rows).
-class TsfListBox : public TCustomControl {
+class TsfListBox : public TCustomControl, public TDragControl {
   Q_OBJECT
  public:
   explicit TsfListBox(TsfSkinCustomListBox* owner);
+  ~TsfListBox() override;
 
   const QStringList& Items() const { return m_items; }
   void SetItems(const QStringList& items);
@@ -54,6 +61,20 @@ class TsfListBox : public TCustomControl {
   void SetMultiSelect(bool v) { m_multiSelect = v; m_selected.clear(); update(); }
   bool Selected(int index) const;
   void SetSelected(int index, bool v);
+  // The number of selected items with MultiSelect, else -1.
+  int SelCount() const;
+  // With MultiSelect: extended (a click selects one item, Ctrl+click
+  // toggles one, Shift+click and Shift+arrows select the run from the
+  // anchor) or simple (a click or the space bar toggles one).
+  bool ExtendedSelect() const { return m_extendedSelect; }
+  void SetExtendedSelect(bool v);
+  // Items kept in case-insensitive order; switching it on sorts them.
+  bool Sorted() const { return m_sorted; }
+  void SetSorted(bool v);
+  // Typing extends the prefix searched for (see kSearchPause); without it
+  // each key searches for its own character.
+  bool AutoComplete() const { return m_autoComplete; }
+  void SetAutoComplete(bool v) { m_autoComplete = v; }
   // Left shift of the items in pixels while a horizontal bar scrolls them.
   int HorizontalOffset() const { return m_hOffset; }
   void SetHorizontalOffset(int v);
@@ -78,7 +99,28 @@ class TsfListBox : public TCustomControl {
   static constexpr int kSearchPause = 1000;
   std::function<qint64()> Clock;
 
+  // The menu a right click shows (not owned).
+  TsfSkinPopupMenu* PopupMenu() const { return m_popupMenu.data(); }
+  void SetPopupMenu(TsfSkinPopupMenu* menu) { m_popupMenu = menu; }
+
+  // Scrolling while the left button, pressed on the list, or a drag from
+  // it, is held past the list's top or bottom (left or right edge in
+  // column mode): one item (column) per tick, the selection following the
+  // pointer unless a drag runs. Direction -1 back, 1 on, 0 still.
+  static constexpr int kAutoScrollInterval = 100;
+  TTimer* AutoScrollTimer() const { return m_scrollTimer; }
+  int AutoScrollDirection() const { return m_scrollDirection; }
+
+  // The drag events reach the outer control's OnListBox... events; the
+  // inner list's own drag events are not used.
+  void DoStartDrag(QObject*& dragObject) override;
+  void DoEndDrag(QObject* target, int x, int y) override;
+  void DoDragOver(QObject* source, int x, int y, TDragState state, bool& accept) override;
+  void DoDragDrop(QObject* source, int x, int y) override;
+  void DoDragMoved(const TPoint& screen) override;
+
  protected:
+  QWidget* DragWidget() override { return this; }
   void WndProc(TMessage& message) override;
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -92,11 +134,19 @@ class TsfListBox : public TCustomControl {
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void FocusChanged(bool focused) override;
   void Resize() override;
+  bool event(QEvent* event) override;
 
  private:
   void ClampTop();
   void MakeVisible(int index);
   void Search(QChar c);
+  void TrackPointer(int x, int y);
+  void SelectOnly(int index);
+  void SelectRun(int index, bool add);
+  void SelectByPointer(int index, TShiftState shift);
+  static void SortItems(QStringList& items);
+  void StopAutoScroll();
+  void AutoScrollTick();
 
   TsfSkinCustomListBox* m_owner;
   QStringList m_items;
@@ -104,14 +154,24 @@ class TsfListBox : public TCustomControl {
   int m_topIndex = 0;
   int m_itemHeight = 20;
   bool m_multiSelect = false;
+  bool m_extendedSelect = true;
+  bool m_sorted = false;
+  bool m_autoComplete = true;
+  int m_anchor = -1;
   std::set<int> m_selected;
   int m_hOffset = 0;
   int m_columns = 0;
   QString m_prefix;
   qint64 m_lastKeyTime = -1000000;
+  QPointer<TsfSkinPopupMenu> m_popupMenu;
+  bool m_windowCreated = false;
+  bool m_pressed = false;  // the left button went down on the list
+  TPoint m_pointer;        // its last place, in list coordinates
+  TTimer* m_scrollTimer;
+  int m_scrollDirection = 0;
 };
 
-class TsfSkinCustomListBox : public TsfSkinCustomControl {
+class TsfSkinCustomListBox : public TsfSkinCustomControl, public TDragControl {
   Q_OBJECT
  public:
   explicit TsfSkinCustomListBox(QWidget* parent = nullptr);
@@ -126,6 +186,12 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   void SetItemIndex(int v) { m_list->SetItemIndex(v); }
   bool MultiSelect() const { return m_list->MultiSelect(); }
   void SetMultiSelect(bool v) { m_list->SetMultiSelect(v); }
+  bool ExtandedSelect() const { return m_list->ExtendedSelect(); }
+  void SetExtandedSelect(bool v) { m_list->SetExtendedSelect(v); }
+  bool Sorted() const { return m_list->Sorted(); }
+  void SetSorted(bool v) { m_list->SetSorted(v); UpdateScrollBars(); }
+  bool AutoComplete() const { return m_list->AutoComplete(); }
+  void SetAutoComplete(bool v) { m_list->SetAutoComplete(v); }
   // Column mode from a positive count (see TsfListBox::Columns); its bar is
   // a horizontal one in the vertical bar's place.
   int Columns() const { return m_list->Columns(); }
@@ -163,10 +229,31 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   // Tab stops of the item text (see ListTabStops).
   const QStringList& TabWidths() const { return m_tabWidths; }
   void SetTabWidths(const QStringList& v);
+  // An image before each item's text: image ImageIndex of Images, or the
+  // item's own index while ImageIndex is negative; an index the list does
+  // not hold draws none. A destroyed image list is forgotten.
+  TCustomImageList* Images() const { return m_images.data(); }
+  void SetImages(TCustomImageList* images);
+  int ImageIndex() const { return m_imageIndex; }
+  void SetImageIndex(int v);
+
   // The inner list's own properties.
   TFont* ListBoxFont() { return m_list->Font(); }
   bool ListBoxTabStop() const { return m_list->TabStop(); }
   void SetListBoxTabStop(bool v) { m_list->SetTabStop(v); }
+  int ListBoxTabOrder() const;
+  void SetListBoxTabOrder(int v);
+  TsfSkinPopupMenu* ListBoxPopupMenu() const { return m_list->PopupMenu(); }
+  void SetListBoxPopupMenu(TsfSkinPopupMenu* menu) { m_list->SetPopupMenu(menu); }
+  TDragMode ListBoxDragMode() const { return m_list->DragMode; }
+  void SetListBoxDragMode(TDragMode v) { m_list->DragMode = v; }
+  TDragKind ListBoxDragKind() const { return m_list->DragKind; }
+  void SetListBoxDragKind(TDragKind v) { m_list->DragKind = v; }
+  TCursor ListBoxDragCursor() const { return m_list->DragCursor; }
+  void SetListBoxDragCursor(TCursor v) { m_list->DragCursor = v; }
+  // The menu a right click on the frame or caption band shows (not owned).
+  TsfSkinPopupMenu* PopupMenu() const { return m_popupMenu.data(); }
+  void SetPopupMenu(TsfSkinPopupMenu* menu) { m_popupMenu = menu; }
 
   // The bars while they exist.
   TsfSkinScrollBar* VScrollBar() const { return m_vbar.data(); }
@@ -188,6 +275,13 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   std::function<void(TObject*, TShiftState, int X, int Y)> OnListBoxMouseMove;
   std::function<void(TObject*, WORD& Key, TShiftState)> OnListBoxKeyDown, OnListBoxKeyUp;
   std::function<void(TObject*, QChar& Key)> OnListBoxKeyPress;
+  // A drag over the inner list is accepted only with OnListBoxDragOver
+  // (Accept comes in true); Source is the inner list, or the object the
+  // source's start-drag handler named.
+  std::function<void(TObject*, TObject* Source, int X, int Y, TDragState State, bool& Accept)> OnListBoxDragOver;
+  std::function<void(TObject*, TObject* Source, int X, int Y)> OnListBoxDragDrop;
+  std::function<void(TObject*, TObject*& DragObject)> OnListBoxStartDrag;
+  std::function<void(TObject*, TObject* Target, int X, int Y)> OnListBoxEndDrag;
 
   // Hooks the inner list calls; the base raises the OnListBox... events.
   virtual int ItemTextWidth(int index, TCanvas* canvas);
@@ -201,6 +295,8 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   virtual void ListKeyPress(QChar& key) { if (OnListBoxKeyPress) OnListBoxKeyPress(this, key); }
   virtual void ListEnter() {}
   virtual void ListExit() {}
+  // The inner list's window exists (it is shown the first time).
+  virtual void ListWindowCreated() {}
   // False: the inner list does not process the message.
   virtual bool ListMessageFilter(TMessage& message) { Q_UNUSED(message); return true; }
 
@@ -209,6 +305,20 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   void DrawListBackground(TCanvas* canvas, const TRect& area);
   // The list scrolled by the wheel: one item per notch, small steps adding up.
   bool ListWheel(int delta);
+  // The inner list's drags, raised as the OnListBox... events.
+  void ListStartDrag(QObject*& dragObject) { if (OnListBoxStartDrag) OnListBoxStartDrag(this, dragObject); }
+  void ListEndDrag(QObject* target, int x, int y) { if (OnListBoxEndDrag) OnListBoxEndDrag(this, target, x, y); }
+  void ListDragOver(QObject* source, int x, int y, TDragState state, bool& accept);
+  void ListDragDrop(QObject* source, int x, int y) { if (OnListBoxDragDrop) OnListBoxDragDrop(this, source, x, y); }
+  // A right click on the list or on the control at a screen point.
+  void ShowPopupMenu(TsfSkinPopupMenu* menu, const TPoint& screen);
+
+  // Asked by other skinned controls: paints the control's background (its
+  // frame, caption band and the list's background) into the canvas in
+  // WParam and answers kPaintBackgroundAnswer.
+  static constexpr unsigned WM_SKINCTRL_PAINTBACKGROUND = 45513;
+  static constexpr intptr_t kPaintBackgroundAnswer = 12851;
+  void WndProc(TMessage& message) override;
 
  protected:
   void PaintDefaultImage(TBitmap& picture) override;
@@ -218,8 +328,14 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseLeave() override;
+  QWidget* DragWidget() override { return this; }
+  // Without a record the control's font follows the default font.
+  void DefaultFontChanged() override;
 
  private:
+  void PaintBackgroundInto(TCanvas* canvas);
+  // The image list's width and the text's indent after it (0, 0 without).
+  int ImageIndent() const;
   TsfDataSkinListBox* ListRecord() const;
   void ApplyItemHeight();
   void Layout();
@@ -260,6 +376,9 @@ class TsfSkinCustomListBox : public TsfSkinCustomControl {
   TTimer* m_timer;
   bool m_skinChanging = false;
   int m_wheelRest = 0;
+  QPointer<TCustomImageList> m_images;
+  int m_imageIndex = -1;
+  QPointer<TsfSkinPopupMenu> m_popupMenu;
 };
 
 class TsfSkinListBox : public TsfSkinCustomListBox {
