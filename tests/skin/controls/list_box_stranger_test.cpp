@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QTest>
 #include <climits>
+#include <memory>
 
 #include "platform/form.h"
 #include "platform/image_list.h"
@@ -183,6 +184,35 @@ TEST(ListBoxMenuCommand, ACommandThatDestroysTheBoxLeavesTheMenuAndWindowWhole) 
   menu->Popup(50, 50);
   EXPECT_TRUE(host->menu.IsShowing());
   host->menu.CloseFrom(0);
+}
+
+TEST(ListBoxMenuCommand, AMenuWhoseOpeningDestroysTheBoxStillOpens) {
+  // On the list or on the frame; a menu of the form, or one borrowing it.
+  for (bool onList : {true, false}) {
+    for (bool owned : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "list " << onList << " owned " << owned);
+      TForm form;
+      form.SetBounds(30, 30, 200, 200);
+      auto* host = new MenuHost(&form);
+      QPointer<TsfSkinListBox> box = new TsfSkinListBox(&form);
+      box->SetCaptionMode(true);
+      box->SetBounds(10, 10, 150, 150);
+      box->SetItems(Numbered(3));
+      form.show();
+      TsfSkinPopupMenu* menu = new TsfSkinPopupMenu(owned ? &form : nullptr);
+      std::unique_ptr<TsfSkinPopupMenu> unowned(owned ? nullptr : menu);
+      menu->Items()->Add(NewMenuItem(menu, QString(), QStringLiteral("Remove")));
+      menu->OnPopup = [&box](TObject*) { delete box.data(); };
+      if (onList) box->SetListBoxPopupMenu(menu);
+      else box->SetPopupMenu(menu);
+      if (onList) QTest::mouseClick(box->ListBox(), Qt::RightButton, {}, QPoint(20, 30));
+      else QTest::mouseClick(box, Qt::RightButton, {}, QPoint(20, 8));
+      EXPECT_TRUE(box.isNull());
+      EXPECT_TRUE(host->menu.IsShowing());
+      EXPECT_EQ(menu->HostForm, nullptr) << "a borrowed window is given back";
+      host->menu.CloseFrom(0);
+    }
+  }
 }
 
 // ---- many items ---------------------------------------------------------------
