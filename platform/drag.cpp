@@ -39,7 +39,7 @@ QObject* TDragManager::DragObject() const {
 }
 
 void TDragManager::BeginDrag(QWidget* source, const TPoint& screen, bool immediate, int threshold) {
-  if (m_source) CancelDrag();
+  if (m_source || m_dragging) CancelDrag();
   if (!source || !dynamic_cast<IDragSource*>(source)) return;
   m_source = source;
   m_dragObject = nullptr;
@@ -58,6 +58,7 @@ void TDragManager::Start() {
   QApplication::setOverrideCursor(QCursor(CursorShapeOf(crNoDrop)));
   QObject* dragObject = nullptr;
   if (auto* s = dynamic_cast<IDragSource*>(source.data())) s->DoStartDrag(dragObject);
+  if (!m_source && m_dragging) Finish(nullptr, m_point);  // the handler destroyed the source
   if (!source || source != m_source) return;  // the handler ended it
   m_dragObject = dragObject;
   MoveTo(m_point);
@@ -108,12 +109,17 @@ void TDragManager::Leave() {
 
 void TDragManager::Drop(const TPoint& screen) {
   MoveTo(screen);
-  if (!m_source) return;
+  if (!m_source) {  // a handler destroyed the source: nothing is dropped
+    if (m_dragging) Finish(nullptr, screen);
+    return;
+  }
   Finish(m_accepted ? m_target.data() : nullptr, screen);
 }
 
+// A running drag whose source was destroyed is still ended here: its
+// cursor is restored and its target left.
 void TDragManager::CancelDrag() {
-  if (!m_source) return;
+  if (!m_source && !m_dragging) return;
   if (!m_dragging) {
     m_source = nullptr;
     Watch(false);

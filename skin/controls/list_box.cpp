@@ -449,8 +449,10 @@ void TsfListBox::KeyPress(QChar& key) {
 // The next item (from the current one on) that begins with the typed prefix.
 void TsfListBox::Search(QChar c) {
   const qint64 now = Clock();
-  // Without AutoComplete every key starts a new search by its character.
-  if (!m_autoComplete || now - m_lastKeyTime > kSearchPause) m_prefix.clear();
+  // Without AutoComplete every key starts a new search by its character; a
+  // character outside the basic plane comes as two halves, searched together.
+  const bool secondHalf = c.isLowSurrogate() && m_prefix.size() == 1 && m_prefix[0].isHighSurrogate();
+  if (now - m_lastKeyTime > kSearchPause || (!m_autoComplete && !secondHalf)) m_prefix.clear();
   m_lastKeyTime = now;
   m_prefix += c;
   const int n = Count();
@@ -519,6 +521,9 @@ TsfSkinCustomListBox::~TsfSkinCustomListBox() {
   m_timer->OnTimer = nullptr;
   // The inner list calls this control's hooks (a focus change while the
   // window closes, for one): it goes while this control is still whole.
+  // An image list among this control's children goes after it: it must not
+  // call back into the list.
+  if (m_images) disconnect(m_images.data(), nullptr, this, nullptr);
   delete m_list;
 }
 
