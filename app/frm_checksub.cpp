@@ -96,6 +96,7 @@ Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
 
   QWidget* page = sfSkinPanel2;
   Label1 = new TLabel(page);
+  Label1->BeginLoading();
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->SetCaption(QStringLiteral("TOLM 练习工具"));
   Label1->Font()->SetName(QStringLiteral("宋体"));
@@ -105,14 +106,18 @@ Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
   Label1->SetTransparent(true);
   Label1->SetLeft(40);
   Label1->SetTop(72);
+  Label1->EndLoading();
 
   Label3 = new TLabel(page);
+  Label3->BeginLoading();
   Label3->setObjectName(QStringLiteral("Label3"));
   Label3->SetAutoSize(false);
   Label3->SetBounds(170, 368, 129, 13);
   Label3->SetCaption(QStringLiteral("tolmsys 开发组 制作"));
+  Label3->EndLoading();
 
   lbl_title = new TLabel(page);
+  lbl_title->BeginLoading();
   lbl_title->setObjectName(QStringLiteral("lbl_title"));
   lbl_title->SetAutoSize(false);
   lbl_title->SetBounds(40, 152, 369, 105);
@@ -123,6 +128,7 @@ Tfrm_checksub::Tfrm_checksub(QWidget* owner) : TForm(owner) {
   lbl_title->Font()->SetColor(clMaroon);
   lbl_title->SetTransparent(true);
   lbl_title->SetCaption(QString());
+  lbl_title->EndLoading();
 
   sfSkinOpenDialog1 = new TOpenDialog(this);
   sfSkinOpenDialog1->setObjectName(QStringLiteral("sfSkinOpenDialog1"));

@@ -220,6 +220,7 @@ Tfrm_tolmmain::Tfrm_tolmmain(QWidget* owner) : TForm(owner) {
   p_1->SetCaption(QString());
   p_1->raise();  // covers the question page while visible
   Label1 = new TLabel(p_1);
+  Label1->BeginLoading();
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->SetAutoSize(false);
   Label1->SetBounds(144, 80, 321, 116);
@@ -229,16 +230,21 @@ Tfrm_tolmmain::Tfrm_tolmmain(QWidget* owner) : TForm(owner) {
   Label1->Font()->SetColor(clBlue);
   Label1->SetTransparent(true);
   Label1->SetCaption(QStringLiteral("TOLM "));
+  Label1->EndLoading();
   Label3 = new TLabel(p_1);
+  Label3->BeginLoading();
   Label3->setObjectName(QStringLiteral("Label3"));
   Label3->SetLeft(416);
   Label3->SetTop(368);
   Label3->SetCaption(QStringLiteral("tolmsys 开发组 制作"));
+  Label3->EndLoading();
   Label4 = new TLabel(p_1);
+  Label4->BeginLoading();
   Label4->setObjectName(QStringLiteral("Label4"));
   Label4->SetLeft(456);
   Label4->SetTop(392);
   Label4->SetCaption(QStringLiteral("2010年3月"));
+  Label4->EndLoading();
 
   p_cj = Make<TsfSkinGroupBox>(sfSkinPanel2, "p_cj", "groupbox");
   p_cj->SetCaptionMode(true);
@@ -247,6 +253,7 @@ Tfrm_tolmmain::Tfrm_tolmmain(QWidget* owner) : TForm(owner) {
   p_cj->SetVisible(false);
   p_cj->raise();
   Label2 = new TLabel(p_cj);
+  Label2->BeginLoading();
   Label2->setObjectName(QStringLiteral("Label2"));
   Label2->SetLeft(16);
   Label2->SetTop(48);
@@ -254,7 +261,9 @@ Tfrm_tolmmain::Tfrm_tolmmain(QWidget* owner) : TForm(owner) {
   Label2->Font()->SetHeight(21);
   Label2->Font()->SetStyle(fsBold | fsItalic);
   Label2->SetCaption(QStringLiteral("客观题成绩："));
+  Label2->EndLoading();
   lb_cj = new TLabel(p_cj);
+  lb_cj->BeginLoading();
   lb_cj->setObjectName(QStringLiteral("lb_cj"));
   lb_cj->SetAutoSize(false);
   lb_cj->SetBounds(64, 96, 225, 56);
@@ -263,6 +272,7 @@ Tfrm_tolmmain::Tfrm_tolmmain(QWidget* owner) : TForm(owner) {
   lb_cj->Font()->SetStyle(fsBold | fsItalic);
   lb_cj->Font()->SetColor(clMaroon);
   lb_cj->SetCaption(QString());
+  lb_cj->EndLoading();
 
   OnShow = [this](TObject* s) { FormShow(s); };
   OnCloseQuery = [this](TObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
@@ -369,6 +379,9 @@ void Tfrm_tolmmain::InitExerResult() {
       qry_sub->Next();
     }
   });
+  // The paper's nodes serve only the inserts: left open, the query would
+  // hold a second copy of the whole paper for as long as the practice runs.
+  qry_sub->Close();
   Rerun(qry_subject, store::ExerciseRows(FExerId));
 }
 

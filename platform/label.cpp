@@ -60,6 +60,11 @@ void TLabel::AdjustBounds() {
   SetBounds(Left(), Top(), m_wordWrap ? Width() : r.Width(), r.Height());
 }
 
+void TLabel::Loaded() {
+  TGraphicControl::Loaded();
+  AdjustBounds();
+}
+
 void TLabel::TextChanged() {
   AdjustBounds();
   update();

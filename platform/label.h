@@ -15,7 +15,8 @@ class TLabel : public TGraphicControl {
   void SetAlignment(TAlignment a);
   bool WordWrap() const { return m_wordWrap; }
   void SetWordWrap(bool v);
-  // On: the label takes the size of its caption whenever caption or font change.
+  // On: the label takes the size of its caption whenever caption or font
+  // change; between BeginLoading and EndLoading it is measured once, at the end.
   bool AutoSize() const { return m_autoSize; }
   void SetAutoSize(bool v);
   bool Transparent() const { return m_transparent; }
@@ -30,6 +31,7 @@ class TLabel : public TGraphicControl {
   void Paint() override;
   void TextChanged() override;
   void FontChanged() override;
+  void Loaded() override;
 
  private:
   void AdjustBounds();

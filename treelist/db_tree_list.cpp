@@ -59,6 +59,7 @@ TtlDBTreeList::~TtlDBTreeList() {
   r.erase(std::remove(r.begin(), r.end(), this), r.end());
   m_pendingNode = nullptr;
   m_watched = nullptr;
+  DestroySpareNodes();
 }
 
 const std::vector<TtlDBTreeList*>& TtlDBTreeList::Instances() { return Registry(); }
@@ -70,7 +71,27 @@ bool TtlDBTreeList::AnyBusyOn(const TDataSet* dataSet, const TtlDBTreeList* exce
   return false;
 }
 
-TtlTreeListNode* TtlDBTreeList::CreateNode() { return new TtlDBTreeListNode(this); }
+TtlTreeListNode* TtlDBTreeList::CreateNode() {
+  if (m_spareNodes.empty()) return new TtlDBTreeListNode(this);
+  TtlDBTreeListNode* node = m_spareNodes.back();
+  m_spareNodes.pop_back();
+  return node;
+}
+
+void TtlDBTreeList::KeepNodesAsSpares() {
+  TakeNodes([this](TtlTreeListNode* n) {
+    auto* node = static_cast<TtlDBTreeListNode*>(n);
+    node->ClearRecordValues();
+    node->parentKeyValue.clear();
+    node->childrenLoaded = false;
+    m_spareNodes.push_back(node);
+  });
+}
+
+void TtlDBTreeList::DestroySpareNodes() {
+  for (TtlDBTreeListNode* node : m_spareNodes) DestroyTakenNode(node);
+  m_spareNodes.clear();
+}
 
 void TtlDBTreeList::SetDataSource(TDataSource* source) {
   if (source == DataSource()) return;
@@ -151,6 +172,7 @@ void TtlDBTreeList::WatchDataSet(TDataSet* ds) {
     m_pendingNode = nullptr;
     CloseEditor(false);
     ClearNodes();
+    DestroySpareNodes();
   });
 }
 
@@ -380,10 +402,18 @@ void TtlDBTreeList::DataActiveChanged() {
   }
   m_reloadOnUnlock = false;
   m_pendingNode = nullptr;
-  ClearNodes();
+  // A closed record set usually opens again: its nodes are kept to be
+  // reused, unless a deletion handler is to hear of every node that goes.
+  if (ds && !ds->Active() && !OnDeletion) {
+    m_watched = nullptr;
+    KeepNodesAsSpares();
+  } else {
+    ClearNodes();
+  }
   LookupFields();
   if (ds && ds->Active()) {
     LoadAllRecords();
+    DestroySpareNodes();
     FollowRecord();
   }
 }

@@ -256,4 +256,11 @@ class TtlDBTreeList : public TtlCustomTreeList {
   bool m_insertUntouched = false;
   // A node being focused; cleared if it is destroyed meanwhile.
   TtlTreeListNode* m_watched = nullptr;
+  // Nodes of a closed record set, emptied of their values, that new nodes
+  // are made of when it opens again: closing and reopening (after every
+  // save of the practice) then allocates and frees no node. Whatever the
+  // next load leaves unused is destroyed.
+  std::vector<TtlDBTreeListNode*> m_spareNodes;
+  void KeepNodesAsSpares();
+  void DestroySpareNodes();
 };

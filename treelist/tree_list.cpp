@@ -174,6 +174,51 @@ void TtlCustomTreeList::ClearNodes() {
   UnlockUpdates();
 }
 
+void TtlCustomTreeList::TakeNodes(const std::function<void(TtlTreeListNode*)>& take) {
+  std::vector<TtlTreeListNode*> taken;
+  std::vector<TtlTreeListNode*> stack(m_rootNodes.rbegin(), m_rootNodes.rend());
+  while (!stack.empty()) {
+    TtlTreeListNode* n = stack.back();
+    stack.pop_back();
+    if (n->m_deleting) {
+      ClearNodes();
+      return;
+    }
+    taken.push_back(n);
+    if (n->m_children) stack.insert(stack.end(), n->m_children->rbegin(), n->m_children->rend());
+  }
+  LockUpdates();
+  const bool hadSelection = !m_selection.empty();
+  m_selection.clear();
+  m_selectionAnchor = nullptr;
+  m_focusedNode = nullptr;
+  m_pendingFocus = nullptr;
+  ChangeTopVisibleNode(nullptr);
+  m_rootNodes.clear();
+  for (TtlTreeListNode* n : taken) {
+    ForgetNode(n, false);
+    n->m_children.reset();
+    n->m_parentNode = nullptr;
+    n->m_attached = false;
+    n->m_hasChildren = false;
+    n->m_isExpanded = false;
+    n->m_rowIndex = -1;
+    n->m_indexHint = -1;
+    n->userData = 0;
+    n->cachedHeight = 0;
+    n->cachedLineCount = 0;
+    take(n);
+  }
+  m_rows.clear();
+  m_rowsDirty = true;
+  m_rowsShrank = true;
+  StructureChanged(nullptr);
+  if (hadSelection && OnSelectedCountChange && !m_destroying) OnSelectedCountChange(this);
+  UnlockUpdates();
+}
+
+void TtlCustomTreeList::DestroyTakenNode(TtlTreeListNode* node) { delete node; }
+
 void TtlCustomTreeList::LockUpdates() {
   // A batch update closes the editor without writing its value.
   if (m_updateCount++ == 0 && Editing()) CloseEditor(false);

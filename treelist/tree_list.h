@@ -444,6 +444,15 @@ class TtlCustomTreeList : public TCustomControl {
   // expanding or scrolling anything.
   void PlaceNode(TtlTreeListNode* node, TtlTreeListNode* parent, int position);
   std::vector<TtlTreeListNode*>& RootNodes() { return m_rootNodes; }
+  // Empties the list as ClearNodes does, but hands its nodes to `take`
+  // instead of destroying them, each detached and as a new node is in the
+  // structure (no parent, children, expansion, row or user data). No
+  // deletion events are sent: callers use it only without an OnDeletion
+  // handler. While a deletion of some node is under way it clears the
+  // ordinary way instead.
+  void TakeNodes(const std::function<void(TtlTreeListNode*)>& take);
+  // Destroys a node that TakeNodes handed out and nobody attached again.
+  static void DestroyTakenNode(TtlTreeListNode* node);
 
   // ---- drag hooks of the data-aware tree list
   // A drag is starting: pending record changes are settled first.

@@ -286,6 +286,18 @@ void TtlDBTreeListControlNode::MoveColumnData(int from, int to) {
   m_variantData.insert(m_variantData.begin() + to, std::move(item));
 }
 
+void TtlDBTreeListControlNode::ClearRecordValues() {
+  for (QString& text : cellTexts) text = QString();
+  imageIndex = 0;
+  selectedIndex = -1;
+  stateIndex = -1;
+  keyValue.clear();
+  previewText.clear();
+  bookmark.clear();
+  for (auto& d : m_variantData)
+    if (d) *d = TNodeVariantData();
+}
+
 void TtlDBTreeListControlNode::RemoveColumnData(int column) {
   if (column >= 0 && column < static_cast<int>(m_variantData.size()))
     m_variantData.erase(m_variantData.begin() + column);

@@ -138,6 +138,9 @@ class TtlDBTreeListControlNode : public TtlTreeListTextNode {
   // Keeps variant data with its text when a column changes position.
   void MoveColumnData(int from, int to);
   void RemoveColumnData(int column);
+  // Drops every value the node holds of its record (texts, key, variant
+  // data, preview, bookmark, images) but keeps the storage for the next.
+  void ClearRecordValues();
 
  private:
   std::vector<std::unique_ptr<TNodeVariantData>> m_variantData;

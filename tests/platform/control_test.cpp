@@ -5,6 +5,7 @@
 
 #include "platform/application.h"
 #include "platform/form.h"
+#include "platform/label.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -263,4 +264,30 @@ TEST(Application, MessageBoxesHaveTheDesignedCaptionsAndButtons) {
   EXPECT_EQ(boxes.requests[1].Caption, "Confirm");
   EXPECT_EQ(boxes.requests[1].Flags, MB_YESNO | MB_ICONQUESTION);
   EXPECT_EQ(boxes.requests[1].Buttons, (QStringList{"&Yes", "&No"}));
+}
+
+TEST(Label, AutoSizeWaitsForTheEndOfLoadingAndThenMeasuresOnce) {
+  TLabel direct;
+  TLabel loaded;
+  loaded.BeginLoading();
+  for (TLabel* l : {&direct, &loaded}) {
+    l->SetCaption(QStringLiteral("A longer caption 练习"));
+    l->Font()->SetHeight(30);
+    l->Font()->SetStyle(fsBold);
+  }
+  EXPECT_EQ(loaded.Width(), 65) << "no measuring while loading";
+  EXPECT_EQ(loaded.Height(), 13);
+  loaded.EndLoading();
+  EXPECT_GT(direct.Width(), 65);
+  EXPECT_GT(direct.Height(), 13);
+  EXPECT_EQ(loaded.Width(), direct.Width());
+  EXPECT_EQ(loaded.Height(), direct.Height());
+
+  TLabel fixed;
+  fixed.BeginLoading();
+  fixed.SetAutoSize(false);
+  fixed.SetBounds(3, 4, 20, 10);
+  fixed.SetCaption(QStringLiteral("A caption far wider than the label"));
+  fixed.EndLoading();
+  EXPECT_EQ(fixed.BoundsRect(), TRect(3, 4, 23, 14));
 }

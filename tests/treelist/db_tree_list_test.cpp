@@ -119,6 +119,77 @@ TEST_F(DbTreeTest, ReopenThenRecordNumberKeepsTheRecordFocusedWithOnlyItsAncesto
   EXPECT_EQ(expanded, QStringList({QStringLiteral("r"), QStringLiteral("b")}));
 }
 
+// Closing and reopening reuses the node objects; the tree built must be
+// exactly the one a fresh open builds, with nothing of the old nodes left.
+struct ReopenCase {
+  const char* what;
+  const char* changes;  // run on the bank between the close and the open
+  const char* shape;
+};
+
+class DbTreeReopen : public DbTreeTest, public ::testing::WithParamInterface<ReopenCase> {};
+
+TEST_P(DbTreeReopen, BuildsTheSameTreeAsAFreshOpen) {
+  const ReopenCase& c = GetParam();
+  Open(QStringLiteral("(1,null,'r',1),(2,1,'a',2),(3,2,'a1',3),(4,1,'b',4),(5,4,'b1',5),"
+                      "(6,null,'q',6),(7,6,'q1',7)"));
+  // Leave traces on every node: expansion, user data, image, preview.
+  for (int i = 0; i < list->Count(); ++i) list->Items(i)->Expand(true);
+  for (TtlTreeListNode* n = list->Items(0); n; n = n->NextInTree()) {
+    n->userData = 7;
+    static_cast<TtlDBTreeListNode*>(n)->imageIndex = 3;
+    static_cast<TtlDBTreeListNode*>(n)->previewText = QStringLiteral("old");
+  }
+  query.Close();
+  EXPECT_EQ(list->Count(), 0);
+  EXPECT_EQ(list->FocusedNode(), nullptr);
+  if (*c.changes) ExecOnBank(path, QString::fromUtf8(c.changes));
+  query.Open();
+
+  EXPECT_EQ(Shape(), QString::fromUtf8(c.shape)) << c.what;
+  if (list->Count()) EXPECT_EQ(Focused(), Current()) << c.what;
+  else EXPECT_EQ(list->FocusedNode(), nullptr) << c.what;
+  for (TtlTreeListNode* n = list->Items(0); n; n = n->NextInTree()) {
+    SCOPED_TRACE(NameOf(n).toStdString());
+    auto* d = static_cast<TtlDBTreeListNode*>(n);
+    EXPECT_FALSE(n->IsExpanded());
+    EXPECT_EQ(n->userData, 0u);
+    EXPECT_EQ(d->imageIndex, 0);
+    EXPECT_TRUE(d->previewText.isEmpty());
+    EXPECT_EQ(d->keyValue.toString(),
+              Value(QStringLiteral("select id from nodes where name = '%1'").arg(NameOf(n))));
+    EXPECT_EQ(d->parentKeyValue.toString(),
+              Value(QStringLiteral("select par from nodes where name = '%1'").arg(NameOf(n))));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, DbTreeReopen,
+    ::testing::Values(
+        ReopenCase{"the same rows", "", "r(a(a1), b(b1)) q(q1)"},
+        ReopenCase{"renamed rows", "update nodes set name = name || '!'", "r!(a!(a1!), b!(b1!)) q!(q1!)"},
+        ReopenCase{"more rows than before",
+                   "insert into nodes values (8, 6, 'q2', 8), (9, null, 'z', 9), (10, 9, 'z1', 10)",
+                   "r(a(a1), b(b1)) q(q1, q2) z(z1)"},
+        ReopenCase{"fewer rows", "delete from nodes where id in (3, 5, 7)", "r(a, b) q"},
+        ReopenCase{"other parents and order",
+                   "update nodes set par = 6 where id = 4; update nodes set ord = 0 where id = 6",
+                   "q(b(b1), q1) r(a(a1))"},
+        ReopenCase{"no rows", "delete from nodes", ""}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
+
+TEST_F(DbTreeTest, ADeletionHandlerHearsOfEveryNodeWhenTheRecordSetCloses) {
+  Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2),(3,null,'c',3)"));
+  QStringList heard;
+  list->OnDeletion = [&](TObject*, TtlTreeListNode* n) { heard << NameOf(n); };
+  query.Close();
+  heard.sort();
+  EXPECT_EQ(heard, QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+  query.Open();
+  EXPECT_EQ(Shape(), QStringLiteral("a(b) c"));
+  list->OnDeletion = nullptr;  // `heard` goes before the list
+}
+
 TEST_F(DbTreeTest, ReloadKeepsNodesByKeyAndFocusesTheCurrentRecord) {
   Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2),(3,2,'c',3),(4,null,'d',4)"));
   query.SetRecNo(3);
