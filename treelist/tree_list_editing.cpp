@@ -127,6 +127,9 @@ bool TtlCustomTreeList::ShowEditor() {
     if (!self || !node.Node() || !column) return false;
   }
   if (!sameCell) {
+    // The cell comes into view sideways, then the row vertically.
+    MakeColumnVisible(column->Index());
+    if (!self || !node.Node() || node.Node() != m_focusedNode || !column) return false;
     MakeNodeVisible(node.Node());
     if (!self || !node.Node() || node.Node() != m_focusedNode || !column) return false;
   }

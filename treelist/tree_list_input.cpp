@@ -20,7 +20,7 @@ int TtlCustomTreeList::ColumnAt(TtlTreeListNode* node, int x) {
   const TRect row = RowRect(node);
   if (row.IsEmpty()) return -1;
   for (const CellPlace& cell : RowCells(node, row))
-    if (x >= cell.rect.Left && x < cell.rect.Right) return cell.column->Index();
+    if (x >= cell.Shown().Left && x < cell.Shown().Right) return cell.column->Index();
   return -1;
 }
 

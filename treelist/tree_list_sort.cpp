@@ -234,7 +234,7 @@ TtlTreeListColumn* TtlCustomTreeList::HeaderColumnAt(int x, int y) {
   const TRect row(client.Left, top, client.Right, top + rowH);
   const int headerRow = (y - top) / rowH;
   for (const CellPlace& cell : RowCells(nullptr, row))
-    if (x >= cell.rect.Left && x < cell.rect.Right && cell.column->RowIndex() == headerRow)
+    if (x >= cell.Shown().Left && x < cell.Shown().Right && cell.column->RowIndex() == headerRow)
       return cell.column;
   return nullptr;
 }
