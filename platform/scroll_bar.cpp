@@ -53,7 +53,7 @@ TRect TScrollBar::ThumbRect() const {
 int TScrollBar::PositionFromThumbTop(int top) const {
   const TRect thumb = ThumbRect();
   const int track = Length() - 2 * ButtonHeight();
-  const int free = track - thumb.Height();
+  const int free = track - (m_horizontal ? thumb.Width() : thumb.Height());
   const int span = m_max - m_min + 1 - std::max(m_page, 1);
   if (free <= 0 || span <= 0) return m_min;
   const int offset = std::clamp(top - ButtonHeight(), 0, free);
