@@ -233,6 +233,8 @@ void TtlCustomTreeList::SetFocusedNode(TtlTreeListNode* node, int column, bool m
     }
   }
   m_focusedColumn = column;
+  // A node taking the focus takes it from the new-item row.
+  SetNewItemRowFocused(false);
   // A focus change the search did not cause ends the search.
   if (m_searching && !m_searchMoving && (m_focusedNode != oldNode || m_focusedColumn != oldColumn))
     EndSearch();

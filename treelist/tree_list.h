@@ -336,6 +336,15 @@ class TtlCustomTreeList : public TCustomControl {
   // The vertical scroll bar, brought up to date first.
   TScrollBar* VertScrollBar();
 
+  // ---- the new-item row (ShowNewItemRow; tree_list_new_item_row.cpp): an
+  // empty row under the header where a new record is typed in. It can take
+  // the focus instead of the nodes; editing it inserts (data-aware tree list).
+  bool NewItemRowFocused() const { return m_newItemRowFocused && ShowNewItemRow(); }
+  // Focuses the row (or gives the focus back to the focused node).
+  void SetNewItemRowFocused(bool focused);
+  // Its rectangle in client coordinates (empty when not shown).
+  TRect NewItemRowRect();
+
   // ---- horizontal scrolling (tree_list_hscroll.cpp)
   // The left scroll position: how many pixels the bands that are not fixed
   // are moved to the left.
@@ -459,6 +468,17 @@ class TtlCustomTreeList : public TCustomControl {
   virtual void NodeDestroying(TtlTreeListNode* node) { Q_UNUSED(node); }
   // ShowEditor's second step: OnEditing and the column's DisableEditor.
   virtual bool AllowEditing();
+  // Editing asked for on the focused new-item row: a new node to edit is
+  // made and focused; false when none can be (the plain tree list has no
+  // record to insert).
+  virtual bool InsertFromNewItemRow() { return false; }
+  // Keys and presses while the new-item row has the focus; true when consumed.
+  bool NewItemRowKeyDown(WORD& key, TShiftState shift);
+  bool NewItemRowMouseDown(TShiftState shift, int x, int y);
+  bool NewItemRowMouseUp(TShiftState shift, int x, int y);
+  // The focused column changes while the new-item row has the focus.
+  void SetNewItemRowColumn(int column);
+  void PaintNewItemRow(TCanvas* c, const TRect& row);
   // Loads the focused cell's value into the editor; writes it back.
   virtual void LoadEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node);
   virtual void WriteEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node);
@@ -684,6 +704,9 @@ class TtlCustomTreeList : public TCustomControl {
   bool m_scrollBarPending = false;
   TScrollBar* m_horzScrollBar = nullptr;
   int m_leftPos = 0;
+  bool m_newItemRowFocused = false;
+  // A press landed on the new-item row's focused cell.
+  bool m_pressOnNewItemRow = false;
 
   // input
   TtlTreeListState m_state = tsNormal;

@@ -67,6 +67,11 @@ void TtlCustomTreeList::MouseDown(TMouseButton button, TShiftState shift, int x,
     TCustomControl::MouseDown(button, shift, x, y);
     return;
   }
+  if (NewItemRowMouseDown(shift, x, y)) {
+    m_state = tsNormal;
+    if (self) TCustomControl::MouseDown(button, shift, x, y);
+    return;
+  }
   TtlTreeListNode* node = GetNodeAt(x, y);
   if (node) {
     const TRect row = RowRect(node);
@@ -135,6 +140,11 @@ void TtlCustomTreeList::MouseUp(TMouseButton button, TShiftState shift, int x, i
     m_pressedHeader = nullptr;
     TCustomControl::MouseUp(button, shift, x, y);
     if (self && pressed && HeaderColumnAt(x, y) == pressed) HeaderClick(pressed, shift & ssCtrl);
+    return;
+  }
+  if (button == mbLeft && m_pressOnNewItemRow) {
+    TCustomControl::MouseUp(button, shift, x, y);
+    if (self) NewItemRowMouseUp(shift, x, y);
     return;
   }
   const bool clicked = button == mbLeft && m_state == tsNodeDown;
@@ -295,6 +305,7 @@ void TtlCustomTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
     key = 0;
     return;
   }
+  if (NewItemRowKeyDown(key, shift)) return;
   const bool rowSelect = HasOption(etoRowSelect);
   const bool ctrl = shift & ssCtrl;
   TtlTreeListNode* node = m_focusedNode;
@@ -313,7 +324,10 @@ void TtlCustomTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
   };
   switch (key) {
     case VK_UP:
-      if (node) moveTo(node->PrevVisible());
+      // Up from the first row goes on to the new-item row.
+      if (node && !node->PrevVisible() && ShowNewItemRow()) SetNewItemRowFocused(true);
+      else if (node) moveTo(node->PrevVisible());
+      else if (ShowNewItemRow()) SetNewItemRowFocused(true);
       else FocusVisibleIndex(0);
       break;
     case VK_DOWN:

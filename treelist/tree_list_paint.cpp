@@ -168,6 +168,7 @@ TRect TtlCustomTreeList::ClientRect() const {
 TRect TtlCustomTreeList::RowsRect() {
   TRect r = ClientRect();
   r.Top = std::min(r.Bottom, r.Top + BandHeight() + HeaderHeight());
+  if (ShowNewItemRow()) r.Top = NewItemRowRect().Bottom;
   return r;
 }
 
@@ -475,6 +476,7 @@ void TtlCustomTreeList::Paint() {
     PaintHeader(c, TRect(area.Left, area.Top, area.Right, area.Top + HeaderHeight()));
     area.Top += HeaderHeight();
   }
+  if (ShowNewItemRow()) PaintNewItemRow(c, NewItemRowRect());
   const TRect rows = RowsRect();
   int y = rows.Top;
   const int count = ShownCount();
@@ -574,7 +576,9 @@ void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect&
     x += m_images->Width;
   }
 
-  const bool rowSelected = IsNodeSelected(node);
+  // While the new-item row has the focus the focused node shows as any other.
+  const bool newItemFocused = NewItemRowFocused();
+  const bool rowSelected = IsNodeSelected(node) && !(newItemFocused && !MultiSelect());
   const bool rowSelect = HasOption(etoRowSelect);
   const bool invert = HasOption(etoInvertSelect) && !rowSelect;
   for (const CellPlace& cell : cells) {
@@ -588,7 +592,8 @@ void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect&
     CellPlace placed{cell.column, cell.rect.Offset(0, row.Top), cell.clip.Offset(0, row.Top)};
     if (placed.Shown().IsEmpty()) continue;
     ClipCanvas(c, placed.clip);
-    const bool focusedCell = node == m_focusedNode && (rowSelect || index == m_focusedColumn);
+    const bool focusedCell =
+        node == m_focusedNode && !newItemFocused && (rowSelect || index == m_focusedColumn);
     PaintCell(c, node, placed, selected, focusedCell);
   }
   ClipCanvas(c, row);
@@ -596,8 +601,8 @@ void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect&
   if (ShowGrid()) PaintGridLines(c, cells, row);
 
   // Dotted inverting focus rectangle on the focused cell or row.
-  if (node == m_focusedNode && Focused() && !HideFocusRect() && !HasOption(etoHideFocusRect) &&
-      !cells.empty()) {
+  if (node == m_focusedNode && !newItemFocused && Focused() && !HideFocusRect() &&
+      !HasOption(etoHideFocusRect) && !cells.empty()) {
     TRect focus;
     if (rowSelect) {
       focus = TRect(cellsLeft, row.Top + 1, cellsRight, row.Bottom - 1);

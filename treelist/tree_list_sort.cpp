@@ -244,6 +244,8 @@ TtlTreeListColumn* TtlCustomTreeList::HeaderColumnAt(int x, int y) {
 
 bool TtlCustomTreeList::StartSearch(int column, const QString& text) {
   CloseEditor(true);
+  // The search runs over the nodes: the new-item row gives the focus back.
+  SetNewItemRowFocused(false);
   if (column < 0) column = m_focusedColumn;
   if (column != m_focusedColumn && !HasOption(etoRowSelect)) SetFocusedColumn(column);
   m_searchColumn = column;
