@@ -99,7 +99,9 @@ void TtlDBTreeList::WriteEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* co
   QPointer<TtlTreeListColumn> watchedColumn(column);
   TtlNodeWatch watchedNode(this, node);
   field->SetText(editor->Text());
-  if (!self || !watchedColumn || !watchedNode.Node()) return;
+  if (!self) return;
+  if (ds == DataSet() && Writable(ds->State())) m_recordChangedByList = true;
+  if (!watchedColumn || !watchedNode.Node()) return;
   // The node shows the field as it now reads.
   if (watchedNode.Node() == FocusedNode() && DataSet() == ds && ds->Active()) {
     CheckBoundFields();

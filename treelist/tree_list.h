@@ -189,7 +189,12 @@ class TtlCustomTreeList : public TCustomControl {
   TL_PROPERTY(int, FixedBandLineWidth, 2)
   TL_PROPERTY(int, RowSeparatorLineWidth, 1)
   TL_PROPERTY(int, IndentDesc, 20)
-  TL_PROPERTY(TtlLookAndFeel, LookAndFeel, lfStandard)
+ public:
+  TtlLookAndFeel LookAndFeel() const { return m_LookAndFeel; }
+  // A new look cancels the in-place editor, whose frame follows the look.
+  void SetLookAndFeel(TtlLookAndFeel v);
+ private:
+  TtlLookAndFeel m_LookAndFeel = lfStandard;
   TL_PROPERTY(TtlPaintStyle, PaintStyle, psStandard)
   TL_PROPERTY(bool, ShowBands, false)
   TL_PROPERTY(bool, ShowButtons, true)

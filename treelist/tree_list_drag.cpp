@@ -51,9 +51,9 @@ class TtlDragImageWindow : public QWidget {
   QPixmap m_picture;
 };
 
-// Stand-ins for the cursor resources of copying drags: the move cursor
-// with a plus sign, once or stacked for several nodes.
-QCursor CopyCursor(bool several) {
+// The drag cursors: an arrow with a sheet beside it (a stack of sheets for
+// several nodes), and a plus sign when the drop copies.
+QCursor DragCursorPicture(bool several, bool copy) {
   QPixmap pm(24, 24);
   pm.fill(Qt::transparent);
   QPainter p(&pm);
@@ -61,10 +61,12 @@ QCursor CopyCursor(bool several) {
   p.setBrush(Qt::white);
   if (several) p.drawRect(4, 10, 9, 7);
   p.drawRect(2, 12, 9, 7);
-  p.fillRect(14, 13, 9, 9, Qt::white);
-  p.drawRect(14, 13, 8, 8);
-  p.drawLine(16, 17, 20, 17);
-  p.drawLine(18, 15, 18, 19);
+  if (copy) {
+    p.fillRect(14, 13, 9, 9, Qt::white);
+    p.drawRect(14, 13, 8, 8);
+    p.drawLine(16, 17, 20, 17);
+    p.drawLine(18, 15, 18, 19);
+  }
   p.drawLine(0, 0, 0, 10);
   p.drawLine(0, 0, 7, 7);
   return QCursor(pm, 0, 0);
@@ -149,10 +151,10 @@ int TtlCustomTreeList::DragCursor() const {
 void TtlCustomTreeList::UpdateDragCursor() {
   switch (DragCursor()) {
     case crNoDrop: setCursor(Qt::ForbiddenCursor); break;
-    case crTlDragCopy: setCursor(CopyCursor(false)); break;
-    case crTlMultiDragCopy: setCursor(CopyCursor(true)); break;
-    case crMultiDrag: setCursor(Qt::DragMoveCursor); break;
-    default: setCursor(Qt::DragMoveCursor); break;
+    case crTlDragCopy: setCursor(DragCursorPicture(false, true)); break;
+    case crTlMultiDragCopy: setCursor(DragCursorPicture(true, true)); break;
+    case crMultiDrag: setCursor(DragCursorPicture(true, false)); break;
+    default: setCursor(DragCursorPicture(false, false)); break;
   }
 }
 

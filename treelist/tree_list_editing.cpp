@@ -265,6 +265,13 @@ void TtlCustomTreeList::CloseEditor(bool writeBack) {
   CloseEditorNow(false, false, false);
 }
 
+void TtlCustomTreeList::SetLookAndFeel(TtlLookAndFeel v) {
+  if (v == m_LookAndFeel) return;
+  CancelEditor();
+  m_LookAndFeel = v;
+  LayoutChanged();
+}
+
 void TtlCustomTreeList::CancelEditor() {
   if (!Editing()) return;
   m_edit->column = nullptr;

@@ -226,8 +226,12 @@ TEST_F(HorzScrollTest, PanningScrollsSidewaysWhenOnlyThatIsPossible) {
   QTest::mousePress(list.get(), Qt::MiddleButton, {}, origin);
   ASSERT_EQ(list->State(), tsPanning);
   EXPECT_EQ(list->PanningPicture(), QStringLiteral("TLGRID_HORSCROLLBITMAP"));
+  EXPECT_EQ(list->PanningCursor(), 1132);
+  EXPECT_EQ(list->cursor().shape(), Qt::BitmapCursor) << "a picture of our own";
   Move(origin + QPoint(40, 30), Qt::MiddleButton);  // vertical distance does not count
   EXPECT_EQ(list->PanningDirection(), TtlCustomTreeList::pdRight);
+  EXPECT_EQ(list->PanningCursor(), 1135);
+  EXPECT_EQ(list->cursor().shape(), Qt::BitmapCursor);
   const int speed = list->PanningSpeed();
   for (int i = 0; i < 2 * (13 - speed); ++i) list->PanningTick();
   EXPECT_EQ(list->LeftPos(), 2 * TtlCustomTreeList::HorzLineStep);
