@@ -428,6 +428,13 @@ class TtlCustomTreeList : public TCustomControl {
   const TBitmap* DragImage() const;
   // Ends a drag without dropping (Esc).
   void CancelDrag();
+  // A drag of another tree list over this one (only when OnDragOver is
+  // assigned): moves answer OnDragOver's verdict; a drop fires OnDragDrop
+  // with the other list as the source; leaving or dropping forgets it.
+  bool ForeignDragOver(TtlCustomTreeList* source, int x, int y);
+  void ForeignDragLeave();
+  void ForeignDrop(TtlCustomTreeList* source, int x, int y);
+  TtlCustomTreeList* ForeignDragSource() const { return m_foreignSource; }
   // One tick of the drag timers (public for driving them tick by tick).
   void DragScrollVertTick();
   void DragScrollHorzTick();
@@ -520,6 +527,10 @@ class TtlCustomTreeList : public TCustomControl {
   void PressMove(TShiftState shift, int x, int y);
   void PressReleased();
   void DragMove(TShiftState shift, int x, int y);
+  // The pointer of a drag (own or another tree list's) at a point: the
+  // expand and scroll timers and the focus follow it. False when the drag
+  // ended or the control went meanwhile.
+  bool DragOverAt(int x, int y);
   void DragRelease(TShiftState shift, int x, int y);
   bool DragKeyDown(WORD key, TShiftState shift);
   void KeyUp(WORD& key, TShiftState shift) override;
@@ -728,6 +739,7 @@ class TtlCustomTreeList : public TCustomControl {
   } m_pan;
   int m_wheelRemainder = 0;
   std::unique_ptr<TtlDragState, TtlDragStateDeleter> m_drag;
+  QPointer<TtlCustomTreeList> m_foreignSource;
   QPointer<TtlTreeListColumn> m_pressedHeader;
 
   // layout storage
