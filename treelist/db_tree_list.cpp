@@ -45,6 +45,10 @@ void TtlDBTreeListDataLink::DataSetScrolled(int) { m_owner->DataScrolled(); }
 void TtlDBTreeListDataLink::RecordChanged(TField* field) { m_owner->DataRecordChanged(field); }
 void TtlDBTreeListDataLink::LayoutChanged() { m_owner->DataLayoutChanged(); }
 void TtlDBTreeListDataLink::FocusControl(TField** field) { m_owner->DataFocusControl(field); }
+void TtlDBTreeListDataLink::EditingChanged() {
+  // A post or cancel ends what the tree list wrote into the record.
+  if (!Editing()) m_owner->m_recordChangedByList = false;
+}
 
 // ---------------------------------------------------------------------------
 
@@ -390,6 +394,7 @@ void TtlDBTreeList::RemoveNodes(const std::unordered_set<TtlTreeListNode*>& doom
 }
 
 void TtlDBTreeList::DataActiveChanged() {
+  m_recordChangedByList = false;
   TDataSet* ds = DataSet();
   if (!ds || !ds->Active()) CloseEditor(false);
   if (UpdateCount() > 0) {
@@ -495,6 +500,7 @@ void TtlDBTreeList::DataChanged() {
   }
   switch (ds->State()) {
     case dsBrowse: {
+      m_recordChangedByList = false;
       {
         TFlagScope reloading(m_reloading);
         LoadAllRecords();
@@ -681,7 +687,19 @@ void TtlDBTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
     }
   }
   if (key == VK_ESCAPE && editing) {
-    ds->Cancel();
+    if (m_recordChangedByList) {
+      // The tree list wrote into the record: its node shows the record's
+      // values as they now are; the next Esc cancels the edit.
+      m_recordChangedByList = false;
+      if (auto* node = static_cast<TtlDBTreeListNode*>(FocusedNode())) {
+        CheckBoundFields();
+        ReadNodeValues(node);
+        const TRect row = RowRect(node);
+        if (!row.IsEmpty()) update(row.toQRect());
+      }
+    } else {
+      ds->Cancel();
+    }
     key = 0;
     return;
   }

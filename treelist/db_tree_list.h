@@ -56,6 +56,7 @@ class TtlDBTreeListDataLink : public TDataLink {
   void RecordChanged(TField* field) override;
   void LayoutChanged() override;
   void FocusControl(TField** field) override;
+  void EditingChanged() override;
   // Post asks for the control's value: a modified editor writes it.
   void UpdateData() override;
 
@@ -152,6 +153,8 @@ class TtlDBTreeList : public TtlCustomTreeList {
   // Loading on demand reads a node's children when it first expands.
   bool DoExpanding(TtlTreeListNode* node) override;
   bool AllowEditing() override;
+  bool InsertFromNewItemRow() override;
+
   void LoadEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
   void WriteEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
   void DragStarting() override;
@@ -176,6 +179,9 @@ class TtlDBTreeList : public TtlCustomTreeList {
     bool before;
   };
 
+  // The tree list's editor wrote into the record being edited (Esc then
+  // reloads the node before it cancels).
+  bool m_recordChangedByList = false;
   void DataActiveChanged();
   void DataChanged();
   void DataScrolled();

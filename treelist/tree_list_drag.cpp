@@ -51,9 +51,9 @@ class TtlDragImageWindow : public QWidget {
   QPixmap m_picture;
 };
 
-// Stand-ins for the cursor resources of copying drags: the move cursor
-// with a plus sign, once or stacked for several nodes.
-QCursor CopyCursor(bool several) {
+// The drag cursors: an arrow with a sheet beside it (a stack of sheets for
+// several nodes), and a plus sign when the drop copies.
+QCursor DragCursorPicture(bool several, bool copy) {
   QPixmap pm(24, 24);
   pm.fill(Qt::transparent);
   QPainter p(&pm);
@@ -61,10 +61,12 @@ QCursor CopyCursor(bool several) {
   p.setBrush(Qt::white);
   if (several) p.drawRect(4, 10, 9, 7);
   p.drawRect(2, 12, 9, 7);
-  p.fillRect(14, 13, 9, 9, Qt::white);
-  p.drawRect(14, 13, 8, 8);
-  p.drawLine(16, 17, 20, 17);
-  p.drawLine(18, 15, 18, 19);
+  if (copy) {
+    p.fillRect(14, 13, 9, 9, Qt::white);
+    p.drawRect(14, 13, 8, 8);
+    p.drawLine(16, 17, 20, 17);
+    p.drawLine(18, 15, 18, 19);
+  }
   p.drawLine(0, 0, 0, 10);
   p.drawLine(0, 0, 7, 7);
   return QCursor(pm, 0, 0);
@@ -91,6 +93,8 @@ struct TtlDragState {
   TTimer* expand = nullptr;
   int vertDirection = 0;
   int horzDirection = 0;
+  // Another tree list the pointer is over, which takes the drag's moves.
+  QPointer<TtlCustomTreeList> foreignTarget;
 };
 
 void TtlDragStateDeleter::operator()(TtlDragState* state) const { delete state; }
@@ -149,10 +153,10 @@ int TtlCustomTreeList::DragCursor() const {
 void TtlCustomTreeList::UpdateDragCursor() {
   switch (DragCursor()) {
     case crNoDrop: setCursor(Qt::ForbiddenCursor); break;
-    case crTlDragCopy: setCursor(CopyCursor(false)); break;
-    case crTlMultiDragCopy: setCursor(CopyCursor(true)); break;
-    case crMultiDrag: setCursor(Qt::DragMoveCursor); break;
-    default: setCursor(Qt::DragMoveCursor); break;
+    case crTlDragCopy: setCursor(DragCursorPicture(false, true)); break;
+    case crTlMultiDragCopy: setCursor(DragCursorPicture(true, true)); break;
+    case crMultiDrag: setCursor(DragCursorPicture(true, false)); break;
+    default: setCursor(DragCursorPicture(false, false)); break;
   }
 }
 
@@ -179,8 +183,19 @@ TtlHitArea TtlCustomTreeList::HitTest(int x, int y, TtlTreeListNode** nodeOut) {
   if (!node) return htNowhere;
   if (nodeOut) *nodeOut = node;
   const TRect row = RowRect(node);
+  const TPoint inRow(x, y - row.Top);
+  const std::vector<CellPlace> cells = RowCells(node, TRect(row.Left, 0, row.Right, row.Height()));
+  // The tree part shows in the first band's area; elsewhere (a fixed band
+  // over it, or past the scrolled bands) only cells can be hit.
+  const bool inTreeBand = cells.empty() || (x >= cells.front().clip.Left && x < cells.front().clip.Right);
+  int cellsRight = row.Left;
+  for (const CellPlace& cell : cells) {
+    if (!inTreeBand && cell.Shown().Contains(inRow)) return htCell;
+    cellsRight = std::max(cellsRight, cell.Shown().Right);
+  }
+  if (!inTreeBand) return x >= cellsRight ? htRowRight : htNowhere;
   const int indentCells = NodeIndentCells(node);
-  const int indentRight = row.Left + indentCells * IndentWidth;
+  const int indentRight = TreeLeft(row) + indentCells * IndentWidth;
   const auto* text = dynamic_cast<const TtlTreeListTextNode*>(node);
   const bool hasButton = ShowButtons() && node->HasChildren() && indentCells > 0;
   const bool hasState = m_stateImages && text && text->stateIndex != -1;
@@ -199,12 +214,9 @@ TtlHitArea TtlCustomTreeList::HitTest(int x, int y, TtlTreeListNode** nodeOut) {
     if (x < left + m_images->Width) return htImage;
     left += m_images->Width;
   }
-  const TPoint inRow(x, y - row.Top);
-  int cellsRight = left;
-  for (const CellPlace& cell : RowCells(node, TRect(row.Left, 0, row.Right, row.Height()))) {
-    if (cell.rect.Contains(inRow)) return htCell;
-    cellsRight = std::max(cellsRight, cell.rect.Right);
-  }
+  cellsRight = std::max(cellsRight, left);
+  for (const CellPlace& cell : cells)
+    if (cell.Shown().Contains(inRow)) return htCell;
   if (x >= cellsRight) return htRowRight;
   if (HasOption(etoPreview) && inRow.Y >= RowHeight(node) - PreviewHeight()) return htPreview;
   return htCell;
@@ -358,16 +370,29 @@ void TtlCustomTreeList::StartDragging(int x, int y) {
   DragMove(ShiftStateOf(QApplication::keyboardModifiers(), QApplication::mouseButtons()), x, y);
 }
 
-void TtlCustomTreeList::DragMove(TShiftState shift, int x, int y) {
-  if (!Dragging()) return;
-  QPointer<TtlCustomTreeList> self(this);
-  TtlDragState& d = *m_drag;
-  d.point = TPoint(x, y);
-  d.ctrl = shift & ssCtrl;
-  if (d.imageWindow) {
-    d.imageWindow->move(mapToGlobal(QPoint(x - 10, y - d.imageWindow->height() / 2)));
-    d.imageWindow->show();
+namespace {
+// Another tree list under a global point that watches drags over it (has an
+// OnDragOver handler); none over the dragging list itself or elsewhere.
+TtlCustomTreeList* ForeignTargetAt(const TtlCustomTreeList* source, const QPoint& global) {
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (!top->isVisible() || top->windowFlags().testFlag(Qt::WindowTransparentForInput) ||
+        !top->frameGeometry().contains(global))
+      continue;
+    QWidget* w = top->childAt(top->mapFromGlobal(global));
+    if (!w) w = top;
+    for (; w; w = w->parentWidget())
+      if (auto* list = qobject_cast<TtlCustomTreeList*>(w))
+        return list != source && list->OnDragOver ? list : nullptr;
   }
+  return nullptr;
+}
+}  // namespace
+
+bool TtlCustomTreeList::DragOverAt(int x, int y) {
+  QPointer<TtlCustomTreeList> self(this);
+  auto alive = [&] { return self && (Dragging() || m_foreignSource); };
+  TtlDragState& d = Drag();
+  d.point = TPoint(x, y);
   DragTimersStop();
   TtlTreeListNode* hitNode = nullptr;
   const TtlHitArea hit = HitTest(x, y, &hitNode);
@@ -378,45 +403,102 @@ void TtlCustomTreeList::DragMove(TShiftState shift, int x, int y) {
     d.expand->SetInterval(std::max(1, WaitForExpandNodeTime));
     d.expand->SetEnabled(true);
   }
-  if (HasBehavior(etoDragScroll) && DragScrollAllowed()) {
-    // Near the scrollable area's left or right edge the columns scroll.
-    const TRect rows = RowsRect();
-    int left = rows.Left, right = rows.Right;
-    for (int b = 0; b < Bands()->Count(); ++b) {
-      const TtlTreeListBand* band = Bands()->Items(b);
-      if (!band->Visible()) continue;
-      if (band->Fixed() == bfLeft) left += BandWidth(b);
-      if (band->Fixed() == bfRight) right -= BandWidth(b);
-    }
-    int horz = 0;
-    if (x > left && x < left + kHorzScrollZone) horz = -1;
-    else if (x > right - kHorzScrollZone && x <= right) horz = 1;
-    if (horz != 0) {
-      d.horzDirection = horz;
-      d.horz->SetInterval(kScrollInterval);
-      d.horz->SetEnabled(true);
-    }
-    if (hitNode && hit != htNowhere && hit != htOutside) {
-      // The focused row marks the drop target; the record set follows.
-      TtlNodeWatch target(this, hitNode);
-      const int column = ColumnAt(hitNode, x);
-      SetFocusedNode(hitNode, column >= 0 ? column : m_focusedColumn, true);
-      if (!self || !Dragging()) return;
-      repaint();
-      if (TtlTreeListNode* under = target.Node()) {
-        const int index = VisibleIndexOf(under);
-        const int top = TopIndex();
-        int vert = 0;
-        if (index == top && index > 0) vert = -1;
-        else if (index >= top + RowsFit() - 1 && index < ShownCount() - 1) vert = 1;
-        if (vert != 0) {
-          d.vertDirection = vert;
-          d.vert->SetInterval(kScrollInterval);
-          d.vert->SetEnabled(true);
-        }
-      }
+  if (!HasBehavior(etoDragScroll) || !DragScrollAllowed()) return alive();
+  // Near the scrollable area's left or right edge the columns scroll.
+  const TRect area = ScrollableArea();
+  int horz = 0;
+  if (x > area.Left && x < area.Left + kHorzScrollZone) horz = -1;
+  else if (x > area.Right - kHorzScrollZone && x <= area.Right) horz = 1;
+  if (horz != 0) {
+    d.horzDirection = horz;
+    d.horz->SetInterval(kScrollInterval);
+    d.horz->SetEnabled(true);
+  }
+  if (!hitNode || hit == htNowhere || hit == htOutside) return alive();
+  // The focused row marks the drop target; the record set follows.
+  TtlNodeWatch target(this, hitNode);
+  const int column = ColumnAt(hitNode, x);
+  SetFocusedNode(hitNode, column >= 0 ? column : m_focusedColumn, true);
+  if (!alive()) return false;
+  repaint();
+  if (TtlTreeListNode* under = target.Node()) {
+    const int index = VisibleIndexOf(under);
+    const int top = TopIndex();
+    int vert = 0;
+    if (index == top && index > 0) vert = -1;
+    else if (index >= top + RowsFit() - 1 && index < ShownCount() - 1) vert = 1;
+    if (vert != 0) {
+      d.vertDirection = vert;
+      d.vert->SetInterval(kScrollInterval);
+      d.vert->SetEnabled(true);
     }
   }
+  return alive();
+}
+
+bool TtlCustomTreeList::ForeignDragOver(TtlCustomTreeList* source, int x, int y) {
+  QPointer<TtlCustomTreeList> self(this);
+  m_foreignSource = source;
+  if (!DragOverAt(x, y) || !self || !m_foreignSource) return false;
+  bool accept = false;
+  if (OnDragOver) OnDragOver(this, source, x, y, accept);
+  return self && m_foreignSource && accept;
+}
+
+void TtlCustomTreeList::ForeignDragLeave() {
+  if (!m_foreignSource) return;
+  m_foreignSource = nullptr;
+  DragTimersStop();
+  if (m_drag) {
+    m_drag->expand->SetEnabled(false);
+    m_drag->expandNode = nullptr;
+  }
+  InvalidateNode(m_focusedNode);
+}
+
+void TtlCustomTreeList::ForeignDrop(TtlCustomTreeList* source, int x, int y) {
+  QPointer<TtlCustomTreeList> self(this);
+  struct Forget {
+    QPointer<TtlCustomTreeList> list;
+    ~Forget() {
+      if (list) list->ForeignDragLeave();
+    }
+  } forget{this};
+  if (OnDragDrop) OnDragDrop(this, source, x, y);
+}
+
+void TtlCustomTreeList::DragMove(TShiftState shift, int x, int y) {
+  if (!Dragging()) return;
+  QPointer<TtlCustomTreeList> self(this);
+  TtlDragState& d = *m_drag;
+  d.point = TPoint(x, y);
+  d.ctrl = shift & ssCtrl;
+  if (d.imageWindow) {
+    d.imageWindow->move(mapToGlobal(QPoint(x - 10, y - d.imageWindow->height() / 2)));
+    d.imageWindow->show();
+  }
+  // Over another tree list that watches drags, that list takes the move.
+  const QPoint global = mapToGlobal(QPoint(x, y));
+  TtlCustomTreeList* over = ForeignTargetAt(this, global);
+  if (d.foreignTarget != over) {
+    if (QPointer<TtlCustomTreeList> left = d.foreignTarget) {
+      d.foreignTarget = nullptr;
+      left->ForeignDragLeave();
+      if (!self || !Dragging()) return;
+    }
+    d.foreignTarget = over;
+  }
+  if (over) {
+    DragTimersStop();
+    d.expand->SetEnabled(false);
+    const QPoint p = over->mapFromGlobal(global);
+    const bool accept = over->ForeignDragOver(this, p.x(), p.y());
+    if (!self || !Dragging()) return;
+    d.accepted = accept;
+    UpdateDragCursor();
+    return;
+  }
+  if (!DragOverAt(x, y) || !Dragging()) return;
   bool accept = AcceptsOwnDrop(x, y);
   if (!self || !Dragging()) return;
   if (OnDragOver) OnDragOver(this, this, x, y, accept);
@@ -431,6 +513,15 @@ void TtlCustomTreeList::DragRelease(TShiftState shift, int x, int y) {
   TtlDragState& d = *m_drag;
   d.point = TPoint(x, y);
   d.ctrl = shift & ssCtrl;
+  if (QPointer<TtlCustomTreeList> target = d.foreignTarget) {
+    // Dropped on another tree list: it asks its OnDragOver once more.
+    const QPoint p = target->mapFromGlobal(mapToGlobal(QPoint(x, y)));
+    const bool accept = target->ForeignDragOver(this, p.x(), p.y());
+    if (!self || !Dragging()) return;
+    d.accepted = accept && target;
+    EndDragging(d.accepted, x, y);
+    return;
+  }
   bool accept = AcceptsOwnDrop(x, y);
   if (!self || !Dragging()) return;
   if (OnDragOver) OnDragOver(this, this, x, y, accept);
@@ -450,8 +541,12 @@ void TtlCustomTreeList::EndDragging(bool dropped, int x, int y) {
   d.ending = true;
   DragTimersStop();
   d.expand->SetEnabled(false);
+  // A drop on another tree list goes to it; otherwise it forgets the drag.
+  QPointer<TtlCustomTreeList> target = d.foreignTarget;
+  d.foreignTarget = nullptr;
   // Whatever happens in the handlers, the control ends up idle.
   auto finish = [&] {
+    if (target) target->ForeignDragLeave();
     if (!self) return;
     InvalidateNode(m_focusedNode);
     d.node = nullptr;
@@ -466,11 +561,15 @@ void TtlCustomTreeList::EndDragging(bool dropped, int x, int y) {
     unsetCursor();
   };
   try {
-    if (dropped) {
+    if (dropped && target) {
+      const QPoint p = target->mapFromGlobal(mapToGlobal(QPoint(x, y)));
+      target->ForeignDrop(this, p.x(), p.y());
+    } else if (dropped) {
       DropOwnNodes(x, y);
       if (self && OnDragDrop) OnDragDrop(this, this, x, y);
     }
-    if (self && OnEndDrag) OnEndDrag(this, dropped ? this : nullptr, x, y);
+    TObject* droppedOn = !dropped ? nullptr : target ? static_cast<TObject*>(target.data()) : this;
+    if (self && OnEndDrag) OnEndDrag(this, droppedOn, x, y);
   } catch (...) {
     finish();
     throw;
@@ -483,15 +582,16 @@ void TtlCustomTreeList::EndDragging(bool dropped, int x, int y) {
 
 void TtlCustomTreeList::DragScrollHorzTick() {
   TtlDragState& d = Drag();
-  if (!Dragging() || d.horzDirection == 0 || !ScrollHorizontallyPixels(d.horzDirection * kHorzScrollStep))
+  if ((!Dragging() && !m_foreignSource) || d.horzDirection == 0 ||
+      !ScrollHorizontallyPixels(d.horzDirection * kHorzScrollStep))
     d.horz->SetEnabled(false);
 }
 
 void TtlCustomTreeList::DragScrollVertTick() {
   TtlDragState& d = Drag();
   const bool pressing = m_state == tsNodeDown && DragMode == dmManual;
-  if ((!Dragging() && !pressing) || d.vertDirection == 0 ||
-      (Dragging() && !rect().contains(d.point.X, d.point.Y))) {
+  const bool over = Dragging() || m_foreignSource;
+  if ((!over && !pressing) || d.vertDirection == 0 || (over && !rect().contains(d.point.X, d.point.Y))) {
     d.vert->SetEnabled(false);
     return;
   }
@@ -503,13 +603,13 @@ void TtlCustomTreeList::DragScrollVertTick() {
 void TtlCustomTreeList::DragExpandTick() {
   TtlDragState& d = Drag();
   d.expand->SetEnabled(false);
-  if (!Dragging() || !d.expandNode) return;
+  if ((!Dragging() && !m_foreignSource) || !d.expandNode) return;
   TtlTreeListNode* node = nullptr;
   if (HitTest(d.point.X, d.point.Y, &node) != htButton || node != d.expandNode) return;
   if (HasBehavior(etoDragCollapse)) {
     QPointer<TtlCustomTreeList> self(this);
     node->SetExpanded(!node->IsExpanded());
-    if (!self || !Dragging()) return;
+    if (!self || (!Dragging() && !m_foreignSource)) return;
     d.expand->SetInterval(2 * std::max(1, WaitForExpandNodeTime));
     d.expand->SetEnabled(true);
   } else {

@@ -38,10 +38,11 @@ void Arrow(QPainter& p, QPointF centre, int dx, int dy, double size) {
   p.fillPath(path, Qt::black);
 }
 
-// The direction pictures: the arrows of the possible directions around a dot.
-QPixmap DirectionPicture(bool vertical, bool horizontal, int size) {
+// The direction pictures: the arrows of the possible directions around a
+// dot, on white (the anchor) or on nothing (the cursors).
+QPixmap DirectionPicture(bool vertical, bool horizontal, int size, bool opaque = true) {
   QPixmap pm(size, size);
-  pm.fill(Qt::white);
+  pm.fill(opaque ? QColor(Qt::white) : QColor(Qt::transparent));
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
   const QPointF c(size / 2.0, size / 2.0);
@@ -101,9 +102,11 @@ QCursor PanCursor(int number) {
       Arrow(p, QPointF(8, 8), dx, dy, 7);
       return QCursor(pm, 8, 8);
     }
-    case kCursorHorScroll: return QCursor(Qt::SizeHorCursor);
-    case kCursorVerScroll: return QCursor(Qt::SizeVerCursor);
-    default: return QCursor(Qt::SizeAllCursor);
+    default: {
+      // Without a direction: the arrows of the directions that can scroll.
+      const bool vertical = number != kCursorHorScroll, horizontal = number != kCursorVerScroll;
+      return QCursor(DirectionPicture(vertical, horizontal, 20, false), 10, 10);
+    }
   }
 }
 }  // namespace

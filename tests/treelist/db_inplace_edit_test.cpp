@@ -196,4 +196,72 @@ TEST_F(DbEditTest, AMaskedFieldShowsThroughItsMaskAndWritesTheValue) {
   EXPECT_EQ(Stored(2, "ord"), QStringLiteral("421"));
 }
 
+TEST_F(DbEditTest, EditingTheNewItemRowInsertsARecord) {
+  list->SetShowNewItemRow(true);
+  list->SetNewItemRowFocused(true);
+  // Without etoCanInsert the row takes no record.
+  Key(Qt::Key_F2);
+  EXPECT_FALSE(list->Editing());
+  EXPECT_EQ(State(), dsBrowse);
+  EXPECT_TRUE(list->NewItemRowFocused());
+
+  list->OptionsDB |= OptDB(etoCanInsert);
+  int editingAsked = 0;
+  list->OnEditing = [&](TObject*, TtlTreeListNode* node, bool&) {
+    editingAsked += node == list->FocusedNode() && State() == dsInsert;
+  };
+  Type(QStringLiteral("d"));  // typing asks for the editor and goes on into it
+  ASSERT_TRUE(list->Editing());
+  EXPECT_EQ(State(), dsInsert);
+  EXPECT_EQ(editingAsked, 1) << "OnEditing comes after the insert, for the new node";
+  EXPECT_FALSE(list->NewItemRowFocused());
+  EXPECT_EQ(list->Count(), 4);
+  Type(QStringLiteral("elta"));
+  Key(Qt::Key_Return);
+  EXPECT_EQ(Current(), QStringLiteral("delta"));
+  Key(Qt::Key_Up);  // posts the new record
+  EXPECT_EQ(State(), dsBrowse);
+  EXPECT_EQ(Value(QStringLiteral("select count(*) from nodes where name='delta'")), QStringLiteral("1"));
+}
+
+TEST_F(DbEditTest, AfterTheTreeListWroteTheRecordEscReloadsTheNodeBeforeItCancels) {
+  list->OptionsBehavior |= OptB(etoTabs);
+  Key(Qt::Key_F2);
+  Type(QStringLiteral("b2"));
+  Key(Qt::Key_Tab);  // written into the record, not posted
+  ASSERT_FALSE(list->Editing());
+  ASSERT_EQ(State(), dsEdit);
+  TtlDBTreeListNode* b = Node(QStringLiteral("b2"));
+  ASSERT_NE(b, nullptr);
+  b->SetCellText(0, QStringLiteral("stale"));
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(State(), dsEdit) << "the first Esc reloads the node from the record";
+  EXPECT_EQ(NameOf(b), QStringLiteral("b2"));
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(State(), dsBrowse);
+  EXPECT_EQ(NameOf(Node(QStringLiteral("b"))), QStringLiteral("b")) << "the cancel took the change back";
+  // A later edit that writes nothing is cancelled by the first Esc.
+  Key(Qt::Key_F2);
+  Type(QStringLiteral("7"));
+  ASSERT_EQ(State(), dsEdit);
+  Key(Qt::Key_Escape);  // the editor restores and closes
+  Key(Qt::Key_Escape);
+  EXPECT_EQ(State(), dsBrowse);
+}
+
+TEST_F(DbEditTest, ALookAndFeelChangeCancelsTheEditor) {
+  int edited = 0;
+  list->OnEdited = [&](TObject*, TtlTreeListNode*) { ++edited; };
+  Key(Qt::Key_F2);
+  Type(QStringLiteral("zz"));
+  list->SetLookAndFeel(lfUltraFlat);
+  EXPECT_FALSE(list->Editing());
+  EXPECT_EQ(edited, 0) << "cancelled: no OnEdited";
+  EXPECT_EQ(Current(), QStringLiteral("b")) << "nothing written";
+  Key(Qt::Key_F2);
+  ASSERT_TRUE(list->Editing());
+  list->SetLookAndFeel(lfUltraFlat);  // the same look: the editor stays
+  EXPECT_TRUE(list->Editing());
+}
+
 }  // namespace

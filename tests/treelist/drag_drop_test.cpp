@@ -586,4 +586,88 @@ TEST(PlainTreeDrag, EdgesScrollSidewaysAndOnlyAnOnDragOverHandlerTakesTheDrop) {
   EXPECT_EQ(dropped, 1);
 }
 
+// Two plain tree lists side by side: a drag out of one over the other.
+TEST(ForeignTreeDrag, AnotherTreeListFollowsTheDragAndTakesTheDropThroughItsHandlers) {
+  TtlTreeList a, b;
+  for (TtlTreeList* l : {&a, &b}) {
+    l->SetBorderStyle(bsNone);
+    l->SetShowHeader(false);
+    l->SetDefaultRowHeight(20);
+    l->SetScrollBars(ssVertical);
+    l->Bands()->Add()->SetWidth(180);
+    l->CreateColumn()->SetWidth(180);
+  }
+  for (const char* name : {"one", "two"})
+    static_cast<TtlTreeListTextNode*>(a.Add())->SetCellText(0, QString::fromLatin1(name));
+  for (const char* name : {"x", "y", "z"})
+    static_cast<TtlTreeListTextNode*>(b.Add())->SetCellText(0, QString::fromLatin1(name));
+  a.DragMode = dmAutomatic;
+  a.setGeometry(0, 0, 200, 100);
+  b.setGeometry(300, 0, 200, 40);  // two of its three rows show
+  a.show();
+  b.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&a));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&b));
+  QStringList events;
+  b.OnDragOver = [&](TObject* sender, TObject* source, int x, int, bool& accept) {
+    accept = sender == &b && source == &a && x < 100;
+  };
+  b.OnDragDrop = [&](TObject*, TObject* source, int x, int y) {
+    events << QStringLiteral("drop:%1:%2,%3").arg(source == &a ? "a" : "?").arg(x).arg(y);
+  };
+  a.OnEndDrag = [&](TObject*, TObject* target, int, int) {
+    events << (target == &b ? QStringLiteral("end:b") : target ? QStringLiteral("end:?") : QStringLiteral("end:-"));
+  };
+  // Moves go to the list that has the mouse, in its own coordinates.
+  auto move = [&](QPoint p) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(a.mapToGlobal(p)), Qt::NoButton,
+                  Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&a, &e);
+  };
+  auto overB = [&](QPoint p) { return a.mapFromGlobal(b.mapToGlobal(p)); };
+  auto startDrag = [&] {
+    QTest::mousePress(&a, Qt::LeftButton, {}, QPoint(30, 10));
+    move(QPoint(30, 16));
+    move(QPoint(30 + QApplication::startDragDistance() + 1, 16));
+  };
+  startDrag();
+  ASSERT_TRUE(a.Dragging());
+  move(overB(QPoint(50, 30)));
+  EXPECT_EQ(b.ForeignDragSource(), &a);
+  EXPECT_EQ(static_cast<TtlTreeListTextNode*>(b.FocusedNode())->CellText(0), QStringLiteral("y"))
+      << "the focus follows the pointer over the other list";
+  EXPECT_EQ(b.DragScrollVertDirection(), 1) << "its last shown row is not its last node";
+  EXPECT_TRUE(a.DragAccepted());
+  EXPECT_EQ(a.DragCursor(), TtlCustomTreeList::crDrag);
+  b.DragScrollVertTick();
+  EXPECT_EQ(static_cast<TtlTreeListTextNode*>(b.FocusedNode())->CellText(0), QStringLiteral("z"));
+  move(overB(QPoint(150, 30)));
+  EXPECT_FALSE(a.DragAccepted()) << "the handler refuses there";
+  EXPECT_EQ(a.DragCursor(), TtlCustomTreeList::crNoDrop);
+  // Back over the dragging list: the other one forgets the drag.
+  move(QPoint(30, 50));
+  EXPECT_EQ(b.ForeignDragSource(), nullptr);
+  EXPECT_EQ(b.DragScrollVertDirection(), 0);
+  move(overB(QPoint(50, 10)));
+  QTest::mouseRelease(&a, Qt::LeftButton, {}, overB(QPoint(50, 10)));
+  EXPECT_EQ(events.join(QLatin1Char(' ')), QStringLiteral("drop:a:50,10 end:b"));
+  EXPECT_FALSE(a.Dragging());
+  EXPECT_EQ(b.ForeignDragSource(), nullptr);
+
+  // Released where the other list's handler refuses: no drop.
+  events.clear();
+  startDrag();
+  move(overB(QPoint(150, 10)));
+  QTest::mouseRelease(&a, Qt::LeftButton, {}, overB(QPoint(150, 10)));
+  EXPECT_EQ(events.join(QLatin1Char(' ')), QStringLiteral("end:-"));
+  EXPECT_EQ(b.ForeignDragSource(), nullptr);
+  // Esc over the other list cancels and it forgets the drag too.
+  startDrag();
+  move(overB(QPoint(50, 10)));
+  ASSERT_EQ(b.ForeignDragSource(), &a);
+  QTest::keyClick(&a, Qt::Key_Escape);
+  EXPECT_FALSE(a.Dragging());
+  EXPECT_EQ(b.ForeignDragSource(), nullptr);
+}
+
 }  // namespace

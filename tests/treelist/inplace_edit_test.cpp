@@ -391,7 +391,9 @@ TEST_F(InplaceEditTest, ABatchUpdateClosesWithoutWritingAndScrollingOrRefocusing
 
 TEST_F(InplaceEditTest, EditStylesFollowTheTreeList) {
   Key(Qt::Key_F2);
-  const TtlEditStyle* style = list->InplaceEditor()->Style();
+  // A new look cancels the editor; the cached editor and its style stay.
+  TtlInplaceEdit* editor = list->InplaceEditor();
+  const TtlEditStyle* style = editor->Style();
   struct {
     bool grid;
     TtlLookAndFeel look;
@@ -412,7 +414,7 @@ TEST_F(InplaceEditTest, EditStylesFollowTheTreeList) {
   EXPECT_FALSE(style->Shadow());
   EXPECT_EQ(style->ButtonTransparence(), ebtNone);
   // An assigned value no longer follows.
-  list->InplaceEditor()->Style()->SetBorderStyle(xbsThick);
+  editor->Style()->SetBorderStyle(xbsThick);
   list->SetShowGrid(false);
   EXPECT_EQ(style->BorderStyle(), xbsThick);
   EXPECT_TRUE(style->IsAssigned(svBorderStyle));
