@@ -1,6 +1,7 @@
 #include "skin/form/frame_geometry.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "skin/render/compose.h"
 
@@ -246,4 +247,32 @@ TRect MaximizedBounds(const TRect& work, const TRect& monitor, bool fullScreen) 
 
 QPoint MonitorCentre(const TRect& A, int w, int h) {
   return QPoint(A.Left + A.Width() / 2 - w / 2, A.Top + A.Height() / 2 - h / 2);
+}
+
+namespace {
+// One axis of the magnetic snap: `pos` is the proposed left or top, `edge`
+// the work area's edge it is compared with (through `far`, the window's
+// extent past pos, for the right and bottom edges).
+void SnapAxis(bool& snapped, int& origin, int cursor, int edge, int M, int far, int& pos) {
+  const int probe = pos + far;
+  const bool near = edge - M < probe && probe < edge + M;
+  const bool movedAway = std::abs(cursor - origin) > M;
+  if (near && !snapped) {
+    pos = edge - far;
+    origin = cursor;
+  } else if (snapped && movedAway) {
+    pos = edge - far + (cursor - origin);
+  } else if (snapped) {
+    pos = edge - far;
+  }
+  snapped = near;
+}
+}  // namespace
+
+void TsfMagnet::Snap(const TRect& A, int M, const TPoint& cursor, int& left, int& top, int w,
+                     int h) {
+  SnapAxis(Left, Origin.X, cursor.X, A.Left, M, 0, left);
+  SnapAxis(Top, Origin.Y, cursor.Y, A.Top, M, 0, top);
+  SnapAxis(Right, Origin.X, cursor.X, A.Right, M, w, left);
+  SnapAxis(Bottom, Origin.Y, cursor.Y, A.Bottom, M, h, top);
 }

@@ -80,6 +80,17 @@ int SkinHitTest(const TsfHitState& s, int x, int y);
 int DefaultHitTest(const TsfHitState& s, int x, int y);
 inline bool IsSizingCode(int code) { return code >= HTLEFT && code <= HTBOTTOMRIGHT; }
 
+// Magnetic edges: a window moved near an edge of the work area sticks to it
+// until the cursor has moved more than the magnetic size from where it stuck.
+struct TsfMagnet {
+  bool Left = false, Top = false, Right = false, Bottom = false;
+  TPoint Origin;  // the cursor where the last snap happened
+  void Clear() { Left = Top = Right = Bottom = false; }
+  // Adjusts the proposed (left, top) of a w x h window; `cursor` in screen
+  // coordinates, A the work area, M the magnetic size.
+  void Snap(const TRect& A, int M, const TPoint& cursor, int& left, int& top, int w, int h);
+};
+
 // The bounds of a window dragged by its border `code` by (dx, dy) from
 // `start`, kept within the size limits with the opposite edge fixed.
 TRect SizeDragRect(int code, const TRect& start, int dx, int dy, int minW, int minH, int maxW,

@@ -1,12 +1,24 @@
 #include "skin/form/frame_objects.h"
 
+#include <QApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QStyle>
 #include <algorithm>
+#include <cmath>
 
 #include "skin/form/skin_form.h"
+#include "skin/render/alpha_bitmap.h"
 #include "skin/render/compose.h"
 #include "skin/render/effect_bmp.h"
+#include "skin/render/layer_window.h"
 #include "skin/render/glyphs.h"
 #include "skin/render/text_helpers.h"
+
+int SmallIconSize() {
+  const int size = QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize);
+  return size > 0 ? size : QApplication::style()->pixelMetric(QStyle::PM_TitleBarButtonIconSize);
+}
 
 TsfActiveSkinObject::TsfActiveSkinObject(TsfSkinForm* parent, const TsfDataSkinObject* r)
     : Parent(parent) {
@@ -27,7 +39,48 @@ TsfActiveSkinObject::TsfActiveSkinObject(TsfSkinForm* parent, const TsfDataSkinO
   if (!sd || !sd->Picture(ActiveMaskPictureIndex)) ActiveMaskPictureIndex = -1;
   Morphing = r->morphing && !IsEmptyArea(ActiveSkinRect);
   MorphKind = int(r->morphkind);
+  GlowPictureIndex = r->glowlayerpictureindex;
+  GlowMaskPictureIndex = r->glowlayermaskpictureindex;
+  GlowOffsetX = r->glowlayeroffsetx;
+  GlowOffsetY = r->glowlayeroffsety;
+  GlowAlphaBlendValue = r->glowlayeralphablendvalue;
   ObjectRect = SkinRect;
+}
+
+TsfLayerManager* TsfActiveSkinObject::GlowLayer() const {
+  return HasMenu() ? Parent->MenuGlowLayer() : Parent->ButtonGlowLayer();
+}
+
+void TsfActiveSkinObject::ShowGlowLayer() {
+  TsfSkinData* sd = Parent->SkinData();
+  if (!sd || sd->IsEmpty || GlowPictureIndex == -1 || !sd->ShowCaptionButtonGlowFrames ||
+      !LayeredWindowsAvailable())
+    return;
+  const TBitmap* picture = sd->Picture(GlowPictureIndex);
+  if (!picture) return;
+  const TBitmap* mask = sd->Picture(GlowMaskPictureIndex);
+  const QPoint origin = Parent->Form()->pos();
+  GlowLayer()->Show(origin.x() + ObjectRect.Left - GlowOffsetX,
+                    origin.y() + ObjectRect.Top - GlowOffsetY, GlowAlphaBlendValue,
+                    mask ? *mask : TBitmap(), *picture);
+}
+
+void TsfActiveSkinObject::HideGlowLayer() { GlowLayer()->Hide(); }
+
+void TsfActiveSkinObject::FireMouseDown(TMouseButton button, int x, int y) {
+  if (Parent->OnMouseDownEvent) Parent->OnMouseDownEvent(IDName, x, y, ObjectRect, button);
+}
+
+void TsfActiveSkinObject::FireMouseUp(TMouseButton button, int x, int y) {
+  if (MouseIn && Parent->OnMouseUpEvent) Parent->OnMouseUpEvent(IDName, x, y, ObjectRect, button);
+}
+
+void TsfActiveSkinObject::FireEnter() {
+  if (Parent->OnMouseEnterEvent) Parent->OnMouseEnterEvent(IDName);
+}
+
+void TsfActiveSkinObject::FireLeave() {
+  if (Parent->OnMouseLeaveEvent) Parent->OnMouseLeaveEvent(IDName);
 }
 
 const TBitmap* TsfActiveSkinObject::ActivePicture() const {
@@ -55,7 +108,8 @@ bool TsfActiveSkinObject::IsMorphing() const {
 bool TsfActiveSkinObject::MorphStep() {
   TsfSkinData* sd = Parent->SkinData();
   if (!Morphing || !sd || !sd->EnableSkinEffects || !IsMorphing()) return false;
-  MorphFactor = std::clamp(MorphFactor + (Active ? 0.2 : -0.2), 0.0, 1.0);
+  // In whole fifths: repeated sums of 0.2 would stop a hair short of 0.
+  MorphFactor = std::clamp(std::round((MorphFactor + (Active ? 0.2 : -0.2)) * 5.0) / 5.0, 0.0, 1.0);
   Parent->RepaintObject(this);
   return true;
 }
@@ -116,18 +170,26 @@ void TsfActiveSkinObject::Draw(TCanvas* canvas, bool standalone) {
   if (SkinRectInAPicture || standalone) DrawPiece(canvas, normalPicture, SkinRect);
 }
 
-void TsfActiveSkinObject::MouseDown(TMouseButton, int, int) {}
-void TsfActiveSkinObject::MouseUp(TMouseButton, int, int) {}
-void TsfActiveSkinObject::MouseMove(int, int) {}
+void TsfActiveSkinObject::MouseDown(TMouseButton button, int x, int y) {
+  FireMouseDown(button, x, y);
+}
+void TsfActiveSkinObject::MouseUp(TMouseButton button, int x, int y) { FireMouseUp(button, x, y); }
+void TsfActiveSkinObject::MouseMove(int x, int y) {
+  if (Parent->OnMouseMoveEvent) Parent->OnMouseMoveEvent(IDName, x, y, ObjectRect);
+}
 
 void TsfActiveSkinObject::MouseEnter() {
   MouseIn = Active = true;
   if (!IsEmptyArea(ActiveSkinRect)) StartMorph();
+  FireEnter();
+  ShowGlowLayer();
 }
 
 void TsfActiveSkinObject::MouseLeave() {
   MouseIn = Active = false;
   if (!IsEmptyArea(ActiveSkinRect)) StartMorph();
+  FireLeave();
+  HideGlowLayer();
 }
 
 // ---------------------------------------------------------------------------
@@ -162,8 +224,20 @@ void TsfSkinButtonObject::MouseDown(TMouseButton button, int x, int y) {
     Down = true;
     if (Morphing) MorphFactor = 1.0;
     Parent->RepaintObject(this);
+    if (HasMenu()) {
+      QPointer<TsfSkinForm> parent(Parent);
+      MenuShown = true;
+      Parent->DropMenu(this, MenuItem, DropUp);
+      if (!parent || !parent->HasObject(this)) return;
+    }
   }
   TsfActiveSkinObject::MouseDown(button, x, y);
+}
+
+void TsfSkinButtonObject::MenuClosed() {
+  Down = MenuShown = false;
+  MorphFactor = Active ? 1.0 : 0.0;
+  Parent->RepaintObject(this);
 }
 
 void TsfSkinButtonObject::MouseUp(TMouseButton button, int x, int y) {
@@ -185,11 +259,15 @@ void TsfSkinButtonObject::MouseEnter() {
   } else {
     Parent->RepaintObject(this);
   }
+  FireEnter();
+  ShowGlowLayer();
 }
 
 void TsfSkinButtonObject::MouseLeave() {
   MouseIn = Active = false;
   if (!(Down && MenuShown)) StartMorph();
+  FireLeave();
+  HideGlowLayer();
 }
 
 // ---------------------------------------------------------------------------
@@ -205,21 +283,11 @@ TsfSkinStdButtonObject::TsfSkinStdButtonObject(TsfSkinForm* parent,
     return;
   }
   Command = int(r->command);
-  RestoreRect = r->restorerect;
-  RestoreActiveRect = r->restoreactiverect;
-  RestoreDownRect = r->restoredownrect;
-  RestoreInactiveRect = r->restoreinactiverect;
-  RestoreHint = r->restorehint;
-  SavedHint = r->hint;
+  ReadRestoreLook(*r);
 }
 
 bool TsfSkinStdButtonObject::AlternateState() const {
-  switch (Command) {
-    case 1: return Parent->SkinWindowState() == wsMaximized;
-    case 2: return Parent->SkinWindowState() == wsMinimized;
-    case 5: return Parent->RollUpState();
-    default: return false;
-  }
+  return Parent->CommandAlternateState(Command);
 }
 
 void TsfSkinStdButtonObject::DrawDefault(TCanvas* canvas) {
@@ -263,6 +331,17 @@ void TsfSkinStdButtonObject::Draw(TCanvas* canvas, bool standalone) {
     DrawDefault(canvas);
     return;
   }
+  if (Command == 3 && Parent->ShowIcon && SkinRectInAPicture) {
+    // The window's icon, else the application's, else the platform's own.
+    MorphFactor = 0.0;
+    QIcon icon = Parent->Form()->windowIcon();
+    if (icon.isNull()) icon = QApplication::windowIcon();
+    if (icon.isNull()) icon = QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton);
+    const int size = SmallIconSize();
+    if (QPainter* p = canvas->Painter())
+      p->drawPixmap(ObjectRect.Left, ObjectRect.Top, icon.pixmap(size, size));
+    return;
+  }
   if (Enabled && AlternateState() && !IsEmptyArea(RestoreRect) && ActivePicture()) {
     const TBitmap* pic = ActivePicture();
     if (!Parent->IsFormActive() && !IsEmptyArea(RestoreInactiveRect))
@@ -281,17 +360,16 @@ void TsfSkinStdButtonObject::Draw(TCanvas* canvas, bool standalone) {
 }
 
 void TsfSkinStdButtonObject::MouseEnter() {
-  if (Command != 4) Hint = AlternateState() && !RestoreHint.isEmpty() ? RestoreHint : SavedHint;
+  if (Command != 4) Hint = StateHint(AlternateState());
   TsfSkinButtonObject::MouseEnter();
 }
 
 void TsfSkinStdButtonObject::MouseDown(TMouseButton button, int x, int y) {
   if (Command == 3 && Enabled && button == mbLeft && !Down) {
-    TsfSkinButtonObject::MouseDown(button, x, y);
-    Parent->m_menuButton = this;
+    Down = true;
+    if (Morphing) MorphFactor = 1.0;
     MenuShown = true;
-    const QPoint origin = Parent->Form()->pos();
-    Parent->PopupSystemMenu(ObjectRect.Left + origin.x(), ObjectRect.Bottom + origin.y());
+    Parent->DropSystemMenu(this);
     return;
   }
   TsfSkinButtonObject::MouseDown(button, x, y);
@@ -304,7 +382,7 @@ void TsfSkinStdButtonObject::MouseUp(TMouseButton button, int x, int y) {
     if (run) ExecuteCommand();  // may free the form: nothing after it
     return;
   }
-  if (run) {
+  if (run && Command != 4) {
     ExecuteCommand();
     return;  // the release is not drawn: the command changed the frame
   }
@@ -313,39 +391,164 @@ void TsfSkinStdButtonObject::MouseUp(TMouseButton button, int x, int y) {
 
 void TsfSkinStdButtonObject::DblClick() {
   if (Command == 3 && Enabled) {
-    Parent->SkinMenu()->CloseAll();
     Down = MenuShown = false;
-    Parent->Form()->Close();
+    Parent->CloseFromSystemMenuButton();
   }
 }
 
 void TsfSkinStdButtonObject::ExecuteCommand() {
-  TsfSkinForm* p = Parent;
   Down = false;
-  switch (Command) {
-    case 0:
-      p->TestActiveObject(-1, -1, false);
-      p->Form()->Close();
-      return;
-    case 1:
-      p->TestActiveObject(-1, -1, false);
-      p->SetSkinWindowState(p->SkinWindowState() == wsMaximized ? wsNormal : wsMaximized);
-      return;
-    case 2:
-      p->TestActiveObject(-1, -1, false);
-      p->SetSkinWindowState(p->SkinWindowState() == wsMinimized ? wsNormal : wsMinimized);
-      return;
-    case 5: {
-      // The handler of the roll-up may reload the skin (and free this object)
-      // or destroy the window: only the place of the button is kept.
-      const QRect place = ObjectRect.toQRect();
-      QPointer<TForm> form = p->Form();
-      p->SetRollUpState(!p->RollUpState());
-      if (form) form->update(place);
+  Parent->ExecuteCommand(Command, ObjectRect);  // may free this object
+}
+
+// ---------------------------------------------------------------------------
+
+
+TsfSkinAnimateObject::TsfSkinAnimateObject(TsfSkinForm* parent, const TsfDataSkinAnimate* r)
+    : TsfActiveSkinObject(parent, r) {
+  CountFrames = std::max(1, r->countframes);
+  Cycle = r->cycle;
+  ButtonStyle = r->buttonstyle;
+  TimerInterval = std::max(25, r->timerinterval);
+  Command = int(r->command);
+  DownSkinRect = r->downskinrect;
+  ReadRestoreLook(*r);
+}
+
+bool TsfSkinAnimateObject::AlternateState() const {
+  return Parent->CommandAlternateState(Command);
+}
+
+TRect TsfSkinAnimateObject::FrameRect(int i) const {
+  const TRect base = AlternateState() && !IsEmptyArea(RestoreRect) ? RestoreRect : SkinRect;
+  return base.Offset((std::clamp(i, 1, CountFrames) - 1) * base.Width(), 0);
+}
+
+void TsfSkinAnimateObject::Draw(TCanvas* canvas, bool standalone) {
+  TsfSkinData* sd = Parent->SkinData();
+  if (!sd || sd->IsEmpty) return;
+  const TBitmap* pic = ActivePicture();
+  if (!pic) {
+    TsfActiveSkinObject::Draw(canvas, standalone);
+    return;
+  }
+  const bool restore = AlternateState() && !IsEmptyArea(RestoreRect);
+  const TRect inactive = restore ? RestoreInactiveRect : InactiveSkinRect;
+  const TRect down = restore ? RestoreDownRect : DownSkinRect;
+  if (Enabled && !Parent->IsFormActive() && !IsEmptyArea(inactive)) {
+    DrawPiece(canvas, pic, inactive);
+  } else if (Down && (MouseIn || MenuShown)) {
+    // Pressed, or its menu is open: the down image, else the last frame.
+    DrawPiece(canvas, pic, IsEmptyArea(down) ? FrameRect(CountFrames) : down);
+  } else {
+    DrawPiece(canvas, pic, FrameRect(Frame));
+  }
+}
+
+void TsfSkinAnimateObject::Start(bool forward) {
+  Forward = forward;
+  Running = true;
+  Accumulator = 25;
+  Parent->StartAnimation();
+}
+
+bool TsfSkinAnimateObject::AnimateStep() {
+  if (!Running) return false;
+  if (Accumulator < TimerInterval) {
+    Accumulator += 25;
+    return true;
+  }
+  Accumulator = 25;
+  if (Forward) {
+    if (Frame < CountFrames) ++Frame;
+    else if (Cycle) Frame = 1;
+    if (!Cycle && Frame >= CountFrames) Running = false;
+  } else {
+    if (Frame > 1) --Frame;
+    if (Frame <= 1) {
+      Running = false;
+      Active = false;
+    }
+  }
+  Parent->RepaintObject(this);
+  return Running;
+}
+
+void TsfSkinAnimateObject::MouseEnter() {
+  MouseIn = true;
+  if (Command != 4) Hint = StateHint(AlternateState());
+  if (ButtonStyle) {
+    Active = true;
+    Start(true);
+  }
+  Parent->RepaintObject(this);
+  FireEnter();
+  ShowGlowLayer();
+}
+
+void TsfSkinAnimateObject::MouseLeave() {
+  MouseIn = false;
+  if (ButtonStyle && !MenuShown) Start(false);
+  Parent->RepaintObject(this);
+  FireLeave();
+  HideGlowLayer();
+}
+
+void TsfSkinAnimateObject::MouseDown(TMouseButton button, int x, int y) {
+  if (Enabled && button == mbLeft && !Down) {
+    if (!IsEmptyArea(DownSkinRect)) {
+      Down = true;
+      Running = false;
+      Frame = CountFrames;
+      Parent->RepaintObject(this);
+    }
+    if (ButtonStyle && MouseIn && Command == 3) {
+      Down = true;
+      MenuShown = true;
+      Parent->DropSystemMenu(this);
       return;
     }
-    default:
-      return;
+  }
+  FireMouseDown(button, x, y);
+}
+
+void TsfSkinAnimateObject::MouseUp(TMouseButton button, int x, int y) {
+  const bool run = Enabled && button == mbLeft && ButtonStyle && MouseIn && Command != 3;
+  if (button == mbLeft && Down && !MenuShown) {
+    Down = false;
+    Start(MouseIn);
+  }
+  if (run && Command != 0 && Command != 4) {
+    Parent->ExecuteCommand(Command, ObjectRect);  // may free this object
+    return;
+  }
+  QPointer<TsfSkinForm> parent(Parent);
+  FireMouseUp(button, x, y);
+  if (!run || !parent || !parent->HasObject(this)) return;
+  if (Command == 0) {
+    Parent->ExecuteCommand(Command, ObjectRect);
+  } else if (HasMenu()) {
+    Down = MenuShown = true;
+    Parent->DropMenu(this, MenuItem, DropUp);
+  }
+}
+
+void TsfSkinAnimateObject::MenuClosed() {
+  Down = MenuShown = false;
+  Start(MouseIn);
+  Parent->RepaintObject(this);
+}
+
+void TsfSkinAnimateObject::ResetHover() {
+  TsfActiveSkinObject::ResetHover();
+  Frame = 1;
+  Running = false;
+}
+
+void TsfSkinAnimateObject::DblClick() {
+  if (Command == 3 && Enabled) {
+    Down = MenuShown = false;
+    Parent->CloseFromSystemMenuButton();
   }
 }
 
@@ -358,6 +561,7 @@ TRect TsfSkinCaptionObject::TextArea() const {
   TRect t = Record.textrect;
   if (IsEmptyArea(t)) return TRect();
   t.Right += ObjectRect.Width() - SkinRect.Width();
+  t.Left += Parent->QuickButtonsWidth();
   if (!IsEmptyArea(Record.framerect)) {
     t.Left += Record.frametextrect.Left;
     t.Top += Record.frametextrect.Top;
@@ -366,47 +570,176 @@ TRect TsfSkinCaptionObject::TextArea() const {
   return t.Offset(ObjectRect.Left, ObjectRect.Top);
 }
 
-void TsfSkinCaptionObject::MouseEnter() { MouseIn = true; }
-void TsfSkinCaptionObject::MouseLeave() { MouseIn = false; }
+bool TsfSkinCaptionObject::HasAnimation() const {
+  return !IsEmptyArea(Record.animateskinrect) && Record.framecount > 0 && ActivePicture();
+}
+
+TRect TsfSkinCaptionObject::AnimationFrame(int i) const {
+  const TRect& a = Record.animateskinrect;
+  const int n = std::max(1, Record.framecount);
+  i = std::clamp(i, 1, n) - 1;
+  if (a.Height() > SkinRect.Height()) {
+    const int h = a.Height() / n;
+    return TRect(a.Left, a.Top + i * h, a.Right, a.Top + (i + 1) * h);
+  }
+  const int w = a.Width() / n;
+  return TRect(a.Left + i * w, a.Top, a.Left + (i + 1) * w, a.Bottom);
+}
+
+bool TsfSkinCaptionObject::StartAnimation(bool active) {
+  TsfSkinData* sd = Parent->SkinData();
+  if (!sd || !sd->EnableSkinEffects || !HasAnimation()) return false;
+  AnimFrame = active ? 1 : (Record.inactiveanimation ? Record.framecount : 0);
+  AnimAccumulator = 25;
+  AnimRunning = true;
+  return true;
+}
+
+bool TsfSkinCaptionObject::AnimateStep() {
+  if (!AnimRunning) return false;
+  const int interval = std::max(25, Record.animateinterval);
+  if (AnimAccumulator < interval) {
+    AnimAccumulator += 25;
+    return true;
+  }
+  AnimAccumulator = 25;
+  if (Active && AnimFrame < Record.framecount) ++AnimFrame;
+  else if (!Active && AnimFrame > 0) --AnimFrame;
+  Parent->RepaintFrame();
+  AnimRunning = Active ? AnimFrame < Record.framecount : AnimFrame > 0;
+  return AnimRunning;
+}
+
+TBitmap TsfSkinCaptionObject::ComposeImage(const TBitmap& picture, const TRect& src) const {
+  TBitmap result;
+  const TRect s = src.Intersect(TRect(0, 0, picture.Width(), picture.Height()));
+  if (IsEmptyArea(s) || s != src || ObjectRect.Width() <= 0) return result;
+  // The ends beyond the form's top corner points stay as they are.
+  const TsfFormInfo& f = Parent->SkinData()->FormInfo;
+  const int w = s.Width();
+  const int left = std::clamp(f.lefttoppoint.X - SkinRect.Left, 0, w);
+  const int right = std::clamp(SkinRect.Right - f.righttoppoint.X, 0, w - left);
+  ComposeHStrip(left, right, result, picture, s, ObjectRect.Width(), Record.stretcheffect);
+  return result;
+}
+
+void TsfSkinCaptionObject::MouseDown(TMouseButton button, int x, int y) {
+  Parent->QuickButtonPress(x, y);
+  FireMouseDown(button, x, y);
+}
+
+void TsfSkinCaptionObject::MouseUp(TMouseButton button, int x, int y) {
+  QPointer<TsfSkinForm> parent(Parent);
+  FireMouseUp(button, x, y);
+  if (parent) parent->QuickButtonRelease();  // runs the button's OnClick last
+}
+
+void TsfSkinCaptionObject::MouseMove(int x, int y) {
+  Parent->QuickButtonHover(x, y);
+  TsfActiveSkinObject::MouseMove(x, y);
+}
+
+void TsfSkinCaptionObject::MouseEnter() {
+  MouseIn = true;
+  FireEnter();
+}
+
+void TsfSkinCaptionObject::MouseLeave() {
+  MouseIn = false;
+  Parent->QuickButtonHover(-1, -1);
+  FireLeave();
+}
 
 void TsfSkinCaptionObject::Draw(TCanvas* canvas, bool) {
   TsfSkinData* sd = Parent->SkinData();
   if (!sd || sd->IsEmpty) return;
-  const bool active = Parent->IsFormActive();
   const TBitmap* pic = ActivePicture();
-  // A caption with an image of its own composes it to its width first.
-  if (pic && !IsEmptyArea(ActiveSkinRect) && (active || Record.stretcheffect)) {
-    TBitmap strip;
-    const TRect src = active ? ActiveSkinRect : SkinRect;
-    ComposeHStrip(Record.skinrect.Left, 0, strip, *pic, src, ObjectRect.Width(),
-                  Record.stretcheffect);
-    canvas->Draw(ObjectRect.Left, ObjectRect.Top, &strip);
+  const TBitmap* normalPicture = SkinRectInAPicture ? pic : FormPicture();
+  const bool effects = sd->EnableSkinEffects;
+  const bool animating = effects && HasAnimation() && AnimFrame >= 1 && AnimFrame <= Record.framecount;
+  TBitmap image;
+  if (Morphing && effects && IsMorphing() && pic && normalPicture) {
+    const TBitmap normal = ComposeImage(*normalPicture, SkinRect);
+    const TBitmap active = ComposeImage(*pic, ActiveSkinRect);
+    if (!normal.Empty() && !active.Empty()) {
+      TsfEffectBmp blend(normal);
+      blend.Morph(MorphKind, TsfEffectBmp(active), MorphFactor);
+      image = blend.ToBitmap();
+    }
+  } else if (animating) {
+    image = ComposeImage(*pic, AnimationFrame(AnimFrame));
+  } else if (IsEmptyArea(ActiveSkinRect) || (!Active && !Record.stretcheffect)) {
+    // Only the text, onto the caption the frame strips already show.
+  } else if (Active) {
+    image = ComposeImage(*pic, ActiveSkinRect);
+  } else if (normalPicture) {
+    image = ComposeImage(*normalPicture, SkinRect);
   }
-  TRect area = TextArea();
+  // The inactive effect of the skin is applied to the frame strips the caption
+  // is drawn into, so it is not applied here a second time.
+  if (!image.Empty()) canvas->Draw(ObjectRect.Left, ObjectRect.Top, &image);
+  Parent->DrawQuickButtons(canvas, ObjectRect);
+  DrawText(canvas, Active);
+}
+
+void TsfSkinCaptionObject::DrawText(TCanvas* canvas, bool active) {
+  TsfSkinData* sd = Parent->SkinData();
   if (Parent->OnCaptionPaint) {
     Parent->OnCaptionPaint(canvas, ObjectRect, active);
     return;
   }
+  const TRect area = TextArea();
   QString text = Parent->Form()->Caption();
   if (area.IsEmpty() || text.isEmpty()) return;
   canvas->Font.SetName(Record.fontname);
   canvas->Font.SetHeight(Record.fontheight);
   canvas->Font.SetStyle(Record.fontstyle);
   if (sd->ResourceStrData()) canvas->Font.SetCharset(sd->ResourceStrData()->CharSet);
+  else canvas->Font.SetCharset(Parent->DefCaptionFont.Charset());
   EllipsizeText(canvas, text, area.Width());
   const int tw = TextWidthWide(canvas, text), th = TextHeightWide(canvas, text);
   const int top = area.Top + area.Height() / 2 - th / 2;
   int left = area.Left;
-  if (Record.alignment == taRightJustify) left = area.Right - tw;
-  else if (Record.alignment == taCenter) left = area.Left + (area.Width() - tw) / 2;
+  if (Parent->QuickButtonsWidth() > 0 || Record.alignment == taCenter)
+    left = area.Left + (area.Width() - tw) / 2;
+  else if (Record.alignment == taRightJustify)
+    left = area.Right - tw;
+  const TBitmap* pic = ActivePicture();
+  if (!IsEmptyArea(Record.framerect) && pic) {
+    const TRect fr = active && !IsEmptyArea(Record.activeframerect) ? Record.activeframerect
+                                                                    : Record.framerect;
+    const int offset = sd->FormInfo.buttonsoffset;
+    const int width = Record.fullframe ? ObjectRect.Width() - 2 * offset
+                                       : fr.Width() + tw - Record.frametextrect.Width();
+    TBitmap strip;
+    if (fr.Intersect(TRect(0, 0, pic->Width(), pic->Height())) == fr && width > 0)
+      ComposeHStrip(Record.frameleftoffset, Record.framerightoffset, strip, *pic, fr, width, false);
+    if (!strip.Empty())
+      canvas->Draw(Record.fullframe ? ObjectRect.Left + offset : left - Record.frametextrect.Left,
+                   top - Record.frametextrect.Top, &strip);
+  }
   canvas->Brush.Style = bsClear;
+  const unsigned format = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
+  auto at = [&](int dx, int dy) { return TRect(left + dx, top + dy, left + dx + tw, top + dy + th); };
   auto out = [&](int dx, int dy, TColor colour) {
     canvas->Font.SetColor(colour);
-    TRect r(left + dx, top + dy, left + dx + tw, top + dy + th);
-    DrawTextWide(canvas, text, r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    TRect r = at(dx, dy);
+    DrawTextWide(canvas, text, r, format);
   };
   if (Record.light) out(-1, -1, active ? Record.activelightcolor : Record.lightcolor);
   if (Record.shadow) out(1, 1, active ? Record.activeshadowcolor : Record.shadowcolor);
-  out(0, 0, active ? Record.activefontcolor : Record.fontcolor);
+  canvas->Font.SetColor(active ? Record.activefontcolor : Record.fontcolor);
+  const TRect r = at(0, 0);
+  if (Record.reflectioneffect) {
+    DrawReflectedText(canvas, r, text, active ? Record.reflactionactivecolor : Record.reflactioncolor,
+                      Record.reflectionoffset, format);
+  } else if (Record.vistagloweffect && (active || Record.vistaglowinactiveeffect)) {
+    DrawSoftGlowText(canvas, r, text, active ? Record.glowactivecolor : Record.glowcolor, format);
+  } else if (Record.gloweffect && (active || Record.glowinactiveeffect)) {
+    DrawGlowText(canvas, r, text, Record.glowsize, active ? Record.glowactivecolor : Record.glowcolor,
+                 Record.glowoffset, format);
+  } else {
+    out(0, 0, active ? Record.activefontcolor : Record.fontcolor);
+  }
   canvas->Brush.Style = bsSolid;
 }

@@ -16,6 +16,7 @@
 #include "skin/render/compose.h"
 #include "skin/render/effect_bmp.h"
 #include "skin/render/glyphs.h"
+#include "skin/render/layer_window.h"
 #include "skin/render/pixel_copy.h"
 #include "skin/render/text_helpers.h"
 #include "skin/render/window_helpers.h"
@@ -69,15 +70,16 @@ QRegion PartRegion(const TBitmap& part, int dx, int dy) {
 // Watches the form's shows: until the first a skin keeps the designed client size.
 class ShowWatcher : public QObject {
  public:
-  ShowWatcher(QObject* parent, std::function<void()> onShow)
+  ShowWatcher(QObject* parent, std::function<void(bool shown)> onShow)
       : QObject(parent), m_onShow(std::move(onShow)) {}
   bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Show) m_onShow();
+    if (e->type() == QEvent::Show) m_onShow(true);
+    else if (e->type() == QEvent::Hide) m_onShow(false);
     return false;
   }
 
  private:
-  std::function<void()> m_onShow;
+  std::function<void(bool)> m_onShow;
 };
 }  // namespace
 
@@ -99,6 +101,16 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
   m_blendTimer->SetEnabled(false);
   m_blendTimer->SetInterval(25);
   m_blendTimer->OnTimer = [this](TObject*) { BlendTick(); };
+  m_animateTimer = new TTimer(this);
+  m_animateTimer->SetEnabled(false);
+  m_animateTimer->SetInterval(25);
+  m_animateTimer->OnTimer = [this](TObject*) { AnimateTick(); };
+  m_fadeTimer = new TTimer(this);
+  m_fadeTimer->SetEnabled(false);
+  m_fadeTimer->SetInterval(5);
+  m_fadeTimer->OnTimer = [this](TObject*) { FadeTick(); };
+  m_buttonGlow = new TsfLayerManager(this);
+  m_menuGlow = new TsfLayerManager(this);
   m_defaultSystemMenu = new TPopupMenu(this);
   m_skinMenu = new TsfSkinMenu(this);
   m_skinMenu->HostWindow = m_form;
@@ -113,9 +125,13 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
   m_altSpace = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), m_form);
   m_altSpace->setContext(Qt::WindowShortcut);
   connect(m_altSpace, &QShortcut::activated, this, [this] { ShowSystemMenuFromKeyboard(); });
-  m_form->installEventFilter(new ShowWatcher(this, [this] { FormShown(); }));
+  m_form->installEventFilter(new ShowWatcher(this, [this](bool shown) {
+    if (shown) FormShown();
+    else HideGlowLayers();
+  }));
 
   m_keepClient = m_form->ClientArea()->size();
+  m_formCursor = m_form->cursor().shape();
   m_previousWindowProc = m_form->WindowProc;
   m_form->WindowProc = [this](TMessage& m) { SkinWindowProc(m); };
   m_form->SetCustomFrame(true);
@@ -126,6 +142,9 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
 TsfSkinForm::~TsfSkinForm() {
   m_hook->Remove();
   m_blendTimer->SetEnabled(false);
+  m_animateTimer->SetEnabled(false);
+  m_fadeTimer->SetEnabled(false);
+  HideGlowLayers();
   m_dragCode = 0;
   m_skinMenu->CloseFrom(0);
   ClearObjects();
@@ -145,6 +164,7 @@ TsfSkinForm::~TsfSkinForm() {
 // centred on the whole monitor or on its work area.
 void TsfSkinForm::FormShown() {
   m_shownOnce = true;
+  StartFadeIn();
   if (!m_firstShowPending) return;
   if (PositionInMonitor == sfpDefault) {
     m_firstShowPending = false;
@@ -165,7 +185,11 @@ void TsfSkinForm::SetSkinData(TsfSkinData* v) {
   if (m_skinData) disconnect(m_skinData, &QObject::destroyed, this, nullptr);
   m_skinData = v;
   if (v) {
-    m_skinnable = v->SkinnableForm();
+    if (v->SkinnableForm() != m_skinnable) {
+      m_skinnable = v->SkinnableForm();
+      m_form->SetCustomFrame(m_skinnable);
+      if (!m_skinnable) m_form->clearMask();
+    }
     connect(v, &QObject::destroyed, this, [this] { SkinDataDestroyed(); });
   }
   ApplySkinData();
@@ -178,6 +202,8 @@ void TsfSkinForm::SkinDataDestroyed() {
   m_skinSupport = false;
   m_paintingSuspended = false;
   m_blendTimer->SetEnabled(false);
+  m_animateTimer->SetEnabled(false);
+  HideGlowLayers();
   ClearObjects();
   if (m_form && !m_form->Destroying()) ApplySkinData();
 }
@@ -308,19 +334,19 @@ void TsfSkinForm::PlaceClient() {
 void TsfSkinForm::ArrangeObjects() {
   const int W = m_form->width();
   std::vector<TsfButtonSlot> places;
-  std::vector<TsfSkinStdButtonObject*> buttons;
+  std::vector<TsfActiveSkinObject*> buttons;
   for (const auto& o : m_objects)
-    if (auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get()))
-      if (b->SkinRectInAPicture) {
-        TsfButtonSlot s;
-        s.Command = b->Command;
-        s.Visible = b->Visible;
-        s.Width = b->SkinRect.Width();
-        s.Height = b->SkinRect.Height();
-        s.Rect = b->ObjectRect;
-        places.push_back(s);
-        buttons.push_back(b);
-      }
+    if (o->ButtonCommand() >= 0 && o->SkinRectInAPicture) {
+      TsfButtonSlot s;
+      s.Command = o->ButtonCommand();
+      s.Visible = o->Visible;
+      s.Width = o->SkinRect.Width();
+      s.Height = o->SkinRect.Height();
+      if (s.Command == 3 && ShowIcon && m_skinSupport) s.Width = s.Height = SmallIconSize();
+      s.Rect = o->ObjectRect;
+      places.push_back(s);
+      buttons.push_back(o.get());
+    }
   if (!m_skinSupport) {
     m_defaultCaption = ArrangeDefaultButtons(places, W, ToolWindow());
   } else {
@@ -333,6 +359,7 @@ void TsfSkinForm::ArrangeObjects() {
     TRect captionRect = caption ? caption->ObjectRect : TRect();
     ArrangeButtons(places, m_geometry, caption ? &captionRect : nullptr);
     if (caption) caption->ObjectRect = captionRect;
+    ArrangeQuickButtons(captionRect);
   }
   for (size_t i = 0; i < places.size(); ++i) buttons[i]->ObjectRect = places[i].Rect;
 }
@@ -352,7 +379,10 @@ int TsfSkinForm::HitTest(int x, int y) const {
   if (m_skinSupport) {
     s.G = m_geometry;
     s.BorderWidth = m_skinData->FormInfo.borderwidth;
-    if (TsfSkinCaptionObject* c = Caption()) s.Caption = c->ObjectRect;
+    if (TsfSkinCaptionObject* c = Caption()) {
+      s.Caption = c->ObjectRect;
+      s.Caption.Left = std::min(s.Caption.Right, s.Caption.Left + QuickButtonsWidth());
+    }
     if (m_hasMask) s.Mask = &m_maskParts;
     return SkinHitTest(s, x, y);
   }
@@ -382,6 +412,8 @@ void TsfSkinForm::CreateSkinObjects() {
       m_objects.push_back(std::make_unique<TsfSkinButtonObject>(this, b));
     else if (auto* c = dynamic_cast<TsfDataSkinCaption*>(rec))
       m_objects.push_back(std::make_unique<TsfSkinCaptionObject>(this, c));
+    else if (auto* a = dynamic_cast<TsfDataSkinAnimate*>(rec))
+      m_objects.push_back(std::make_unique<TsfSkinAnimateObject>(this, a));
     else if (auto* u = dynamic_cast<TsfDataUserObject*>(rec))
       m_objects.push_back(std::make_unique<TsfUserObject>(this, u));
   }
@@ -401,25 +433,69 @@ void TsfSkinForm::CreateDefaultButtons() {
 
 void TsfSkinForm::ApplyBorderIcons() {
   for (const auto& o : m_objects) {
-    auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get());
-    if (!b) continue;
+    const int command = o->ButtonCommand();
+    if (command < 0) continue;
+    auto* animated = dynamic_cast<TsfSkinAnimateObject*>(o.get());
     if (HideCaptionButtons) {
-      b->Enabled = false;
-      if (b->SkinRectInAPicture) b->Visible = false;
+      o->Enabled = false;
+      if (o->SkinRectInAPicture) o->Visible = false;
       continue;
     }
-    bool enabled = b->Enabled;
-    switch (b->Command) {
+    if (animated && !animated->ButtonStyle) continue;
+    bool enabled = o->Enabled;
+    switch (command) {
       case 1: enabled = m_borderIcons & biMaximize; break;
       case 2: enabled = m_borderIcons & biMinimize; break;
       case 3: enabled = (m_borderIcons & biSystemMenu) && !DisableSystemMenu; break;
       case 5: enabled = m_borderIcons & biRollUp; break;
       case 6: enabled = m_borderIcons & biMinimizeToTray; break;
-      case 4: b->Visible = false; continue;  // custom buttons need OnActivateCustomObject
-      default: continue;                      // close: unchanged
+      case 4: {
+        // A custom button shows only when the window asks for it.
+        bool visible = false;
+        if (OnActivateCustomObject) OnActivateCustomObject(o->IDName, visible);
+        o->Visible = visible;
+        continue;
+      }
+      default: continue;  // close: unchanged
     }
-    b->Enabled = enabled;
-    b->Visible = enabled || !b->SkinRectInAPicture;
+    o->Enabled = enabled;
+    o->Visible = enabled || !o->SkinRectInAPicture;
+  }
+  ApplyObjectHints();
+}
+
+void TsfSkinForm::ApplyObjectHints() {
+  if (!UseDefaultObjectHint || !m_skinData) return;
+  auto text = [this](const char* key, const char* builtIn) {
+    if (TsfResourceStrData* r = m_skinData->ResourceStrData()) {
+      const QString s = r->GetResString(QLatin1String(key));
+      if (!s.isEmpty()) return s;
+    }
+    return QString::fromLatin1(builtIn);
+  };
+  static const struct {
+    int command;
+    const char *key, *builtIn;
+  } hints[] = {{0, "CLOSEBUTTON_HINT", "Close"},       {1, "MAXBUTTON_HINT", "Maximize"},
+               {2, "MINBUTTON_HINT", "Minimize"},      {3, "MENUBUTTON_HINT", "System menu"},
+               {5, "ROLLUPBUTTON_HINT", "Roll Up"},    {6, "TRAYBUTTON_HINT", "Minimize to Tray"}};
+  const QString restore = text("RESTORE_HINT", "Restore");
+  for (const auto& o : m_objects) {
+    QString *saved = nullptr, *restoreHint = nullptr;
+    if (auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get())) {
+      saved = &b->SavedHint;
+      restoreHint = &b->RestoreHint;
+    } else if (auto* a = dynamic_cast<TsfSkinAnimateObject*>(o.get())) {
+      saved = &a->SavedHint;
+      restoreHint = &a->RestoreHint;
+    } else {
+      continue;
+    }
+    for (const auto& h : hints)
+      if (h.command == o->ButtonCommand()) {
+        o->Hint = *saved = text(h.key, h.builtIn);
+        *restoreHint = restore;
+      }
   }
 }
 
@@ -466,14 +542,59 @@ void TsfSkinForm::RepaintObject(TsfActiveSkinObject* object) {
   if (object) m_form->update(object->ObjectRect.toQRect());
 }
 
-void TsfSkinForm::UpdateActiveState() {
+void TsfSkinForm::UpdateActiveState(bool animate) {
   const bool active = IsFormActive();
-  if (TsfSkinCaptionObject* c = Caption()) c->Active = active;
+  if (TsfSkinCaptionObject* c = Caption(); c && c->Active != active) {
+    c->Active = active;
+    if (animate) {
+      if (c->StartAnimation(active)) StartAnimation();
+      RepaintFrame();
+      if (c->Morphing && m_skinData && m_skinData->EnableSkinEffects) m_blendTimer->SetEnabled(true);
+    } else {
+      c->MorphFactor = active ? 1.0 : 0.0;
+    }
+  }
   if (active) {
     if (OnActivate) OnActivate(this);
   } else if (OnDeActivate) {
     OnDeActivate(this);
   }
+}
+
+void TsfSkinForm::StartAnimation() { m_animateTimer->SetEnabled(true); }
+
+void TsfSkinForm::AnimateTick() {
+  bool moved = false;
+  for (size_t i = 0; i < m_objects.size(); ++i) moved = m_objects[i]->AnimateStep() || moved;
+  if (!moved) m_animateTimer->SetEnabled(false);
+}
+
+void TsfSkinForm::HideGlowLayers() {
+  m_buttonGlow->Hide();
+  m_menuGlow->Hide();
+}
+
+// ---- fade-in ------------------------------------------------------------------------------
+
+// On show the window fades in from transparent when it asks for it (or the
+// skin asks it of every window), one step per timer tick; only where the
+// display shows translucent windows.
+void TsfSkinForm::StartFadeIn() {
+  const bool all = m_skinData && m_skinData->AnimationForAllWindows;
+  if (!LayeredWindowsAvailable() || !(AlphaBlend || AlphaBlendAnimation || all)) return;
+  if (all && AlphaBlendValue == 0) AlphaBlendValue = 255;
+  m_fadeAnimated = AlphaBlendAnimation || all;
+  m_fadeTarget = m_fadeAnimated && !AlphaBlend ? 255 : std::clamp(AlphaBlendValue, 0, 255);
+  m_fadeStep = std::max(1, m_fadeTarget / 15);
+  m_fadeOpacity = 0;
+  SetWindowOpacity(m_form, 0);
+  m_fadeTimer->SetEnabled(true);
+}
+
+void TsfSkinForm::FadeTick() {
+  m_fadeOpacity = m_fadeAnimated ? std::min(m_fadeTarget, m_fadeOpacity + m_fadeStep) : m_fadeTarget;
+  SetWindowOpacity(m_form, m_fadeOpacity);
+  if (m_fadeOpacity >= m_fadeTarget) m_fadeTimer->SetEnabled(false);
 }
 
 // ---- skin -------------------------------------------------------------------------------
@@ -484,8 +605,10 @@ void TsfSkinForm::ApplySkinData() {
   const QSize client = m_keepClient.isValid() ? m_keepClient : m_form->ClientArea()->size();
   m_keepClient = QSize();
   m_skinSupport = m_skinData && !m_skinData->IsEmpty && !m_skinData->MainPicture.Empty();
+  HideGlowLayers();
   if (m_skinSupport && m_skinnable) CreateSkinObjects();
-  else CreateDefaultButtons();
+  else if (m_skinnable) CreateDefaultButtons();
+  else ClearObjects();
   ApplyBorderIcons();
   int W = m_form->width(), H = m_form->height();
   if (keepClient && m_skinnable && HasBorder()) {
@@ -720,14 +843,21 @@ void TsfSkinForm::PaintClientBackground(TCanvas* canvas) {
   if (!source || IsEmptyArea(piece)) {
     canvas->Brush.Color = clBtnFace;
     canvas->FillRect(client);
-    return;
+  } else {
+    const TsfFormInfo& f = m_skinData->FormInfo;
+    TBitmap fill;
+    ComposeClientFill(piece, client, fill, client.Width(), client.Height(),
+                      TRect(0, 0, source->Width(), source->Height()), *source, f.stretcheffect,
+                      TsfStretchMode(int(f.stretchtype)));
+    canvas->Draw(0, 0, &fill);
   }
-  const TsfFormInfo& f = m_skinData->FormInfo;
-  TBitmap fill;
-  ComposeClientFill(piece, client, fill, client.Width(), client.Height(),
-                    TRect(0, 0, source->Width(), source->Height()), *source, f.stretcheffect,
-                    TsfStretchMode(int(f.stretchtype)));
-  canvas->Draw(0, 0, &fill);
+  if (!LogoBitMap.Empty()) {
+    // Transparent: the colour of the picture's bottom-left pixel is left out.
+    LogoBitMap.Transparent = LogoBitMapTransparent;
+    LogoBitMap.TransparentColor = LogoBitMap.Pixel(0, LogoBitMap.Height() - 1);
+    canvas->Draw(client.Width() / 2 - LogoBitMap.Width() / 2,
+                 client.Height() / 2 - LogoBitMap.Height() / 2, &LogoBitMap);
+  }
 }
 
 // ---- the window procedure ---------------------------------------------------------------
@@ -760,8 +890,17 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
   };
   // One of our own pop-ups taking the activation (some platforms activate
   // every tool window shown) does not deactivate the window showing it.
-  if (m.Msg == WM_ACTIVATE && !m.WParam && m_skinMenu->IsPopupWindow(QApplication::activeWindow())) {
+  // The same for a glow picture's window (hiding it from inside its own
+  // activation would destroy a window the platform is still activating).
+  QWidget* nowActive = QApplication::activeWindow();
+  const bool ownWindow = nowActive && (m_skinMenu->IsPopupWindow(nowActive) ||
+                                       nowActive == m_buttonGlow->Window() ||
+                                       nowActive == m_menuGlow->Window());
+  if (m.Msg == WM_ACTIVATE && !m.WParam && ownWindow) {
     passOn();
+    // A glow never takes the activation: the window keeps it.
+    if (self && !m_skinMenu->IsPopupWindow(nowActive))
+      m_form->activateWindow();
     return;
   }
   if (PreFilter(m)) m_menuClosedByPress = true;
@@ -770,6 +909,7 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
     case WM_SIZE: {
       passOn();
       if (!self) return;
+      m_magnet.Clear();
       CalcGeometry();
       PlaceClient();
       if (!m_skinSupport) {
@@ -792,9 +932,32 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
       if (m_capturingObject < 0)
         for (const auto& o : m_objects)
           if (!o->IsCaption()) o->ResetHover();
-      if (!m_windowActive) TestActiveObject(-1, -1, false);
+      if (!m_windowActive) {
+        TestActiveObject(-1, -1, false);
+        HideGlowLayers();
+      }
       RepaintFrame();
       UpdateActiveState();
+      return;
+    case WM_SKINTRAY_RESTORED:
+      if (m_form->Tag == kTrayRestoreTag) {
+        if (Application && Application->MainForm()) {
+          Application->MainForm()->raise();
+          Application->MainForm()->activateWindow();
+        }
+        for (TForm* f : TForm::Forms())
+          if (f->isVisible() && (f->windowFlags() & Qt::WindowStaysOnTopHint)) f->raise();
+        m_form->Tag = 0;
+      }
+      return;
+    case WM_SKINDATA_RESSTRINGS:
+      ApplyObjectHints();
+      break;
+    case WM_SKINFORM_PAINTBACKGROUND:
+    case WM_SKINFORM_PAINTFRAME:
+      if (m.Msg == WM_SKINFORM_PAINTFRAME && m.LParam != kFrameQueryTag) break;
+      if (m.WParam) PaintFrame(reinterpret_cast<TCanvas*>(m.WParam));
+      m.Result = m.Msg == WM_SKINFORM_PAINTFRAME ? kFrameQueryTag : kBackgroundPainted;
       return;
     case CM_TEXTCHANGED:
       passOn();
@@ -829,6 +992,8 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
       m_paintingSuspended = true;
       m_skinSupport = false;
       m_blendTimer->SetEnabled(false);
+      m_animateTimer->SetEnabled(false);
+      HideGlowLayers();
       ClearObjects();
       RelaySkinChange(reinterpret_cast<TsfSkinData*>(m.WParam), true);
       if (OnBeforeChangeSkinData) OnBeforeChangeSkinData(this);
@@ -847,6 +1012,15 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
     case WM_SKINMENU_CLOSED:
       EndMenu();
       break;
+    case WM_SKINDATA_SKINNABLEFORM:
+      if (m_skinData && reinterpret_cast<TsfSkinData*>(m.WParam) == m_skinData.data())
+        SetSkinnable(m_skinData->SkinnableForm());
+      if (!self) return;
+      break;
+    case WM_SKINFORM_QUERYSKINNABLE:
+      // Other skinned components ask whether the frame is ours.
+      m.Result = m_skinnable ? kFrameIsSkinned : kFrameIsSystem;
+      return;
     default:
       break;
   }
@@ -862,7 +1036,9 @@ void TsfSkinForm::SetHitCursor(int code) {
     case HTTOP: case HTBOTTOM: shape = Qt::SizeVerCursor; break;
     case HTTOPLEFT: case HTBOTTOMRIGHT: shape = Qt::SizeFDiagCursor; break;
     case HTTOPRIGHT: case HTBOTTOMLEFT: shape = Qt::SizeBDiagCursor; break;
-    default: break;
+    default:
+      if (UseFormCursorInNCArea) shape = m_formCursor;
+      break;
   }
   if (m_form->cursor().shape() != shape) m_form->setCursor(shape);
 }
@@ -895,6 +1071,9 @@ void TsfSkinForm::NonClientButtonDown(TMessage& m, TMouseButton button) {
     m_dragCode = code;
     m_dragStart = QPoint(LParamX(m.LParam), LParamY(m.LParam));
     m_dragBounds = TRect::fromQRect(m_form->geometry());
+    m_magnet.Clear();
+    m_magnet.Origin = TPoint(m_dragStart.x(), m_dragStart.y());
+    HideGlowLayers();
     for (const auto& o : m_objects) o->ResetHover();
     m_hotObject = m_capturingObject = -1;
   } else if (button == mbRight && code == HTCAPTION && !DisableSystemMenu) {
@@ -907,7 +1086,14 @@ void TsfSkinForm::NonClientMouseMove(TMessage& m) {
     const int dx = LParamX(m.LParam) - m_dragStart.x(), dy = LParamY(m.LParam) - m_dragStart.y();
     if (m_dragCode == HTCAPTION) {
       // A maximised window stays where it is.
-      if (m_windowState != wsMaximized) m_form->move(m_dragBounds.Left + dx, m_dragBounds.Top + dy);
+      if (m_windowState != wsMaximized) {
+        int left = m_dragBounds.Left + dx, top = m_dragBounds.Top + dy;
+        if (Magnetic)
+          m_magnet.Snap(WorkArea(true), MagneticSize,
+                        TPoint(LParamX(m.LParam), LParamY(m.LParam)), left, top,
+                        m_form->width(), m_form->height());
+        m_form->move(left, top);
+      }
     } else {
       SetFormBounds(SizeDragRect(m_dragCode, m_dragBounds, dx, dy, GetMinWidth(), GetMinHeight(),
                                  GetMaxWidth(), GetMaxHeight()));
@@ -964,6 +1150,183 @@ void TsfSkinForm::CaptionDblClick() {
     SetRollUpState(!m_rollUp);
   else
     SetSkinWindowState(wsNormal);
+}
+
+// ---- quick buttons -------------------------------------------------------------------------
+
+int TsfSkinForm::QuickButtonsWidth() const {
+  if (!QuickImageList || QuickButtons.empty()) return 0;
+  return int(QuickButtons.size()) * (QuickImageList->Width() + 8);
+}
+
+void TsfSkinForm::ArrangeQuickButtons(const TRect& caption) {
+  if (!QuickImageList) return;
+  const int w = QuickImageList->Width(), h = QuickImageList->Height();
+  const int top = caption.Top + caption.Height() / 2 - h / 2 - 2;
+  int x = caption.Left;
+  for (TsfQuickButtonItem& q : QuickButtons) {
+    if (!q.Visible) {
+      q.Rect = TRect();
+      continue;
+    }
+    q.Rect = TRect(x, top, x + w + 4, top + h + 4);
+    x += w + 8;
+  }
+}
+
+void TsfSkinForm::DrawQuickButtons(TCanvas* canvas, const TRect& caption) {
+  if (QuickButtonsWidth() == 0 || !m_skinData) return;
+  // The caption may be drawn moved (into the bottom strip): follow it.
+  const TsfSkinCaptionObject* c = Caption();
+  const int dx = c ? caption.Left - c->ObjectRect.Left : 0;
+  const int dy = c ? caption.Top - c->ObjectRect.Top : 0;
+  int index = m_skinData->GetControlIndex(QStringLiteral("officequickbutton"));
+  if (index < 0) index = m_skinData->GetControlIndex(QStringLiteral("resizetoolbutton"));
+  auto* rec = index >= 0 ? dynamic_cast<TsfDataSkinButtonControl*>(
+                               m_skinData->ControlRecords[size_t(index)].get())
+                         : nullptr;
+  const TBitmap* pic = rec ? m_skinData->Picture(rec->pictureindex) : nullptr;
+  const int w = QuickImageList->Width(), h = QuickImageList->Height();
+  for (const TsfQuickButtonItem& q : QuickButtons) {
+    if (!q.Visible || IsEmptyArea(q.Rect)) continue;
+    const TRect r = q.Rect.Offset(dx, dy);
+    const TRect source = q.Pressed && !IsEmptyArea(rec ? rec->downskinrect : TRect())
+                             ? rec->downskinrect
+                             : (rec ? rec->activeskinrect : TRect());
+    if ((q.Hot || q.Pressed) && pic && !IsEmptyArea(source)) {
+      TBitmap square(r.Width(), r.Height());
+      ComposeWholeBitmap(square, *pic, source, rec->clientrect, true);
+      canvas->Draw(r.Left, r.Top, &square);
+    }
+    QuickImageList->Draw(canvas, r.Left + (r.Width() - w) / 2, r.Top + (r.Height() - h) / 2,
+                         q.ImageIndex, q.Enabled);
+  }
+}
+
+void TsfSkinForm::QuickButtonHover(int x, int y) {
+  bool changed = false;
+  for (TsfQuickButtonItem& q : QuickButtons) {
+    const bool hot = q.Visible && q.Enabled && q.Rect.Contains(TPoint(x, y));
+    if (hot != q.Hot) changed = true;
+    q.Hot = hot;
+  }
+  // The hint of the hot button would show here once skinned hints exist.
+  if (changed) RepaintFrame();
+}
+
+void TsfSkinForm::QuickButtonPress(int x, int y) {
+  QuickButtonHover(x, y);
+  for (TsfQuickButtonItem& q : QuickButtons)
+    if (q.Hot) {
+      q.Pressed = true;
+      RepaintFrame();
+    }
+}
+
+void TsfSkinForm::QuickButtonRelease() {
+  int clicked = -1;
+  for (size_t i = 0; i < QuickButtons.size(); ++i) {
+    TsfQuickButtonItem& q = QuickButtons[i];
+    if (q.Pressed && q.Hot) clicked = int(i);
+    if (q.Pressed) RepaintFrame();
+    q.Pressed = false;
+  }
+  if (clicked >= 0 && QuickButtons[size_t(clicked)].OnClick)
+    QuickButtons[size_t(clicked)].OnClick(this);  // may destroy the window: nothing after it
+}
+
+// ---- skinned or system frame ------------------------------------------------------------------
+
+void TsfSkinForm::SetSkinnable(bool value) {
+  if (value == m_skinnable) return;
+  QPointer<TsfSkinForm> self(this);
+  // A maximised window is restored in the old mode and maximised again in the new.
+  const bool maximise = m_skinnable ? m_windowState == wsMaximized : m_form->isMaximized();
+  if (maximise) {
+    if (m_skinnable) SetSkinWindowState(wsNormal);
+    else m_form->showNormal();
+    if (!self) return;
+  }
+  m_dragCode = 0;
+  HideGlowLayers();
+  m_skinnable = value;
+  m_form->SetCustomFrame(value);
+  if (!value) m_form->clearMask();
+  ApplySkinData();
+  if (!self) return;
+  RelaySkinChange(m_skinData, false);
+  if (maximise) {
+    if (m_skinnable) SetSkinWindowState(wsMaximized);
+    else m_form->showMaximized();
+  }
+}
+
+// ---- caption button commands ----------------------------------------------------------------
+
+bool TsfSkinForm::CommandAlternateState(int command) const {
+  switch (command) {
+    case 1: return m_windowState == wsMaximized;
+    case 2: return m_windowState == wsMinimized;
+    case 5: return m_rollUp;
+    default: return false;
+  }
+}
+
+void TsfSkinForm::ExecuteCommand(int command, const TRect& place) {
+  switch (command) {
+    case 0:
+      TestActiveObject(-1, -1, false);
+      m_form->Close();
+      return;
+    case 1:
+      TestActiveObject(-1, -1, false);
+      SetSkinWindowState(m_windowState == wsMaximized ? wsNormal : wsMaximized);
+      return;
+    case 2:
+      TestActiveObject(-1, -1, false);
+      if (AlwaysMinimizeToTray) MinimizeToTray();
+      else SetSkinWindowState(m_windowState == wsMinimized ? wsNormal : wsMinimized);
+      return;
+    case 5: {
+      // The handler of the roll-up may reload the skin (and free the button)
+      // or destroy the window: only the place of the button is kept.
+      QPointer<TForm> form = m_form;
+      SetRollUpState(!m_rollUp);
+      if (form) form->update(place.toQRect());
+      return;
+    }
+    case 6:
+      TestActiveObject(-1, -1, false);
+      MinimizeToTray();
+      return;
+    default:
+      return;
+  }
+}
+
+void TsfSkinForm::DropSystemMenu(TsfActiveSkinObject* button) {
+  m_menuButton = button;
+  RepaintObject(button);
+  const QPoint origin = m_form->pos();
+  PopupSystemMenu(button->ObjectRect.Left + origin.x(), button->ObjectRect.Bottom + origin.y());
+}
+
+void TsfSkinForm::CloseFromSystemMenuButton() {
+  m_skinMenu->CloseAll();
+  m_form->Close();
+}
+
+void TsfSkinForm::DropMenu(TsfActiveSkinObject* button, TMenuItem* menu, bool up) {
+  QPointer<TsfSkinForm> self(this);
+  HideGlowLayers();
+  if (button->MouseIn) button->ShowGlowLayer();
+  const QPoint origin = m_form->pos();
+  const TRect r = button->ObjectRect.Offset(origin.x(), origin.y());
+  m_menuButton = button;
+  BeginMenu();  // OnSkinMenuOpen may destroy the skinner
+  if (!self) return;
+  m_skinMenu->Popup(nullptr, MenusSkin(), up, menu, r, 0);
+  if (!m_skinMenu->IsShowing()) EndMenu();
 }
 
 // ---- window states --------------------------------------------------------------------------
@@ -1050,7 +1413,20 @@ void TsfSkinForm::DoMaximize() {
 
 void TsfSkinForm::DoRestore() {
   m_rolledUpWhileMaximized = false;
-  if (!IsEmptyArea(m_savedBounds)) SetFormBounds(m_savedBounds);
+  if (m_firstShowPending && !IsEmptyArea(m_savedBounds)) {
+    // Restored before it was ever placed: the saved size where the window
+    // would have been placed on its first show.
+    m_firstShowPending = false;
+    TRect r = m_savedBounds;
+    if (PositionInMonitor != sfpDefault) {
+      const TRect a = WorkArea(PositionInMonitor == sfpDesktopCenter);
+      const QPoint at = MonitorCentre(a, r.Width(), r.Height());
+      r = Bounds(at.x(), at.y(), r.Width(), r.Height());
+    }
+    SetFormBounds(r);
+  } else if (!IsEmptyArea(m_savedBounds)) {
+    SetFormBounds(m_savedBounds);
+  }
   m_savedBounds = TRect();
   ForceFrameRecalc();
   if (OnRestore) OnRestore(this);
@@ -1094,33 +1470,42 @@ TMenuItem* TsfSkinForm::BuildSystemMenu() {
     old->setParent(nullptr);
     old->deleteLater();
   }
-  std::vector<TMenuItem*> items;
+  // The default lines in the order of the default menu.
+  TMenuItem *minItem = nullptr, *maxItem = nullptr, *restoreItem = nullptr,
+            *rollUpItem = nullptr, *trayItem = nullptr;
   if (m_windowState != wsMinimized && (m_borderIcons & biMinimize))
-    items.push_back(NewMenuItem(root, QStringLiteral("SF_MINITEM"),
-                                caption("MI_MINCAPTION", "Mi&nimize"),
-                                [self](TObject*) { if (self) self->SetSkinWindowState(wsMinimized); }));
+    minItem = NewMenuItem(root, QStringLiteral("SF_MINITEM"), caption("MI_MINCAPTION", "Mi&nimize"),
+                          [self](TObject*) {
+                            if (!self) return;
+                            if (self->AlwaysMinimizeToTray) self->MinimizeToTray();
+                            else self->SetSkinWindowState(wsMinimized);
+                          });
   if (m_windowState != wsMaximized && (m_borderIcons & biMaximize))
-    items.push_back(NewMenuItem(root, QStringLiteral("SF_MAXITEM"),
-                                caption("MI_MAXCAPTION", "Ma&ximize"),
-                                [self](TObject*) { if (self) self->SetSkinWindowState(wsMaximized); }));
+    maxItem = NewMenuItem(root, QStringLiteral("SF_MAXITEM"), caption("MI_MAXCAPTION", "Ma&ximize"),
+                          [self](TObject*) { if (self) self->SetSkinWindowState(wsMaximized); });
   if (m_windowState != wsNormal || m_rollUp)
-    items.push_back(NewMenuItem(root, QStringLiteral("SF_RESTORE"),
-                                caption("MI_RESTORECAPTION", "&Restore"), [self](TObject*) {
-                                  if (!self) return;
-                                  if (self->m_rolledUpWhileMaximized ||
-                                      (self->m_rollUp && self->m_windowState == wsNormal))
-                                    self->SetRollUpState(false);
-                                  else
-                                    self->SetSkinWindowState(wsNormal);
-                                }));
+    restoreItem = NewMenuItem(root, QStringLiteral("SF_RESTORE"),
+                              caption("MI_RESTORECAPTION", "&Restore"), [self](TObject*) {
+                                if (!self) return;
+                                if (self->m_rolledUpWhileMaximized ||
+                                    (self->m_rollUp && self->m_windowState == wsNormal))
+                                  self->SetRollUpState(false);
+                                else
+                                  self->SetSkinWindowState(wsNormal);
+                              });
   if (!m_rollUp && m_windowState != wsMinimized && (m_borderIcons & biRollUp))
-    items.push_back(NewMenuItem(root, QStringLiteral("SF_ROLLUP"),
-                                caption("MI_ROLLUPCAPTION", "Ro&llUp"),
-                                [self](TObject*) { if (self) self->SetRollUpState(true); }));
-  if (!items.empty()) items.push_back(NewMenuItem(root, QString(), QStringLiteral("-")));
-  items.push_back(NewMenuItem(root, QStringLiteral("SF_CLOSE"), caption("MI_CLOSECAPTION", "&Close"),
-                              [self](TObject*) { if (self) self->Form()->Close(); },
-                              QStringLiteral("Alt+F4")));
+    rollUpItem = NewMenuItem(root, QStringLiteral("SF_ROLLUP"), caption("MI_ROLLUPCAPTION", "Ro&llUp"),
+                             [self](TObject*) { if (self) self->SetRollUpState(true); });
+  if (m_borderIcons & biMinimizeToTray)
+    trayItem = NewMenuItem(root, QStringLiteral("SF_MINTOTRAY"),
+                           caption("MI_MINTOTRAYCAPTION", "Minimize to &Tray"),
+                           [self](TObject*) { if (self) self->MinimizeToTray(); });
+  TMenuItem* closeItem =
+      NewMenuItem(root, QStringLiteral("SF_CLOSE"), caption("MI_CLOSECAPTION", "&Close"),
+                  [self](TObject*) { if (self) self->Form()->Close(); }, QStringLiteral("Alt+F4"));
+  std::vector<TMenuItem*> items;
+  for (TMenuItem* item : {minItem, maxItem, restoreItem, rollUpItem, trayItem})
+    if (item) items.push_back(item);
   if (SystemMenu) {
     TMenuItem* custom = SystemMenu->Items();
     for (int i = custom->Count() - 1; i >= 0; --i) {
@@ -1130,15 +1515,17 @@ TMenuItem* TsfSkinForm::BuildSystemMenu() {
       old->deleteLater();
     }
     if (UseDefaultSysMenu) {
+      // At the top in the order minimise, restore, maximise, roll-up, to tray;
+      // close at the end.
       int at = 0;
-      for (TMenuItem* item : items) {
-        if (item->IsLine()) continue;
-        if (item->Name() == QLatin1String("SF_CLOSE")) custom->Add(item);
-        else custom->Insert(at++, item);
-      }
+      for (TMenuItem* item : {minItem, restoreItem, maxItem, rollUpItem, trayItem})
+        if (item) custom->Insert(at++, item);
+      custom->Add(closeItem);
     }
     return custom;
   }
+  if (!items.empty()) items.push_back(NewMenuItem(root, QString(), QStringLiteral("-")));
+  items.push_back(closeItem);
   for (TMenuItem* item : items) root->Add(item);
   return root;
 }
@@ -1162,10 +1549,9 @@ void TsfSkinForm::PopupSystemMenu(int x, int y) {
 void TsfSkinForm::ShowSystemMenuFromKeyboard() {
   if (m_inMenu) return;
   for (const auto& o : m_objects) {
-    auto* b = dynamic_cast<TsfSkinStdButtonObject*>(o.get());
-    if (!b || b->Command != 3 || !b->Enabled || !b->Visible) continue;
+    if (o->ButtonCommand() != 3 || !o->Enabled || !o->Visible) continue;
     const QPoint origin = m_form->pos();
-    PopupSystemMenu(b->ObjectRect.Left + origin.x(), b->ObjectRect.Bottom + origin.y());
+    PopupSystemMenu(o->ObjectRect.Left + origin.x(), o->ObjectRect.Bottom + origin.y());
     return;
   }
   // No enabled system-menu button: Alt+Space does nothing.
@@ -1181,14 +1567,13 @@ void TsfSkinForm::BeginMenu() {
 void TsfSkinForm::EndMenu() {
   const bool wasInMenu = m_inMenu;
   m_inMenu = false;
+  m_menuGlow->Hide();
   m_hook->Remove();
-  if (auto* b = dynamic_cast<TsfSkinButtonObject*>(m_menuButton)) {
-    b->Down = b->MenuShown = false;
-    b->MorphFactor = b->Active ? 1.0 : 0.0;
-    RepaintObject(b);
+  if (TsfActiveSkinObject* b = m_menuButton) {
+    m_menuButton = nullptr;
+    b->MenuClosed();
     m_lastMenuButton = b;
   }
-  m_menuButton = nullptr;
   if (wasInMenu && OnSkinMenuClose) OnSkinMenuClose(this);
 }
 

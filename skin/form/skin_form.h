@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/form.h"
+#include "platform/image_list.h"
 #include "platform/menus.h"
 #include "platform/timer.h"
 #include "skin/data/skin_data.h"
@@ -29,6 +30,23 @@
 #include "skin/render/mask_region.h"
 
 class QShortcut;
+class TsfLayerManager;
+
+// Other skinned components ask a window whether its frame is the skinner's:
+// the answer is kFrameIsSkinned or kFrameIsSystem.
+constexpr unsigned WM_SKINFORM_QUERYSKINNABLE = 45490;
+constexpr intptr_t kFrameIsSkinned = 12853;
+constexpr intptr_t kFrameIsSystem = 12852;
+// Queries of other skinned components: paint the window's frame onto the
+// canvas in WParam (a TCanvas*, window coordinates); the answers say it was done.
+constexpr unsigned WM_SKINFORM_PAINTBACKGROUND = 45513;
+constexpr intptr_t kBackgroundPainted = 12851;
+constexpr unsigned WM_SKINFORM_PAINTFRAME = 48203;
+constexpr intptr_t kFrameQueryTag = 16802;
+// Sent by a tray icon after it restored the main window: a window whose Tag is
+// kTrayRestoreTag brings the main window and the stay-on-top windows forward.
+constexpr unsigned WM_SKINTRAY_RESTORED = WM_USER + 402;
+constexpr int kTrayRestoreTag = -10000;
 
 enum TsfBorderIcon : unsigned {
   biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biRollUp = 8, biMinimizeToTray = 16,
@@ -36,6 +54,19 @@ enum TsfBorderIcon : unsigned {
 using TsfBorderIcons = unsigned;
 enum TsfWindowState { wsNormal = 0, wsMinimized = 1, wsMaximized = 2 };
 enum TsfPositionInMonitor { sfpDefault, sfpScreenCenter, sfpDesktopCenter };
+
+// A small button drawn at the left of the caption, from the quick image list.
+struct TsfQuickButtonItem {
+  int ImageIndex = -1;
+  QString Hint;
+  bool Enabled = true;
+  bool Visible = true;
+  TNotifyEvent OnClick;
+  // Run-time state: its square in window coordinates, hot and pressed.
+  TRect Rect;
+  bool Hot = false;
+  bool Pressed = false;
+};
 
 class TsfSkinForm : public TComponent, public ISkinMenuHost {
   Q_OBJECT
@@ -50,6 +81,16 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   TsfBorderIcons BorderIcons() const { return m_borderIcons; }
   void SetBorderIcons(TsfBorderIcons v);
   bool HideCaptionButtons = false;
+  // The system-menu button shows the window's icon.
+  bool ShowIcon = false;
+  // The caption buttons' hints come from the skin's texts (or built-in ones).
+  bool UseDefaultObjectHint = true;
+  bool ShowObjectHint = false;
+  // Over caption and buttons the form's own cursor instead of the arrow.
+  bool UseFormCursorInNCArea = false;
+  // A picture drawn centred on the client background.
+  TBitmap LogoBitMap;
+  bool LogoBitMapTransparent = false;
   TFont DefCaptionFont;
   TFont DefInActiveCaptionFont;
   std::function<void(TCanvas* Cnvs, const TRect& R, bool AActive)> OnCaptionPaint;
@@ -68,6 +109,24 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   int DefMenuItemHeight = 20;
   TFont DefMenuItemFont;
   bool AlwaysMinimizeToTray = false;
+  bool Magnetic = false;
+  int MagneticSize = 5;
+  // Fade-in on show (only where translucent windows are available).
+  bool AlphaBlend = false, AlphaBlendAnimation = false;
+  int AlphaBlendValue = 200;
+  std::vector<TsfQuickButtonItem> QuickButtons;
+  TCustomImageList* QuickImageList = nullptr;  // not owned
+  bool QuickButtonsShowHint = false;
+
+  // Events of the frame objects, by the object's IDName.
+  std::function<void(const QString& IDName, int X, int Y, const TRect& ObjectRect,
+                     TMouseButton Button)>
+      OnMouseDownEvent, OnMouseUpEvent;
+  std::function<void(const QString& IDName, int X, int Y, const TRect& ObjectRect)>
+      OnMouseMoveEvent;
+  std::function<void(const QString& IDName)> OnMouseEnterEvent, OnMouseLeaveEvent;
+  // Whether a custom caption button (command 4) shows.
+  std::function<void(const QString& IDName, bool& ObjectVisible)> OnActivateCustomObject;
 
   TNotifyEvent OnChangeSkinData, OnBeforeChangeSkinData, OnAfterChangeSkinData;
   TNotifyEvent OnActivate, OnDeActivate, OnMinimize, OnRestore, OnMaximize;
@@ -91,6 +150,10 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   int GetMaxHeight() const;
 
   void SetSkinWindowState(TsfWindowState state);
+  // Hiding into and restoring from the notification area needs a tray icon;
+  // no window has one yet, so both do nothing.
+  void MinimizeToTray() {}
+  void RestoreFromTray() {}
   void SetRollUpState(bool value);
   void PopupSystemMenu(int x, int y);
   // The items the system menu shows now (rebuilt each time).
@@ -111,6 +174,34 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   TsfSkinStdButtonObject* FindButton(int command) const;
   int HotObject() const { return m_hotObject; }
   TTimer* BlendTimer() const { return m_blendTimer; }
+  TTimer* AnimateTimer() const { return m_animateTimer; }
+  TTimer* FadeTimer() const { return m_fadeTimer; }
+  TsfLayerManager* ButtonGlowLayer() const { return m_buttonGlow; }
+  TsfLayerManager* MenuGlowLayer() const { return m_menuGlow; }
+  // The form's opacity while it fades in (255 when not fading).
+  int FadeOpacity() const { return m_fadeOpacity; }
+
+  // Switches between the skinned frame and the system's own.
+  void SetSkinnable(bool value);
+  // The frame animation of the caption and the animated buttons runs.
+  void StartAnimation();
+  // The window command of a caption button (0 close, 1 maximise, 2 minimise,
+  // 5 roll-up, 6 to tray); `place` is the button's rect. May destroy the
+  // window and the skinner.
+  void ExecuteCommand(int command, const TRect& place);
+  // The restore image of a button with this command applies now.
+  bool CommandAlternateState(int command) const;
+  // Drops the system menu below `button`, or `menu` below (or above) it.
+  void DropSystemMenu(TsfActiveSkinObject* button);
+  // A double click on the system-menu button: its menu goes, the window closes.
+  void CloseFromSystemMenuButton();
+  void DropMenu(TsfActiveSkinObject* button, TMenuItem* menu, bool up);
+  // The quick buttons: the strip's width at the caption's left (0: none).
+  int QuickButtonsWidth() const;
+  void DrawQuickButtons(TCanvas* canvas, const TRect& caption);
+  void QuickButtonHover(int x, int y);
+  void QuickButtonPress(int x, int y);
+  void QuickButtonRelease();
   const TsfMaskBorders& MaskBorders() const { return m_maskParts; }
 
   // Paints the frame (not the client area) onto `canvas` in window coordinates.
@@ -128,6 +219,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   friend class TsfSkinButtonObject;
   friend class TsfSkinStdButtonObject;
   friend class TsfSkinCaptionObject;
+  friend class TsfSkinAnimateObject;
 
   void SkinWindowProc(TMessage& m);
   bool PreFilter(const TMessage& m);
@@ -138,11 +230,12 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   void CreateDefaultButtons();
   void ClearObjects();
   void ApplyBorderIcons();
+  void ApplyObjectHints();
   void ArrangeObjects();
   void CalcGeometry();
   void PlaceClient();
   void UpdateFormRegion();
-  void UpdateActiveState();
+  void UpdateActiveState(bool animate = true);
   void RelaySkinChange(TsfSkinData* skinData, bool before);
   void PaintSkinFrame(TCanvas* canvas);
   void PaintDefaultFrame(TCanvas* canvas);
@@ -157,6 +250,11 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   void MenuKeyDown(WORD key);
   void ShowSystemMenuFromKeyboard();
   void BlendTick();
+  void AnimateTick();
+  void StartFadeIn();
+  void FadeTick();
+  void HideGlowLayers();
+  void ArrangeQuickButtons(const TRect& caption);
   void DoMinimize();
   void DoMaximize();
   void DoRestore();
@@ -206,6 +304,14 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   QPoint m_dragStart;
   TRect m_dragBounds;
   TTimer* m_blendTimer;
+  TTimer* m_animateTimer;
+  TTimer* m_fadeTimer;
+  int m_fadeOpacity = 255, m_fadeTarget = 255, m_fadeStep = 1;
+  bool m_fadeAnimated = false;
+  TsfLayerManager* m_buttonGlow;
+  TsfLayerManager* m_menuGlow;
+  TsfMagnet m_magnet;
+  Qt::CursorShape m_formCursor = Qt::ArrowCursor;
   TPopupMenu* m_defaultSystemMenu;
   TsfSkinMenu* m_skinMenu;
   TsfMenuModeHook* m_hook;

@@ -52,10 +52,65 @@ inline const char* kSkinText =
     "[caption]\r\nskinrect=10,0,90,30\r\ntextrect=0,0,60,30\r\nfontheight=12\r\n"
     "[SKINCONTROLS]\r\ncount=0\r\n";
 
+// Pictures of the effects skin: animation frames of a caption button (four
+// frames and a down image of 16 x 16 side by side), a glow picture and its
+// mask, and the caption's animation frames (three of 80 x 30) followed by its
+// active image.
+inline QRgb AnimColour(int frame) { return qRgb(200, 40 * frame, 60); }  // frame 5: down
+inline QRgb CaptionColour(int frame) { return qRgb(30 * frame, 90, 220); }  // frame 4: active
+
+inline void SaveEffectPictures(const QTemporaryDir& dir) {
+  QImage anim(80, 16, QImage::Format_RGB32);
+  for (int f = 0; f < 5; ++f)
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) anim.setPixel(f * 16 + x, y, AnimColour(f + 1));
+  anim.save(dir.filePath("anim.bmp"), "BMP");
+  QImage glow(24, 24, QImage::Format_RGB32);
+  glow.fill(qRgb(255, 255, 0));
+  glow.save(dir.filePath("glow.bmp"), "BMP");
+  glow.fill(qRgb(128, 128, 128));
+  glow.save(dir.filePath("glowmask.bmp"), "BMP");
+  QImage caption(320, 30, QImage::Format_RGB32);
+  for (int f = 0; f < 4; ++f)
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 80; ++x) caption.setPixel(f * 80 + x, y, CaptionColour(f + 1));
+  caption.save(dir.filePath("caption.bmp"), "BMP");
+}
+
+// The tiny skin with an animated maximise button, a custom button, a glowing
+// close button and a caption that animates on activation; `captionKeys` are
+// added to the caption's section.
+inline QByteArray EffectsSkinText(const char* captionKeys = "") {
+  return QByteArray(
+             "[VERSION]\r\nskinname=Effects\r\n"
+             "[PICTURES]\r\npicture=form.bmp\r\ninactivepicture=inactive.bmp\r\nmask=mask.bmp\r\n"
+             "activepicturescount=5\r\n0=buttons.bmp\r\n1=anim.bmp\r\n2=glow.bmp\r\n"
+             "3=glowmask.bmp\r\n4=caption.bmp\r\n"
+             "[FORMINFO]\r\nlefttoppoint=20,30\r\nrighttoppoint=80,30\r\nleftbottompoint=20,95\r\n"
+             "rightbottompoint=80,95\r\nclientrect=10,30,90,95\r\nmaskrectarea=10,30,90,95\r\n"
+             "captionrect=10,0,90,30\r\nbuttonsrect=60,7,88,23\r\nbuttonsoffset=2\r\nborderwidth=3\r\n"
+             "hittestlefttoppoint=6,6\r\nhittestrighttoppoint=94,6\r\nhittestleftbottompoint=6,94\r\n"
+             "hittestrightbottompoint=94,94\r\n"
+             "[SKINOBJECTS]\r\ncount=4\r\n0=caption:caption\r\n1=closebutton:stdbutton\r\n"
+             "2=animbutton:animate\r\n3=custombutton:stdbutton\r\n"
+             "[closebutton]\r\ncommand=cmclose\r\nactivepictureindex=0\r\nskinrectinapicture=1\r\n"
+             "skinrect=0,0,16,16\r\nactiveskinrect=16,0,32,16\r\ndownrect=32,0,48,16\r\n"
+             "glowlayerpictureindex=2\r\nglowlayermaskpictureindex=3\r\nglowlayeroffsetx=4\r\n"
+             "glowlayeroffsety=5\r\nglowlayeralphablendvalue=100\r\n"
+             "[animbutton]\r\ncommand=cmmaximize\r\nactivepictureindex=1\r\nskinrectinapicture=1\r\n"
+             "skinrect=0,0,16,16\r\ncountframes=4\r\nbuttonstyle=1\r\ntimerinterval=50\r\n"
+             "downskinrect=64,0,80,16\r\n"
+             "[custombutton]\r\ncommand=cmdefault\r\nactivepictureindex=0\r\nskinrectinapicture=1\r\n"
+             "skinrect=0,48,16,64\r\nactiveskinrect=16,48,32,64\r\n"
+             "[caption]\r\nskinrect=10,0,90,30\r\ntextrect=0,0,60,30\r\nfontheight=12\r\n"
+             "activepictureindex=4\r\nactiveskinrect=240,0,320,30\r\n") +
+         captionKeys + "[SKINCONTROLS]\r\ncount=0\r\n";
+}
+
 struct TinySkin {
   QTemporaryDir dir;
   std::unique_ptr<TsfSkinData> data = std::make_unique<TsfSkinData>();
-  TinySkin() {
+  explicit TinySkin(const QByteArray& text = QByteArray(kSkinText)) {
     FormPicture(77).save(dir.filePath("form.bmp"), "BMP");
     FormPicture(150).save(dir.filePath("inactive.bmp"), "BMP");
     QImage mask(100, 100, QImage::Format_RGB32);
@@ -72,7 +127,8 @@ struct TinySkin {
         for (int y = 0; y < 16; ++y)
           for (int x = 0; x < 16; ++x) buttons.setPixel(col * 16 + x, row * 16 + y, ButtonColour(row, col));
     buttons.save(dir.filePath("buttons.bmp"), "BMP");
-    WriteFileBytes(dir.filePath("skin.ini"), kSkinText);
+    SaveEffectPictures(dir);
+    WriteFileBytes(dir.filePath("skin.ini"), text);
     data->LoadSkinFile(dir.filePath("skin.ini"));
   }
 };

@@ -253,4 +253,31 @@ TEST(FrameGeometry, MonitorCentreTruncatesTheHalves) {
   for (const auto& c : cases) EXPECT_EQ(MonitorCentre(c.area, c.w, c.h), c.expected) << c.w;
 }
 
+TEST(FrameGeometry, MagneticEdgesStickUntilTheCursorMovesAway) {
+  const TRect A(0, 20, 800, 600);
+  const int M = 5, w = 200, h = 100;
+  // Each step: cursor x and y, the proposed left and top, the result.
+  struct Step {
+    int cx, cy, left, top, wantLeft, wantTop;
+  } steps[] = {
+      {500, 300, 50, 200, 50, 200},   // far from every edge
+      {454, 300, 4, 200, 0, 200},     // within M of the left edge: snaps
+      {452, 300, 2, 200, 0, 200},     // still near: stays
+      {458, 300, 8, 200, 0, 200},     // not near, cursor 4 from the snap: stays once more
+      {480, 300, 30, 200, 30, 200},   // free again
+      {480, 300, 597, 200, 600, 200}, // right edge: left + w near 800
+      {483, 300, 603, 200, 600, 200}, // past it, but within M of the snap
+      {489, 300, 609, 200, 609, 200}, // 9 from the snap and not near: free
+      {480, 276, 300, 23, 300, 20},   // the top edge
+      {480, 283, 300, 30, 300, 27},   // moved 7 from the snap while snapped: follows
+  };
+  TsfMagnet magnet;
+  for (const Step& s : steps) {
+    int left = s.left, top = s.top;
+    magnet.Snap(A, M, TPoint(s.cx, s.cy), left, top, w, h);
+    EXPECT_EQ(left, s.wantLeft) << s.cx << "," << s.cy;
+    EXPECT_EQ(top, s.wantTop) << s.cx << "," << s.cy;
+  }
+}
+
 }  // namespace

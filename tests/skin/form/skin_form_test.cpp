@@ -205,6 +205,50 @@ TEST_F(SkinFormTest, SystemMenuItemsFollowTheStateAndTheBorderIcons) {
   EXPECT_EQ(MenuCaptions(), QStringList{"&Close"});
 }
 
+TEST_F(SkinFormTest, SystemMenuWithTheTrayItemAndAWindowsOwnMenu) {
+  skinner->SetBorderIcons(biSystemMenu | biMinimize | biMaximize | biRollUp | biMinimizeToTray);
+  skinner->PopupSystemMenu(200, 200);
+  EXPECT_EQ(MenuCaptions(), (QStringList{"Mi&nimize", "Ma&ximize", "Ro&llUp", "Minimize to &Tray",
+                                         "-", "&Close"}));
+  skinner->SkinMenu()->CloseAll();
+
+  // A menu of the window's own: the default lines go on top (minimise,
+  // restore, maximise, roll-up, to tray) and close at the end, once each
+  // however often it opens.
+  TPopupMenu own;
+  own.Items()->Add(NewMenuItem(own.Items(), QStringLiteral("about"), QStringLiteral("&About")));
+  skinner->SystemMenu = &own;
+  skinner->SetSkinWindowState(wsMaximized);
+  for (int i = 0; i < 2; ++i) {
+    skinner->PopupSystemMenu(200, 200);
+    EXPECT_EQ(MenuCaptions(), (QStringList{"Mi&nimize", "&Restore", "Ro&llUp", "Minimize to &Tray",
+                                           "&About", "&Close"}));
+    skinner->SkinMenu()->CloseAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  skinner->UseDefaultSysMenu = false;
+  skinner->PopupSystemMenu(200, 200);
+  EXPECT_EQ(MenuCaptions(), QStringList{"&About"});
+  skinner->SkinMenu()->CloseAll();
+  skinner->SystemMenu = nullptr;
+}
+
+TEST_F(SkinFormTest, TheTrayRestoreNoticeBringsTheWindowsForwardOnlyWhenTagged) {
+  TForm other;
+  other.setGeometry(500, 400, 100, 100);
+  other.Show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  ASSERT_EQ(Application->MainForm(), nullptr);
+  Application->RegisterForm(form);  // until the fixture frees the form
+  form->Perform(WM_SKINTRAY_RESTORED);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(other.isActiveWindow());
+  form->Tag = kTrayRestoreTag;
+  form->Perform(WM_SKINTRAY_RESTORED);
+  EXPECT_TRUE(QTest::qWaitForWindowActive(form));
+  EXPECT_EQ(form->Tag, 0);
+}
+
 TEST_F(SkinFormTest, APressOutsideTheMenuClosesItAndKeysReachTheFormAgain) {
   int keys = 0;
   form->OnKeyDown = [&](TObject*, WORD&, TShiftState) { ++keys; };
