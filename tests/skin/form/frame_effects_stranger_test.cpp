@@ -188,6 +188,22 @@ TEST_F(StrangerEffectsTest, ObjectEventsMayReloadTheSkinOrDestroyTheWindow) {
   }
 }
 
+TEST_F(StrangerEffectsTest, TheCloseButtonsUpEventMayReloadTheSkin) {
+  // Driven on the object itself: the release over the pressed, hot close button.
+  TsfSkinStdButtonObject* close = skinner->FindButton(0);
+  ASSERT_NE(close, nullptr);
+  int ran = 0;
+  skinner->OnMouseUpEvent = [this, &ran](const QString&, int, int, const TRect&, TMouseButton) {
+    ReloadSkin();
+    ++ran;
+  };
+  close->MouseIn = close->Active = close->Down = true;
+  close->MouseUp(mbLeft, 1, 1);
+  EXPECT_EQ(ran, 1);
+  EXPECT_TRUE(skinner->SkinSupport());
+  EXPECT_NE(skinner->FindButton(0), nullptr);
+}
+
 TEST_F(StrangerEffectsTest, QuickButtonClicksMayClearTheListOrDestroyTheWindow) {
   TCustomImageList images(12, 12);
   TBitmap glyph(12, 12);
