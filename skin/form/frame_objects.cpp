@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "skin/form/skin_form.h"
@@ -67,20 +68,26 @@ void TsfActiveSkinObject::ShowGlowLayer() {
 
 void TsfActiveSkinObject::HideGlowLayer() { GlowLayer()->Hide(); }
 
+// The events run from copies of the handler, the name and the rect: a
+// handler may reload the skin (freeing this object), destroy the window or
+// replace itself. The callers touch nothing of the object afterwards.
 void TsfActiveSkinObject::FireMouseDown(TMouseButton button, int x, int y) {
-  if (Parent->OnMouseDownEvent) Parent->OnMouseDownEvent(IDName, x, y, ObjectRect, button);
+  if (const auto handler = Parent->OnMouseDownEvent)
+    handler(QString(IDName), x, y, TRect(ObjectRect), button);
 }
 
 void TsfActiveSkinObject::FireMouseUp(TMouseButton button, int x, int y) {
-  if (MouseIn && Parent->OnMouseUpEvent) Parent->OnMouseUpEvent(IDName, x, y, ObjectRect, button);
+  if (!MouseIn) return;
+  if (const auto handler = Parent->OnMouseUpEvent)
+    handler(QString(IDName), x, y, TRect(ObjectRect), button);
 }
 
 void TsfActiveSkinObject::FireEnter() {
-  if (Parent->OnMouseEnterEvent) Parent->OnMouseEnterEvent(IDName);
+  if (const auto handler = Parent->OnMouseEnterEvent) handler(QString(IDName));
 }
 
 void TsfActiveSkinObject::FireLeave() {
-  if (Parent->OnMouseLeaveEvent) Parent->OnMouseLeaveEvent(IDName);
+  if (const auto handler = Parent->OnMouseLeaveEvent) handler(QString(IDName));
 }
 
 const TBitmap* TsfActiveSkinObject::ActivePicture() const {
@@ -175,21 +182,22 @@ void TsfActiveSkinObject::MouseDown(TMouseButton button, int x, int y) {
 }
 void TsfActiveSkinObject::MouseUp(TMouseButton button, int x, int y) { FireMouseUp(button, x, y); }
 void TsfActiveSkinObject::MouseMove(int x, int y) {
-  if (Parent->OnMouseMoveEvent) Parent->OnMouseMoveEvent(IDName, x, y, ObjectRect);
+  if (const auto handler = Parent->OnMouseMoveEvent)
+    handler(QString(IDName), x, y, TRect(ObjectRect));
 }
 
 void TsfActiveSkinObject::MouseEnter() {
   MouseIn = Active = true;
   if (!IsEmptyArea(ActiveSkinRect)) StartMorph();
   ShowGlowLayer();
-  FireEnter();  // last: its handler may reload the skin
+  FireEnter();  // last: may free this object
 }
 
 void TsfActiveSkinObject::MouseLeave() {
   MouseIn = Active = false;
   if (!IsEmptyArea(ActiveSkinRect)) StartMorph();
   HideGlowLayer();
-  FireLeave();  // last: its handler may reload the skin
+  FireLeave();  // last: may free this object
 }
 
 // ---------------------------------------------------------------------------
@@ -226,9 +234,10 @@ void TsfSkinButtonObject::MouseDown(TMouseButton button, int x, int y) {
     Parent->RepaintObject(this);
     if (HasMenu()) {
       QPointer<TsfSkinForm> parent(Parent);
+      const unsigned generation = Parent->ObjectGeneration();
       MenuShown = true;
       Parent->DropMenu(this, MenuItem, DropUp);
-      if (!parent || !parent->HasObject(this)) return;
+      if (!parent || parent->ObjectGeneration() != generation) return;
     }
   }
   TsfActiveSkinObject::MouseDown(button, x, y);
@@ -260,14 +269,14 @@ void TsfSkinButtonObject::MouseEnter() {
     Parent->RepaintObject(this);
   }
   ShowGlowLayer();
-  FireEnter();  // last: its handler may reload the skin
+  FireEnter();  // last: may free this object
 }
 
 void TsfSkinButtonObject::MouseLeave() {
   MouseIn = Active = false;
   if (!(Down && MenuShown)) StartMorph();
   HideGlowLayer();
-  FireLeave();  // last: its handler may reload the skin
+  FireLeave();  // last: may free this object
 }
 
 // ---------------------------------------------------------------------------
@@ -380,9 +389,12 @@ void TsfSkinStdButtonObject::MouseDown(TMouseButton button, int x, int y) {
 void TsfSkinStdButtonObject::MouseUp(TMouseButton button, int x, int y) {
   const bool run = Enabled && button == mbLeft && Down && Active && Command != 3;
   if (Command == 0) {
+    // The up event may reload the skin or destroy the window first.
     QPointer<TsfSkinForm> parent(Parent);
-    TsfSkinButtonObject::MouseUp(button, x, y);  // its event may reload the skin
-    if (run && parent && parent->HasObject(this)) ExecuteCommand();  // may free the form
+    const unsigned generation = Parent->ObjectGeneration();
+    TsfSkinButtonObject::MouseUp(button, x, y);
+    if (!parent || parent->ObjectGeneration() != generation) return;
+    if (run) ExecuteCommand();  // may free the form: nothing after it
     return;
   }
   if (run && Command != 4) {
@@ -409,7 +421,12 @@ void TsfSkinStdButtonObject::ExecuteCommand() {
 
 TsfSkinAnimateObject::TsfSkinAnimateObject(TsfSkinForm* parent, const TsfDataSkinAnimate* r)
     : TsfActiveSkinObject(parent, r) {
+  // No more frames than the picture holds side by side (a hostile count
+  // would run the animation for hours and overflow the frame offsets).
   CountFrames = std::max(1, r->countframes);
+  const TBitmap* pic = ActivePicture();
+  const int width = SkinRect.Width();
+  CountFrames = width > 0 && pic ? std::min(CountFrames, std::max(1, pic->Width() / width)) : 1;
   Cycle = r->cycle;
   ButtonStyle = r->buttonstyle;
   TimerInterval = std::max(25, r->timerinterval);
@@ -424,7 +441,9 @@ bool TsfSkinAnimateObject::AlternateState() const {
 
 TRect TsfSkinAnimateObject::FrameRect(int i) const {
   const TRect base = AlternateState() && !IsEmptyArea(RestoreRect) ? RestoreRect : SkinRect;
-  return base.Offset((std::clamp(i, 1, CountFrames) - 1) * base.Width(), 0);
+  const qint64 dx = qint64(std::clamp(i, 1, CountFrames) - 1) * base.Width();
+  if (dx < 0 || dx > qint64(INT_MAX) - std::max(0, base.Right)) return TRect();
+  return base.Offset(int(dx), 0);
 }
 
 void TsfSkinAnimateObject::Draw(TCanvas* canvas, bool standalone) {
@@ -486,7 +505,7 @@ void TsfSkinAnimateObject::MouseEnter() {
   }
   Parent->RepaintObject(this);
   ShowGlowLayer();
-  FireEnter();  // last: its handler may reload the skin
+  FireEnter();  // last: may free this object
 }
 
 void TsfSkinAnimateObject::MouseLeave() {
@@ -494,7 +513,7 @@ void TsfSkinAnimateObject::MouseLeave() {
   if (ButtonStyle && !MenuShown) Start(false);
   Parent->RepaintObject(this);
   HideGlowLayer();
-  FireLeave();  // last: its handler may reload the skin
+  FireLeave();  // last: may free this object
 }
 
 void TsfSkinAnimateObject::MouseDown(TMouseButton button, int x, int y) {
@@ -528,8 +547,9 @@ void TsfSkinAnimateObject::MouseUp(TMouseButton button, int x, int y) {
     return;
   }
   QPointer<TsfSkinForm> parent(Parent);
+  const unsigned generation = Parent->ObjectGeneration();
   FireMouseUp(button, x, y);
-  if (!run || !parent || !parent->HasObject(this)) return;
+  if (!run || !parent || parent->ObjectGeneration() != generation) return;
   if (Command == 0) {
     Parent->ExecuteCommand(Command, ObjectRect);
   } else if (HasMenu()) {
@@ -560,7 +580,13 @@ void TsfSkinAnimateObject::DblClick() {
 // ---------------------------------------------------------------------------
 
 TsfSkinCaptionObject::TsfSkinCaptionObject(TsfSkinForm* parent, const TsfDataSkinCaption* r)
-    : TsfActiveSkinObject(parent, r), Record(*r) {}
+    : TsfActiveSkinObject(parent, r), Record(*r) {
+  // No frame narrower than a pixel: a hostile count would animate for hours
+  // through empty frames.
+  const TRect& a = Record.animateskinrect;
+  const int extent = a.Height() > SkinRect.Height() ? a.Height() : a.Width();
+  Record.framecount = std::clamp(Record.framecount, 0, std::max(0, extent));
+}
 
 TRect TsfSkinCaptionObject::TextArea() const {
   TRect t = Record.textrect;

@@ -1,13 +1,13 @@
 #include "skin/form/skin_form.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QEvent>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
 #include <algorithm>
+#include <climits>
 
 #include "platform/application.h"
 #include "platform/exceptions.h"
@@ -143,6 +143,7 @@ TsfSkinForm::~TsfSkinForm() {
   m_hook->Remove();
   m_blendTimer->SetEnabled(false);
   m_animateTimer->SetEnabled(false);
+  const bool fading = m_fadeTimer->Enabled();
   m_fadeTimer->SetEnabled(false);
   HideGlowLayers();
   m_dragCode = 0;
@@ -158,6 +159,8 @@ TsfSkinForm::~TsfSkinForm() {
   if (m_form->Destroying()) return;
   m_form->clearMask();
   m_form->SetCustomFrame(false);
+  // A fade cut short would leave the window faint (or invisible) for good.
+  if (fading) SetWindowOpacity(m_form, m_fadeTarget);
 }
 
 // The first show places the form on its monitor as PositionInMonitor asks:
@@ -393,6 +396,7 @@ int TsfSkinForm::HitTest(int x, int y) const {
 // ---- objects -------------------------------------------------------------------------
 
 void TsfSkinForm::ClearObjects() {
+  ++m_objectGeneration;
   m_objects.clear();
   m_hotObject = m_previousHotObject = m_capturingObject = -1;
   m_menuButton = m_lastMenuButton = nullptr;
@@ -499,8 +503,8 @@ void TsfSkinForm::ApplyObjectHints() {
   }
 }
 
-void TsfSkinForm::TestActiveObject(int x, int y, bool inFrame) {
-  if (m_objects.empty() || !HasBorder() || m_dragCode) return;
+bool TsfSkinForm::TestActiveObject(int x, int y, bool inFrame) {
+  if (m_objects.empty() || !HasBorder() || m_dragCode) return true;
   m_previousHotObject = m_hotObject;
   int winner = -1;
   // Buttons before the caption: a caption whose rect runs under the buttons
@@ -517,18 +521,20 @@ void TsfSkinForm::TestActiveObject(int x, int y, bool inFrame) {
     }
   }
   if (m_capturingObject >= 0 && winner != m_capturingObject) winner = -1;
-  if (winner == m_hotObject) return;
+  if (winner == m_hotObject) return true;
   const int old = m_hotObject;
   m_hotObject = winner;
-  TsfActiveSkinObject* next = winner >= 0 ? m_objects[size_t(winner)].get() : nullptr;
+  QPointer<TsfSkinForm> self(this);
+  const unsigned generation = m_objectGeneration;
+  auto intact = [&] { return self && m_objectGeneration == generation; };
   if (old >= 0 && old < int(m_objects.size())) {
     TsfActiveSkinObject* o = m_objects[size_t(old)].get();
     // The leave event's handler may reload the skin or destroy the window.
-    QPointer<TsfSkinForm> self(this);
     if (o->Enabled && o->Visible) o->MouseLeave();
-    if (!self || (next && !HasObject(next))) return;
+    if (!intact()) return false;
   }
-  if (next) next->MouseEnter();
+  if (winner >= 0) m_objects[size_t(winner)]->MouseEnter();
+  return intact();
 }
 
 void TsfSkinForm::BlendTick() {
@@ -938,6 +944,7 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
           if (!o->IsCaption()) o->ResetHover();
       if (!m_windowActive) {
         TestActiveObject(-1, -1, false);
+        if (!self) return;
         HideGlowLayers();
       }
       RepaintFrame();
@@ -1054,14 +1061,17 @@ void TsfSkinForm::NonClientButtonDown(TMessage& m, TMouseButton button) {
   // The first click on an inactive window counts.
   if (!m_windowActive) {
     m_form->activateWindow();
+    if (!self) return;
     m_windowActive = true;
     RepaintFrame();
-    UpdateActiveState();
+    UpdateActiveState();  // OnActivate may destroy the window
+    if (!self) return;
   }
   TsfActiveSkinObject* closedMenuButton = m_menuClosedByPress ? m_lastMenuButton : nullptr;
   m_menuClosedByPress = false;
   m_lastMenuButton = nullptr;
-  TestActiveObject(p.X, p.Y, true);
+  if (!TestActiveObject(p.X, p.Y, true)) closedMenuButton = nullptr;
+  if (!self) return;
   if (m_hotObject >= 0) {
     TsfActiveSkinObject* o = m_objects[size_t(m_hotObject)].get();
     // A press on the button whose menu it just closed only closes it.
@@ -1106,7 +1116,9 @@ void TsfSkinForm::NonClientMouseMove(TMessage& m) {
   }
   m_menuClosedByPress = false;
   const TPoint p = WindowPoint(m.LParam);
+  QPointer<TsfSkinForm> self(this);
   TestActiveObject(p.X, p.Y, true);
+  if (!self) return;
   SetHitCursor(int(m.WParam));
   const int target = m_capturingObject >= 0 ? m_capturingObject : m_hotObject;
   if (target >= 0) m_objects[size_t(target)]->MouseMove(p.X, p.Y);
@@ -1134,11 +1146,13 @@ void TsfSkinForm::NonClientDblClick(TMessage& m) {
   QPointer<TsfSkinForm> self(this);
   const TPoint p = WindowPoint(m.LParam);
   TestActiveObject(p.X, p.Y, true);
+  if (!self) return;
   if (m_hotObject >= 0 && !m_objects[size_t(m_hotObject)]->IsCaption()) {
     TsfActiveSkinObject* o = m_objects[size_t(m_hotObject)].get();
     m_capturingObject = m_hotObject;
+    const unsigned generation = m_objectGeneration;
     o->MouseDown(mbLeft, p.X, p.Y);
-    if (self && HasObject(o)) o->DblClick();
+    if (self && m_objectGeneration == generation) o->DblClick();
     return;
   }
   if (int(m.WParam) == HTCAPTION) CaptionDblClick();
@@ -1160,7 +1174,11 @@ void TsfSkinForm::CaptionDblClick() {
 
 int TsfSkinForm::QuickButtonsWidth() const {
   if (!QuickImageList || QuickButtons.empty()) return 0;
-  return int(QuickButtons.size()) * (QuickImageList->Width() + 8);
+  // Never wider than the caption the strip sits on.
+  const qint64 all = qint64(QuickButtons.size()) * (QuickImageList->Width() + 8);
+  const TsfSkinCaptionObject* c = Caption();
+  const qint64 limit = c ? std::max(0, c->ObjectRect.Width()) : qint64(INT_MAX);
+  return int(std::clamp<qint64>(all, 0, limit));
 }
 
 void TsfSkinForm::ArrangeQuickButtons(const TRect& caption) {
@@ -1169,7 +1187,9 @@ void TsfSkinForm::ArrangeQuickButtons(const TRect& caption) {
   const int top = caption.Top + caption.Height() / 2 - h / 2 - 2;
   int x = caption.Left;
   for (TsfQuickButtonItem& q : QuickButtons) {
-    if (!q.Visible) {
+    // Those past the caption's end are left out: they would cover the
+    // caption buttons or lie off the window.
+    if (!q.Visible || x + w + 4 > caption.Right) {
       q.Rect = TRect();
       continue;
     }
@@ -1235,8 +1255,11 @@ void TsfSkinForm::QuickButtonRelease() {
     if (q.Pressed) RepaintFrame();
     q.Pressed = false;
   }
-  if (clicked >= 0 && QuickButtons[size_t(clicked)].OnClick)
-    QuickButtons[size_t(clicked)].OnClick(this);  // may destroy the window: nothing after it
+  // A copy runs: the handler may clear the list or destroy the window (and
+  // with it the handler's own storage); nothing after it.
+  if (clicked < 0) return;
+  const TNotifyEvent onClick = QuickButtons[size_t(clicked)].OnClick;
+  if (onClick) onClick(this);
 }
 
 // ---- skinned or system frame ------------------------------------------------------------------
@@ -1273,17 +1296,21 @@ bool TsfSkinForm::CommandAlternateState(int command) const {
 }
 
 void TsfSkinForm::ExecuteCommand(int command, TRect place) {
+  // The leave event of the button may reload the skin (freeing the button)
+  // or destroy the window: the place is a copy, the skinner is checked.
+  QPointer<TsfSkinForm> self(this);
+  if (command == 0 || command == 1 || command == 2 || command == 6) {
+    TestActiveObject(-1, -1, false);
+    if (!self) return;
+  }
   switch (command) {
     case 0:
-      TestActiveObject(-1, -1, false);
       m_form->Close();
       return;
     case 1:
-      TestActiveObject(-1, -1, false);
       SetSkinWindowState(m_windowState == wsMaximized ? wsNormal : wsMaximized);
       return;
     case 2:
-      TestActiveObject(-1, -1, false);
       if (AlwaysMinimizeToTray) MinimizeToTray();
       else SetSkinWindowState(m_windowState == wsMinimized ? wsNormal : wsMinimized);
       return;
@@ -1296,7 +1323,6 @@ void TsfSkinForm::ExecuteCommand(int command, TRect place) {
       return;
     }
     case 6:
-      TestActiveObject(-1, -1, false);
       MinimizeToTray();
       return;
     default:
@@ -1323,9 +1349,10 @@ void TsfSkinForm::DropMenu(TsfActiveSkinObject* button, TMenuItem* menu, bool up
   const QPoint origin = m_form->pos();
   const TRect r = button->ObjectRect.Offset(origin.x(), origin.y());
   m_menuButton = button;
-  BeginMenu();  // OnSkinMenuOpen may destroy the skinner
+  QPointer<TMenuItem> items(menu);
+  BeginMenu();  // OnSkinMenuOpen may destroy the skinner or the menu
   if (!self) return;
-  m_skinMenu->Popup(nullptr, MenusSkin(), up, menu, r, 0);
+  if (items) m_skinMenu->Popup(nullptr, MenusSkin(), up, items, r, 0);
   if (!m_skinMenu->IsShowing()) EndMenu();
 }
 

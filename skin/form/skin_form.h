@@ -162,7 +162,10 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   void UpdateFrame();
   void RepaintFrame();
   void RepaintObject(TsfActiveSkinObject* object);
-  void TestActiveObject(int x, int y, bool inFrame);
+  // Moves the hot object to the one under (x, y). The leave and enter events
+  // it fires may reload the skin or destroy the window: false then (the
+  // caller must not touch the skinner or its objects).
+  bool TestActiveObject(int x, int y, bool inFrame);
 
   // Geometry of the current size (for painting, hit testing and tests).
   TsfFrameGeometry FrameGeometry() const { return m_geometry; }
@@ -171,6 +174,8 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   const std::vector<std::unique_ptr<TsfActiveSkinObject>>& Objects() const { return m_objects; }
   TsfActiveSkinObject* FindObject(const QString& idName) const;
   bool HasObject(const TsfActiveSkinObject* object) const;
+  // Changes whenever the objects are freed (a skin change or reload).
+  unsigned ObjectGeneration() const { return m_objectGeneration; }
   TsfSkinStdButtonObject* FindButton(int command) const;
   int HotObject() const { return m_hotObject; }
   TTimer* BlendTimer() const { return m_blendTimer; }
@@ -186,8 +191,8 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   // The frame animation of the caption and the animated buttons runs.
   void StartAnimation();
   // The window command of a caption button (0 close, 1 maximise, 2 minimise,
-  // 5 roll-up, 6 to tray); `place`, the button's rect, is a copy: the
-  // command may reload the skin (freeing the button) or destroy the window.
+  // 5 roll-up, 6 to tray); `place` is the button's rect. May destroy the
+  // window and the skinner.
   void ExecuteCommand(int command, TRect place);
   // The restore image of a button with this command applies now.
   bool CommandAlternateState(int command) const;
@@ -286,6 +291,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   TsfFrameGeometry m_geometry;
   TRect m_defaultCaption;
   std::vector<std::unique_ptr<TsfActiveSkinObject>> m_objects;
+  unsigned m_objectGeneration = 0;
   int m_hotObject = -1, m_previousHotObject = -1, m_capturingObject = -1;
   TsfMaskBorders m_maskParts;
   bool m_hasMask = false;

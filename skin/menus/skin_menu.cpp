@@ -543,7 +543,11 @@ bool TsfSkinPopupWindow::MorphInEffect() const {
 int TsfSkinPopupWindow::AnimationFrames() const {
   const TsfDataSkinMenuItem* r = ItemRecord();
   if (!r || !m_menu->SkinData()->EnableSkinEffects || IsEmptyArea(r->animateskinrect)) return 0;
-  return std::max(0, r->framecount);
+  // No slice narrower than a pixel: a hostile count would animate for hours
+  // through empty slices.
+  const TRect& a = r->animateskinrect;
+  const int extent = a.Height() > r->skinrect.Height() ? a.Height() : a.Width();
+  return std::clamp(r->framecount, 0, std::max(0, extent));
 }
 
 void TsfSkinPopupWindow::StartMotion() {
