@@ -22,30 +22,38 @@ void TScrollBar::SetParams(int min, int max, int page, int position) {
   update();
 }
 
+void TScrollBar::SetHorizontal(bool v) {
+  if (v == m_horizontal) return;
+  m_horizontal = v;
+  update();
+}
+
+TRect TScrollBar::Span(int from, int to) const {
+  return m_horizontal ? TRect(from, 0, to, Height()) : TRect(0, from, Width(), to);
+}
+
 int TScrollBar::ButtonHeight() const {
   // Buttons shrink when the bar is shorter than two of them.
-  return std::min(Width(), Height() / 2);
+  return std::min(Thickness(), Length() / 2);
 }
 
-TRect TScrollBar::UpButtonRect() const { return TRect(0, 0, Width(), ButtonHeight()); }
-TRect TScrollBar::DownButtonRect() const {
-  return TRect(0, Height() - ButtonHeight(), Width(), Height());
-}
+TRect TScrollBar::UpButtonRect() const { return Span(0, ButtonHeight()); }
+TRect TScrollBar::DownButtonRect() const { return Span(Length() - ButtonHeight(), Length()); }
 
 TRect TScrollBar::ThumbRect() const {
-  const int track = Height() - 2 * ButtonHeight();
+  const int track = Length() - 2 * ButtonHeight();
   const int range = m_max - m_min + 1;
   if (track <= 0 || range <= 0 || m_page >= range) return TRect();
   const int thumb = std::clamp(m_page > 0 ? track * m_page / range : 8, std::min(8, track), track);
   const int span = range - std::max(m_page, 1);
   const int top = span > 0 ? (track - thumb) * (m_position - m_min) / span : 0;
-  return TRect(0, ButtonHeight() + top, Width(), ButtonHeight() + top + thumb);
+  return Span(ButtonHeight() + top, ButtonHeight() + top + thumb);
 }
 
 int TScrollBar::PositionFromThumbTop(int top) const {
   const TRect thumb = ThumbRect();
-  const int track = Height() - 2 * ButtonHeight();
-  const int free = track - thumb.Height();
+  const int track = Length() - 2 * ButtonHeight();
+  const int free = track - (m_horizontal ? thumb.Width() : thumb.Height());
   const int span = m_max - m_min + 1 - std::max(m_page, 1);
   if (free <= 0 || span <= 0) return m_min;
   const int offset = std::clamp(top - ButtonHeight(), 0, free);
@@ -77,15 +85,21 @@ void TScrollBar::DrawButton(const TRect& r, int arrow) {
     line(clBtnShadow, r.Left + 1, r.Bottom - 2, r.Right - 2, r.Bottom - 2);
     line(clBtnShadow, r.Right - 2, r.Bottom - 2, r.Right - 2, r.Top);
   }
-  if (arrow != 0 && r.Height() >= 8) {
+  if (arrow != 0 && std::min(r.Width(), r.Height()) >= 8) {
     const bool up = arrow < 0;
-    // Arrow: a small filled triangle in the middle.
+    // Arrow: a small filled triangle in the middle, pointing up or down
+    // (left or right on a horizontal bar).
     const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
     c->Pen.Color = clBtnText;
     for (int i = 0; i < 4; ++i) {
-      const int y = up ? cy - 2 + i : cy + 1 - i;
-      c->MoveTo(cx - i, y);
-      c->LineTo(cx + i + 1, y);
+      const int along = up ? -2 + i : 1 - i;
+      if (m_horizontal) {
+        c->MoveTo(cx + along, cy - i);
+        c->LineTo(cx + along, cy + i + 1);
+      } else {
+        c->MoveTo(cx - i, cy + along);
+        c->LineTo(cx + i + 1, cy + along);
+      }
     }
   }
 }
@@ -113,17 +127,18 @@ void TScrollBar::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
     Scroll(scLineDown, m_position);
   } else if (!thumb.IsEmpty() && thumb.Contains(p)) {
     m_tracking = true;
-    m_trackOffset = y - thumb.Top;
+    m_trackOffset = m_horizontal ? x - thumb.Left : y - thumb.Top;
     m_trackPosition = m_position;
   } else if (!thumb.IsEmpty()) {
-    Scroll(y < thumb.Top ? scPageUp : scPageDown, m_position);
+    const bool before = m_horizontal ? x < thumb.Left : y < thumb.Top;
+    Scroll(before ? scPageUp : scPageDown, m_position);
   }
 }
 
 void TScrollBar::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
   if (!m_tracking) return;
-  const int pos = PositionFromThumbTop(y - m_trackOffset);
+  const int pos = PositionFromThumbTop((m_horizontal ? x : y) - m_trackOffset);
   if (pos == m_trackPosition) return;
   m_trackPosition = pos;
   Scroll(scTrack, pos);

@@ -1,6 +1,7 @@
 #pragma once
-// A plain vertical scroll bar with the host's classic look: arrow buttons at
-// both ends, a track and a thumb sized by the page. Ranges are host-style:
+// A plain scroll bar with the host's classic look: arrow buttons at both
+// ends, a track and a thumb sized by the page. Vertical unless made
+// horizontal (then "up" is left and "down" is right). Ranges are host-style:
 // Min..Max includes the page, so the thumb reaches Max - PageSize + 1.
 
 #include <functional>
@@ -23,8 +24,10 @@ class TScrollBar : public TCustomControl {
   int Position() const { return m_position; }
   // Position is kept within Min .. Max - PageSize + 1.
   void SetParams(int min, int max, int page, int position);
-  // The classic width of a vertical scroll bar.
+  // The classic width of a vertical scroll bar (height of a horizontal one).
   static constexpr int DefaultWidth = 16;
+  bool Horizontal() const { return m_horizontal; }
+  void SetHorizontal(bool v);
 
   // Code and the thumb position for scTrack and scPosition.
   std::function<void(TObject* Sender, TScrollCode Code, int Pos)> OnScroll;
@@ -42,11 +45,17 @@ class TScrollBar : public TCustomControl {
 
  private:
   int ButtonHeight() const;
+  // Extent along the bar and across it.
+  int Length() const { return m_horizontal ? Width() : Height(); }
+  int Thickness() const { return m_horizontal ? Height() : Width(); }
+  // A span along the bar as a rectangle across its whole thickness.
+  TRect Span(int from, int to) const;
   int PositionFromThumbTop(int top) const;
   void Scroll(TScrollCode code, int pos);
   // arrow: -1 up, 1 down, 0 none (the thumb).
   void DrawButton(const TRect& r, int arrow);
 
+  bool m_horizontal = false;
   int m_min = 0;
   int m_max = 100;
   int m_page = 1;

@@ -152,6 +152,7 @@ class TtlDBTreeList : public TtlCustomTreeList {
   // Loading on demand reads a node's children when it first expands.
   bool DoExpanding(TtlTreeListNode* node) override;
   bool AllowEditing() override;
+  bool InsertFromNewItemRow() override;
   void LoadEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
   void WriteEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node) override;
   void DragStarting() override;

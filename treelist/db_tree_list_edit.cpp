@@ -21,6 +21,22 @@ bool TtlDBTreeList::AllowEditing() {
   return TtlCustomTreeList::AllowEditing() && HasOptionDB(etoCanNavigation);
 }
 
+bool TtlDBTreeList::InsertFromNewItemRow() {
+  TDataSet* ds = DataSet();
+  TtlTreeListColumn* column = Columns(FocusedColumn());
+  if (!column || column->DisableEditor || !ds || !ds->Active() || !HasOptionDB(etoCanInsert) ||
+      !HasOptionDB(etoCanNavigation) || !m_keyField || !m_parentField || !ds->CanModify() || ReadOnly)
+    return false;
+  QPointer<TtlDBTreeList> self(this);
+  // The insert makes the new record's node and focuses it; a record being
+  // inserted already is the one to edit.
+  if (ds->State() != dsInsert) ds->Insert();
+  if (!self) return false;
+  if (NewItemRowFocused() && ds->State() == dsInsert && m_pendingNode)
+    SetFocusedNode(m_pendingNode, FocusedColumn(), true);
+  return self && !NewItemRowFocused() && FocusedNode();
+}
+
 bool TtlDBTreeList::IsEditReadOnly() {
   TDataSet* ds = DataSet();
   if (!m_keyField || !m_parentField) return true;

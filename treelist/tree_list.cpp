@@ -31,6 +31,10 @@ TtlCustomTreeList::TtlCustomTreeList(QWidget* parent) : TCustomControl(parent), 
       case scEndScroll: break;
     }
   };
+  m_horzScrollBar = new TScrollBar(this);
+  m_horzScrollBar->SetHorizontal(true);
+  m_horzScrollBar->SetVisible(false);
+  m_horzScrollBar->OnScroll = [this](TObject*, TScrollCode code, int pos) { HorzScroll(code, pos); };
 }
 
 TtlCustomTreeList::~TtlCustomTreeList() {
@@ -221,8 +225,16 @@ void TtlCustomTreeList::SetFocusedNode(TtlTreeListNode* node, int column, bool m
     m_focusedNode = node;
     m_focusedColumn = column;
     InvalidateNode(node);
+    // The focused cell comes into view sideways too.
+    if (!m_clearing && !m_destroying) {
+      QPointer<TtlCustomTreeList> self(this);
+      MakeColumnVisible(column);
+      if (!self) return;
+    }
   }
   m_focusedColumn = column;
+  // A node taking the focus takes it from the new-item row.
+  SetNewItemRowFocused(false);
   // A focus change the search did not cause ends the search.
   if (m_searching && !m_searchMoving && (m_focusedNode != oldNode || m_focusedColumn != oldColumn))
     EndSearch();

@@ -313,12 +313,56 @@ class TtlCustomTreeList : public TCustomControl {
   struct CellPlace {
     TtlTreeListColumn* column;
     TRect rect;  // cell rectangle in the row, relative to the row's top
+    // The horizontal part of the row the cell shows in (its band's area:
+    // fixed on the left or right, or the scrolled middle); the cell is drawn
+    // and hit only inside it. Top and bottom are the cell's.
+    TRect clip;
+    TRect Shown() const { return rect.Intersect(clip); }
   };
+  // Where each visible band of a row lies, left to right: scrolled bands
+  // are moved left by LeftPos; a band fixed on the left stays at the row's
+  // left edge and one fixed on the right at its right edge.
+  struct BandPlace {
+    int band;
+    int left, width;
+    int clipLeft, clipRight;  // the area it shows in
+  };
+  std::vector<BandPlace> BandPlaces(int rowLeft, int rowRight);
+  // X where a node's indent begins in a row: the first band's left edge.
+  int TreeLeft(const TRect& row) const;
   int NodeIndentCells(TtlTreeListNode* node) const;
   TRect ButtonRect(TtlTreeListNode* node, const TRect& row) const;
   std::vector<CellPlace> RowCells(TtlTreeListNode* node, const TRect& row);
   // The vertical scroll bar, brought up to date first.
   TScrollBar* VertScrollBar();
+
+  // ---- the new-item row (ShowNewItemRow; tree_list_new_item_row.cpp): an
+  // empty row under the header where a new record is typed in. It can take
+  // the focus instead of the nodes; editing it inserts (data-aware tree list).
+  bool NewItemRowFocused() const { return m_newItemRowFocused && ShowNewItemRow(); }
+  // Focuses the row (or gives the focus back to the focused node).
+  void SetNewItemRowFocused(bool focused);
+  // Its rectangle in client coordinates (empty when not shown).
+  TRect NewItemRowRect();
+
+  // ---- horizontal scrolling (tree_list_hscroll.cpp)
+  // The left scroll position: how many pixels the bands that are not fixed
+  // are moved to the left.
+  int LeftPos() const { return m_leftPos; }
+  // Sets it, clamped to 0..MaxLeftPos(); closes the editor (writing its
+  // value back) when the position changes. False when nothing moved.
+  bool SetLeftPos(int pos);
+  int MaxLeftPos();
+  // The part of the rows' area the scrolled bands show in (between the
+  // fixed bands); its top and bottom are the rows area's.
+  TRect ScrollableArea();
+  // Scrolls so that the column's cell shows in the scrollable area (as much
+  // of it as fits, its left edge first).
+  void MakeColumnVisible(int column);
+  // The horizontal scroll bar, brought up to date first.
+  TScrollBar* HorzScrollBar();
+  // Pixels one line of horizontal scrolling moves (scroll bar arrows, panning).
+  static constexpr int HorzLineStep = 16;
   TRect ClientRect() const override;
   // Forgets every measured size; the next paint measures again.
   void LayoutChanged();
@@ -424,6 +468,17 @@ class TtlCustomTreeList : public TCustomControl {
   virtual void NodeDestroying(TtlTreeListNode* node) { Q_UNUSED(node); }
   // ShowEditor's second step: OnEditing and the column's DisableEditor.
   virtual bool AllowEditing();
+  // Editing asked for on the focused new-item row: a new node to edit is
+  // made and focused; false when none can be (the plain tree list has no
+  // record to insert).
+  virtual bool InsertFromNewItemRow() { return false; }
+  // Keys and presses while the new-item row has the focus; true when consumed.
+  bool NewItemRowKeyDown(WORD& key, TShiftState shift);
+  bool NewItemRowMouseDown(TShiftState shift, int x, int y);
+  bool NewItemRowMouseUp(TShiftState shift, int x, int y);
+  // The focused column changes while the new-item row has the focus.
+  void SetNewItemRowColumn(int column);
+  void PaintNewItemRow(TCanvas* c, const TRect& row);
   // Loads the focused cell's value into the editor; writes it back.
   virtual void LoadEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node);
   virtual void WriteEditValue(TtlInplaceEdit* editor, TtlTreeListColumn* column, TtlTreeListNode* node);
@@ -514,12 +569,12 @@ class TtlCustomTreeList : public TCustomControl {
   QString PanningPicture() const;
   QWidget* PanningAnchor() const { return m_pan.anchor; }
   // Horizontal scrolling is possible (the columns are wider than the rows' area).
-  virtual bool CanScrollHorizontally() { return false; }
+  virtual bool CanScrollHorizontally();
   // Scrolls the columns by `lines` steps (negative: to the left).
-  virtual void ScrollHorizontallyBy(int lines) { Q_UNUSED(lines); }
+  virtual void ScrollHorizontallyBy(int lines);
   // Moves the columns' left scroll position by `pixels` (clamped); false when
   // it was already at that edge.
-  virtual bool ScrollHorizontallyPixels(int pixels) { Q_UNUSED(pixels); return false; }
+  virtual bool ScrollHorizontallyPixels(int pixels);
  protected:
 
   void Paint() override;
@@ -593,6 +648,14 @@ class TtlCustomTreeList : public TCustomControl {
   void UpdateScrollBar();
   void ScheduleScrollBar();
   void PlaceScrollBar();
+  // Shows or hides the horizontal bar and sets its range; true when its
+  // visibility changed.
+  bool UpdateHorzScrollBar();
+  // Keeps the left position within the columns after a layout change.
+  void ClampLeftPos();
+  void HorzScroll(TScrollCode code, int pos);
+  // Clips the canvas to a part of the client area (nothing shows when they do not meet).
+  void ClipCanvas(TCanvas* c, const TRect& r);
   int BorderWidth() const;
   int RowsHeight(int from, int to);
   int BandWidth(int band);
@@ -639,6 +702,11 @@ class TtlCustomTreeList : public TCustomControl {
 
   TScrollBar* m_scrollBar = nullptr;
   bool m_scrollBarPending = false;
+  TScrollBar* m_horzScrollBar = nullptr;
+  int m_leftPos = 0;
+  bool m_newItemRowFocused = false;
+  // A press landed on the new-item row's focused cell.
+  bool m_pressOnNewItemRow = false;
 
   // input
   TtlTreeListState m_state = tsNormal;

@@ -179,8 +179,19 @@ TtlHitArea TtlCustomTreeList::HitTest(int x, int y, TtlTreeListNode** nodeOut) {
   if (!node) return htNowhere;
   if (nodeOut) *nodeOut = node;
   const TRect row = RowRect(node);
+  const TPoint inRow(x, y - row.Top);
+  const std::vector<CellPlace> cells = RowCells(node, TRect(row.Left, 0, row.Right, row.Height()));
+  // The tree part shows in the first band's area; elsewhere (a fixed band
+  // over it, or past the scrolled bands) only cells can be hit.
+  const bool inTreeBand = cells.empty() || (x >= cells.front().clip.Left && x < cells.front().clip.Right);
+  int cellsRight = row.Left;
+  for (const CellPlace& cell : cells) {
+    if (!inTreeBand && cell.Shown().Contains(inRow)) return htCell;
+    cellsRight = std::max(cellsRight, cell.Shown().Right);
+  }
+  if (!inTreeBand) return x >= cellsRight ? htRowRight : htNowhere;
   const int indentCells = NodeIndentCells(node);
-  const int indentRight = row.Left + indentCells * IndentWidth;
+  const int indentRight = TreeLeft(row) + indentCells * IndentWidth;
   const auto* text = dynamic_cast<const TtlTreeListTextNode*>(node);
   const bool hasButton = ShowButtons() && node->HasChildren() && indentCells > 0;
   const bool hasState = m_stateImages && text && text->stateIndex != -1;
@@ -199,12 +210,9 @@ TtlHitArea TtlCustomTreeList::HitTest(int x, int y, TtlTreeListNode** nodeOut) {
     if (x < left + m_images->Width) return htImage;
     left += m_images->Width;
   }
-  const TPoint inRow(x, y - row.Top);
-  int cellsRight = left;
-  for (const CellPlace& cell : RowCells(node, TRect(row.Left, 0, row.Right, row.Height()))) {
-    if (cell.rect.Contains(inRow)) return htCell;
-    cellsRight = std::max(cellsRight, cell.rect.Right);
-  }
+  cellsRight = std::max(cellsRight, left);
+  for (const CellPlace& cell : cells)
+    if (cell.Shown().Contains(inRow)) return htCell;
   if (x >= cellsRight) return htRowRight;
   if (HasOption(etoPreview) && inRow.Y >= RowHeight(node) - PreviewHeight()) return htPreview;
   return htCell;
@@ -380,14 +388,8 @@ void TtlCustomTreeList::DragMove(TShiftState shift, int x, int y) {
   }
   if (HasBehavior(etoDragScroll) && DragScrollAllowed()) {
     // Near the scrollable area's left or right edge the columns scroll.
-    const TRect rows = RowsRect();
-    int left = rows.Left, right = rows.Right;
-    for (int b = 0; b < Bands()->Count(); ++b) {
-      const TtlTreeListBand* band = Bands()->Items(b);
-      if (!band->Visible()) continue;
-      if (band->Fixed() == bfLeft) left += BandWidth(b);
-      if (band->Fixed() == bfRight) right -= BandWidth(b);
-    }
+    const TRect area = ScrollableArea();
+    const int left = area.Left, right = area.Right;
     int horz = 0;
     if (x > left && x < left + kHorzScrollZone) horz = -1;
     else if (x > right - kHorzScrollZone && x <= right) horz = 1;

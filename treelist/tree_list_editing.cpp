@@ -102,9 +102,12 @@ bool TtlCustomTreeList::AllowEditing() {
 }
 
 bool TtlCustomTreeList::ShowEditor() {
-  if (!HasBehavior(etoEditing) || HasOption(etoRowSelect) || !m_focusedNode || m_destroying)
-    return false;
+  if (!HasBehavior(etoEditing) || HasOption(etoRowSelect) || m_destroying) return false;
   QPointer<TtlCustomTreeList> self(this);
+  // On the new-item row a new node is made to edit (it takes the focus).
+  if (NewItemRowFocused() && (!InsertFromNewItemRow() || !self || NewItemRowFocused()))
+    return false;
+  if (!m_focusedNode) return false;
   TtlNodeWatch node(this, m_focusedNode);
   if (!AllowEditing() || !self) return false;
   // The handler may have moved the focus or taken the node away.
@@ -127,6 +130,9 @@ bool TtlCustomTreeList::ShowEditor() {
     if (!self || !node.Node() || !column) return false;
   }
   if (!sameCell) {
+    // The cell comes into view sideways, then the row vertically.
+    MakeColumnVisible(column->Index());
+    if (!self || !node.Node() || node.Node() != m_focusedNode || !column) return false;
     MakeNodeVisible(node.Node());
     if (!self || !node.Node() || node.Node() != m_focusedNode || !column) return false;
   }

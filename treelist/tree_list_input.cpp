@@ -20,7 +20,7 @@ int TtlCustomTreeList::ColumnAt(TtlTreeListNode* node, int x) {
   const TRect row = RowRect(node);
   if (row.IsEmpty()) return -1;
   for (const CellPlace& cell : RowCells(node, row))
-    if (x >= cell.rect.Left && x < cell.rect.Right) return cell.column->Index();
+    if (x >= cell.Shown().Left && x < cell.Shown().Right) return cell.column->Index();
   return -1;
 }
 
@@ -65,6 +65,11 @@ void TtlCustomTreeList::MouseDown(TMouseButton button, TShiftState shift, int x,
   if (m_pressedHeader) {
     m_state = tsNormal;
     TCustomControl::MouseDown(button, shift, x, y);
+    return;
+  }
+  if (NewItemRowMouseDown(shift, x, y)) {
+    m_state = tsNormal;
+    if (self) TCustomControl::MouseDown(button, shift, x, y);
     return;
   }
   TtlTreeListNode* node = GetNodeAt(x, y);
@@ -135,6 +140,11 @@ void TtlCustomTreeList::MouseUp(TMouseButton button, TShiftState shift, int x, i
     m_pressedHeader = nullptr;
     TCustomControl::MouseUp(button, shift, x, y);
     if (self && pressed && HeaderColumnAt(x, y) == pressed) HeaderClick(pressed, shift & ssCtrl);
+    return;
+  }
+  if (button == mbLeft && m_pressOnNewItemRow) {
+    TCustomControl::MouseUp(button, shift, x, y);
+    if (self) NewItemRowMouseUp(shift, x, y);
     return;
   }
   const bool clicked = button == mbLeft && m_state == tsNodeDown;
@@ -295,6 +305,7 @@ void TtlCustomTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
     key = 0;
     return;
   }
+  if (NewItemRowKeyDown(key, shift)) return;
   const bool rowSelect = HasOption(etoRowSelect);
   const bool ctrl = shift & ssCtrl;
   TtlTreeListNode* node = m_focusedNode;
@@ -313,7 +324,10 @@ void TtlCustomTreeList::HandleKeyDown(WORD& key, TShiftState shift) {
   };
   switch (key) {
     case VK_UP:
-      if (node) moveTo(node->PrevVisible());
+      // Up from the first row goes on to the new-item row.
+      if (node && !node->PrevVisible() && ShowNewItemRow()) SetNewItemRowFocused(true);
+      else if (node) moveTo(node->PrevVisible());
+      else if (ShowNewItemRow()) SetNewItemRowFocused(true);
       else FocusVisibleIndex(0);
       break;
     case VK_DOWN:

@@ -121,6 +121,8 @@ void TtlCustomTreeList::LayoutChanged() {
 
 void TtlCustomTreeList::Relayout() {
   if (m_updateCount > 0 || m_destroying) return;
+  // Narrower columns or a wider window never leave the columns scrolled too far.
+  ClampLeftPos();
   if (m_rowsShrank) {
     m_rowsShrank = false;
     ClampTop();
@@ -157,6 +159,7 @@ TRect TtlCustomTreeList::ClientRect() const {
   const int b = BorderWidth();
   TRect r(b, b, width() - b, height() - b);
   if (m_scrollBar && m_scrollBar->Visible()) r.Right -= m_scrollBar->Width();
+  if (m_horzScrollBar && m_horzScrollBar->Visible()) r.Bottom -= m_horzScrollBar->Height();
   if (r.Right < r.Left) r.Right = r.Left;
   if (r.Bottom < r.Top) r.Bottom = r.Top;
   return r;
@@ -165,6 +168,7 @@ TRect TtlCustomTreeList::ClientRect() const {
 TRect TtlCustomTreeList::RowsRect() {
   TRect r = ClientRect();
   r.Top = std::min(r.Bottom, r.Top + BandHeight() + HeaderHeight());
+  if (ShowNewItemRow()) r.Top = NewItemRowRect().Bottom;
   return r;
 }
 
@@ -229,7 +233,7 @@ std::vector<TtlCustomTreeList::CellPlace> TtlCustomTreeList::RowCells(TtlTreeLis
                                                                        const TRect& row) {
   std::vector<CellPlace> cells;
   UpdateMetrics();
-  int indentRight = row.Left;
+  int indentRight = TreeLeft(row);
   if (node) {
     indentRight += NodeIndentCells(node) * IndentWidth;
     auto* text = dynamic_cast<TtlTreeListTextNode*>(node);
@@ -238,24 +242,18 @@ std::vector<TtlCustomTreeList::CellPlace> TtlCustomTreeList::RowCells(TtlTreeLis
   }
   // Widths stretched to the client with etoAutoWidth.
   int total = 0;
-  std::vector<int> bands;
   for (int b = 0; b < m_bands.Count(); ++b)
-    if (m_bands.Items(b)->Visible()) {
-      bands.push_back(b);
-      total += BandWidth(b);
-    }
+    if (m_bands.Items(b)->Visible()) total += BandWidth(b);
   const int client = row.Width();
   const bool stretch = HasOption(etoAutoWidth) && total > 0 && client > 0;
   auto scaled = [&](int w) { return stretch ? w * client / total : w; };
-  int bandLeft = row.Left;
   bool firstBand = true;
-  for (int b : bands) {
-    const int bandWidth = scaled(BandWidth(b));
+  for (const BandPlace& band : BandPlaces(row.Left, row.Right)) {
     for (int r = 0; r < HeaderPanelRowCount(); ++r) {
-      int x = bandLeft;
+      int x = band.left;
       bool first = true;
       for (TtlTreeListColumn* c : m_columns) {
-        if (!c->Visible() || c->BandIndex() != b || c->RowIndex() != r) continue;
+        if (!c->Visible() || c->BandIndex() != band.band || c->RowIndex() != r) continue;
         const int w = scaled(c->Width());
         TRect cell(x, r * m_rowLineHeight, x + w, (r + 1) * m_rowLineHeight);
         // The tree part of the row lies inside the first column.
@@ -265,12 +263,11 @@ std::vector<TtlCustomTreeList::CellPlace> TtlCustomTreeList::RowCells(TtlTreeLis
         if (r == HeaderPanelRowCount() - 1 && node)
           cell.Bottom = std::max(cell.Bottom, row.Height() - PreviewHeight() -
                                                   (ShowGrid() ? RowSeparatorLineWidth() : 0));
-        cells.push_back({c, cell});
+        cells.push_back({c, cell, TRect(band.clipLeft, cell.Top, band.clipRight, cell.Bottom)});
         x += w;
         first = false;
       }
     }
-    bandLeft += bandWidth;
     firstBand = false;
   }
   return cells;
@@ -280,7 +277,7 @@ TRect TtlCustomTreeList::ButtonRect(TtlTreeListNode* node, const TRect& row) con
   if (!node || !node->HasChildren() || !ShowButtons()) return TRect();
   const int cell = NodeIndentCells(node) - 1;
   if (cell < 0) return TRect();
-  const int cellLeft = row.Left + cell * IndentWidth, cellRight = cellLeft + IndentWidth;
+  const int cellLeft = TreeLeft(row) + cell * IndentWidth, cellRight = cellLeft + IndentWidth;
   const int m = row.Top + row.Height() / 2;
   if (PaintStyle() == psStandard) {
     const int left = (cellLeft + cellRight - 9) / 2;
@@ -400,26 +397,37 @@ TScrollBar* TtlCustomTreeList::VertScrollBar() {
 void TtlCustomTreeList::UpdateScrollBar() {
   m_scrollBarPending = false;
   if (m_updateCount > 0 || m_destroying) return;
-  ClampTop();
-  const int count = ShownCount();
-  const int top = TopIndex();
-  const int page = RowsFit();
-  const bool fits = count == 0 || (top == 0 && TopIndexForLast(count - 1) == 0);
-  const int max = fits ? 0 : count - 1;
-  m_scrollBar->SetParams(0, max, page, top);
-  const bool wanted = ScrollBars() == ssVertical || ScrollBars() == ssBoth;
-  const bool show = wanted && max + 1 > page;
-  if (show != m_scrollBar->Visible()) {
-    m_scrollBar->SetVisible(show);
-    update();
+  // Each bar takes room from the other's direction: settle both (a second
+  // round at most changes the vertical one once more).
+  for (int round = 0; round < 3; ++round) {
+    ClampTop();
+    const int count = ShownCount();
+    const int top = TopIndex();
+    const int page = RowsFit();
+    const bool fits = count == 0 || (top == 0 && TopIndexForLast(count - 1) == 0);
+    const int max = fits ? 0 : count - 1;
+    m_scrollBar->SetParams(0, max, page, top);
+    const bool wanted = ScrollBars() == ssVertical || ScrollBars() == ssBoth;
+    const bool show = wanted && max + 1 > page;
+    bool changed = false;
+    if (show != m_scrollBar->Visible()) {
+      m_scrollBar->SetVisible(show);
+      update();
+      changed = true;
+    }
+    PlaceScrollBar();
+    if (UpdateHorzScrollBar()) changed = true;
+    PlaceScrollBar();
+    if (!changed) break;
   }
-  PlaceScrollBar();
 }
 
 void TtlCustomTreeList::PlaceScrollBar() {
   const int b = BorderWidth();
   const int w = TScrollBar::DefaultWidth;
-  m_scrollBar->SetBounds(width() - b - w, b, w, std::max(0, height() - 2 * b));
+  const bool vert = m_scrollBar->Visible(), horz = m_horzScrollBar->Visible();
+  m_scrollBar->SetBounds(width() - b - w, b, w, std::max(0, height() - 2 * b - (horz ? w : 0)));
+  m_horzScrollBar->SetBounds(b, height() - b - w, std::max(0, width() - 2 * b - (vert ? w : 0)), w);
 }
 
 // ---------------------------------------------------------------------------
@@ -451,6 +459,13 @@ void TtlCustomTreeList::Paint() {
   PaintBorder(c);
   const TRect client = ClientRect();
   if (client.IsEmpty()) return;
+  // The square where the two scroll bars meet.
+  if (m_scrollBar->Visible() && m_horzScrollBar->Visible()) {
+    c->Brush.Color = clBtnFace;
+    c->Brush.Style = bsSolid;
+    c->FillRect(TRect(client.Right, client.Bottom, client.Right + m_scrollBar->Width(),
+                      client.Bottom + m_horzScrollBar->Height()));
+  }
   c->SetClipRect(client);
   TRect area = client;
   if (ShowBands()) {
@@ -461,6 +476,7 @@ void TtlCustomTreeList::Paint() {
     PaintHeader(c, TRect(area.Left, area.Top, area.Right, area.Top + HeaderHeight()));
     area.Top += HeaderHeight();
   }
+  if (ShowNewItemRow()) PaintNewItemRow(c, NewItemRowRect());
   const TRect rows = RowsRect();
   int y = rows.Top;
   const int count = ShownCount();
@@ -487,36 +503,31 @@ void TtlCustomTreeList::PaintHeader(TCanvas* c, const TRect& area) {
   for (const CellPlace& cell : RowCells(nullptr, row)) {
     const TRect r(cell.rect.Left, area.Top + cell.column->RowIndex() * rowH, cell.rect.Right,
                   area.Top + (cell.column->RowIndex() + 1) * rowH);
+    // Headers of scrolled bands move with their columns.
+    ClipCanvas(c, TRect(cell.clip.Left, area.Top, cell.clip.Right, area.Bottom));
     RaisedEdge(c, r, LookAndFeel() != lfStandard);
     const TRect text = r.Inflate(-3, -2);
     DrawTextIn(c->Painter(), m_headerFont.ToQFont(), m_headerFont.Color(), cell.column->Caption(),
                text.toQRect(), text.toQRect(), cell.column->HeaderAlignment,
                true, false);
   }
+  ClipCanvas(c, ClientRect());
 }
 
 void TtlCustomTreeList::PaintBandHeader(TCanvas* c, const TRect& area) {
   c->Brush.Color = BandColor();
   c->Brush.Style = bsSolid;
   c->FillRect(area);
-  int x = area.Left;
-  for (int b = 0; b < m_bands.Count(); ++b) {
-    TtlTreeListBand* band = m_bands.Items(b);
-    if (!band->Visible()) continue;
-    int w = BandWidth(b);
-    if (HasOption(etoAutoWidth)) {
-      int total = 0;
-      for (int i = 0; i < m_bands.Count(); ++i)
-        if (m_bands.Items(i)->Visible()) total += BandWidth(i);
-      if (total > 0) w = w * area.Width() / total;
-    }
-    const TRect r(x, area.Top, x + w, area.Bottom);
+  for (const BandPlace& place : BandPlaces(area.Left, area.Right)) {
+    TtlTreeListBand* band = m_bands.Items(place.band);
+    const TRect r(place.left, area.Top, place.left + place.width, area.Bottom);
+    ClipCanvas(c, TRect(place.clipLeft, area.Top, place.clipRight, area.Bottom));
     RaisedEdge(c, r, LookAndFeel() != lfStandard);
     const TRect text = r.Inflate(-3, -2);
     DrawTextIn(c->Painter(), m_bandFont.ToQFont(), m_bandFont.Color(), band->Caption,
                text.toQRect(), text.toQRect(), band->Alignment, true, false);
-    x += w;
   }
+  ClipCanvas(c, ClientRect());
 }
 
 void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect& row) {
@@ -527,19 +538,26 @@ void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect&
     if (OnGetLevelColor) OnGetLevelColor(this, node->Level(), background);
   }
   const std::vector<CellPlace> cells = RowCells(node, TRect(row.Left, 0, row.Right, row.Height()));
-  const int cellsLeft = cells.empty() ? row.Right : cells.front().rect.Left;
-  int cellsRight = row.Left;
-  for (const CellPlace& cell : cells) cellsRight = std::max(cellsRight, cell.rect.Right);
-  // Indent and the rest of the row take the row's background.
+  // What shows of the cells, left and right, after scrolling.
+  int cellsLeft = row.Right, cellsRight = row.Left;
+  for (const CellPlace& cell : cells) {
+    const TRect shown = cell.Shown();
+    if (shown.IsEmpty()) continue;
+    cellsLeft = std::min(cellsLeft, shown.Left);
+    cellsRight = std::max(cellsRight, shown.Right);
+  }
+  if (cellsRight < cellsLeft) cellsLeft = cellsRight = row.Left;
+  // The indent and the rest of the row take the row's background.
   c->Brush.Color = background;
   c->Brush.Style = bsSolid;
-  c->FillRect(TRect(row.Left, row.Top, std::min(row.Right, cellsLeft), row.Bottom));
-  if (cellsRight < row.Right) c->FillRect(TRect(cellsRight, row.Top, row.Right, row.Bottom));
+  c->FillRect(row);
+  // The tree part (lines, button, images) lies in the first band and scrolls with it.
+  if (!cells.empty()) ClipCanvas(c, TRect(cells.front().clip.Left, row.Top, cells.front().clip.Right, row.Bottom));
   if (PaintStyle() == psStandard && ShowLines()) PaintTreeLines(c, node, row);
   PaintButton(c, node, row);
 
   // Images, centred in their cells after the indent.
-  int x = row.Left + NodeIndentCells(node) * IndentWidth;
+  int x = TreeLeft(row) + NodeIndentCells(node) * IndentWidth;
   auto* text = dynamic_cast<TtlTreeListTextNode*>(node);
   auto drawImage = [&](const TtlImageList* list, int index) {
     if (index < 0 || index >= static_cast<int>(list->Images.size())) return;
@@ -558,7 +576,9 @@ void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect&
     x += m_images->Width;
   }
 
-  const bool rowSelected = IsNodeSelected(node);
+  // While the new-item row has the focus the focused node shows as any other.
+  const bool newItemFocused = NewItemRowFocused();
+  const bool rowSelected = IsNodeSelected(node) && !(newItemFocused && !MultiSelect());
   const bool rowSelect = HasOption(etoRowSelect);
   const bool invert = HasOption(etoInvertSelect) && !rowSelect;
   for (const CellPlace& cell : cells) {
@@ -569,26 +589,33 @@ void TtlCustomTreeList::PaintRow(TCanvas* c, TtlTreeListNode* node, const TRect&
       else if (invert) selected = index != m_focusedColumn;
       else selected = index == m_focusedColumn;
     }
-    CellPlace placed{cell.column, cell.rect.Offset(0, row.Top)};
-    const bool focusedCell = node == m_focusedNode && (rowSelect || index == m_focusedColumn);
+    CellPlace placed{cell.column, cell.rect.Offset(0, row.Top), cell.clip.Offset(0, row.Top)};
+    if (placed.Shown().IsEmpty()) continue;
+    ClipCanvas(c, placed.clip);
+    const bool focusedCell =
+        node == m_focusedNode && !newItemFocused && (rowSelect || index == m_focusedColumn);
     PaintCell(c, node, placed, selected, focusedCell);
   }
+  ClipCanvas(c, row);
   if (HasOption(etoPreview) && !cells.empty()) PaintPreview(c, node, cells, row);
   if (ShowGrid()) PaintGridLines(c, cells, row);
 
   // Dotted inverting focus rectangle on the focused cell or row.
-  if (node == m_focusedNode && Focused() && !HideFocusRect() && !HasOption(etoHideFocusRect) &&
-      !cells.empty()) {
+  if (node == m_focusedNode && !newItemFocused && Focused() && !HideFocusRect() &&
+      !HasOption(etoHideFocusRect) && !cells.empty()) {
     TRect focus;
     if (rowSelect) {
       focus = TRect(cellsLeft, row.Top + 1, cellsRight, row.Bottom - 1);
     } else {
       for (const CellPlace& cell : cells)
-        if (cell.column->Index() == m_focusedColumn)
+        if (cell.column->Index() == m_focusedColumn) {
           focus = cell.rect.Offset(0, row.Top).Inflate(-1, -1);
+          ClipCanvas(c, cell.clip.Offset(0, row.Top));
+        }
     }
     if (!focus.IsEmpty()) c->DrawFocusRect(focus);
   }
+  ClipCanvas(c, ClientRect());
 }
 
 void TtlCustomTreeList::PaintTreeLines(TCanvas* c, TtlTreeListNode* node, const TRect& row) {
@@ -611,8 +638,9 @@ void TtlCustomTreeList::PaintTreeLines(TCanvas* c, TtlTreeListNode* node, const 
   const int cell = NodeIndentCells(node) - 1;
   const int m = row.Top + row.Height() / 2;
   const bool button = ShowButtons() && node->HasChildren();
+  const int treeLeft = TreeLeft(row);
   if (cell >= 0) {
-    const int cellLeft = row.Left + cell * IndentWidth;
+    const int cellLeft = treeLeft + cell * IndentWidth;
     const int xm = cellLeft + (IndentWidth - 1) / 2;
     hline(button ? xm + 5 : xm, cellLeft + IndentWidth - 1, m);
     const bool veryFirst = !node->Parent() && m_rootNodes.front() == node;
@@ -623,7 +651,7 @@ void TtlCustomTreeList::PaintTreeLines(TCanvas* c, TtlTreeListNode* node, const 
   int level = cell;
   for (TtlTreeListNode* a = node->Parent(); a && level > 0; a = a->Parent()) {
     --level;
-    if (!a->IsLast()) vline(row.Left + level * IndentWidth + (IndentWidth - 1) / 2, row.Top, row.Bottom - 1);
+    if (!a->IsLast()) vline(treeLeft + level * IndentWidth + (IndentWidth - 1) / 2, row.Top, row.Bottom - 1);
   }
   p->restore();
 }
@@ -663,10 +691,11 @@ void TtlCustomTreeList::PaintPreview(TCanvas* c, TtlTreeListNode* node,
   int cellsBottom = row.Top, cellsRight = row.Left;
   for (const CellPlace& cell : cells) {
     cellsBottom = std::max(cellsBottom, row.Top + cell.rect.Bottom);
-    cellsRight = std::max(cellsRight, cell.rect.Right);
+    cellsRight = std::max(cellsRight, cell.Shown().Right);
   }
   const int separator = ShowGrid() ? RowSeparatorLineWidth() : 0;
-  const TRect area(cells.front().rect.Left, cellsBottom, cellsRight, row.Bottom - separator);
+  const int left = std::max(cells.front().rect.Left, cells.front().clip.Left);
+  const TRect area(left, cellsBottom, cellsRight, row.Bottom - separator);
   if (area.IsEmpty()) return;
   c->Brush.Color = Color();
   c->Brush.Style = bsSolid;
@@ -686,10 +715,13 @@ void TtlCustomTreeList::PaintGridLines(TCanvas* c, const std::vector<CellPlace>&
   c->Brush.Style = bsSolid;
   for (const CellPlace& cell : cells) {
     const TRect r = cell.rect.Offset(0, row.Top);
-    c->FillRect(TRect(r.Right - 1, r.Top, r.Right, r.Bottom));
+    if (r.Right - 1 >= cell.clip.Left && r.Right <= cell.clip.Right)
+      c->FillRect(TRect(r.Right - 1, r.Top, r.Right, r.Bottom));
   }
-  if (!cells.empty() && separator > 0)
-    c->FillRect(TRect(cells.front().rect.Left, row.Bottom - separator, row.Right, row.Bottom));
+  if (!cells.empty() && separator > 0) {
+    const int left = std::max(cells.front().rect.Left, cells.front().clip.Left);
+    c->FillRect(TRect(left, row.Bottom - separator, row.Right, row.Bottom));
+  }
 }
 
 void TtlCustomTreeList::PaintCell(TCanvas* c, TtlTreeListNode* node, const CellPlace& cell,

@@ -234,7 +234,7 @@ TtlTreeListColumn* TtlCustomTreeList::HeaderColumnAt(int x, int y) {
   const TRect row(client.Left, top, client.Right, top + rowH);
   const int headerRow = (y - top) / rowH;
   for (const CellPlace& cell : RowCells(nullptr, row))
-    if (x >= cell.rect.Left && x < cell.rect.Right && cell.column->RowIndex() == headerRow)
+    if (x >= cell.Shown().Left && x < cell.Shown().Right && cell.column->RowIndex() == headerRow)
       return cell.column;
   return nullptr;
 }
@@ -244,6 +244,8 @@ TtlTreeListColumn* TtlCustomTreeList::HeaderColumnAt(int x, int y) {
 
 bool TtlCustomTreeList::StartSearch(int column, const QString& text) {
   CloseEditor(true);
+  // The search runs over the nodes: the new-item row gives the focus back.
+  SetNewItemRowFocused(false);
   if (column < 0) column = m_focusedColumn;
   if (column != m_focusedColumn && !HasOption(etoRowSelect)) SetFocusedColumn(column);
   m_searchColumn = column;

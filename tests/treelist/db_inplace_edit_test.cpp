@@ -196,4 +196,32 @@ TEST_F(DbEditTest, AMaskedFieldShowsThroughItsMaskAndWritesTheValue) {
   EXPECT_EQ(Stored(2, "ord"), QStringLiteral("421"));
 }
 
+TEST_F(DbEditTest, EditingTheNewItemRowInsertsARecord) {
+  list->SetShowNewItemRow(true);
+  list->SetNewItemRowFocused(true);
+  // Without etoCanInsert the row takes no record.
+  Key(Qt::Key_F2);
+  EXPECT_FALSE(list->Editing());
+  EXPECT_EQ(State(), dsBrowse);
+  EXPECT_TRUE(list->NewItemRowFocused());
+
+  list->OptionsDB |= OptDB(etoCanInsert);
+  int editingAsked = 0;
+  list->OnEditing = [&](TObject*, TtlTreeListNode* node, bool&) {
+    editingAsked += node == list->FocusedNode() && State() == dsInsert;
+  };
+  Type(QStringLiteral("d"));  // typing asks for the editor and goes on into it
+  ASSERT_TRUE(list->Editing());
+  EXPECT_EQ(State(), dsInsert);
+  EXPECT_EQ(editingAsked, 1) << "OnEditing comes after the insert, for the new node";
+  EXPECT_FALSE(list->NewItemRowFocused());
+  EXPECT_EQ(list->Count(), 4);
+  Type(QStringLiteral("elta"));
+  Key(Qt::Key_Return);
+  EXPECT_EQ(Current(), QStringLiteral("delta"));
+  Key(Qt::Key_Up);  // posts the new record
+  EXPECT_EQ(State(), dsBrowse);
+  EXPECT_EQ(Value(QStringLiteral("select count(*) from nodes where name='delta'")), QStringLiteral("1"));
+}
+
 }  // namespace

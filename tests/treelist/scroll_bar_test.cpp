@@ -62,4 +62,37 @@ TEST(ScrollBar, ReportsClicksAsScrollCodes) {
   EXPECT_EQ(codes.back(), scEndScroll);
 }
 
+TEST(ScrollBar, AHorizontalBarRunsLeftToRight) {
+  TScrollBar bar;
+  bar.SetHorizontal(true);
+  bar.SetBounds(0, 0, 16 * 2 + 100, 16);
+  bar.SetParams(0, 99, 25, 75);
+  EXPECT_EQ(bar.UpButtonRect(), TRect(0, 0, 16, 16));
+  EXPECT_EQ(bar.ThumbRect(), TRect(16 + 75, 0, 16 + 100, 16));
+  std::vector<TScrollCode> codes;
+  std::vector<int> positions;
+  bar.OnScroll = [&](TObject*, TScrollCode code, int pos) {
+    if (code == scEndScroll) return;
+    codes.push_back(code);
+    positions.push_back(pos);
+  };
+  bar.show();
+  QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(4, 8));    // left arrow
+  QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(128, 8));  // right arrow
+  QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(30, 8));   // track left of the thumb
+  bar.SetParams(0, 99, 25, 0);
+  QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(100, 8));  // track right of it
+  const std::vector<TScrollCode> expected = {scLineUp, scLineDown, scPageUp, scPageDown};
+  EXPECT_EQ(codes, expected);
+  // The thumb follows the pointer sideways; up and down do not count.
+  codes.clear();
+  positions.clear();
+  QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(17, 8));
+  QTest::mouseMove(&bar, QPoint(17 + 30, 40));
+  QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(17 + 30, 40));
+  ASSERT_GE(codes.size(), 2u);
+  EXPECT_EQ(codes.back(), scPosition);
+  EXPECT_EQ(positions.back(), 30) << "30 of 75 free pixels: 30 of 75 positions";
+}
+
 }  // namespace
