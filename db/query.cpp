@@ -13,6 +13,7 @@ TFieldType TypeFromDecl(const QString& decl, int& size) {
   size = 0;
   const QString d = decl.toUpper();
   if (d.isEmpty()) return ftUnknown;
+  if (d.contains(QStringLiteral("BOOL")) || d == QStringLiteral("BIT")) return ftBoolean;
   if (d.contains(QStringLiteral("INT"))) return ftInteger;
   if (d.contains(QStringLiteral("LONGTEXT")) || d.contains(QStringLiteral("CLOB")) ||
       d.contains(QStringLiteral("MEMO")))

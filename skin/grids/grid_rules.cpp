@@ -1,5 +1,7 @@
 #include "skin/grids/grid_rules.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 #include "skin/data/skin_data.h"
@@ -82,4 +84,19 @@ TsfRecordBarParams RecordBarParams(bool active, bool sequenced, int recNo, int r
     p.Position = bof ? 0 : eof ? 4 : 2;
   }
   return p;
+}
+
+bool NumberTextAcceptable(TFieldType type, const QString& text) {
+  // Prefixes of a whole number, and of a real number with an optional
+  // exponent that follows at least one digit.
+  static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]*$"));
+  static const QRegularExpression real(
+      QStringLiteral("^[+-]?([0-9]*\\.?[0-9]*|([0-9]+\\.?[0-9]*|\\.[0-9]+)[eE][+-]?[0-9]*)$"));
+  switch (type) {
+    case ftInteger:
+    case ftLargeint:
+    case ftAutoInc: return whole.match(text).hasMatch();
+    case ftFloat: return real.match(text).hasMatch();
+    default: return true;
+  }
 }

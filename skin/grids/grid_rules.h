@@ -4,6 +4,9 @@
 // width, and the two vertical-bar scales (the core grid's 0..127 and the
 // data grid's record count).
 
+#include <QString>
+
+#include "db/field.h"
 #include "platform/bitmap.h"
 #include "skin/data/control_records.h"
 
@@ -63,3 +66,9 @@ struct TsfRecordBarParams {
 // visible rows; the bar shows when rowCount >= visibleRows.
 TsfRecordBarParams RecordBarParams(bool active, bool sequenced, int recNo, int recordCount,
                                    bool bof, bool eof, int rowCount, int visibleRows);
+
+// Whether `text` can be what the user is typing into a field of `type`: the
+// start of a number with at most one sign, at its very beginning (or, for a
+// real number, right after its exponent mark), and at most one decimal
+// separator. Texts of other types are always acceptable.
+bool NumberTextAcceptable(TFieldType type, const QString& text);

@@ -222,6 +222,17 @@ void TsfSkinCustomDBGrid::SetSelectedIndex(int i) {
 TsfColumn* TsfSkinCustomDBGrid::SelectedColumn() const { return ColumnAt(Col()); }
 TField* TsfSkinCustomDBGrid::SelectedField() const { return FieldAt(Col()); }
 
+// A shown column dragged onto another takes that one's place among all the
+// columns; OnColumnMoved gets the positions in Columns.
+void TsfSkinCustomDBGrid::ColumnMoved(int from, int to) {
+  const int f = DataColumnOf(from), t = DataColumnOf(to);
+  if (f < 0 || t < 0) return;
+  const int fromIndex = m_columns.IndexOf(m_shown[size_t(f)]);
+  const int toIndex = m_columns.IndexOf(m_shown[size_t(t)]);
+  m_columns.Move(fromIndex, toIndex);
+  if (OnColumnMoved) OnColumnMoved(this, fromIndex, toIndex);
+}
+
 void TsfSkinCustomDBGrid::ColumnSized(int col) {
   if (TsfColumn* c = ColumnAt(col)) c->SetWidth(ColWidths(col));
 }
@@ -328,7 +339,32 @@ bool TsfSkinCustomDBGrid::CanEditModify() {
 
 bool TsfSkinCustomDBGrid::CanEditAcceptKey(QChar key) {
   TField* f = SelectedField();
-  return m_link.Active() && f && f->IsValidChar(key);
+  if (!m_link.Active() || !f || !f->IsValidChar(key)) return false;
+  if (!m_editor || !f->IsNumeric()) return true;
+  // The text as it would be with the character typed over the selection.
+  QString text = m_editor->text();
+  const int at = m_editor->hasSelectedText() ? m_editor->selectionStart() : m_editor->cursorPosition();
+  text.replace(at, m_editor->hasSelectedText() ? m_editor->selectedText().size() : 0, key);
+  return NumberTextAcceptable(f->DataType(), text);
+}
+
+bool TsfSkinCustomDBGrid::IsBooleanColumn(int gridCol) const {
+  TField* f = FieldAt(gridCol);
+  return f && f->DataType() == ftBoolean;
+}
+
+// Flips the current record's value of a boolean column through the record
+// set (it is posted when the record is left or Enter posts it).
+bool TsfSkinCustomDBGrid::ToggleBooleanField() {
+  if (!m_link.Active() || !IsBooleanColumn(Col()) || EditorReadOnly()) return false;
+  TField* f = SelectedField();
+  if (!f->CanModify() || m_link.DataSet()->IsEmpty()) return false;
+  const QPointer<TsfSkinCustomDBGrid> self(this);  // state handlers may destroy the grid
+  if (!m_link.Edit() || !self || !m_link.Active()) return false;
+  f = SelectedField();
+  if (!f) return false;
+  f->SetValue(!f->Value().toBool());
+  return true;
 }
 
 void TsfSkinCustomDBGrid::EditorTextChanged(const QString& text) {
@@ -584,6 +620,15 @@ void TsfSkinCustomDBGrid::KeyDown(WORD& key, TShiftState shift) {
 }
 
 void TsfSkinCustomDBGrid::KeyPress(QChar& key) {
+  const bool toggleKey = key.unicode() == VK_RETURN || key == QLatin1Char(' ');
+  if (toggleKey && IsBooleanColumn(Col()) && !(m_editor && m_editor->isVisible())) {
+    const QPointer<TsfSkinCustomDBGrid> self(this);
+    TControl::KeyPress(key);  // OnKeyPress
+    if (!self || key.isNull()) return;
+    ToggleBooleanField();
+    key = QChar();
+    return;
+  }
   if (key.unicode() == VK_RETURN) {
     const QPointer<TsfSkinCustomDBGrid> self(this);
     TControl::KeyPress(key);  // OnKeyPress
@@ -612,7 +657,8 @@ void TsfSkinCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int 
   // Focus, OnMouseDown and the record set's handlers may destroy the grid or
   // close its record set.
   const QPointer<TsfSkinCustomDBGrid> self(this);
-  if (!hasFocus() && !(m_editor && m_editor->hasFocus())) {
+  const bool hadFocus = hasFocus() || (m_editor && m_editor->hasFocus());
+  if (!hadFocus) {
     SetFocus();
     if (!self || (!hasFocus() && window()->focusWidget() != this)) return;
   }
@@ -621,15 +667,25 @@ void TsfSkinCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int 
   if (cell.Y < TitleOffset()) {
     m_pressedTitle = button == mbLeft;
     m_pressCol = cell.X;
+    // A title dragged sideways moves its column.
+    m_moveDone = false;
+    if (button == mbLeft && (m_dbOptions & dgColumnResize)) BeginMoving(cell, x, y);
     return;
   }
   TDataSet* ds = m_link.DataSet();
   m_pressedOnCell = button == mbLeft;
   const bool samePress = cell == m_lastPress && ds->RecNo() == m_lastPressRecNo &&
                          cell.Y == Row() && cell.X == Col();
+  // A press on the current cell of a focused grid; not the press that
+  // focused it, so a click into the grid never changes a value by itself.
+  const bool onCurrent = hadFocus && cell.Y == Row() && cell.X == Col();
   m_link.UpdateRecord();
   if (!self) return;
-  if (button == mbLeft && samePress) {
+  if (button == mbLeft && onCurrent && IsBooleanColumn(cell.X) && !(shift & ssCtrl)) {
+    HideEditor();
+    ToggleBooleanField();
+    if (!self) return;
+  } else if (button == mbLeft && samePress) {
     ShowEditor();
   } else {
     HideEditor();
@@ -652,6 +708,7 @@ void TsfSkinCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int 
 
 void TsfSkinCustomDBGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   const bool afterSizing = GridState() == gsColSizing || GridState() == gsRowSizing;
+  const bool wasMoving = GridState() == gsColMoving;
   const bool onCell = m_pressedOnCell, onTitle = m_pressedTitle;
   m_pressedOnCell = m_pressedTitle = false;
   const QPointer<TsfSkinCustomDBGrid> self(this);  // OnMouseUp may destroy the grid
@@ -660,7 +717,9 @@ void TsfSkinCustomDBGrid::MouseUp(TMouseButton button, TShiftState shift, int x,
   const TGridCoord cell = MouseCoord(x, y);
   if (cell.X < 0 || cell.Y < 0) return;
   if (cell.Y < TitleOffset()) {
-    if (onTitle && cell.X >= IndicatorOffset() && OnTitleClick) OnTitleClick(ColumnAt(cell.X));
+    // A title that was dragged to another place was moved, not clicked.
+    if (onTitle && !(wasMoving && m_moveDone) && cell.X >= IndicatorOffset() && OnTitleClick)
+      OnTitleClick(ColumnAt(cell.X));
   } else if (onCell && OnCellClick) {
     OnCellClick(SelectedColumn());
   }
@@ -792,12 +851,16 @@ void TsfSkinCustomDBGrid::DrawCellContent(int col, int row, const TRect& rect, T
     const int old = m_link.ActiveRecord();
     m_link.SetActiveRecord(dataRow);
     const bool isBool = field->DataType() == ftBoolean;
+    const bool isPicture = DrawGraphicFields && field->DataType() == ftBlob;
     const bool on = isBool && field->Value().toBool();
-    const QString text = isBool ? QString() : field->DisplayText();
+    const QByteArray bytes = isPicture ? field->Value().toByteArray() : QByteArray();
+    const QString text = isBool || isPicture ? QString() : field->DisplayText();
     m_link.SetActiveRecord(old);
     if (isBool) {
       if (on) DrawCheckGlyph(canvas, rect.Left + (rect.Width() - 7) / 2, rect.Top + (rect.Height() - 7) / 2,
                              canvas->Font.Color());
+    } else if (isPicture) {
+      DrawFieldPicture(canvas, bytes, rect);
     } else {
       const TAlignment a = column->Alignment();
       TRect r(rect.Left + 4, rect.Top, rect.Right - 3, rect.Bottom);
@@ -806,5 +869,22 @@ void TsfSkinCustomDBGrid::DrawCellContent(int col, int row, const TRect& rect, T
                            (a == taCenter ? DT_CENTER : a == taRightJustify ? DT_RIGHT : DT_LEFT));
     }
   }
+  // The cell-drawing event of the field is for grids whose columns follow the
+  // record set; the column event is for every grid.
+  if (OnDrawDataCell && m_columns.State() == csDefault) OnDrawDataCell(this, rect, field, state);
   if (OnDrawColumnCell) OnDrawColumnCell(this, rect, DataColumnOf(col), column, state);
+}
+
+// A picture stored in a field, shrunk to fit the cell with its proportions
+// kept and centred in it; bytes that are no picture draw nothing.
+void TsfSkinCustomDBGrid::DrawFieldPicture(TCanvas* canvas, const QByteArray& bytes, const TRect& rect) {
+  if (bytes.isEmpty() || rect.IsEmpty()) return;
+  QImage image;
+  if (!image.loadFromData(bytes) || image.isNull()) return;
+  const QSize fit = image.size().boundedTo(QSize(rect.Width(), rect.Height()));
+  const QSize size = image.size().scaled(fit, Qt::KeepAspectRatio);
+  if (size.isEmpty()) return;
+  const TBitmap picture(image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+  canvas->Draw(rect.Left + (rect.Width() - size.width()) / 2,
+               rect.Top + (rect.Height() - size.height()) / 2, &picture);
 }

@@ -30,9 +30,10 @@ using TDBGridClickEvent = std::function<void(TsfColumn* Column)>;
 using TGetDBCellParamEvent =
     std::function<void(TObject* Sender, TsfColumn* Column, TGridDrawState State,
                        TColor& ABGColor, TFont* AFont)>;
+using TDrawDataCellEvent = std::function<void(TObject* Sender, const TRect& Rect, TField* Field,
+                                              TGridDrawState State)>;
 using TDrawColumnCellEvent = std::function<void(TObject* Sender, const TRect& Rect, int DataCol,
                                                 TsfColumn* Column, TGridDrawState State)>;
-using TMovedEvent = std::function<void(TObject* Sender, int FromIndex, int ToIndex)>;
 
 // The grid's connection to its data source.
 class TsfGridDataLink : public TDataLink {
@@ -116,7 +117,7 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   TDBGridClickEvent OnTitleClick;
   TNotifyEvent OnColEnter;
   TNotifyEvent OnColExit;
-  TMovedEvent OnColumnMoved;
+  TDrawDataCellEvent OnDrawDataCell;
   TDrawColumnCellEvent OnDrawColumnCell;
   TGetDBCellParamEvent OnGetCellParam;
   TNotifyEvent OnEditButtonClick;
@@ -127,6 +128,8 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   void EditorKeyDown(WORD& key, TShiftState shift) override { KeyDown(key, shift); }
   bool CanEditModify() override;
   bool CanEditAcceptKey(QChar key) override;
+  // Whether the grid column shows a boolean field.
+  bool IsBooleanColumn(int gridCol) const;
   void EditorTextChanged(const QString& text) override;
 
   // The layout again: field map, columns, counts, widths.
@@ -153,6 +156,7 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   void ScrollMessage(bool vertical, int code, int position) override;
   void MoveCurrentCell(int col, int row, bool moveAnchor, bool show) override;
   void ColumnSized(int col) override;
+  void ColumnMoved(int from, int to) override;
   void KeyDown(WORD& key, TShiftState shift) override;
   void KeyPress(QChar& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -187,6 +191,8 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   void UpdateActive();
   void UpdateVerticalBar();
   void DrawIndicator(TCanvas* canvas, int row, const TRect& rect);
+  void DrawFieldPicture(TCanvas* canvas, const QByteArray& bytes, const TRect& rect);
+  bool ToggleBooleanField();
   void ApplyColumnWidths();
   int DataColumnOf(int gridCol) const;  // -1 for the indicator
   TsfColumn* ColumnAt(int gridCol) const;

@@ -26,6 +26,13 @@ constexpr int kOffScreen = std::numeric_limits<int>::min();
 constexpr int kMaxCellExtent = 32767;
 // Zero and negative sizes hide a column or row.
 int BoundedExtent(int v) { return std::clamp(v, -kMaxCellExtent, kMaxCellExtent); }
+// Where index `i` goes when the item at `from` is taken out and put at `to`.
+int MovedIndex(int i, int from, int to) {
+  if (i == from) return to;
+  if (from < to && i > from && i <= to) return i - 1;
+  if (from > to && i >= to && i < from) return i + 1;
+  return i;
+}
 }  // namespace
 
 TsfSkinCustomGrid::TsfSkinCustomGrid(QWidget* parent) : TsfSkinControl(parent) {
@@ -250,6 +257,11 @@ void TsfSkinCustomGrid::ScrollMessage(bool vertical, int code, int position) {
   if (isVisible() && CanFocus() && TabStop() && !hasFocus() &&
       !(m_editor && m_editor->hasFocus()))
     SetFocus();
+  // Right to left the horizontal bar shows its value mirrored; a thumb
+  // position it sends is mirrored back, so the thumb stays where it was put.
+  if (!vertical && m_hBar && layoutDirection() == Qt::RightToLeft &&
+      (code == SB_THUMBPOSITION || code == SB_THUMBTRACK))
+    position = m_hBar->Max() - position;
   if (!vertical && ColCount() - m_fixedCols == 1) {
     const int range = std::max(0, ColWidths(ColCount() - 1) - (ClientWidth() - FixedWidth()));
     const int line = std::max(1, Canvas()->TextWidth(QStringLiteral("0")));
@@ -483,11 +495,9 @@ TRect TsfSkinCustomGrid::CellRect(int col, int row) const {
   return r;
 }
 
-TGridCoord TsfSkinCustomGrid::MouseCoord(int x, int y) const {
-  TGridCoord c{-1, -1};
+int TsfSkinCustomGrid::ColAt(int x, bool clampToScrolling) const {
   const int vline = Has(m_options, goVertLine) ? m_lineWidth : 0;
-  const int hline = Has(m_options, goHorzLine) ? m_lineWidth : 0;
-  auto findCol = [&](int from, int to, int start) {
+  auto find = [&](int from, int to, int start) {
     int left = start;
     for (int i = from; i < to && left < ClientWidth(); ++i) {
       const int w = m_colWidths[size_t(i)];
@@ -497,7 +507,23 @@ TGridCoord TsfSkinCustomGrid::MouseCoord(int x, int y) const {
     }
     return -1;
   };
-  auto findRow = [&](int from, int to, int start) {
+  if (clampToScrolling) {
+    if (ColCount() <= m_fixedCols) return -1;
+    if (x < FixedWidth()) return m_topLeft.X;
+    if (x >= ClientWidth()) return LastVisibleCol();
+  } else if (x < 0 || x >= ClientWidth()) {
+    return -1;  // outside the window: over no cell, even where a cell runs on
+  } else if (x < FixedWidth()) {
+    return find(0, m_fixedCols, 0);
+  }
+  const int c = find(m_topLeft.X, ColCount(),
+                     FixedWidth() - (ColCount() - m_fixedCols == 1 ? m_horzOffset : 0));
+  return c < 0 && clampToScrolling ? LastVisibleCol() : c;
+}
+
+int TsfSkinCustomGrid::RowAt(int y, bool clampToScrolling) const {
+  const int hline = Has(m_options, goHorzLine) ? m_lineWidth : 0;
+  auto find = [&](int from, int to, int start) {
     int top = start;
     for (int i = from; i < to && top < ClientHeight(); ++i) {
       const int h = m_rowHeights[size_t(i)];
@@ -507,11 +533,50 @@ TGridCoord TsfSkinCustomGrid::MouseCoord(int x, int y) const {
     }
     return -1;
   };
-  c.X = x < FixedWidth() ? findCol(0, m_fixedCols, 0)
-                         : findCol(m_topLeft.X, ColCount(),
-                                   FixedWidth() - (ColCount() - m_fixedCols == 1 ? m_horzOffset : 0));
-  c.Y = y < FixedHeight() ? findRow(0, m_fixedRows, 0)
-                          : findRow(m_topLeft.Y, RowCount(), FixedHeight());
+  if (clampToScrolling) {
+    if (RowCount() <= m_fixedRows) return -1;
+    if (y < FixedHeight()) return m_topLeft.Y;
+    if (y >= ClientHeight()) return LastVisibleRow();
+  } else if (y < 0 || y >= ClientHeight()) {
+    return -1;
+  } else if (y < FixedHeight()) {
+    return find(0, m_fixedRows, 0);
+  }
+  const int r = find(m_topLeft.Y, RowCount(), FixedHeight());
+  return r < 0 && clampToScrolling ? LastVisibleRow() : r;
+}
+
+// The last scrolling column (row) shown wholly, or the left (top) one when
+// none is.
+int TsfSkinCustomGrid::LastVisibleCol() const {
+  int last = m_topLeft.X;
+  for (int c = m_topLeft.X; c < ColCount(); ++c) {
+    const TRect r = CellBounds(c, m_fixedRows < RowCount() ? m_topLeft.Y : 0);
+    if (r.IsEmpty()) {
+      if (m_colWidths[size_t(c)] > 0) break;
+      continue;
+    }
+    if (r.Right > ClientWidth()) break;
+    last = c;
+  }
+  return last;
+}
+
+int TsfSkinCustomGrid::LastVisibleRow() const {
+  const int line = Has(m_options, goHorzLine) ? m_lineWidth : 0;
+  int last = m_topLeft.Y, y = FixedHeight();
+  for (int r = m_topLeft.Y; r < RowCount(); ++r) {
+    const int h = m_rowHeights[size_t(r)];
+    if (h <= 0) continue;
+    if (y + h > ClientHeight()) break;
+    last = r;
+    y += h + line;
+  }
+  return last;
+}
+
+TGridCoord TsfSkinCustomGrid::MouseCoord(int x, int y) const {
+  const TGridCoord c{ColAt(x), RowAt(y)};
   if (c.X < 0 || c.Y < 0) return TGridCoord{-1, -1};
   return c;
 }
@@ -972,11 +1037,28 @@ void TsfSkinCustomGrid::PaintGrid(TBitmap& buffer) {
     const TRect a = CellRect(s.Left, s.Top), b = CellRect(s.Right, s.Bottom);
     if (!a.IsEmpty() && !b.IsEmpty()) canvas->DrawFocusRect(TRect(a.Left, a.Top, b.Right, b.Bottom));
   }
+  PaintMoveLine(canvas, w, h);
   if (m_gridState == gsColSizing || m_gridState == gsRowSizing) {
     canvas->Brush.Color = clWindowText;
     canvas->FillRect(m_gridState == gsColSizing ? TRect(m_sizingPos, 0, m_sizingPos + 1, h)
                                                 : TRect(0, m_sizingPos, w, m_sizingPos + 1));
   }
+}
+
+// The insertion line of a dragged row or column: three pixels wide on the
+// grid line where it would land.
+void TsfSkinCustomGrid::PaintMoveLine(TCanvas* canvas, int w, int h) {
+  if ((m_gridState != gsColMoving && m_gridState != gsRowMoving) || m_moveFrom == m_moveTo ||
+      m_moveTo < 0)
+    return;
+  const bool cols = m_gridState == gsColMoving;
+  const int line = Has(m_options, cols ? goVertLine : goHorzLine) ? m_lineWidth : 0;
+  const TRect r = cols ? CellBounds(m_moveTo, 0) : CellBounds(0, m_moveTo);
+  if (r.IsEmpty()) return;
+  const int at = m_moveTo > m_moveFrom ? (cols ? r.Right : r.Bottom) + line / 2
+                                       : (cols ? r.Left : r.Top) - (line + 1) / 2;
+  canvas->Brush.Color = clWindowText;
+  canvas->FillRect(cols ? TRect(at - 1, 0, at + 2, h) : TRect(0, at - 1, w, at + 2));
 }
 
 // --- keyboard -------------------------------------------------------------------
@@ -1102,6 +1184,7 @@ void TsfSkinCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x,
   TsfSkinControl::MouseDown(button, shift, x, y);
   if (!self || button != mbLeft || (shift & ssDouble)) return;
   m_sizingMoved = false;
+  m_moveDone = false;
   int line = -1;
   const TGridState sizing = HitTestSizing(x, y, line);
   if (sizing != gsNormal) {
@@ -1113,6 +1196,7 @@ void TsfSkinCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x,
     return;
   }
   const TGridCoord cell = MouseCoord(x, y);
+  if (BeginMoving(cell, x, y)) return;
   if (cell.X < m_fixedCols || cell.Y < m_fixedRows) return;
   if (Has(m_options, goEditing)) {
     if (cell == m_current) {
@@ -1124,8 +1208,115 @@ void TsfSkinCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x,
     return;
   }
   m_gridState = gsSelecting;
+  m_lastMouse = TPoint(x, y);
   if ((shift & ssShift) && Has(m_options, goRangeSelect)) FocusCell(cell.X, cell.Y, false);
   else FocusCell(cell.X, cell.Y, true);
+  if (self && m_gridState == gsSelecting) StartSelectTimer();
+}
+
+bool TsfSkinCustomGrid::BeginMoving(TGridCoord cell, int x, int y) {
+  if (cell.X < 0 || cell.Y < 0) return false;
+  if (cell.Y < m_fixedRows && cell.X >= m_fixedCols && Has(m_options, goColMoving)) {
+    m_gridState = gsColMoving;
+    m_moveFrom = m_moveTo = cell.X;
+  } else if (cell.X < m_fixedCols && cell.Y >= m_fixedRows && Has(m_options, goRowMoving)) {
+    m_gridState = gsRowMoving;
+    m_moveFrom = m_moveTo = cell.Y;
+  } else {
+    return false;
+  }
+  m_moveDone = false;
+  m_lastMouse = TPoint(x, y);
+  StartSelectTimer();
+  return true;
+}
+
+void TsfSkinCustomGrid::StartSelectTimer() {
+  if (!m_selectTimer) {
+    m_selectTimer = new TTimer(this);
+    m_selectTimer->OnTimer = [this](TObject*) { SelectTimerTick(); };
+  }
+  m_selectTimer->SetInterval(60);
+  m_selectTimer->SetEnabled(true);
+}
+
+void TsfSkinCustomGrid::UpdateMoveTarget(int x, int y) {
+  const bool cols = m_gridState == gsColMoving;
+  int to = cols ? ColAt(x, true) : RowAt(y, true);
+  if (to < 0) to = m_moveFrom;
+  if (to == m_moveTo) return;
+  m_moveTo = to;
+  Invalidate();
+}
+
+// One tick of the held button: scroll towards a pointer outside the
+// scrolling cells, then extend the selection to the cell nearest the pointer
+// or move the insertion line there.
+void TsfSkinCustomGrid::SelectTimerTick() {
+  const bool selecting = m_gridState == gsSelecting;
+  if (!selecting && m_gridState != gsColMoving && m_gridState != gsRowMoving) {
+    if (m_selectTimer) m_selectTimer->SetEnabled(false);
+    return;
+  }
+  const QPointer<TsfSkinCustomGrid> self(this);  // scrolling may run handlers
+  const TPoint p = m_lastMouse;
+  if (m_gridState != gsColMoving) {
+    if (p.Y < FixedHeight()) TsfSkinCustomGrid::ScrollMessage(true, SB_LINEUP, 0);
+    else if (p.Y >= ClientHeight()) TsfSkinCustomGrid::ScrollMessage(true, SB_LINEDOWN, 0);
+  }
+  if (!self) return;
+  if (m_gridState != gsRowMoving) {
+    if (p.X < FixedWidth()) TsfSkinCustomGrid::ScrollMessage(false, SB_LINEUP, 0);
+    else if (p.X >= ClientWidth()) TsfSkinCustomGrid::ScrollMessage(false, SB_LINEDOWN, 0);
+  }
+  if (!self) return;
+  if (m_gridState == gsSelecting) {
+    const int col = ColAt(p.X, true), row = RowAt(p.Y, true);
+    if (col >= m_fixedCols && row >= m_fixedRows && !(TGridCoord{col, row} == m_current))
+      FocusCell(col, row, !Has(m_options, goRangeSelect));
+  } else if (m_gridState != gsNormal) {
+    UpdateMoveTarget(p.X, p.Y);
+  }
+}
+
+void TsfSkinCustomGrid::MoveColumn(int from, int to) {
+  if (from < 0 || to < 0 || from >= ColCount() || to >= ColCount())
+    throw EInvalidOperation(QStringLiteral("Grid index out of range"));
+  if (from == to) return;
+  const int w = m_colWidths[size_t(from)];
+  m_colWidths.erase(m_colWidths.begin() + from);
+  m_colWidths.insert(m_colWidths.begin() + to, w);
+  m_current.X = MovedIndex(m_current.X, from, to);
+  m_anchor.X = MovedIndex(m_anchor.X, from, to);
+  const QPointer<TsfSkinCustomGrid> self(this);  // the event may destroy the grid
+  ColumnMoved(from, to);
+  if (!self) return;
+  UpdateEditorPlace();
+  Invalidate();
+}
+
+void TsfSkinCustomGrid::MoveRow(int from, int to) {
+  if (from < 0 || to < 0 || from >= RowCount() || to >= RowCount())
+    throw EInvalidOperation(QStringLiteral("Grid index out of range"));
+  if (from == to) return;
+  const int h = m_rowHeights[size_t(from)];
+  m_rowHeights.erase(m_rowHeights.begin() + from);
+  m_rowHeights.insert(m_rowHeights.begin() + to, h);
+  m_current.Y = MovedIndex(m_current.Y, from, to);
+  m_anchor.Y = MovedIndex(m_anchor.Y, from, to);
+  const QPointer<TsfSkinCustomGrid> self(this);
+  RowMoved(from, to);
+  if (!self) return;
+  UpdateEditorPlace();
+  Invalidate();
+}
+
+void TsfSkinCustomGrid::ColumnMoved(int from, int to) {
+  if (OnColumnMoved) OnColumnMoved(this, from, to);
+}
+
+void TsfSkinCustomGrid::RowMoved(int from, int to) {
+  if (OnRowMoved) OnRowMoved(this, from, to);
 }
 
 void TsfSkinCustomGrid::MouseMove(TShiftState shift, int x, int y) {
@@ -1141,7 +1332,13 @@ void TsfSkinCustomGrid::MouseMove(TShiftState shift, int x, int y) {
       Invalidate();
       return;
     }
+    case gsColMoving:
+    case gsRowMoving:
+      m_lastMouse = TPoint(x, y);
+      UpdateMoveTarget(x, y);
+      return;
     case gsSelecting: {
+      m_lastMouse = TPoint(x, y);
       const TGridCoord cell = MouseCoord(x, y);
       if (cell.X >= m_fixedCols && cell.Y >= m_fixedRows && !(cell == m_current))
         FocusCell(cell.X, cell.Y, !Has(m_options, goRangeSelect));
@@ -1160,6 +1357,19 @@ void TsfSkinCustomGrid::MouseMove(TShiftState shift, int x, int y) {
 void TsfSkinCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   const TGridState state = m_gridState;
   m_gridState = gsNormal;
+  if (m_selectTimer) m_selectTimer->SetEnabled(false);
+  const QPointer<TsfSkinCustomGrid> self(this);  // the move event may destroy the grid
+  if (state == gsColMoving || state == gsRowMoving) {
+    const int from = m_moveFrom, to = m_moveTo;
+    m_moveFrom = m_moveTo = -1;
+    if (from != to && from >= 0 && to >= 0) {
+      m_moveDone = true;
+      if (state == gsColMoving) MoveColumn(from, to);
+      else MoveRow(from, to);
+      if (!self) return;
+    }
+    Invalidate();
+  }
   if (state == gsColSizing || state == gsRowSizing) {
     const int size = m_sizingPos - m_sizingOrigin;
     if (m_sizingMoved) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/control.h"
+#include "platform/timer.h"
 #include "platform/scroll_messages.h"
 #include "skin/controls/skin_control.h"
 #include "skin/grids/grid_rules.h"
@@ -43,6 +44,9 @@ struct TGridRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   bool Contains(int c, int r) const { return c >= Left && c <= Right && r >= Top && r <= Bottom; }
 };
+
+// A row or column moved by the mouse: its index before and after.
+using TMovedEvent = std::function<void(TObject* Sender, int FromIndex, int ToIndex)>;
 
 // Scroll messages the linked bars send, numbered as the host numbers them
 // (codes SB_LINEUP ... SB_BOTTOM from platform/scroll_messages.h).
@@ -134,6 +138,22 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   // The cell under a client point; -1 parts outside the cells.
   TGridCoord MouseCoord(int x, int y) const;
   TGridState GridState() const { return m_gridState; }
+  // While a row or column is dragged: the one dragged and where it would
+  // land on release (equal: nowhere new).
+  int MoveFromIndex() const { return m_moveFrom; }
+  int MoveToIndex() const { return m_moveTo; }
+  // Moves a column or row with its width or height; the current cell stays
+  // on the cell it was on. Raises ColumnMoved / RowMoved.
+  void MoveColumn(int from, int to);
+  void MoveRow(int from, int to);
+  // The 60 ms timer that runs while the left button is held to select or to
+  // move (null before the first press): each tick scrolls towards a pointer
+  // outside the scrolling cells and extends the selection or moves the
+  // insertion line.
+  TTimer* SelectTimer() const { return m_selectTimer; }
+
+  TMovedEvent OnColumnMoved;
+  TMovedEvent OnRowMoved;
 
   // The in-place editor.
   bool EditorMode() const { return m_editorMode; }
@@ -174,6 +194,9 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   virtual void ColWidthsChanged() { UpdateScrollRanges(); Invalidate(); }
   virtual void RowHeightsChanged() { UpdateScrollRanges(); Invalidate(); }
   virtual void ColumnSized(int col) { Q_UNUSED(col); }
+  // After a column or row was moved by MoveColumn / MoveRow.
+  virtual void ColumnMoved(int from, int to);
+  virtual void RowMoved(int from, int to);
   virtual void UpdateEditorLook(TsfSkinInplaceEdit* editor);
   virtual bool CanGridAcceptKey(WORD key, TShiftState shift) { Q_UNUSED(key); Q_UNUSED(shift); return true; }
   virtual void ScrollMessage(bool vertical, int code, int position);
@@ -181,6 +204,11 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   // Moves the current cell (clamped to the scrollable area), scrolled into
   // view; the anchor follows unless Shift extends a range selection.
   void FocusCell(int col, int row, bool moveAnchor);
+  // Starts dragging the row or column of a fixed cell when the options allow
+  // it; false when the cell starts no move.
+  bool BeginMoving(TGridCoord cell, int x, int y);
+  // Set by the release that completed a move (cleared on the next press).
+  bool m_moveDone = false;
   void MoveTopLeft(int col, int row);
   // Last column and row that can be the left or top one.
   int LastLeftCol() const;
@@ -233,6 +261,17 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   void PaintGrid(TBitmap& picture);
   void PaintLines(TCanvas* canvas);
   void PaintCell(TCanvas* canvas, int col, int row, const TRect& r);
+  void PaintMoveLine(TCanvas* canvas, int w, int h);
+  // The column or row at a client coordinate (-1: none); past the last
+  // visible one or in the fixed ones when `clampToScrolling`, the nearest
+  // visible scrolling one.
+  int ColAt(int x, bool clampToScrolling = false) const;
+  int RowAt(int y, bool clampToScrolling = false) const;
+  int LastVisibleCol() const;
+  int LastVisibleRow() const;
+  void StartSelectTimer();
+  void SelectTimerTick();
+  void UpdateMoveTarget(int x, int y);
 
   TsfGridSkin m_skin;
   bool m_transparent = false;
@@ -263,5 +302,9 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   int m_sizingIndex = -1;
   int m_sizingPos = 0;
   int m_sizingOrigin = 0;
+  int m_moveFrom = -1;
+  int m_moveTo = -1;
+  TPoint m_lastMouse;
+  TTimer* m_selectTimer = nullptr;
   TCanvas* m_paintCanvas = nullptr;
 };

@@ -1,8 +1,15 @@
 #include "tools/skingallery/gallery.h"
 
+#include <sqlite3.h>
+
 #include <QEventLoop>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTimer>
+
+#include "db/connection.h"
+#include "db/data_source.h"
+#include "db/query.h"
 
 #include "platform/form.h"
 #include "skin/controls/skin_button.h"
@@ -13,12 +20,14 @@
 #include "skin/controls/rich_edit.h"
 #include "skin/controls/scroll_bar.h"
 #include "skin/controls/skin_panel.h"
+#include "skin/grids/skin_db_grid.h"
+#include "tools/bankgen/bank_writer.h"
 #include "tools/skingen/logo.h"
 
 namespace {
 
 constexpr int kColumnWidth = 380;
-constexpr int kColumnHeight = 790;
+constexpr int kColumnHeight = 960;
 
 // Lets timers (morphing, animation) run to their end.
 void Settle(int ms) {
@@ -36,9 +45,69 @@ T* Make(QWidget* parent, TsfSkinData* data, const QString& caption, int x, int y
   return c;
 }
 
+// A small bank of a few papers and practice runs for the data grid; gives the
+// connection string that opens it (empty when it cannot be written).
+QString WriteGalleryBank(const QString& path) {
+  std::vector<bankgen::Paper> papers;
+  for (const char* name : {"2019年6月 真题", "2019年12月 真题", "2020年9月 真题", "2021年6月 真题"}) {
+    bankgen::Paper paper;
+    paper.name = name;
+    bankgen::Node node;
+    node.caption = name;
+    paper.nodes.push_back(node);
+    papers.push_back(paper);
+  }
+  QString password;
+  try {
+    bankgen::WriteBank(papers, bankgen::EmbeddedSchema(), path.toStdString());
+  } catch (const std::exception&) {
+    return QString();
+  }
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    sqlite3_exec(db,
+                 "insert into t_exercise(title_id, exer_title, exer_point) values"
+                 " (1, '2026-03-01 09:00:00', 62), (2, '2026-03-02 19:30:00', 71),"
+                 " (2, '2026-03-05 20:10:00', 78.5), (3, '2026-03-08 08:45:00', 55),"
+                 " (4, '2026-03-09 21:00:00', 83), (1, '2026-03-12 18:15:00', 69),"
+                 " (3, '2026-03-15 10:00:00', 74), (4, '2026-03-18 22:05:00', 88)",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "select value from tolm_meta where name = 'password'", -1, &st, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+      password = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+  }
+  sqlite3_close(db);
+  return QStringLiteral("Data Source=\"%1\";Jet OLEDB:Database Password=\"%2\";").arg(path, password);
+}
+
 }  // namespace
 
 QImage GalleryColumn(TsfSkinData* data, const QString& title) {
+  // The data grid's record set outlives the form that shows it.
+  QTemporaryDir bankDir;
+  TADOConnection connection;
+  TADOQuery runs;
+  TDataSource runsSource;
+  const QString bank = bankDir.isValid() ? WriteGalleryBank(bankDir.filePath(QStringLiteral("gallery.zk")))
+                                         : QString();
+  if (!bank.isEmpty()) {
+    try {
+      connection.SetConnectionString(bank);
+      connection.Open();
+      runs.SetConnection(&connection);
+      runs.SQL()->Add(QStringLiteral(
+          "select e.exer_id, t.title_name, e.exer_title, e.exer_point from t_exercise e"
+          " join t_title t on t.title_id = e.title_id order by e.exer_id"));
+      runs.Open();
+      runsSource.SetDataSet(&runs);
+    } catch (const std::exception&) {
+      // The grid then shows its titles and one empty row.
+    }
+  }
+
   TForm form;
   form.SetCaption(title);
   form.SetClientSize(kColumnWidth, kColumnHeight);
@@ -49,7 +118,7 @@ QImage GalleryColumn(TsfSkinData* data, const QString& title) {
   logo->SetBounds(4, 4, 177, 49);
   logo->SetPicture(TBitmap(DrawLogo()));
 
-  auto* body = Make<TsfSkinPanel>(&form, data, QStringLiteral("Panel"), 0, 60, kColumnWidth, 730);
+  auto* body = Make<TsfSkinPanel>(&form, data, QStringLiteral("Panel"), 0, 60, kColumnWidth, kColumnHeight - 60);
   body->SetAlign(alClient);
 
   auto* buttons = Make<TsfSkinGroupBox>(body, data, QStringLiteral("Buttons"), 8, 8, 364, 110);
@@ -131,6 +200,31 @@ QImage GalleryColumn(TsfSkinData* data, const QString& title) {
     bar->SetRangeAndPosition(0, 99, 20, 30 + i * 40);
     bar->SetEnabled(i == 0);
   }
+
+  // The data grid over the practice runs, with its record-counting bar.
+  auto* grids = Make<TsfSkinGroupBox>(body, data, QStringLiteral("Data grid"), 8, 730, 364, 160);
+  auto* gridBar = new TsfSkinScrollBar(grids);
+  gridBar->SetKind(sbVertical);
+  gridBar->SetSkinDataName(QStringLiteral("vscrollbar"));
+  gridBar->SetSkinData(data);
+  gridBar->SetBounds(335, 24, 17, 124);
+  auto* grid = new TsfSkinDBGrid(grids);
+  grid->SetBounds(12, 24, 323, 124);
+  grid->SetSkinData(data);
+  const struct {
+    const char* field;
+    const char* caption;
+    int width;
+  } columns[] = {{"title_name", "真题考卷", 110}, {"exer_title", "开始时间", 118}, {"exer_point", "分数", 50}};
+  for (const auto& c : columns) {
+    TsfColumn* column = grid->Columns()->Add();
+    column->SetFieldName(QString::fromLatin1(c.field));
+    column->Title()->SetCaption(QString::fromUtf8(c.caption));
+    column->SetWidth(c.width);
+  }
+  grid->SetVScrollBar(gridBar);
+  grid->SetDataSource(&runsSource);
+  if (runs.Active()) runs.MoveBy(2);
 
   form.show();
   form.activateWindow();

@@ -1,0 +1,282 @@
+// The data grid over a table of several field kinds: columns reordered by
+// dragging their titles, boolean cells (drawn as a check, toggled by the
+// mouse and by keys), pictures stored in fields, the drawing events, and the
+// characters a number field accepts in the editor.
+
+#include "tests/skin/grids/grid_fixture.h"
+
+#include <QBuffer>
+
+#include "skin/grids/db_inplace_edit.h"
+#include "skin/grids/grid_rules.h"
+#include "skin/grids/inplace_edit.h"
+
+namespace {
+
+QImage RedSquarePng(QByteArray& bytes) {
+  QImage img(12, 12, QImage::Format_RGB32);
+  img.fill(qRgb(220, 0, 0));
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  img.save(&buffer, "PNG");
+  return img;
+}
+
+// Rows: 1 'one' done, 2 'two' not done, 3 'three' done; `pic` holds a red
+// square in row 1 and text that is no picture in row 2.
+class FieldCellsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path = dir.filePath(QStringLiteral("bank.zk"));
+    QByteArray png;
+    RedSquarePng(png);
+    CreateBank(path, QStringLiteral(
+                         "create table t_marks(id integer primary key, name varchar(20), done boolean,"
+                         " score numeric, qty integer, pic blob);"
+                         "insert into t_marks values (1, 'one', 1, 1.5, 3, x'%1'),"
+                         " (2, 'two', 0, 2, 4, x'6e6f7468696e67'), (3, 'three', 1, 0, 5, null);")
+                         .arg(QString::fromLatin1(png.toHex())));
+    con.SetConnectionString(BankConnectionString(path));
+    con.Open();
+    query.SetConnection(&con);
+    query.SQL()->Add(QStringLiteral("select * from t_marks order by id"));
+    query.Open();
+    source.SetDataSet(&query);
+    grid = std::make_unique<TsfSkinDBGrid>();
+    grid->resize(640, 200);
+    grid->SetDataSource(&source);
+    grid->OnTitleClick = [this](TsfColumn* c) { titleClicks << c->FieldName(); };
+    grid->OnColumnMoved = [this](TObject*, int from, int to) { moves.push_back({from, to}); };
+    grid->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+    grid->activateWindow();
+    QApplication::setActiveWindow(grid.get());
+    grid->setFocus();
+  }
+  // Grid column of a field (the indicator is column 0).
+  int ColumnOf(const QString& field) const {
+    for (int i = 0; i < grid->Columns()->Count(); ++i)
+      if (grid->Columns()->Items(i)->FieldName() == field) return i + grid->IndicatorOffset();
+    return -1;
+  }
+  QPoint Centre(int col, int row) const {
+    const TRect r = grid->CellRect(col, row);
+    return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  }
+  QStringList Order() const {
+    QStringList names;
+    for (int i = 0; i < grid->Columns()->Count(); ++i) names << grid->Columns()->Items(i)->FieldName();
+    return names;
+  }
+  QString Bank(const QString& sql) const { return QueryBankValue(path, sql); }
+  // Pixels of a cell that are of `colour` (give or take a little).
+  int PixelsLike(int col, int row, QRgb colour) const {
+    const QImage img = grid->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const TRect r = grid->CellRect(col, row);
+    int n = 0;
+    for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
+      for (int x = r.Left + 1; x < r.Right - 1; ++x) {
+        const QRgb p = img.pixel(x, y);
+        if (std::abs(qRed(p) - qRed(colour)) < 40 && std::abs(qGreen(p) - qGreen(colour)) < 40 &&
+            std::abs(qBlue(p) - qBlue(colour)) < 40)
+          ++n;
+      }
+    return n;
+  }
+  TsfSkinInplaceEdit* EditCell(const QString& field) {
+    grid->setFocus();
+    grid->SetCol(ColumnOf(field));
+    QTest::keyClick(grid.get(), Qt::Key_F2);
+    TsfSkinInplaceEdit* e = grid->InplaceEditor();
+    EXPECT_TRUE(e && e->isVisible());
+    return e;
+  }
+
+  struct Moved {
+    int from, to;
+    friend bool operator==(const Moved&, const Moved&) = default;
+  };
+  QTemporaryDir dir;
+  QString path;
+  TADOConnection con;
+  TADOQuery query;
+  TDataSource source;
+  std::unique_ptr<TsfSkinDBGrid> grid;
+  QStringList titleClicks;
+  std::vector<Moved> moves;
+};
+
+TEST_F(FieldCellsTest, DraggingATitleReordersTheColumnsAndIsNoTitleClick) {
+  ASSERT_EQ(Order(), (QStringList{"id", "name", "done", "score", "qty", "pic"}));
+  const QPoint from = Centre(ColumnOf("name"), 0), to = Centre(ColumnOf("score"), 0);
+  QTest::mousePress(grid.get(), Qt::LeftButton, {}, from);
+  QTest::mouseMove(grid.get(), to);
+  EXPECT_EQ(grid->GridState(), gsColMoving);
+  QTest::mouseRelease(grid.get(), Qt::LeftButton, {}, to);
+  EXPECT_EQ(Order(), (QStringList{"id", "done", "score", "name", "qty", "pic"}));
+  EXPECT_EQ(moves, (std::vector<Moved>{{1, 3}}));
+  EXPECT_TRUE(titleClicks.isEmpty());
+  // The data follow: the cell now under the old "score" place shows the name.
+  QTest::mouseClick(grid.get(), Qt::LeftButton, {}, Centre(ColumnOf("name"), 2));
+  ASSERT_TRUE(grid->SelectedField());
+  EXPECT_EQ(grid->SelectedField()->FieldName(), QStringLiteral("name"));
+  EXPECT_EQ(ColumnOf("name"), 4);
+  EXPECT_EQ(query.RecNo(), 2);
+  // The order survives reopening the record set.
+  query.Close();
+  query.Open();
+  EXPECT_EQ(Order(), (QStringList{"id", "done", "score", "name", "qty", "pic"}));
+  // A title clicked where it is is a click.
+  QTest::mouseClick(grid.get(), Qt::LeftButton, {}, Centre(ColumnOf("qty"), 0));
+  EXPECT_EQ(titleClicks, QStringList{"qty"});
+  EXPECT_EQ(moves.size(), 1u);
+  // Without column resizing titles do not move.
+  grid->SetOptions(grid->Options() & ~dgColumnResize);
+  QTest::mousePress(grid.get(), Qt::LeftButton, {}, Centre(ColumnOf("id"), 0));
+  QTest::mouseMove(grid.get(), Centre(ColumnOf("qty"), 0));
+  QTest::mouseRelease(grid.get(), Qt::LeftButton, {}, Centre(ColumnOf("qty"), 0));
+  EXPECT_EQ(Order(), (QStringList{"id", "done", "score", "name", "qty", "pic"}));
+  EXPECT_EQ(moves.size(), 1u);
+}
+
+TEST_F(FieldCellsTest, BooleanCellsShowACheckAndToggleByMouseAndKeys) {
+  const int done = ColumnOf("done");
+  ASSERT_EQ(query.FieldByName(QStringLiteral("done"))->DataType(), ftBoolean);
+  // Rows 2 and 3 are neither current nor selected: true shows the check.
+  EXPECT_GT(PixelsLike(done, 3, qRgb(0, 0, 0)), 5);
+  EXPECT_EQ(PixelsLike(done, 2, qRgb(0, 0, 0)), 0);
+
+  // The first click makes the cell current, the second toggles.
+  QTest::mouseClick(grid.get(), Qt::LeftButton, {}, Centre(done, 2));
+  ASSERT_EQ(query.RecNo(), 2);
+  EXPECT_EQ(query.State(), dsBrowse);
+  QTest::mouseClick(grid.get(), Qt::LeftButton, {}, Centre(done, 2));
+  EXPECT_EQ(query.State(), dsEdit);
+  EXPECT_TRUE(query.FieldByName(QStringLiteral("done"))->Value().toBool());
+  EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->isVisible());
+  // Leaving the record posts it.
+  QTest::keyClick(grid.get(), Qt::Key_Down);
+  EXPECT_EQ(Bank(QStringLiteral("select done from t_marks where id = 2")), QStringLiteral("1"));
+  // Space and Enter toggle the current record's value; Enter does not post.
+  QTest::keyClick(grid.get(), Qt::Key_Space);
+  EXPECT_FALSE(query.FieldByName(QStringLiteral("done"))->Value().toBool());
+  QTest::keyClick(grid.get(), Qt::Key_Return);
+  EXPECT_TRUE(query.FieldByName(QStringLiteral("done"))->Value().toBool());
+  QTest::keyClick(grid.get(), Qt::Key_Space);
+  QTest::keyClick(grid.get(), Qt::Key_Up);
+  EXPECT_EQ(Bank(QStringLiteral("select done from t_marks where id = 3")), QStringLiteral("0"));
+
+  // A read-only grid, or a click that only brings the focus, toggles nothing.
+  grid->SetReadOnly(true);
+  QTest::mouseClick(grid.get(), Qt::LeftButton, {}, Centre(done, grid->Row()));
+  QTest::keyClick(grid.get(), Qt::Key_Space);
+  EXPECT_EQ(query.State(), dsBrowse);
+  grid->SetReadOnly(false);
+  QLineEdit elsewhere;
+  elsewhere.show();
+  QApplication::setActiveWindow(&elsewhere);
+  elsewhere.setFocus();
+  ASSERT_FALSE(grid->hasFocus());
+  QTest::mouseClick(grid.get(), Qt::LeftButton, {}, Centre(done, grid->Row()));
+  EXPECT_EQ(query.State(), dsBrowse);
+}
+
+TEST_F(FieldCellsTest, PictureFieldsDrawAsPicturesOnlyWhenAsked) {
+  const int pic = ColumnOf("pic");
+  const QRgb red = qRgb(220, 0, 0);
+  // Row 1 is current: look at it with the current cell elsewhere.
+  EXPECT_EQ(PixelsLike(pic, 1, red), 0);
+  grid->DrawGraphicFields = true;
+  grid->update();
+  EXPECT_GT(PixelsLike(pic, 1, red), 50);
+  // Bytes that are no picture, and no value at all, draw nothing.
+  EXPECT_EQ(PixelsLike(pic, 2, red), 0);
+  EXPECT_EQ(PixelsLike(pic, 3, red), 0);
+  EXPECT_EQ(PixelsLike(pic, 2, qRgb(0, 0, 0)), 0);
+}
+
+TEST_F(FieldCellsTest, DrawingEventsFollowTheColumnsKind) {
+  QStringList dataCells;
+  QList<int> columnCells;
+  grid->OnDrawDataCell = [&](TObject*, const TRect&, TField* f, TGridDrawState) {
+    dataCells << (f ? f->FieldName() : QString());
+  };
+  grid->OnDrawColumnCell = [&](TObject*, const TRect&, int dataCol, TsfColumn*, TGridDrawState) {
+    columnCells << dataCol;
+  };
+  grid->grab();
+  // Default columns: both events for every data cell, with its field.
+  EXPECT_EQ(dataCells.count(QStringLiteral("name")), 3);
+  EXPECT_EQ(dataCells.count(QStringLiteral("pic")), 3);
+  EXPECT_EQ(columnCells.count(1), 3);
+  // Columns made by hand: only the column event.
+  dataCells.clear();
+  columnCells.clear();
+  grid->Columns()->Items(1)->SetWidth(90);
+  ASSERT_EQ(grid->Columns()->State(), csCustomized);
+  grid->grab();
+  EXPECT_TRUE(dataCells.isEmpty());
+  EXPECT_EQ(columnCells.count(1), 3);
+}
+
+TEST_F(FieldCellsTest, RightToLeftSwapsLeftAndRightAndPutsTheButtonLeft) {
+  grid->Columns()->Items(1)->PickList = QStringList{QStringLiteral("one"), QStringLiteral("two")};
+  for (const Qt::LayoutDirection dir : {Qt::LeftToRight, Qt::RightToLeft}) {
+    const bool rtl = dir == Qt::RightToLeft;
+    SCOPED_TRACE(rtl ? "right to left" : "left to right");
+    grid->setLayoutDirection(dir);
+    grid->setFocus();
+    grid->SetCol(ColumnOf("done"));
+    QTest::keyClick(grid.get(), Qt::Key_Left);
+    EXPECT_EQ(grid->SelectedField()->FieldName(), QLatin1String(rtl ? "score" : "name"));
+    auto* e = qobject_cast<TsfDBGridInplaceEdit*>(EditCell(QStringLiteral("name")));
+    ASSERT_TRUE(e);
+    ASSERT_EQ(e->EditStyle(), esPickList);
+    EXPECT_EQ(e->layoutDirection(), dir);
+    EXPECT_EQ(rtl ? e->ButtonRect().left() : e->ButtonRect().right(), rtl ? 0 : e->width() - 1);
+    QTest::keyClick(e, Qt::Key_Escape);
+  }
+}
+
+TEST(GridRules, NumberTextAcceptable) {
+  struct Case { TFieldType type; const char* text; bool ok; };
+  const Case cases[] = {
+      {ftInteger, "", true}, {ftInteger, "-", true}, {ftInteger, "+12", true},
+      {ftInteger, "1-", false}, {ftInteger, "--1", false}, {ftInteger, "+-1", false},
+      {ftInteger, "1.5", false}, {ftLargeint, "123456789012", true}, {ftAutoInc, "7", true},
+      {ftFloat, "-1.5", true}, {ftFloat, ".5", true}, {ftFloat, "1.", true},
+      {ftFloat, "1.5.2", false}, {ftFloat, "2-", false}, {ftFloat, "-+2", false},
+      {ftFloat, "1e-3", true}, {ftFloat, "1.5E+", true}, {ftFloat, "e5", false},
+      {ftFloat, "1e5e", false}, {ftFloat, "1e5.", false}, {ftFloat, "1e--5", false},
+      {ftWideString, "1-2..", true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(NumberTextAcceptable(c.type, QString::fromLatin1(c.text)), c.ok) << c.text;
+}
+
+TEST_F(FieldCellsTest, NumberFieldsRefuseSignsAndSeparatorsOutOfPlace) {
+  struct Case { const char* field; const char* typed; const char* shown; };
+  const Case cases[] = {
+      {"qty", "-12", "-12"}, {"qty", "1-2", "12"}, {"qty", "+-3", "+3"}, {"qty", "1.5x", "15"},
+      {"score", "1.5.2", "1.52"}, {"score", "--1.5", "-1.5"}, {"score", "2-", "2"},
+      {"score", "1e-3", "1e-3"}, {"name", "a-b.c.", "a-b.c."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    TsfSkinInplaceEdit* e = EditCell(QString::fromLatin1(c.field));
+    ASSERT_TRUE(e);
+    QTest::keyClicks(e, QString::fromLatin1(c.typed));  // over the selected old value
+    EXPECT_EQ(e->text(), QString::fromLatin1(c.shown));
+    QTest::keyClick(e, Qt::Key_Escape);
+  }
+  // A sign typed in front of digits is at the start and is taken.
+  TsfSkinInplaceEdit* e = EditCell(QStringLiteral("score"));
+  QTest::keyClicks(e, QStringLiteral("2.5"));
+  QTest::keyClick(e, Qt::Key_Home);
+  QTest::keyClicks(e, QStringLiteral("-"));
+  EXPECT_EQ(e->text(), QStringLiteral("-2.5"));
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(Bank(QStringLiteral("select score from t_marks where id = 1")), QStringLiteral("-2.5"));
+}
+
+}  // namespace
