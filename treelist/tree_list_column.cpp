@@ -5,6 +5,12 @@
 
 #include "treelist/tree_list.h"
 
+namespace {
+// No column or band is wider than this: far beyond any screen, and small
+// enough that the widths of thousands of them still add up within an int.
+constexpr int kMaxWidth = 1000000;
+}  // namespace
+
 TtlTreeListColumn::TtlTreeListColumn(QObject* owner) : TComponent(owner) {
   m_font.OnChange = [this](TFont*) {
     m_assigned |= aFont;
@@ -74,7 +80,7 @@ int TtlTreeListColumn::Width() const {
   return std::max(w, m_minWidth);
 }
 void TtlTreeListColumn::SetWidth(int v) {
-  v = std::max(v, m_minWidth);
+  v = std::clamp(v, m_minWidth, kMaxWidth);
   // The default width stays a default.
   if (!(m_assigned & aWidth) && v == Width()) return;
   m_width = v;
@@ -83,7 +89,7 @@ void TtlTreeListColumn::SetWidth(int v) {
 }
 
 void TtlTreeListColumn::SetMinWidth(int v) {
-  m_minWidth = std::max(0, v);
+  m_minWidth = std::clamp(v, 0, kMaxWidth);
   Changed();
 }
 
@@ -282,13 +288,13 @@ void TtlTreeListBand::SetVisible(bool v) {
 }
 
 void TtlTreeListBand::SetMinWidth(int v) {
-  m_minWidth = std::max(0, v);
+  m_minWidth = std::clamp(v, 0, kMaxWidth);
   m_width = std::max(m_width, m_minWidth);
   m_owner->Changed();
 }
 
 void TtlTreeListBand::SetWidth(int v) {
-  m_width = std::max(v, m_minWidth);
+  m_width = std::clamp(v, m_minWidth, kMaxWidth);
   m_owner->Changed();
 }
 

@@ -3,6 +3,7 @@
 // the band geometry that rows, headers and hit testing share.
 
 #include <algorithm>
+#include <limits>
 
 #include "treelist/tree_list.h"
 
@@ -20,7 +21,7 @@ std::vector<TtlCustomTreeList::BandPlace> TtlCustomTreeList::BandPlaces(int rowL
     if (!m_bands.Items(b)->Visible()) continue;
     int width = BandWidth(b);
     if (stretch) {
-      width = width * client / total;
+      width = int(qint64(width) * client / total);
     } else {
       // A band is never narrower than its columns: those would otherwise run
       // into the next band and out of reach of the scroll bar.
@@ -102,6 +103,13 @@ int TtlCustomTreeList::MaxLeftPos() {
   return std::max(0, fixed + scrolled - rows.Width());
 }
 
+namespace {
+// A scroll position moved by `by`, saturated instead of overflowing.
+int Moved(int pos, qint64 by) {
+  return int(std::clamp<qint64>(qint64(pos) + by, 0, std::numeric_limits<int>::max()));
+}
+}  // namespace
+
 bool TtlCustomTreeList::SetLeftPos(int pos) {
   pos = std::clamp(pos, 0, MaxLeftPos());
   if (pos == m_leftPos) return false;
@@ -150,11 +158,11 @@ void TtlCustomTreeList::MakeColumnVisible(int column) {
 bool TtlCustomTreeList::CanScrollHorizontally() { return MaxLeftPos() > 0; }
 
 void TtlCustomTreeList::ScrollHorizontallyBy(int lines) {
-  SetLeftPos(m_leftPos + lines * HorzLineStep);
+  SetLeftPos(Moved(m_leftPos, qint64(lines) * HorzLineStep));
 }
 
 bool TtlCustomTreeList::ScrollHorizontallyPixels(int pixels) {
-  if (!SetLeftPos(m_leftPos + pixels)) return false;
+  if (!SetLeftPos(Moved(m_leftPos, pixels))) return false;
   repaint();
   return true;
 }
@@ -163,9 +171,9 @@ void TtlCustomTreeList::HorzScroll(TScrollCode code, int pos) {
   const int page = std::max(1, ScrollableArea().Width());
   switch (code) {
     case scLineUp: SetLeftPos(m_leftPos - HorzLineStep); break;
-    case scLineDown: SetLeftPos(m_leftPos + HorzLineStep); break;
+    case scLineDown: SetLeftPos(Moved(m_leftPos, HorzLineStep)); break;
     case scPageUp: SetLeftPos(m_leftPos - page); break;
-    case scPageDown: SetLeftPos(m_leftPos + page); break;
+    case scPageDown: SetLeftPos(Moved(m_leftPos, page)); break;
     case scTop: SetLeftPos(0); break;
     case scBottom: SetLeftPos(MaxLeftPos()); break;
     case scPosition:

@@ -68,8 +68,9 @@ void TtlCustomTreeList::MouseDown(TMouseButton button, TShiftState shift, int x,
     return;
   }
   if (NewItemRowMouseDown(shift, x, y)) {
+    if (!self) return;  // a handler of the row's focus or column deleted the tree list
     m_state = tsNormal;
-    if (self) TCustomControl::MouseDown(button, shift, x, y);
+    TCustomControl::MouseDown(button, shift, x, y);
     return;
   }
   TtlTreeListNode* node = GetNodeAt(x, y);

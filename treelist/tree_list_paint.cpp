@@ -246,7 +246,7 @@ std::vector<TtlCustomTreeList::CellPlace> TtlCustomTreeList::RowCells(TtlTreeLis
     if (m_bands.Items(b)->Visible()) total += BandWidth(b);
   const int client = row.Width();
   const bool stretch = HasOption(etoAutoWidth) && total > 0 && client > 0;
-  auto scaled = [&](int w) { return stretch ? w * client / total : w; };
+  auto scaled = [&](int w) { return stretch ? int(qint64(w) * client / total) : w; };
   bool firstBand = true;
   for (const BandPlace& band : BandPlaces(row.Left, row.Right)) {
     for (int r = 0; r < HeaderPanelRowCount(); ++r) {

@@ -241,6 +241,10 @@ void TsfSkinCustomDBGrid::ColumnSized(int col) {
 
 void TsfSkinCustomDBGrid::LinkActive(bool active) {
   if (!active) HideEditor();
+  // A title held while the record set opens or closes no longer stands for
+  // its column: the release neither moves nor clicks it.
+  CancelMoving();
+  m_pressedTitle = m_pressedOnCell = false;
   m_bookmarks.LinkActive(active);
   m_lastPress = TGridCoord{-1, -1};
   LayoutChanged();
@@ -871,7 +875,14 @@ void TsfSkinCustomDBGrid::DrawCellContent(int col, int row, const TRect& rect, T
   }
   // The cell-drawing event of the field is for grids whose columns follow the
   // record set; the column event is for every grid.
-  if (OnDrawDataCell && m_columns.State() == csDefault) OnDrawDataCell(this, rect, field, state);
+  if (OnDrawDataCell && m_columns.State() == csDefault) {
+    const QPointer<TsfSkinCustomDBGrid> self(this);
+    OnDrawDataCell(this, rect, field, state);
+    // The handler may have closed or reopened the record set, and so made
+    // the columns anew.
+    if (!self || !m_link.Active()) return;
+    column = ColumnAt(col);
+  }
   if (OnDrawColumnCell) OnDrawColumnCell(this, rect, DataColumnOf(col), column, state);
 }
 

@@ -343,6 +343,7 @@ void TsfSkinCustomGrid::SetColCount(int n) {
   n = std::max(1, n);
   if (n == ColCount()) return;
   CheckCounts(n, RowCount());
+  if (m_gridState == gsColMoving) CancelMoving();  // the dragged column may be gone
   if (m_fixedCols >= n) m_fixedCols = n - 1;
   m_colWidths.resize(size_t(n), m_defaultColWidth);
   m_current.X = std::clamp(m_current.X, std::min(m_fixedCols, n - 1), n - 1);
@@ -354,6 +355,7 @@ void TsfSkinCustomGrid::SetRowCount(int n) {
   n = std::max(1, n);
   if (n == RowCount()) return;
   CheckCounts(ColCount(), n);
+  if (m_gridState == gsRowMoving) CancelMoving();
   if (m_fixedRows >= n) m_fixedRows = n - 1;
   m_rowHeights.resize(size_t(n), m_defaultRowHeight);
   m_current.Y = std::clamp(m_current.Y, std::min(m_fixedRows, n - 1), n - 1);
@@ -1229,6 +1231,15 @@ bool TsfSkinCustomGrid::BeginMoving(TGridCoord cell, int x, int y) {
   m_lastMouse = TPoint(x, y);
   StartSelectTimer();
   return true;
+}
+
+// A row or column drag given up: the release then moves nothing.
+void TsfSkinCustomGrid::CancelMoving() {
+  if (m_gridState != gsColMoving && m_gridState != gsRowMoving) return;
+  m_gridState = gsNormal;
+  m_moveFrom = m_moveTo = -1;
+  if (m_selectTimer) m_selectTimer->SetEnabled(false);
+  Invalidate();
 }
 
 void TsfSkinCustomGrid::StartSelectTimer() {

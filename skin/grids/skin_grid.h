@@ -207,6 +207,8 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   // Starts dragging the row or column of a fixed cell when the options allow
   // it; false when the cell starts no move.
   bool BeginMoving(TGridCoord cell, int x, int y);
+  // Ends a row or column drag without moving anything (its layout changed).
+  void CancelMoving();
   // Set by the release that completed a move (cleared on the next press).
   bool m_moveDone = false;
   void MoveTopLeft(int col, int row);
