@@ -31,10 +31,11 @@ bool TtlDBTreeList::InsertFromNewItemRow() {
   // The insert makes the new record's node and focuses it; a record being
   // inserted already is the one to edit.
   if (ds->State() != dsInsert) ds->Insert();
-  if (!self) return false;
-  if (NewItemRowFocused() && ds->State() == dsInsert && m_pendingNode)
-    SetFocusedNode(m_pendingNode, FocusedColumn(), true);
-  return self && !NewItemRowFocused() && FocusedNode();
+  // A record set handler may have cancelled the insert or closed the record
+  // set: with no record being inserted there is nothing to edit.
+  if (!self || DataSet() != ds || !ds->Active() || ds->State() != dsInsert) return false;
+  if (NewItemRowFocused() && m_pendingNode) SetFocusedNode(m_pendingNode, FocusedColumn(), true);
+  return self && DataSet() == ds && ds->State() == dsInsert && !NewItemRowFocused() && FocusedNode();
 }
 
 bool TtlDBTreeList::IsEditReadOnly() {

@@ -217,6 +217,7 @@ TEST_F(NewItemRowRecordSetTest, NewRecordHandlerThatClosesOrARecordSetThatRefuse
   };
   const Case cases[] = {
       {"closes the query", [this] { query.Close(); }},
+      {"cancels the insert", [this] { query.Cancel(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
