@@ -521,8 +521,12 @@ bool TsfSkinForm::TestActiveObject(int x, int y, bool inFrame) {
     }
   }
   if (m_capturingObject >= 0 && winner != m_capturingObject) winner = -1;
-  if (winner == m_hotObject) return true;
-  const int old = m_hotObject;
+  // Activation resets a button's hover without events (its handlers must not
+  // run inside the platform's activation): the next move or press over it
+  // enters it again, so its click counts.
+  const bool reenter = winner >= 0 && winner == m_hotObject && !m_objects[size_t(winner)]->MouseIn;
+  if (winner == m_hotObject && !reenter) return true;
+  const int old = reenter ? -1 : m_hotObject;
   m_hotObject = winner;
   QPointer<TsfSkinForm> self(this);
   const unsigned generation = m_objectGeneration;

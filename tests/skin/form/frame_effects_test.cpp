@@ -199,6 +199,19 @@ TEST_F(FrameEffectsTest, CustomButtonShowsOnRequestAndReportsItsEvents) {
   EXPECT_FALSE(skinner->RollUpState());
 }
 
+TEST_F(FrameEffectsTest, AButtonUnderThePointerWhenTheWindowIsActivatedStillClicks) {
+  const QPoint close = Centre(Rect("closebutton"));
+  Hover(form, close);
+  ASSERT_EQ(skinner->Objects()[size_t(skinner->HotObject())].get(), Object("closebutton"));
+  // The platform activates the window again (a pop-up of ours closed, say)
+  // with the pointer still resting on the button.
+  QEvent activate(QEvent::WindowActivate);
+  QApplication::sendEvent(form, &activate);
+  ASSERT_TRUE(form);
+  QTest::mouseClick(form, Qt::LeftButton, {}, close);
+  EXPECT_EQ(closes, 1);
+}
+
 TEST_F(FrameEffectsTest, AnEnterOrLeaveHandlerMayReloadTheSkin) {
   int reloads = 0;
   const QString file = skin.dir.filePath("skin.ini");
