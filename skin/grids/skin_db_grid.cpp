@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/application.h"
+#include "platform/exceptions.h"
 #include "skin/data/skin_data.h"
 #include "skin/grids/grid_indicators.h"
 #include "skin/grids/db_inplace_edit.h"
@@ -221,6 +222,11 @@ void TsfSkinCustomDBGrid::SetSelectedIndex(int i) {
 
 TsfColumn* TsfSkinCustomDBGrid::SelectedColumn() const { return ColumnAt(Col()); }
 TField* TsfSkinCustomDBGrid::SelectedField() const { return FieldAt(Col()); }
+
+void TsfSkinCustomDBGrid::MoveColumn(int from, int to) {
+  if (std::min(from, to) < IndicatorOffset()) throw EInvalidOperation(QStringLiteral("Grid index out of range"));
+  TsfSkinCustomGrid::MoveColumn(from, to);
+}
 
 // A shown column dragged onto another takes that one's place among all the
 // columns; OnColumnMoved gets the positions in Columns.

@@ -108,6 +108,10 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   TField* SelectedField() const;
   TsfBookmarkList* SelectedRows() { return &m_bookmarks; }
   int IndicatorOffset() const { return (m_dbOptions & dgIndicator) ? 1 : 0; }
+  // Moves a shown column, in grid columns, together with its place in
+  // Columns. The indicator keeps column 0: a move from or onto it raises
+  // EInvalidOperation like any index out of range.
+  void MoveColumn(int from, int to) override;
   int TitleOffset() const { return (m_dbOptions & dgTitles) ? 1 : 0; }
   const TCustomImageList& Indicators() const { return m_indicators; }
   // The number of data rows that fit wholly (at least one).

@@ -144,7 +144,7 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   int MoveToIndex() const { return m_moveTo; }
   // Moves a column or row with its width or height; the current cell stays
   // on the cell it was on. Raises ColumnMoved / RowMoved.
-  void MoveColumn(int from, int to);
+  virtual void MoveColumn(int from, int to);
   void MoveRow(int from, int to);
   // The 60 ms timer that runs while the left button is held to select or to
   // move (null before the first press): each tick scrolls towards a pointer

@@ -139,6 +139,49 @@ TEST_F(FieldCellsTest, DraggingATitleReordersTheColumnsAndIsNoTitleClick) {
   EXPECT_EQ(moves.size(), 1u);
 }
 
+// Direct moves are in grid columns: the indicator stays column 0 and its
+// width with it, and each data column keeps its own width wherever it goes.
+TEST_F(FieldCellsTest, MoveColumnKeepsTheIndicatorAndMovesColumnsWithTheirWidths) {
+  for (int i = 0; i < grid->Columns()->Count(); ++i) grid->Columns()->Items(i)->SetWidth(50 + 10 * i);
+  const int indicatorWidth = grid->ColWidths(0);
+  struct Case {
+    int from, to;
+    bool refused;
+    QStringList order;
+  };
+  const QStringList start{"id", "name", "done", "score", "qty", "pic"};
+  const Case cases[] = {
+      {0, 3, true, start},
+      {2, 0, true, start},
+      {0, 0, true, start},
+      {1, 6, false, {"name", "done", "score", "qty", "pic", "id"}},
+      {5, 2, false, {"id", "qty", "name", "done", "score", "pic"}},
+      {3, 3, false, start},
+      {6, 7, true, start},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.from << " -> " << c.to);
+    moves.clear();
+    if (c.refused) EXPECT_THROW(grid->MoveColumn(c.from, c.to), EInvalidOperation);
+    else grid->MoveColumn(c.from, c.to);
+    EXPECT_EQ(Order(), c.order);
+    EXPECT_EQ(moves.empty(), c.refused || c.from == c.to);
+    EXPECT_EQ(grid->ColWidths(0), indicatorWidth);
+    for (const QString& f : start) {
+      const int width = 50 + 10 * int(start.indexOf(f));
+      EXPECT_EQ(grid->ColWidths(ColumnOf(f)), width) << f.toStdString();
+      EXPECT_EQ(grid->Columns()->Items(ColumnOf(f) - 1)->Width(), width) << f.toStdString();
+    }
+    // Back to the first order for the next case.
+    grid->Columns()->Clear();
+    for (const QString& f : start) {
+      TsfColumn* col = grid->Columns()->Add();
+      col->SetFieldName(f);
+      col->SetWidth(50 + 10 * int(start.indexOf(f)));
+    }
+  }
+}
+
 TEST_F(FieldCellsTest, BooleanCellsShowACheckAndToggleByMouseAndKeys) {
   const int done = ColumnOf("done");
   ASSERT_EQ(query.FieldByName(QStringLiteral("done"))->DataType(), ftBoolean);
