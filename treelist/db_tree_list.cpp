@@ -534,7 +534,7 @@ void TtlDBTreeList::DataRecordChanged(TField* field) {
 }
 
 void TtlDBTreeList::InsertNewRecordNode() {
-  BusyScope busy(m_busy);
+  BusyScope busy(m_busy, this);
   TtlTreeListNode* focused = FocusedNode();
   TtlTreeListNode* parent = focused ? focused->Parent() : nullptr;
   auto* node = static_cast<TtlDBTreeListNode*>(parent ? parent->AddChild() : Add());
@@ -549,7 +549,7 @@ void TtlDBTreeList::InsertNewRecordNode() {
     PlaceNode(node, under, under->Count());
   m_pendingNode = node;
   m_insertUntouched = true;
-  TFlagScope following(m_following);
+  TFlagScope following(m_following, this);
   SetFocusedNode(node, HasOptionDB(etoResetColumnFocus) ? 0 : FocusedColumn(), true);
 }
 

@@ -166,17 +166,29 @@ class TtlDBTreeList : public TtlCustomTreeList {
 
  private:
   friend class TtlDBTreeListDataLink;
+  // Given the list as owner, they leave its members alone once a handler
+  // run inside their lifetime has deleted it.
   struct BusyScope {
-    explicit BusyScope(int& c) : count(c) { ++count; }
-    ~BusyScope() { --count; }
+    explicit BusyScope(int& c, QObject* owner = nullptr) : count(c), guard(owner), guarded(owner) { ++count; }
+    ~BusyScope() {
+      if (!guarded || guard) --count;
+    }
     int& count;
+    QPointer<QObject> guard;
+    bool guarded;
   };
   // Sets a flag for its lifetime, putting the earlier value back on every exit.
   struct TFlagScope {
-    explicit TFlagScope(bool& f) : flag(f), before(f) { flag = true; }
-    ~TFlagScope() { flag = before; }
+    explicit TFlagScope(bool& f, QObject* owner = nullptr) : flag(f), before(f), guard(owner), guarded(owner) {
+      flag = true;
+    }
+    ~TFlagScope() {
+      if (!guarded || guard) flag = before;
+    }
     bool& flag;
     bool before;
+    QPointer<QObject> guard;
+    bool guarded;
   };
 
   // The tree list's editor wrote into the record being edited (Esc then

@@ -18,7 +18,8 @@ bool Writable(TDataSetState state) { return state == dsEdit || state == dsInsert
 void TtlDBTreeListDataLink::UpdateData() { m_owner->DataUpdate(); }
 
 bool TtlDBTreeList::AllowEditing() {
-  return TtlCustomTreeList::AllowEditing() && HasOptionDB(etoCanNavigation);
+  QPointer<TtlDBTreeList> self(this);
+  return TtlCustomTreeList::AllowEditing() && self && HasOptionDB(etoCanNavigation);
 }
 
 bool TtlDBTreeList::InsertFromNewItemRow() {

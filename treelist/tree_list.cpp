@@ -94,6 +94,7 @@ TtlNodeWatch::TtlNodeWatch(TtlCustomTreeList* list, TtlTreeListNode* node)
 }
 
 TtlNodeWatch::~TtlNodeWatch() {
+  if (!m_list) return;
   auto& w = m_list->m_watches;
   w.erase(std::find(w.begin(), w.end(), this));
 }

@@ -82,7 +82,7 @@ class TtlNodeWatch {
 
  private:
   friend class TtlCustomTreeList;
-  TtlCustomTreeList* m_list;
+  QPointer<TtlCustomTreeList> m_list;  // a handler may delete the list while watched
   TtlTreeListNode* m_node;
 };
 
@@ -442,6 +442,9 @@ class TtlCustomTreeList : public TCustomControl {
   // The timers as running: direction -1, 0 (stopped) or 1; expand interval (0: stopped).
   int DragScrollVertDirection() const;
   int DragScrollHorzDirection() const;
+  // The process's auto-scroll timers, and the list one serves while it runs.
+  static TTimer* DragScrollTimer(bool vertical);
+  static TtlCustomTreeList* DragScrollTimerOwner(bool vertical);
   int DragExpandInterval() const;
   TNotifyEvent OnStartDrag;
   std::function<void(TObject*, TObject* Source, int X, int Y, bool& Accept)> OnDragOver;
@@ -578,6 +581,8 @@ class TtlCustomTreeList : public TCustomControl {
   void SelectRange(TtlTreeListNode* from, TtlTreeListNode* to);
   void KeyPress(QChar& key) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+  // A sideways wheel (or tilt) scrolls the list sideways; the rest goes on as a vertical wheel.
+  void wheelEvent(QWheelEvent* e) override;
   void ToggleNode(TtlTreeListNode* node);
   void StartPanning(int x, int y);
   void EndPanning();
@@ -747,6 +752,7 @@ class TtlCustomTreeList : public TCustomControl {
     int ticks = 0;
   } m_pan;
   int m_wheelRemainder = 0;
+  int m_hwheelRemainder = 0;
   std::unique_ptr<TtlDragState, TtlDragStateDeleter> m_drag;
   QPointer<TtlCustomTreeList> m_foreignSource;
   QPointer<TtlTreeListColumn> m_pressedHeader;

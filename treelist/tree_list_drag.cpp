@@ -88,8 +88,6 @@ struct TtlDragState {
   bool ctrl = false;
   bool accepted = false;
   bool ending = false;
-  TTimer* vert = nullptr;
-  TTimer* horz = nullptr;
   TTimer* expand = nullptr;
   int vertDirection = 0;
   int horzDirection = 0;
@@ -98,6 +96,59 @@ struct TtlDragState {
 };
 
 void TtlDragStateDeleter::operator()(TtlDragState* state) const { delete state; }
+
+namespace {
+// The auto-scroll timers are one vertical and one horizontal for the whole
+// process: whichever list is being dragged (or pressed) over takes them, and a
+// second list taking one over mid-drag simply becomes the one it serves. The
+// owner is guarded, so a tick after its list died stops the timer.
+struct SharedScrollTimer {
+  TTimer* timer = nullptr;
+  QPointer<TtlCustomTreeList> owner;
+};
+SharedScrollTimer& ScrollTimer(bool vertical) {
+  static SharedScrollTimer timers[2];
+  SharedScrollTimer& s = timers[vertical ? 1 : 0];
+  if (!s.timer) {
+    s.timer = new TTimer();
+    s.timer->SetEnabled(false);
+    s.timer->OnTimer = [&s, vertical](TObject*) {
+      TtlCustomTreeList* list = s.owner;
+      if (!list) {
+        s.timer->SetEnabled(false);
+        return;
+      }
+      if (vertical) list->DragScrollVertTick();
+      else list->DragScrollHorzTick();
+    };
+  }
+  return s;
+}
+void ScrollTimerRun(bool vertical, TtlCustomTreeList* list, int interval) {
+  SharedScrollTimer& s = ScrollTimer(vertical);
+  s.owner = list;
+  s.timer->SetInterval(interval);
+  s.timer->SetEnabled(true);
+}
+// Stops the timer only when it serves this list: another list's scrolling goes on.
+void ScrollTimerStop(bool vertical, const TtlCustomTreeList* list) {
+  SharedScrollTimer& s = ScrollTimer(vertical);
+  if (s.owner && s.owner != list) return;
+  s.timer->SetEnabled(false);
+  s.owner = nullptr;
+}
+bool ScrollTimerServes(bool vertical, const TtlCustomTreeList* list) {
+  const SharedScrollTimer& s = ScrollTimer(vertical);
+  return s.timer->Enabled() && s.owner == list;
+}
+}  // namespace
+
+TTimer* TtlCustomTreeList::DragScrollTimer(bool vertical) { return ScrollTimer(vertical).timer; }
+
+TtlCustomTreeList* TtlCustomTreeList::DragScrollTimerOwner(bool vertical) {
+  const SharedScrollTimer& s = ScrollTimer(vertical);
+  return s.timer->Enabled() ? s.owner.data() : nullptr;
+}
 
 TtlDragState& TtlCustomTreeList::Drag() {
   if (!m_drag) {
@@ -108,8 +159,6 @@ TtlDragState& TtlCustomTreeList::Drag() {
       t->OnTimer = [this, tick](TObject*) { (this->*tick)(); };
       return t;
     };
-    m_drag->vert = timer(&TtlCustomTreeList::DragScrollVertTick);
-    m_drag->horz = timer(&TtlCustomTreeList::DragScrollHorzTick);
     m_drag->expand = timer(&TtlCustomTreeList::DragExpandTick);
   }
   return *m_drag;
@@ -161,11 +210,11 @@ void TtlCustomTreeList::UpdateDragCursor() {
 }
 
 int TtlCustomTreeList::DragScrollVertDirection() const {
-  return m_drag && m_drag->vert->Enabled() ? m_drag->vertDirection : 0;
+  return m_drag && ScrollTimerServes(true, this) ? m_drag->vertDirection : 0;
 }
 
 int TtlCustomTreeList::DragScrollHorzDirection() const {
-  return m_drag && m_drag->horz->Enabled() ? m_drag->horzDirection : 0;
+  return m_drag && ScrollTimerServes(false, this) ? m_drag->horzDirection : 0;
 }
 
 int TtlCustomTreeList::DragExpandInterval() const {
@@ -266,11 +315,10 @@ void TtlCustomTreeList::PressMove(TShiftState shift, int x, int y) {
     FocusVisibleIndex(direction < 0 ? TopIndex() : TopIndex() + RowsFit() - 1);
     if (m_state != tsNodeDown) return;
     d.vertDirection = direction;
-    d.vert->SetInterval(kPressScrollInterval);
-    d.vert->SetEnabled(true);
+    ScrollTimerRun(true, this, kPressScrollInterval);
     return;
   }
-  d.vert->SetEnabled(false);
+  ScrollTimerStop(true, this);
   if (TtlTreeListNode* node = GetNodeAt(x, y)) SetFocusedNode(node, m_focusedColumn, true);
 }
 
@@ -283,8 +331,8 @@ void TtlCustomTreeList::PressReleased() {
 
 void TtlCustomTreeList::DragTimersStop() {
   if (!m_drag) return;
-  m_drag->vert->SetEnabled(false);
-  m_drag->horz->SetEnabled(false);
+  ScrollTimerStop(true, this);
+  ScrollTimerStop(false, this);
 }
 
 // ---------------------------------------------------------------------------
@@ -411,8 +459,7 @@ bool TtlCustomTreeList::DragOverAt(int x, int y) {
   else if (x > area.Right - kHorzScrollZone && x <= area.Right) horz = 1;
   if (horz != 0) {
     d.horzDirection = horz;
-    d.horz->SetInterval(kScrollInterval);
-    d.horz->SetEnabled(true);
+    ScrollTimerRun(false, this, kScrollInterval);
   }
   if (!hitNode || hit == htNowhere || hit == htOutside) return alive();
   // The focused row marks the drop target; the record set follows.
@@ -429,8 +476,7 @@ bool TtlCustomTreeList::DragOverAt(int x, int y) {
     else if (index >= top + RowsFit() - 1 && index < ShownCount() - 1) vert = 1;
     if (vert != 0) {
       d.vertDirection = vert;
-      d.vert->SetInterval(kScrollInterval);
-      d.vert->SetEnabled(true);
+      ScrollTimerRun(true, this, kScrollInterval);
     }
   }
   return alive();
@@ -584,7 +630,7 @@ void TtlCustomTreeList::DragScrollHorzTick() {
   TtlDragState& d = Drag();
   if ((!Dragging() && !m_foreignSource) || d.horzDirection == 0 ||
       !ScrollHorizontallyPixels(d.horzDirection * kHorzScrollStep))
-    d.horz->SetEnabled(false);
+    ScrollTimerStop(false, this);
 }
 
 void TtlCustomTreeList::DragScrollVertTick() {
@@ -592,7 +638,7 @@ void TtlCustomTreeList::DragScrollVertTick() {
   const bool pressing = m_state == tsNodeDown && DragMode == dmManual;
   const bool over = Dragging() || m_foreignSource;
   if ((!over && !pressing) || d.vertDirection == 0 || (over && !rect().contains(d.point.X, d.point.Y))) {
-    d.vert->SetEnabled(false);
+    ScrollTimerStop(true, this);
     return;
   }
   const int index = VisibleIndexOf(m_focusedNode);

@@ -95,7 +95,12 @@ void TtlCustomTreeList::DestroyEditors() {
 
 bool TtlCustomTreeList::AllowEditing() {
   bool allow = true;
-  if (OnEditing) OnEditing(this, m_focusedNode, allow);
+  if (OnEditing) {
+    // The handler may delete the list: then nothing of it is read again.
+    QPointer<TtlCustomTreeList> self(this);
+    OnEditing(this, m_focusedNode, allow);
+    if (!self) return false;
+  }
   if (allow)
     if (TtlTreeListColumn* column = Columns(m_focusedColumn)) allow = !column->DisableEditor;
   return allow;

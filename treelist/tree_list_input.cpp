@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/timer.h"
 #include "treelist/tree_list.h"
@@ -196,6 +198,29 @@ bool TtlCustomTreeList::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint m
   const int lines = std::max(1, QApplication::wheelScrollLines());
   SetTopIndex(std::max(0, TopIndex() - notches * lines));
   return true;
+}
+
+void TtlCustomTreeList::wheelEvent(QWheelEvent* e) {
+  const int dx = e->angleDelta().x();
+  if (dx == 0 || std::abs(dx) < std::abs(e->angleDelta().y())) {
+    TCustomControl::wheelEvent(e);
+    return;
+  }
+  e->accept();
+  if (m_state == tsPanning) {
+    EndPanning();
+    return;
+  }
+  // Fractions of a notch add up as for the vertical wheel; a tilt to the
+  // left (positive) scrolls towards the left edge.
+  if ((m_hwheelRemainder < 0) != (dx < 0)) m_hwheelRemainder = 0;
+  m_hwheelRemainder += dx;
+  const int notches = m_hwheelRemainder / kWheelDelta;
+  m_hwheelRemainder -= notches * kWheelDelta;
+  if (notches == 0) return;
+  const int lines = std::max(1, QApplication::wheelScrollLines());
+  ScrollHorizontallyBy(-notches * lines);
+  repaint();
 }
 
 bool TtlCustomTreeList::CanEditorShow() {

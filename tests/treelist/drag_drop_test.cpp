@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 
 #include "platform/application.h"
+#include "platform/timer.h"
 #include "tests/treelist/db_tree_fixture.h"
 
 namespace {
@@ -671,3 +672,69 @@ TEST(ForeignTreeDrag, AnotherTreeListFollowsTheDragAndTakesTheDropThroughItsHand
 }
 
 }  // namespace
+
+// The auto-scroll timers are one pair for the process: the list being dragged
+// over takes them from the dragging one, and a list that dies while it holds
+// them leaves a timer whose next tick simply stops it.
+TEST(ForeignTreeDrag, TheAutoScrollTimersAreSharedAndOutliveTheListTheyServe) {
+  TtlTreeList a;
+  auto b = std::make_unique<TtlTreeList>();
+  for (TtlTreeList* l : {&a, b.get()}) {
+    l->SetBorderStyle(bsNone);
+    l->SetShowHeader(false);
+    l->SetDefaultRowHeight(20);
+    l->SetScrollBars(ssVertical);
+    l->Bands()->Add()->SetWidth(180);
+    l->CreateColumn()->SetWidth(180);
+    for (int i = 0; i < 8; ++i)
+      static_cast<TtlTreeListTextNode*>(l->Add())->SetCellText(0, QString::number(i));
+  }
+  a.DragMode = dmAutomatic;
+  b->OnDragOver = [](TObject*, TObject*, int, int, bool& accept) { accept = true; };
+  a.setGeometry(0, 0, 200, 60);  // three rows show
+  b->setGeometry(300, 0, 200, 60);
+  a.show();
+  b->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&a));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(b.get()));
+  auto move = [&](QPoint p) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(a.mapToGlobal(p)), Qt::NoButton,
+                  Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&a, &e);
+  };
+  const QPoint overB = a.mapFromGlobal(b->mapToGlobal(QPoint(50, 50)));
+  QTest::mousePress(&a, Qt::LeftButton, {}, QPoint(30, 10));
+  move(QPoint(30, 16));
+  move(QPoint(30 + QApplication::startDragDistance() + 1, 16));
+  ASSERT_TRUE(a.Dragging());
+
+  move(QPoint(30, 50));  // a's last shown row
+  EXPECT_EQ(a.DragScrollVertDirection(), 1);
+  EXPECT_EQ(TtlCustomTreeList::DragScrollTimerOwner(true), &a);
+  TTimer* vertical = TtlCustomTreeList::DragScrollTimer(true);
+
+  move(overB);  // b takes the one vertical timer over
+  EXPECT_EQ(TtlCustomTreeList::DragScrollTimer(true), vertical) << "no timer of its own";
+  EXPECT_EQ(TtlCustomTreeList::DragScrollTimerOwner(true), b.get());
+  EXPECT_EQ(b->DragScrollVertDirection(), 1);
+  EXPECT_EQ(a.DragScrollVertDirection(), 0);
+  const int before = b->TopIndex();
+  vertical->OnTimer(vertical);
+  vertical->OnTimer(vertical);
+  EXPECT_GT(b->TopIndex(), before) << "a tick scrolls the list it serves";
+  EXPECT_EQ(a.TopIndex(), 0) << "and not the other";
+
+  // The served list dies mid-drag: the next tick stops the timer.
+  b.reset();
+  ASSERT_TRUE(vertical->Enabled());
+  vertical->OnTimer(vertical);
+  EXPECT_FALSE(vertical->Enabled());
+  EXPECT_EQ(TtlCustomTreeList::DragScrollTimerOwner(true), nullptr);
+
+  // The dragging list takes it again, and its drop stops it.
+  move(QPoint(30, 50));
+  EXPECT_EQ(TtlCustomTreeList::DragScrollTimerOwner(true), &a);
+  QTest::mouseRelease(&a, Qt::LeftButton, {}, QPoint(30, 50));
+  EXPECT_FALSE(a.Dragging());
+  EXPECT_FALSE(vertical->Enabled());
+}

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QTest>
 #include <memory>
 
@@ -241,6 +242,33 @@ TEST_F(HorzScrollTest, PanningScrollsSidewaysWhenOnlyThatIsPossible) {
   EXPECT_EQ(list->LeftPos(), 0) << "clamped at the left edge";
   QTest::mouseRelease(list.get(), Qt::MiddleButton, {}, origin - QPoint(40, 0));
   EXPECT_EQ(list->State(), tsNormal);
+}
+
+TEST_F(HorzScrollTest, ASidewaysWheelScrollsInWholeNotches) {
+  const QPoint at(150, RowY(1));
+  auto wheel = [&](QPoint angle) {
+    QWheelEvent e(QPointF(at), QPointF(list->mapToGlobal(at)), QPoint(), angle, Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(list.get(), &e);
+  };
+  const int notch = std::max(1, QApplication::wheelScrollLines()) * TtlCustomTreeList::HorzLineStep;
+  struct Step {
+    QPoint angle;
+    int leftPos;
+  };
+  const Step steps[] = {
+      {{-60, 0}, 0},                             // half a notch to the right: nothing yet
+      {{-60, 0}, std::min(notch, 120)},          // the second half makes one notch
+      {{-120, -10}, std::min(2 * notch, 120)},   // mostly sideways counts as sideways
+      {{-120, 0}, 120},                          // held at the end of the columns
+      {{30, 0}, 120},                            // a turn back drops the rest of the other way
+      {{90, 0}, std::max(0, 120 - notch)},
+      {{0, -120}, std::max(0, 120 - notch)},     // the vertical wheel leaves it
+  };
+  for (const Step& s : steps) {
+    wheel(s.angle);
+    EXPECT_EQ(list->LeftPos(), s.leftPos) << "angle " << s.angle.x() << "," << s.angle.y();
+  }
 }
 
 }  // namespace

@@ -247,3 +247,32 @@ TEST_F(NewItemRowRecordSetTest, NewRecordHandlerThatClosesOrARecordSetThatRefuse
 }
 
 }  // namespace
+
+namespace {
+
+// A handler that runs while the new-item row inserts its record may delete
+// the list; the insert then goes on without it, and nothing touches the list.
+class NewItemRowDeletingHandlerTest : public NewItemRowRecordSetTest,
+                                      public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(NewItemRowDeletingHandlerTest, TheInsertGoesOnWithoutTheList) {
+  const QString handler = QString::fromLatin1(GetParam());
+  ASSERT_TRUE(list->NewItemRowFocused());
+  if (handler == QLatin1String("OnNewRecord"))
+    query.OnNewRecord = [this](TObject*) { list.reset(); };
+  else if (handler == QLatin1String("OnChangeNode"))
+    list->OnChangeNode = [this](TObject*, TtlTreeListNode*, TtlTreeListNode*) { list.reset(); };
+  else
+    list->OnEditing = [this](TObject*, TtlTreeListNode*, bool&) { list.reset(); };
+  Key(Qt::Key_F2);
+  query.OnNewRecord = nullptr;
+  EXPECT_FALSE(list) << "the handler deleted the list";
+  // The record set outlives the list and can still leave its insert.
+  if (query.State() == dsInsert) query.Cancel();
+  EXPECT_EQ(Value(QStringLiteral("select count(*) from nodes")), QStringLiteral("3"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Handlers, NewItemRowDeletingHandlerTest,
+                         ::testing::Values("OnNewRecord", "OnChangeNode", "OnEditing"));
+
+}  // namespace
