@@ -347,15 +347,19 @@ bool TsfSkinCustomDBGrid::CanEditModify() {
   return self && editing;
 }
 
-bool TsfSkinCustomDBGrid::CanEditAcceptKey(QChar key) {
+bool TsfSkinCustomDBGrid::CanEditAcceptKey(QChar key) { return CanEditAcceptText(QString(key)); }
+
+bool TsfSkinCustomDBGrid::CanEditAcceptText(const QString& text) {
   TField* f = SelectedField();
-  if (!m_link.Active() || !f || !f->IsValidChar(key)) return false;
+  if (!m_link.Active() || !f) return false;
+  for (QChar c : text)
+    if (!f->IsValidChar(c)) return false;
   if (!m_editor || !f->IsNumeric()) return true;
-  // The text as it would be with the character typed over the selection.
-  QString text = m_editor->text();
+  // The editor's text as it would be with `text` put over the selection.
+  QString result = m_editor->text();
   const int at = m_editor->hasSelectedText() ? m_editor->selectionStart() : m_editor->cursorPosition();
-  text.replace(at, m_editor->hasSelectedText() ? m_editor->selectedText().size() : 0, key);
-  return NumberTextAcceptable(f->DataType(), text);
+  result.replace(at, m_editor->hasSelectedText() ? m_editor->selectedText().size() : 0, text);
+  return NumberTextAcceptable(f->DataType(), result);
 }
 
 bool TsfSkinCustomDBGrid::IsBooleanColumn(int gridCol) const {
@@ -849,7 +853,13 @@ void TsfSkinCustomDBGrid::DrawCellContent(int col, int row, const TRect& rect, T
   if (OnGetCellParam) {
     TColor bg = Skin() ? Skin().Record->bgcolor : (column && column->ColorValue ? *column->ColorValue : Color());
     const TColor before = bg;
+    const QPointer<TsfSkinCustomDBGrid> self(this);
     OnGetCellParam(this, column, state, bg, &canvas->Font);
+    // The handler may have destroyed the grid or closed its record set.
+    if (!self || !m_link.Active()) return;
+    column = ColumnAt(col);
+    field = column ? column->Field() : nullptr;
+    if (dataRow >= m_link.RecordCount()) return;
     if (bg != before) {
       canvas->Brush.Style = bsSolid;
       canvas->Brush.Color = bg;

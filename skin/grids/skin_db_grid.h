@@ -132,6 +132,7 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   void EditorKeyDown(WORD& key, TShiftState shift) override { KeyDown(key, shift); }
   bool CanEditModify() override;
   bool CanEditAcceptKey(QChar key) override;
+  bool CanEditAcceptText(const QString& text) override;
   // Whether the grid column shows a boolean field.
   bool IsBooleanColumn(int gridCol) const;
   void EditorTextChanged(const QString& text) override;

@@ -943,7 +943,9 @@ void TsfSkinCustomGrid::PaintCell(TCanvas* canvas, int col, int row, const TRect
     canvas->Font = *Font();
   }
   canvas->Brush.Style = bsClear;
+  const QPointer<TsfSkinCustomGrid> self(this);
   DrawCellContent(col, row, r, state);
+  if (!self) return;
   canvas->Brush.Style = bsSolid;
   if (DefaultDrawing && !Skin() && (state & gdFocused) && !rowSelect &&
       !(Has(m_options, goEditing) && Has(m_options, goAlwaysShowEditor)))
@@ -1009,10 +1011,15 @@ void TsfSkinCustomGrid::PaintGrid(TBitmap& buffer) {
     canvas->FillRect(TRect(0, 0, w, h));
   }
   m_paintCanvas = canvas;
+  // A drawing event may destroy the grid: then the painting stops at once
+  // and touches nothing of it any more.
+  const QPointer<TsfSkinCustomGrid> self(this);
   struct Reset {
-    TCanvas*& c;
-    ~Reset() { c = nullptr; }
-  } reset{m_paintCanvas};
+    const QPointer<TsfSkinCustomGrid>& grid;
+    ~Reset() {
+      if (grid) grid->m_paintCanvas = nullptr;
+    }
+  } reset{self};
   PaintLines(canvas);
   for (int row = 0; row < RowCount(); ++row) {
     if (row >= m_fixedRows && row < m_topLeft.Y) continue;
@@ -1031,6 +1038,7 @@ void TsfSkinCustomGrid::PaintGrid(TBitmap& buffer) {
       if (clip.IsEmpty()) continue;
       canvas->SetClipRect(clip);
       PaintCell(canvas, col, row, r);
+      if (!self) return;
       canvas->ResetClip();
     }
   }

@@ -171,6 +171,9 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   virtual void EditorKeyPress(QChar& key) { KeyPress(key); }
   virtual bool CanEditModify() { return true; }
   virtual bool CanEditAcceptKey(QChar key) { Q_UNUSED(key); return true; }
+  // Whether `text`, pasted or dropped into the editor over its selection,
+  // can go in: checked as typed characters are.
+  virtual bool CanEditAcceptText(const QString& text) { Q_UNUSED(text); return true; }
   // Called when the focus left the grid and its editor.
   virtual void GridExited() {}
   // Called when the editor's text changed by the user.

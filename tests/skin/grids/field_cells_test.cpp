@@ -6,10 +6,12 @@
 #include "tests/skin/grids/grid_fixture.h"
 
 #include <QBuffer>
+#include <QClipboard>
 
 #include "skin/grids/db_inplace_edit.h"
 #include "skin/grids/grid_rules.h"
 #include "skin/grids/inplace_edit.h"
+#include "platform/menus.h"
 
 namespace {
 
@@ -320,6 +322,55 @@ TEST_F(FieldCellsTest, NumberFieldsRefuseSignsAndSeparatorsOutOfPlace) {
   EXPECT_EQ(e->text(), QStringLiteral("-2.5"));
   QTest::keyClick(e, Qt::Key_Return);
   EXPECT_EQ(Bank(QStringLiteral("select score from t_marks where id = 1")), QStringLiteral("-2.5"));
+}
+
+// Pasted text is checked as typed text is, by every way of pasting: what a
+// number field cannot take leaves the editor as it was.
+TEST_F(FieldCellsTest, PastedTextIntoNumberFieldsIsCheckedAsTyped) {
+  struct Case { const char* field; const char* before; int cursor; const char* pasted; const char* shown; };
+  const Case cases[] = {
+      {"qty", "12", 2, "34", "1234"},       {"qty", "12", 2, "3a", "12"},
+      {"qty", "12", 2, "-3", "12"},         {"qty", "12", 0, "-", "-12"},
+      {"qty", "12", 2, "1.5", "12"},        {"score", "1.5", 3, "e-3", "1.5e-3"},
+      {"score", "1.5", 3, ".2", "1.5"},     {"score", "1.5", 0, "e", "1.5"},
+      {"score", "", 0, "2\n", ""},         {"name", "ab", 2, "-1.2.", "ab-1.2."},
+  };
+  enum class Way { CtrlV, ShiftInsert, Menu };
+  for (Way way : {Way::CtrlV, Way::ShiftInsert, Way::Menu}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::to_string(int(way)) + std::string(": ") + c.pasted + " into " + c.before);
+      TsfSkinInplaceEdit* e = EditCell(QString::fromLatin1(c.field));
+      ASSERT_TRUE(e);
+      e->selectAll();
+      QTest::keyClick(e, Qt::Key_Backspace);
+      QTest::keyClicks(e, QString::fromLatin1(c.before));
+      ASSERT_EQ(e->text(), QString::fromLatin1(c.before));
+      e->setCursorPosition(c.cursor);
+      QApplication::clipboard()->setText(QString::fromLatin1(c.pasted));
+      switch (way) {
+        case Way::CtrlV: QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier); break;
+        case Way::ShiftInsert: QTest::keyClick(e, Qt::Key_Insert, Qt::ShiftModifier); break;
+        case Way::Menu: {
+          TMenuItem root(nullptr);
+          FillEditContextMenu(&root, e, nullptr, [] { return true; });
+          TMenuItem* paste = nullptr;
+          for (int i = 0; i < root.Count(); ++i)
+            if (root.Items(i)->Caption == QLatin1String("Paste")) paste = root.Items(i);
+          ASSERT_TRUE(paste && paste->Enabled);
+          paste->Click();
+          break;
+        }
+      }
+      EXPECT_EQ(e->text(), QString::fromLatin1(c.shown));
+      QTest::keyClick(e, Qt::Key_Escape);
+    }
+  }
+  // Accepted pasted text is written like typed text.
+  TsfSkinInplaceEdit* e = EditCell(QStringLiteral("qty"));
+  QApplication::clipboard()->setText(QStringLiteral("-42"));
+  QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(Bank(QStringLiteral("select qty from t_marks where id = 1")), QStringLiteral("-42"));
 }
 
 }  // namespace

@@ -194,6 +194,61 @@ TEST_F(HostileGridTest, InputHandlersThatDeleteTheGrid) {
   }
 }
 
+// The drawing events run in the middle of the grid's paint, cell by cell. A
+// handler that closes or reloads what the grid shows ends that paint; one
+// that lets the grid go (deleteLater, as closing its form does) sees the paint
+// finish and the grid go after it. The window around it paints on.
+TEST_F(HostileGridTest, DrawingHandlersThatCloseTheRecordsOrLetTheGridGo) {
+  enum class Event { DrawDataCell, DrawColumnCell, GetCellParam };
+  for (Event event : {Event::DrawDataCell, Event::DrawColumnCell, Event::GetCellParam}) {
+    for (Act act : kActs) {
+      SCOPED_TRACE(std::to_string(int(event)) + ": " + Name(act));
+      MessageBoxRecorder errors;
+      OpenBank(5);
+      OpenQuery();
+      QWidget window;
+      window.resize(320, 220);
+      grid = std::make_unique<TsfSkinDBGrid>(&window);
+      grid->SetDataSource(&source);
+      grid->setGeometry(10, 10, 300, 200);
+      Show(&window);
+      int calls = 0;
+      // Destroying a widget from inside its own paint event is unsound in Qt
+      // itself (its painting reads the widget after the event): a handler
+      // lets the grid go with deleteLater.
+      auto once = [&] {
+        if (calls++ > 0) return;
+        if (act == Act::DeleteGrid) grid.release()->deleteLater();
+        else Do(act);
+      };
+      switch (event) {
+        case Event::DrawDataCell:
+          grid->OnDrawDataCell = [&](TObject*, const TRect&, TField*, TGridDrawState) { once(); };
+          break;
+        case Event::DrawColumnCell:
+          grid->OnDrawColumnCell = [&](TObject*, const TRect&, int, TsfColumn*, TGridDrawState) { once(); };
+          break;
+        case Event::GetCellParam:
+          grid->OnGetCellParam = [&](TObject*, TsfColumn*, TGridDrawState, TColor&, TFont*) { once(); };
+          break;
+      }
+      const QPointer<QWidget> watch = grid.get();
+      window.repaint();
+      EXPECT_GT(calls, 0);
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      EXPECT_EQ(watch.isNull(), act == Act::DeleteGrid);
+      // What is left paints and takes keys as usual.
+      window.repaint();
+      if (grid) QTest::keyClick(grid.get(), Qt::Key_Down);
+      window.repaint();
+      EXPECT_TRUE(errors.requests.isEmpty()) << errors.requests.value(0).Text.toStdString();
+      grid.reset();
+      query.Close();
+      con.Close();
+    }
+  }
+}
+
 TEST_F(HostileGridTest, ColumnHandlersThatReopenWithFewerColumnsOrDeleteTheGrid) {
   // Default columns follow the fields: title_id and title_name.
   for (const bool onExit : {true, false}) {
