@@ -662,7 +662,7 @@ void TsfSkinCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int 
   if (shift & ssDouble) return;  // the double click was raised by the platform
   int line = -1;
   const TGridCoord cell = MouseCoord(x, y);
-  const bool sizing = button == mbLeft && HitTestSizing(x, y, line) != gsNormal;
+  const bool sizing = button == mbLeft && HitTestSizing(LayoutX(x), y, line) != gsNormal;
   if (sizing || !m_link.Active() || cell.Y < 0 || cell.X < 0) {
     if (sizing) m_link.UpdateRecord();
     TsfSkinCustomGrid::MouseDown(button, shift, x, y);
@@ -683,7 +683,7 @@ void TsfSkinCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int 
     m_pressCol = cell.X;
     // A title dragged sideways moves its column.
     m_moveDone = false;
-    if (button == mbLeft && (m_dbOptions & dgColumnResize)) BeginMoving(cell, x, y);
+    if (button == mbLeft && (m_dbOptions & dgColumnResize)) BeginMoving(cell, LayoutX(x), y);
     return;
   }
   TDataSet* ds = m_link.DataSet();
@@ -797,10 +797,19 @@ void TsfSkinCustomDBGrid::DrawIndicator(TCanvas* canvas, int row, const TRect& r
     x = area.Left + (area.Width() - w) / 2;
     y = area.Top + (area.Height() - h) / 2;
   } else {
-    x = rect.Right - w - 1;
+    // Against the data side: the right in the default look, the left when
+    // the columns read from the right.
+    x = MirroredColumns() ? rect.Left + 1 : rect.Right - w - 1;
     y = rect.Top + (rect.Height() - h) / 2;
   }
   m_indicators.Draw(canvas, x, y, image);
+}
+
+// A column's alignment as a text flag: left and right trade places when the
+// columns read from the right.
+unsigned TsfSkinCustomDBGrid::AlignmentFlag(TAlignment a) const {
+  if (a == taCenter) return DT_CENTER;
+  return (a == taRightJustify) != MirroredColumns() ? DT_RIGHT : DT_LEFT;
 }
 
 void TsfSkinCustomDBGrid::DrawCellContent(int col, int row, const TRect& rect, TGridDrawState state) {
@@ -815,10 +824,9 @@ void TsfSkinCustomDBGrid::DrawCellContent(int col, int row, const TRect& rect, T
     }
     TRect r = CellTextRect(rect, true);
     if (!Skin()) r = TRect(rect.Left + 2, rect.Top, rect.Right - 2, rect.Bottom);
-    const TAlignment a = column->Title()->Alignment;
     canvas->DrawText(column->Title()->Caption(), r,
                      DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS |
-                         (a == taCenter ? DT_CENTER : a == taRightJustify ? DT_RIGHT : DT_LEFT));
+                         AlignmentFlag(column->Title()->Alignment));
     return;
   }
   if (col < IndicatorOffset()) {
@@ -882,11 +890,9 @@ void TsfSkinCustomDBGrid::DrawCellContent(int col, int row, const TRect& rect, T
     } else if (isPicture) {
       DrawFieldPicture(canvas, bytes, rect);
     } else {
-      const TAlignment a = column->Alignment();
-      TRect r(rect.Left + 4, rect.Top, rect.Right - 3, rect.Bottom);
-      canvas->DrawText(text, r,
-                       DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
-                           (a == taCenter ? DT_CENTER : a == taRightJustify ? DT_RIGHT : DT_LEFT));
+      TRect r = MirroredColumns() ? TRect(rect.Left + 3, rect.Top, rect.Right - 4, rect.Bottom)
+                                      : TRect(rect.Left + 4, rect.Top, rect.Right - 3, rect.Bottom);
+      canvas->DrawText(text, r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | AlignmentFlag(column->Alignment()));
     }
   }
   // The cell-drawing event of the field is for grids whose columns follow the

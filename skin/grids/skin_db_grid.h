@@ -195,6 +195,7 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   void UpdateRowCount();
   void UpdateActive();
   void UpdateVerticalBar();
+  unsigned AlignmentFlag(TAlignment a) const;
   void DrawIndicator(TCanvas* canvas, int row, const TRect& rect);
   void DrawFieldPicture(TCanvas* canvas, const QByteArray& bytes, const TRect& rect);
   bool ToggleBooleanField();

@@ -283,6 +283,90 @@ TEST_F(FieldCellsTest, RightToLeftSwapsLeftAndRightAndPutsTheButtonLeft) {
   }
 }
 
+// Horizontal extent of the dark (text) pixels of a cell, relative to its
+// left edge: {first, last}, or {-1, -1} when none.
+std::pair<int, int> DarkColumns(const QImage& img, const TRect& r) {
+  int first = -1, last = -1;
+  for (int x = r.Left; x < r.Right; ++x)
+    for (int y = r.Top + 2; y < r.Bottom - 2; ++y)
+      if (qGray(img.pixel(x, y)) < 90) {
+        if (first < 0) first = x - r.Left;
+        last = x - r.Left;
+        break;
+      }
+  return {first, last};
+}
+
+TEST_F(FieldCellsTest, RightToLeftDrawsColumnsFromTheRightAndTheMouseFollows) {
+  const int w = grid->ClientWidth();
+  grid->Columns()->Items(1)->SetWidth(150);  // name
+  QImage ltr = grid->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const int row2 = Centre(0, 2).y();
+  const QRgb fixed = ltr.pixel(3, row2);  // the indicator cell of a record that is not current
+  const TRect ltrName[] = {grid->CellRect(ColumnOf("name"), 0), grid->CellRect(ColumnOf("name"), 1)};
+  grid->setLayoutDirection(Qt::RightToLeft);
+  const QImage img = grid->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+  // The indicator is on the right edge and each column left of the one before.
+  const TRect ind = grid->CellRect(0, 2), name = grid->CellRect(ColumnOf("name"), 2),
+              done = grid->CellRect(ColumnOf("done"), 2);
+  EXPECT_EQ(ind.Right, w);
+  EXPECT_LE(name.Right, ind.Left);
+  EXPECT_LE(done.Right, name.Left);
+  EXPECT_EQ(img.pixel(w - 4, row2), fixed);
+  EXPECT_NE(img.pixel(3, row2), fixed);
+  EXPECT_EQ(ltr.pixel(3, row2), img.pixel(w - 4, row2));
+
+  // Left-aligned text and titles sit at the right end of their cells.
+  for (int row : {0, 1}) {
+    SCOPED_TRACE(row);
+    const auto [l1, l2] = DarkColumns(ltr, ltrName[row]);
+    const TRect r = grid->CellRect(ColumnOf("name"), row);
+    const auto [r1, r2] = DarkColumns(img, r);
+    ASSERT_GE(l1, 0);
+    ASSERT_GE(r1, 0);
+    EXPECT_LT(l1, 12);                     // left to right: near the left edge
+    EXPECT_GT(r1, 60);                     // right to left: far from it...
+    EXPECT_GT(r2, r.Width() - 14);         // ...and near the right edge
+    EXPECT_NEAR(r2 - r1, l2 - l1, 1);      // the whole text, not cut
+  }
+
+  // A click goes to the cell drawn under the pointer.
+  QTest::mouseClick(grid.get(), Qt::LeftButton, {}, Centre(ColumnOf("score"), 3));
+  ASSERT_TRUE(grid->SelectedField());
+  EXPECT_EQ(grid->SelectedField()->FieldName(), QStringLiteral("score"));
+  EXPECT_EQ(query.RecNo(), 3);
+  EXPECT_EQ(grid->MouseCoord(Centre(ColumnOf("done"), 1).x(), Centre(0, 1).y()).X, ColumnOf("done"));
+
+  // The editor opens over the cell where it is drawn.
+  TsfSkinInplaceEdit* e = EditCell(QStringLiteral("name"));
+  ASSERT_TRUE(e);
+  const TRect cell = grid->CellRect(ColumnOf("name"), grid->Row());
+  EXPECT_LE(std::abs(e->geometry().left() - cell.Left), 2);
+  QTest::keyClick(e, Qt::Key_Escape);
+
+  // The sizing line of a column is at its left edge; dragging it further
+  // left widens the column.
+  const TRect title = grid->CellRect(ColumnOf("name"), 0);
+  const QPoint line(title.Left - 1, (title.Top + title.Bottom) / 2);
+  QTest::mousePress(grid.get(), Qt::LeftButton, {}, line);
+  EXPECT_EQ(grid->GridState(), gsColSizing);
+  QTest::mouseMove(grid.get(), line - QPoint(30, 0));
+  QTest::mouseRelease(grid.get(), Qt::LeftButton, {}, line - QPoint(30, 0));
+  EXPECT_EQ(grid->Columns()->Items(1)->Width(), 180);
+  EXPECT_EQ(grid->CellRect(ColumnOf("name"), 0).Left, title.Left - 30);
+
+  // A title dragged over another moves its column there.
+  const QPoint from = Centre(ColumnOf("name"), 0), to = Centre(ColumnOf("score"), 0);
+  EXPECT_GT(from.x(), to.x());
+  QTest::mousePress(grid.get(), Qt::LeftButton, {}, from);
+  QTest::mouseMove(grid.get(), to);
+  EXPECT_EQ(grid->GridState(), gsColMoving);
+  QTest::mouseRelease(grid.get(), Qt::LeftButton, {}, to);
+  EXPECT_EQ(Order(), (QStringList{"id", "done", "score", "name", "qty", "pic"}));
+  EXPECT_TRUE(titleClicks.isEmpty());
+}
+
 TEST(GridRules, NumberTextAcceptable) {
   struct Case { TFieldType type; const char* text; bool ok; };
   const Case cases[] = {
