@@ -3,7 +3,7 @@
 // mouse and by keys), pictures stored in fields, the drawing events, and the
 // characters a number field accepts in the editor.
 
-#include "tests/skin/grids/grid_fixture.h"
+#include "tests/skin/grids/marks_fixture.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -26,49 +26,19 @@ QImage RedSquarePng(QByteArray& bytes) {
 
 // Rows: 1 'one' done, 2 'two' not done, 3 'three' done; `pic` holds a red
 // square in row 1 and text that is no picture in row 2.
-class FieldCellsTest : public ::testing::Test {
+class FieldCellsTest : public MarksGridTest {
  protected:
   void SetUp() override {
-    path = dir.filePath(QStringLiteral("bank.zk"));
     QByteArray png;
     RedSquarePng(png);
-    CreateBank(path, QStringLiteral(
-                         "create table t_marks(id integer primary key, name varchar(20), done boolean,"
-                         " score numeric, qty integer, pic blob);"
-                         "insert into t_marks values (1, 'one', 1, 1.5, 3, x'%1'),"
-                         " (2, 'two', 0, 2, 4, x'6e6f7468696e67'), (3, 'three', 1, 0, 5, null);")
-                         .arg(QString::fromLatin1(png.toHex())));
-    con.SetConnectionString(BankConnectionString(path));
-    con.Open();
-    query.SetConnection(&con);
-    query.SQL()->Add(QStringLiteral("select * from t_marks order by id"));
-    query.Open();
-    source.SetDataSet(&query);
-    grid = std::make_unique<TsfSkinDBGrid>();
-    grid->resize(640, 200);
-    grid->SetDataSource(&source);
+    OpenMarks(QStringLiteral("create table t_marks(id integer primary key, name varchar(20), done boolean,"
+                             " score numeric, qty integer, pic blob);"
+                             "insert into t_marks values (1, 'one', 1, 1.5, 3, x'%1'),"
+                             " (2, 'two', 0, 2, 4, x'6e6f7468696e67'), (3, 'three', 1, 0, 5, null);")
+                  .arg(QString::fromLatin1(png.toHex())),
+              640);
     grid->OnTitleClick = [this](TsfColumn* c) { titleClicks << c->FieldName(); };
     grid->OnColumnMoved = [this](TObject*, int from, int to) { moves.push_back({from, to}); };
-    grid->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
-    grid->activateWindow();
-    QApplication::setActiveWindow(grid.get());
-    grid->setFocus();
-  }
-  // Grid column of a field (the indicator is column 0).
-  int ColumnOf(const QString& field) const {
-    for (int i = 0; i < grid->Columns()->Count(); ++i)
-      if (grid->Columns()->Items(i)->FieldName() == field) return i + grid->IndicatorOffset();
-    return -1;
-  }
-  QPoint Centre(int col, int row) const {
-    const TRect r = grid->CellRect(col, row);
-    return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-  }
-  QStringList Order() const {
-    QStringList names;
-    for (int i = 0; i < grid->Columns()->Count(); ++i) names << grid->Columns()->Items(i)->FieldName();
-    return names;
   }
   QString Bank(const QString& sql) const { return QueryBankValue(path, sql); }
   // Pixels of a cell that are of `colour` (give or take a little).
@@ -98,12 +68,6 @@ class FieldCellsTest : public ::testing::Test {
     int from, to;
     friend bool operator==(const Moved&, const Moved&) = default;
   };
-  QTemporaryDir dir;
-  QString path;
-  TADOConnection con;
-  TADOQuery query;
-  TDataSource source;
-  std::unique_ptr<TsfSkinDBGrid> grid;
   QStringList titleClicks;
   std::vector<Moved> moves;
 };
