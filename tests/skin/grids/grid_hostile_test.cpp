@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <limits>
 
+#include "platform/form.h"
 #include "skin/grids/inplace_edit.h"
 
 namespace {
@@ -196,8 +197,8 @@ TEST_F(HostileGridTest, InputHandlersThatDeleteTheGrid) {
 
 // The drawing events run in the middle of the grid's paint, cell by cell. A
 // handler that closes or reloads what the grid shows ends that paint; one
-// that lets the grid go (deleteLater, as closing its form does) sees the paint
-// finish and the grid go after it. The window around it paints on.
+// that closes the grid's form (freeing it) sees the paint finish and the form
+// and grid go after it. The form around the grid paints on.
 TEST_F(HostileGridTest, DrawingHandlersThatCloseTheRecordsOrLetTheGridGo) {
   enum class Event { DrawDataCell, DrawColumnCell, GetCellParam };
   for (Event event : {Event::DrawDataCell, Event::DrawColumnCell, Event::GetCellParam}) {
@@ -206,20 +207,25 @@ TEST_F(HostileGridTest, DrawingHandlersThatCloseTheRecordsOrLetTheGridGo) {
       MessageBoxRecorder errors;
       OpenBank(5);
       OpenQuery();
-      QWidget window;
-      window.resize(320, 220);
-      grid = std::make_unique<TsfSkinDBGrid>(&window);
+      QPointer<TForm> form = new TForm;
+      form->resize(320, 220);
+      form->OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+      grid = std::make_unique<TsfSkinDBGrid>(form.data());
       grid->SetDataSource(&source);
       grid->setGeometry(10, 10, 300, 200);
-      Show(&window);
+      Show(form.data());
       int calls = 0;
       // Destroying a widget from inside its own paint event is unsound in Qt
-      // itself (its painting reads the widget after the event): a handler
-      // lets the grid go with deleteLater.
+      // itself (its painting reads the widget after the event): the handler
+      // closes the form, which frees it (and the grid) once the paint is over.
       auto once = [&] {
         if (calls++ > 0) return;
-        if (act == Act::DeleteGrid) grid.release()->deleteLater();
-        else Do(act);
+        if (act == Act::DeleteGrid) {
+          grid.release();
+          form->Close();
+        } else {
+          Do(act);
+        }
       };
       switch (event) {
         case Event::DrawDataCell:
@@ -233,16 +239,18 @@ TEST_F(HostileGridTest, DrawingHandlersThatCloseTheRecordsOrLetTheGridGo) {
           break;
       }
       const QPointer<QWidget> watch = grid.get();
-      window.repaint();
+      form->repaint();
       EXPECT_GT(calls, 0);
       QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
       EXPECT_EQ(watch.isNull(), act == Act::DeleteGrid);
+      EXPECT_EQ(form.isNull(), act == Act::DeleteGrid);
       // What is left paints and takes keys as usual.
-      window.repaint();
+      if (form) form->repaint();
       if (grid) QTest::keyClick(grid.get(), Qt::Key_Down);
-      window.repaint();
+      if (form) form->repaint();
       EXPECT_TRUE(errors.requests.isEmpty()) << errors.requests.value(0).Text.toStdString();
       grid.reset();
+      delete form.data();
       query.Close();
       con.Close();
     }
