@@ -76,8 +76,10 @@ TsfSkinCustomDBGrid::TsfSkinCustomDBGrid(QWidget* parent)
       m_link(this),
       m_columns(this),
       m_bookmarks(this),
-      m_indicators(kIndicatorImageWidth, kIndicatorImageHeight) {
+      m_indicators(kIndicatorImageWidth, kIndicatorImageHeight),
+      m_mirroredIndicators(kIndicatorImageWidth, kIndicatorImageHeight) {
   FillIndicatorImages(m_indicators);
+  FillIndicatorImages(m_mirroredIndicators, true);
   SetColCount(2);
   SetRowCount(2);
   SetOptions(m_dbOptions);
@@ -802,7 +804,7 @@ void TsfSkinCustomDBGrid::DrawIndicator(TCanvas* canvas, int row, const TRect& r
     x = MirroredColumns() ? rect.Left + 1 : rect.Right - w - 1;
     y = rect.Top + (rect.Height() - h) / 2;
   }
-  m_indicators.Draw(canvas, x, y, image);
+  (MirroredColumns() ? m_mirroredIndicators : m_indicators).Draw(canvas, x, y, image);
 }
 
 // A column's alignment as a text flag: left and right trade places when the

@@ -210,6 +210,7 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   TsfDBGridColumns m_columns;
   TsfBookmarkList m_bookmarks;
   TCustomImageList m_indicators;
+  TCustomImageList m_mirroredIndicators;  // facing left, for right-to-left reading
   TFont m_titleFont;
   TsfDBGridOptions m_dbOptions = kDefaultDBGridOptions;
   bool m_readOnly = false;

@@ -268,6 +268,7 @@ TEST_F(FieldCellsTest, RightToLeftDrawsColumnsFromTheRightAndTheMouseFollows) {
   const int row2 = Centre(0, 2).y();
   const QRgb fixed = ltr.pixel(3, row2);  // the indicator cell of a record that is not current
   const TRect ltrName[] = {grid->CellRect(ColumnOf("name"), 0), grid->CellRect(ColumnOf("name"), 1)};
+  const TRect ltrIndicator = grid->CellRect(0, 1);
   grid->setLayoutDirection(Qt::RightToLeft);
   const QImage img = grid->grab().toImage().convertToFormat(QImage::Format_RGB32);
 
@@ -280,6 +281,19 @@ TEST_F(FieldCellsTest, RightToLeftDrawsColumnsFromTheRightAndTheMouseFollows) {
   EXPECT_EQ(img.pixel(w - 4, row2), fixed);
   EXPECT_NE(img.pixel(3, row2), fixed);
   EXPECT_EQ(ltr.pixel(3, row2), img.pixel(w - 4, row2));
+
+  // The current record's arrow faces the data: the same picture, mirrored.
+  {
+    const TRect l = ltrIndicator, r = grid->CellRect(0, 1);
+    int dark = 0;
+    for (int y = l.Top + 2; y < l.Bottom - 2; ++y)
+      for (int x = l.Left + 2; x < l.Right - 2; ++x) {
+        const bool d = qGray(ltr.pixel(x, y)) < 90;
+        dark += d;
+        EXPECT_EQ(qGray(img.pixel(r.Right - 1 - (x - l.Left), y)) < 90, d) << x << "," << y;
+      }
+    EXPECT_GT(dark, 5);
+  }
 
   // Left-aligned text and titles sit at the right end of their cells.
   for (int row : {0, 1}) {
