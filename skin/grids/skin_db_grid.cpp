@@ -759,12 +759,15 @@ bool TsfSkinCustomDBGrid::DoMouseWheel(TShiftState shift, int delta, TPoint pos)
 // --- focus ----------------------------------------------------------------------
 
 void TsfSkinCustomDBGrid::FocusChanged(bool focused) {
+  const QPointer<TsfSkinCustomDBGrid> self(this);  // OnEnter may destroy the grid
   if (focused && OnEnter) OnEnter(this);
-  TsfSkinCustomGrid::FocusChanged(focused);
+  if (self) TsfSkinCustomGrid::FocusChanged(focused);
 }
 
 void TsfSkinCustomDBGrid::GridExited() {
+  const QPointer<TsfSkinCustomDBGrid> self(this);  // OnExit may destroy the grid
   if (OnExit) OnExit(this);
+  if (!self) return;
   // Leaving the grid drops a new record nobody typed into.
   if ((m_dbOptions & dgCancelOnExit) && m_link.Active()) CancelUnchangedInsert();
 }

@@ -1431,11 +1431,13 @@ void TsfSkinCustomGrid::Resize() {
 }
 
 void TsfSkinCustomGrid::FocusChanged(bool focused) {
+  const QPointer<TsfSkinCustomGrid> self(this);  // OnEnter and OnExit may destroy the grid
   TsfSkinControl::FocusChanged(focused);
+  if (!self) return;
   if (focused && Has(m_options, goAlwaysShowEditor)) ShowEditor();
   // Focus going into our own editor is not leaving the grid.
   if (!focused && (!m_editor || QApplication::focusWidget() != m_editor)) GridExited();
-  Invalidate();
+  if (self) Invalidate();
 }
 
 void TsfSkinCustomGrid::VisibleChanged() {
