@@ -110,7 +110,7 @@ void ArialFourteen(TFont* f) {
 }
 }  // namespace
 
-Tfrm_tolmmain::Tfrm_tolmmain(QWidget* owner) : TForm(owner) {
+Tfrm_tolmmain::Tfrm_tolmmain(QWidget* owner, bool deferControls) : TForm(owner) {
   setObjectName(QStringLiteral("frm_tolmmain"));
   BeginLoading();
   SetCaption(QStringLiteral("Tolm练习工具"));
@@ -118,6 +118,21 @@ Tfrm_tolmmain::Tfrm_tolmmain(QWidget* owner) : TForm(owner) {
   SetClientSize(816, 498);
   Font()->SetName(QStringLiteral("MS Sans Serif"));
   Font()->SetSize(8);
+  if (deferControls)
+    EndLoading();
+  else
+    BuildControls();
+}
+
+void Tfrm_tolmmain::setVisible(bool visible) {
+  if (visible) BuildControls();
+  TForm::setVisible(visible);
+}
+
+void Tfrm_tolmmain::BuildControls() {
+  if (m_built) return;
+  m_built = true;
+  BeginLoading();
   QWidget* client = ChildParent();
 
   qry_subject = MakeQuery(this, "qry_subject");

@@ -31,58 +31,68 @@ class TtlDBTreeListMaskColumn;
 class Tfrm_tolmmain : public TForm {
   Q_OBJECT
  public:
-  explicit Tfrm_tolmmain(QWidget* owner = nullptr);
+  // With `deferControls` the window's controls and queries are made when
+  // it is first shown (or BuildControls is called): the instance the
+  // program keeps from its start costs nothing until then. Until built,
+  // the members below are null.
+  explicit Tfrm_tolmmain(QWidget* owner = nullptr, bool deferControls = false);
   ~Tfrm_tolmmain() override;
 
+  // Makes the controls, queries and handlers; does nothing once they exist.
+  void BuildControls();
+  bool ControlsBuilt() const { return m_built; }
+
+  void setVisible(bool visible) override;
+
   // The skinned frame: caption, caption buttons, moving and sizing.
-  TsfSkinForm* sfSkinForm1;
+  TsfSkinForm* sfSkinForm1 = nullptr;
 
   // The paper practised; set before the window is shown.
   QString FTitleId;
   // This window's exercise, as read back from the store; empty until started.
   QString FExerId;
 
-  TtlDBTreeList* RptLists;
-  TtlDBTreeListMaskColumn* RptListsNAME;
-  TtlDBTreeListColumn* RptListsColumn2;
-  TtlDBTreeListColumn* RptListsColumn3;
-  TtlDBTreeListColumn* RptListsColumn4;
-  TsfSkinPanel* sfSkinPanel1;
-  TsfSkinPanel* sfSkinPanel2;
-  TsfSkinPanel* sfSkinPanel3;
-  TsfSkinButton* sfSkinButton3;
-  TsfSkinButton* sfSkinButton6;
-  TsfSkinButton* sfSkinButton4;
-  TsfSkinPanel* p_1;
-  TLabel* Label1;
-  TsfSkinPanel* P_tm;
-  TDataSource* ds_subject;
-  TADOQuery* qry_subject;
-  TsfSkinButton* sfSkinButton1;
-  TsfSkinButton* sfSkinButton2;
-  TADOQuery* qry_sub;
-  TsfSkinPanel* sfSkinPanel4;
-  TsfSkinScrollBar* sfSkinScrollBar1;
-  TsfSkinRichEdit* re_sub;
-  TsfSkinGroupBox* lbl_th;
-  TsfSkinButton* sfSkinButton5;
-  TsfSkinPanel* sfSkinPanel5;
-  TsfSkinScrollBar* sfSkinScrollBar2;
-  TsfSkinRichEdit* re_subjext_text;
-  TsfSkinGroupBox* pre_subject_reso;
-  TsfSkinRichEdit* re_subject_reso;
-  TsfSkinScrollBar* sfSkinScrollBar3;
-  TsfSkinCheckRadioBox* c_next;
-  TADOQuery* qry_chengji;
-  TsfSkinGroupBox* p_cj;
-  TLabel* Label2;
-  TLabel* lb_cj;
-  TLabel* Label3;
-  TLabel* Label4;
-  TsfSkinGroupBox* pm_rg_subject_ansi;
-  TsfSkinMemo* m_rg_subject_ansi;
-  TsfSkinRadioGroup* rg_subject_ansi;
-  TsfSkinLinkImage* sfSkinLinkImage1;
+  TtlDBTreeList* RptLists = nullptr;
+  TtlDBTreeListMaskColumn* RptListsNAME = nullptr;
+  TtlDBTreeListColumn* RptListsColumn2 = nullptr;
+  TtlDBTreeListColumn* RptListsColumn3 = nullptr;
+  TtlDBTreeListColumn* RptListsColumn4 = nullptr;
+  TsfSkinPanel* sfSkinPanel1 = nullptr;
+  TsfSkinPanel* sfSkinPanel2 = nullptr;
+  TsfSkinPanel* sfSkinPanel3 = nullptr;
+  TsfSkinButton* sfSkinButton3 = nullptr;
+  TsfSkinButton* sfSkinButton6 = nullptr;
+  TsfSkinButton* sfSkinButton4 = nullptr;
+  TsfSkinPanel* p_1 = nullptr;
+  TLabel* Label1 = nullptr;
+  TsfSkinPanel* P_tm = nullptr;
+  TDataSource* ds_subject = nullptr;
+  TADOQuery* qry_subject = nullptr;
+  TsfSkinButton* sfSkinButton1 = nullptr;
+  TsfSkinButton* sfSkinButton2 = nullptr;
+  TADOQuery* qry_sub = nullptr;
+  TsfSkinPanel* sfSkinPanel4 = nullptr;
+  TsfSkinScrollBar* sfSkinScrollBar1 = nullptr;
+  TsfSkinRichEdit* re_sub = nullptr;
+  TsfSkinGroupBox* lbl_th = nullptr;
+  TsfSkinButton* sfSkinButton5 = nullptr;
+  TsfSkinPanel* sfSkinPanel5 = nullptr;
+  TsfSkinScrollBar* sfSkinScrollBar2 = nullptr;
+  TsfSkinRichEdit* re_subjext_text = nullptr;
+  TsfSkinGroupBox* pre_subject_reso = nullptr;
+  TsfSkinRichEdit* re_subject_reso = nullptr;
+  TsfSkinScrollBar* sfSkinScrollBar3 = nullptr;
+  TsfSkinCheckRadioBox* c_next = nullptr;
+  TADOQuery* qry_chengji = nullptr;
+  TsfSkinGroupBox* p_cj = nullptr;
+  TLabel* Label2 = nullptr;
+  TLabel* lb_cj = nullptr;
+  TLabel* Label3 = nullptr;
+  TLabel* Label4 = nullptr;
+  TsfSkinGroupBox* pm_rg_subject_ansi = nullptr;
+  TsfSkinMemo* m_rg_subject_ansi = nullptr;
+  TsfSkinRadioGroup* rg_subject_ansi = nullptr;
+  TsfSkinLinkImage* sfSkinLinkImage1 = nullptr;
 
   void FormShow(TObject* Sender);
   void InitExerResult();
@@ -111,6 +121,7 @@ class Tfrm_tolmmain : public TForm {
   QString Field(const QString& name) const;
 
   practice::TShownRow m_shown;
+  bool m_built = false;
 };
 
 extern Tfrm_tolmmain* frm_tolmmain;

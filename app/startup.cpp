@@ -19,7 +19,8 @@ void StartProgram() {
   frm_checksub = new Tfrm_checksub();
   Application->RegisterForm(frm_checksub);
   // This instance is never shown: each practice makes a window of its own.
-  frm_tolmmain = new Tfrm_tolmmain();
+  // Its controls are made only if it ever is.
+  frm_tolmmain = new Tfrm_tolmmain(nullptr, true);
 }
 
 void StopProgram() {

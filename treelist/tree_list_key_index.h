@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <unordered_map>
 #include <vector>
@@ -64,6 +66,67 @@ inline bool NumberOf(const QVariant& v, bool& isWhole, qint64& whole, double& re
   return true;
 }
 
+// Entry ids by number in one flat table (open addressing, linear probing):
+// no allocation per key, which counts when a whole record set is indexed on
+// every reload. Several ids may share a number; none is ever removed.
+template <class K>
+class TFlatIds {
+ public:
+  void reserve(size_t n) {
+    if (n * 2 > m_slots.size()) Rehash(Capacity(n));
+  }
+  void emplace(K key, long id) {
+    if ((m_used + 1) * 2 > m_slots.size()) Rehash(Capacity(m_used + 1));
+    size_t i = Mix(key) & m_mask;
+    while (m_slots[i].id >= 0) i = (i + 1) & m_mask;
+    m_slots[i] = {key, id};
+    ++m_used;
+  }
+  // Calls `f` with each id stored under `key` (a NaN finds nothing).
+  template <class F>
+  void ForEach(K key, F f) const {
+    if (m_slots.empty()) return;
+    for (size_t i = Mix(key) & m_mask; m_slots[i].id >= 0; i = (i + 1) & m_mask)
+      if (m_slots[i].key == key) f(m_slots[i].id);
+  }
+
+ private:
+  struct Slot {
+    K key{};
+    long id = -1;
+  };
+  static size_t Capacity(size_t n) {
+    size_t c = 16;
+    while (c < n * 2) c <<= 1;
+    return c;
+  }
+  static size_t Mix(qint64 k) {
+    uint64_t x = static_cast<uint64_t>(k);
+    x ^= x >> 33;
+    x *= 0xff51afd7ed558ccdULL;
+    x ^= x >> 33;
+    return static_cast<size_t>(x);
+  }
+  static size_t Mix(double d) {
+    if (d == 0) d = 0;  // -0.0 equals 0.0: one home for both
+    qint64 bits = 0;
+    std::memcpy(&bits, &d, sizeof bits);
+    return Mix(bits);
+  }
+  void Rehash(size_t capacity) {
+    std::vector<Slot> old;
+    old.swap(m_slots);
+    m_slots.assign(capacity, Slot{});
+    m_mask = capacity - 1;
+    m_used = 0;
+    for (const Slot& s : old)
+      if (s.id >= 0) emplace(s.key, s.id);
+  }
+  std::vector<Slot> m_slots;
+  size_t m_mask = 0;
+  size_t m_used = 0;
+};
+
 // Nodes by key, found with the equality of the variant comparison: a whole
 // number key finds a parent value of 2.0 or "2". Texts match texts exactly
 // and numbers by value. With `multi`, several nodes may share a key and Take
@@ -119,12 +182,20 @@ class TtlKeyIndex {
     T node;
     bool alive;
   };
-  template <class Map, class K>
-  long First(const Map& map, const K& k) const {
+  // The first entry added under `k` that is still there.
+  long First(const std::unordered_multimap<QString, long>& map, const QString& k) const {
     long best = -1;
     const auto [from, to] = map.equal_range(k);
     for (auto it = from; it != to; ++it)
       if (m_entries[it->second].alive && (best < 0 || it->second < best)) best = it->second;
+    return best;
+  }
+  template <class K>
+  long First(const TFlatIds<K>& map, K k) const {
+    long best = -1;
+    map.ForEach(k, [&](long id) {
+      if (m_entries[id].alive && (best < 0 || id < best)) best = id;
+    });
     return best;
   }
   long Lookup(const QVariant& key) const {
@@ -156,8 +227,8 @@ class TtlKeyIndex {
   bool m_multi;
   size_t m_alive = 0;
   std::vector<Entry> m_entries;
-  std::unordered_multimap<qint64, long> m_wholes, m_textWholes;
-  std::unordered_multimap<double, long> m_reals, m_textReals;
+  TFlatIds<qint64> m_wholes, m_textWholes;
+  TFlatIds<double> m_reals, m_textReals;
   std::unordered_multimap<QString, long> m_texts;
   std::vector<std::pair<QVariant, long>> m_others;
 };

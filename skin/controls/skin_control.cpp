@@ -260,18 +260,6 @@ void TsfSkinCustomControlT<SkinBase>::PaintFramedBackground() {
   if (!(key == m_frameKey)) {
     ComposeFrameBorders(m_frameParts, m_geometry.SkinPoints(), m_geometry.LaidPoints(), W, H,
                         m_geometry.SkinRect, *m_geometry.Picture, m_geometry.Flags());
-    m_frameFill = TBitmap();
-    if (DrawBackground) {
-      const TRect area = m_geometry.NewClientRect;
-      const TRect tile = g.ClientTile().Intersect(
-          TRect(0, 0, g.Picture->Width(), g.Picture->Height()));
-      TBitmap fill(std::max(0, area.Width()), std::max(0, area.Height()));
-      // An empty client piece has nothing to repeat: no fill at all.
-      if (!fill.Empty() && !tile.IsEmpty()) {
-        FillClientPiece(fill.Canvas(), TRect(0, 0, area.Width(), area.Height()));
-        m_frameFill = fill;
-      }
-    }
     m_frameKey = key;
   }
   const TsfFrameBorders& b = m_frameParts;
@@ -280,7 +268,9 @@ void TsfSkinCustomControlT<SkinBase>::PaintFramedBackground() {
   TBitmap top = b.Top;
   if (!top.Empty()) this->PaintSkinImage(top);
   TCanvas* c = this->Canvas();
-  if (DrawBackground) c->Draw(m_geometry.NewClientRect.Left, m_geometry.NewClientRect.Top, &m_frameFill);
+  // The client fill is composed as it is drawn: kept, it would hold a
+  // bitmap of the whole client area for as long as the control lives.
+  if (DrawBackground) FillClientPiece(c, m_geometry.NewClientRect);
   c->Draw(0, 0, &top);
   c->Draw(0, b.Top.Height(), &b.Left);
   c->Draw(W - b.Right.Width(), b.Top.Height(), &b.Right);

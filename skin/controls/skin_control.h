@@ -149,8 +149,8 @@ class TsfSkinCustomControlT : public SkinBase {
   void FillClientPiece(TCanvas* canvas, const TRect& area);
 
   TsfSkinGeometry m_geometry;
-  // The frame strips and client fill of the last framed paint, kept while
-  // the picture, the size and the laid-out points stay the same.
+  // The frame strips of the last framed paint, kept while the picture, the
+  // size and the laid-out points stay the same.
   struct FrameKey {
     qint64 picture = 0;
     int width = 0, height = 0;
@@ -162,7 +162,6 @@ class TsfSkinCustomControlT : public SkinBase {
   };
   FrameKey m_frameKey;
   TsfFrameBorders m_frameParts;
-  TBitmap m_frameFill;
   // Panels and list boxes take the framed-background path; list boxes leave
   // the client part to their items.
   bool ForceBackground = false;

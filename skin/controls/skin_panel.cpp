@@ -184,8 +184,20 @@ void TsfSkinPanel::Paint() {
     Canvas()->Draw(0, 0, &picture);
     return;
   }
+  if (DefaultLook()) {
+    // Straight onto the panel, as on a fresh bitmap: Qt's back buffer keeps
+    // the paint from flickering, and a bitmap of the whole panel would hold
+    // its size in memory for nothing.
+    TCanvas* c = Canvas();
+    c->Pen = TPen();
+    c->Brush = TBrush();
+    c->Brush.Color = clBtnFace;
+    c->FillRect(TRect(0, 0, Width(), Height()));
+    PaintDefaultLook(c);
+    return;
+  }
   const TsfSkinGeometry& g = m_geometry;
-  if (DefaultLook() || (g.StretchEffect && !ForceBackground) || !g.Picture) {
+  if ((g.StretchEffect && !ForceBackground) || !g.Picture) {
     TsfSkinCustomControl::Paint();
     return;
   }
@@ -216,7 +228,10 @@ void TsfSkinPanel::LayClientPiece(TCanvas* canvas, const TBitmap& source, const 
 
 void TsfSkinPanel::PaintDefaultImage(TBitmap& picture) {
   TsfSkinCustomControl::PaintDefaultImage(picture);
-  TCanvas* c = picture.Canvas();
+  PaintDefaultLook(picture.Canvas());
+}
+
+void TsfSkinPanel::PaintDefaultLook(TCanvas* c) {
   const int W = Width(), H = Height();
   TRect r(0, 0, W, H);
   switch (m_borderStyle) {

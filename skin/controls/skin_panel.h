@@ -69,6 +69,8 @@ class TsfSkinPanel : public TsfSkinCustomControl {
   void ReadSkinRecord() override;
   void Paint() override;
   void PaintDefaultImage(TBitmap& picture) override;
+  // The look without a skin record, drawn on `c` over a button-face fill.
+  void PaintDefaultLook(TCanvas* c);
   void PaintSkinImage(TBitmap& picture) override;
   void ParentBackgroundChanged() override;
   void AdjustClientRect(TRect& rect) override;

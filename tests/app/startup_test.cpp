@@ -11,6 +11,7 @@
 #include "db/query.h"
 #include "tests/support/bank_fixture.h"
 #include "tests/support/test_support.h"
+#include "treelist/db_tree_list.h"
 
 TEST(Startup, ConnectionStringIsBuiltExactly) {
   EXPECT_EQ(Tdm::ConnectionStringFor(QStringLiteral("/opt/tolm sys/")),
@@ -39,6 +40,56 @@ TEST(Startup, OpensTheBankBesideTheExecutableAndTitlesTheApplication) {
   EXPECT_TRUE(boxes.requests.isEmpty());
   StopProgram();
   EXPECT_EQ(dm, nullptr);
+}
+
+namespace {
+// Every object of a practice window, by name, class and parent's name, with
+// the geometry of the widgets: what the window is made of.
+QStringList Makeup(Tfrm_tolmmain* w) {
+  QStringList out;
+  for (QObject* o : w->findChildren<QObject*>()) {
+    QString line = o->objectName() + ' ' + o->metaObject()->className() + ' ' +
+                   (o->parent() ? o->parent()->objectName() : QString());
+    if (auto* widget = qobject_cast<QWidget*>(o))
+      line += QStringLiteral(" %1,%2 %3x%4 %5")
+                  .arg(widget->x()).arg(widget->y()).arg(widget->width()).arg(widget->height())
+                  .arg(widget->isVisibleTo(w));
+    out << line;
+  }
+  out.sort();
+  return out;
+}
+}  // namespace
+
+TEST(Startup, TheKeptPracticeWindowMakesItsControlsOnlyWhenShownAndThenAsAnyOther) {
+  TempAppFolder folder;
+  CreateBank(folder.BankPath(), QString::fromUtf8(kSmallPaperSql));
+  MessageBoxRecorder boxes;
+  StartProgram();
+  Tfrm_tolmmain* kept = frm_tolmmain;
+  EXPECT_FALSE(kept->ControlsBuilt());
+  EXPECT_EQ(kept->RptLists, nullptr);
+  EXPECT_EQ(kept->qry_subject, nullptr);
+  EXPECT_EQ(kept->Caption(), QStringLiteral("Tolm练习工具"));
+  EXPECT_EQ(kept->ClientRect().Width(), 816);
+
+  Tfrm_tolmmain made;
+  kept->BuildControls();
+  ASSERT_TRUE(kept->ControlsBuilt());
+  EXPECT_EQ(Makeup(kept), Makeup(&made));
+  EXPECT_NE(kept->RptLists->DataSource(), made.RptLists->DataSource()) << "each window its own records";
+  kept->BuildControls();  // a second call makes nothing twice
+  EXPECT_EQ(Makeup(kept), Makeup(&made));
+
+  // Showing a window that was never built builds it first.
+  auto* later = new Tfrm_tolmmain(nullptr, true);
+  later->FTitleId = QStringLiteral("1");
+  later->show();
+  EXPECT_TRUE(later->ControlsBuilt());
+  EXPECT_TRUE(later->RptLists->isVisible());
+  delete later;
+  EXPECT_TRUE(boxes.requests.isEmpty());
+  StopProgram();
 }
 
 namespace {

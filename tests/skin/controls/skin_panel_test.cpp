@@ -253,3 +253,54 @@ TEST(SkinPanel, CheckedModeEnablesDirectChildrenOnly) {
   box.SetChecked(false);
   EXPECT_TRUE(child.Enabled());
 }
+
+namespace {
+// The default look as a bitmap of the panel's size shows it: button face,
+// then the look drawn on the bitmap's own fresh canvas.
+class BitmapPaintedPanel : public TsfSkinPanel {
+ public:
+  using TsfSkinPanel::TsfSkinPanel;
+  QImage OnBitmap() {
+    TBitmap picture(Width(), Height());
+    picture.Canvas()->Brush.Color = clBtnFace;
+    picture.Canvas()->FillRect(TRect(0, 0, Width(), Height()));
+    PaintDefaultImage(picture);
+    return picture.Image().convertToFormat(QImage::Format_RGB32);
+  }
+};
+}  // namespace
+
+TEST(SkinPanel, DefaultLookOnThePanelIsTheLookOnABitmap) {
+  struct Look {
+    const char* name;
+    TsfSkinBorderStyle border;
+    bool captionMode, ribbon, checkedMode, rollUp;
+    TAlignment alignment;
+  };
+  const Look looks[] = {
+      {"frame", bvFrame, false, false, false, false, taLeftJustify},
+      {"raised", bvRaised, false, false, false, false, taLeftJustify},
+      {"lowered caption", bvLowered, true, false, false, false, taCenter},
+      {"no border caption", bvNone, true, false, false, false, taRightJustify},
+      {"ribbon checked roll-up", bvRaised, true, true, true, true, taLeftJustify},
+  };
+  for (const Look& look : looks) {
+    SCOPED_TRACE(look.name);
+    BitmapPaintedPanel panel;
+    panel.SetBounds(0, 0, 160, 90);
+    panel.SetBorderStyle(look.border);
+    panel.SetCaption(QStringLiteral("题目 Caption"));
+    panel.SetCaptionMode(look.captionMode);
+    panel.SetRibbonStyle(look.ribbon);
+    panel.SetCheckedMode(look.checkedMode);
+    panel.SetChecked(look.checkedMode);
+    panel.SetRollUpMode(look.rollUp);
+    panel.SetDefaultAlignment(look.alignment);
+    // What the panel's own canvas held from other drawing must not show.
+    panel.Font()->SetColor(clRed);
+    panel.Font()->SetHeight(-30);
+    const QImage first = Shot(&panel);
+    EXPECT_EQ(first, panel.OnBitmap());
+    EXPECT_EQ(Shot(&panel), first) << "a second paint looks the same";
+  }
+}
