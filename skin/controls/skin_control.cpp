@@ -70,8 +70,11 @@ void TsfSkinControlT<Base>::PaintBuffered() {
   pc->Brush.Style = bsSolid;
   pc->Brush.Color = clBtnFace;
   pc->FillRect(TRect(0, 0, picture.Width(), picture.Height()));
+  // Drawing events of a descendant may destroy the control.
+  const QPointer<QObject> self(this);
   if (m_index == -1) PaintDefaultImage(picture);
   else PaintSkinImage(picture);
+  if (!self) return;
   this->Canvas()->Draw(0, 0, &picture);
 }
 

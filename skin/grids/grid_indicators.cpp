@@ -38,7 +38,9 @@ TBitmap IndicatorPicture(TsfIndicatorImage which) {
   return b;
 }
 
-void FillIndicatorImages(TCustomImageList& list) {
-  for (int i = iiCurrent; i <= iiCurrentSelected; ++i)
-    list.Add(IndicatorPicture(TsfIndicatorImage(i)), true);
+void FillIndicatorImages(TCustomImageList& list, bool mirrored) {
+  for (int i = iiCurrent; i <= iiCurrentSelected; ++i) {
+    const TBitmap picture = IndicatorPicture(TsfIndicatorImage(i));
+    list.Add(mirrored ? TBitmap(picture.Image().mirrored(true, false)) : picture, true);
+  }
 }

@@ -13,5 +13,6 @@ constexpr int kIndicatorImageWidth = 8;
 constexpr int kIndicatorImageHeight = 11;
 
 TBitmap IndicatorPicture(TsfIndicatorImage which);
-// An image list holding the five pictures in the order above.
-void FillIndicatorImages(TCustomImageList& list);
+// An image list holding the five pictures in the order above; `mirrored`
+// turns them to face left, for columns that read from the right.
+void FillIndicatorImages(TCustomImageList& list, bool mirrored = false);

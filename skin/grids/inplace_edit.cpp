@@ -4,6 +4,8 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QDropEvent>
 
 #include "platform/application.h"
 #include "platform/keys.h"
@@ -35,7 +37,10 @@ void FillEditContextMenu(TMenuItem* root, QLineEdit* edit, const TsfSkinData* sk
   root->Add(NewMenuItem(root, QString(), QStringLiteral("-")));
   add(text("EDIT_CUT", "Cut"), selected && writable, [](QLineEdit* l) { l->cut(); }, true);
   add(text("EDIT_COPY", "Copy"), selected, [](QLineEdit* l) { l->copy(); }, false);
-  add(text("EDIT_PASTE", "Paste"), pasteable && writable, [](QLineEdit* l) { l->paste(); }, true);
+  add(text("EDIT_PASTE", "Paste"), pasteable && writable, [](QLineEdit* l) {
+        if (auto* grids = qobject_cast<TsfSkinInplaceEdit*>(l)) grids->PasteChecked();
+        else l->paste();
+      }, true);
   add(text("EDIT_DELETE", "Delete"), selected && writable, [](QLineEdit* l) { l->del(); }, true);
   root->Add(NewMenuItem(root, QString(), QStringLiteral("-")));
   add(text("EDIT_SELECTALL", "Select All"), edit->selectedText() != edit->text(),
@@ -105,7 +110,6 @@ bool TsfSkinInplaceEdit::HandleKey(QKeyEvent* e) {
     }
     default: break;
   }
-  if (vk == VK_INSERT && (shift & ssShift) && !m_grid->CanEditModify()) return true;
   WORD key = vk;
   if (toGrid) {
     GuardEvent([&] { m_grid->EditorKeyDown(key, shift); });
@@ -138,7 +142,8 @@ bool TsfSkinInplaceEdit::HandleCharacter(QKeyEvent* e) {
     return true;
   }
   if (vk == VK_ESCAPE || vk == VK_TAB) return true;
-  const bool modifying = vk == VK_BACK || (ctrl && (e->key() == Qt::Key_V || e->key() == Qt::Key_X)) ||
+  // Pasting asks the grid in PasteChecked.
+  const bool modifying = vk == VK_BACK || (ctrl && e->key() == Qt::Key_X) ||
                          (!ctrl && !t.isEmpty() && t[0].isPrint());
   if (!t.isEmpty() && t[0].isPrint() && !ctrl) {
     QChar ch = t[0];
@@ -160,7 +165,40 @@ void TsfSkinInplaceEdit::keyPressEvent(QKeyEvent* e) {
   if (!self) return;
   if (HandleCharacter(e)) return e->accept();
   if (!self) return;
+  if (e->matches(QKeySequence::Paste)) {
+    PasteChecked();
+    return e->accept();
+  }
   QLineEdit::keyPressEvent(e);
+}
+
+bool TsfSkinInplaceEdit::PasteChecked() {
+  const QClipboard* clip = QApplication::clipboard();
+  const QString text = clip ? clip->text() : QString();
+  if (isReadOnly() || text.isEmpty() || !m_grid) return false;
+  QPointer<TsfSkinCustomGrid> grid(m_grid);
+  bool allowed = false;
+  GuardEvent([&] { allowed = grid->CanEditAcceptText(text) && grid->CanEditModify(); });
+  if (!grid) return false;
+  if (!allowed) {
+    QApplication::beep();
+    return false;
+  }
+  paste();
+  return true;
+}
+
+// Text dropped into the editor is checked as pasted text is.
+void TsfSkinInplaceEdit::dropEvent(QDropEvent* e) {
+  const QString text = e->mimeData() ? e->mimeData()->text() : QString();
+  QPointer<TsfSkinCustomGrid> grid(m_grid);
+  bool allowed = !grid;
+  if (grid) GuardEvent([&] { allowed = grid->CanEditAcceptText(text) && grid->CanEditModify(); });
+  if (!allowed) {
+    e->ignore();
+    return;
+  }
+  QLineEdit::dropEvent(e);
 }
 
 void TsfSkinInplaceEdit::focusOutEvent(QFocusEvent* e) {

@@ -36,6 +36,10 @@ class TsfSkinInplaceEdit : public QLineEdit {
   void TypeCharacter(QChar ch);
   // The context menu, once a command of it ran.
   void FreeContextMenu();
+  // Pastes the clipboard's text over the selection when the grid allows
+  // the change and takes the text as it would take it typed; else beeps and
+  // changes nothing. Returns whether the text went in.
+  bool PasteChecked();
 
  protected:
   // A wrapped host editor: its key and focus events are where the grid's
@@ -43,6 +47,7 @@ class TsfSkinInplaceEdit : public QLineEdit {
   void keyPressEvent(QKeyEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  private:
   bool HandleKey(QKeyEvent* e);

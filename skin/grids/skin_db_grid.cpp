@@ -76,8 +76,10 @@ TsfSkinCustomDBGrid::TsfSkinCustomDBGrid(QWidget* parent)
       m_link(this),
       m_columns(this),
       m_bookmarks(this),
-      m_indicators(kIndicatorImageWidth, kIndicatorImageHeight) {
+      m_indicators(kIndicatorImageWidth, kIndicatorImageHeight),
+      m_mirroredIndicators(kIndicatorImageWidth, kIndicatorImageHeight) {
   FillIndicatorImages(m_indicators);
+  FillIndicatorImages(m_mirroredIndicators, true);
   SetColCount(2);
   SetRowCount(2);
   SetOptions(m_dbOptions);
@@ -347,15 +349,19 @@ bool TsfSkinCustomDBGrid::CanEditModify() {
   return self && editing;
 }
 
-bool TsfSkinCustomDBGrid::CanEditAcceptKey(QChar key) {
+bool TsfSkinCustomDBGrid::CanEditAcceptKey(QChar key) { return CanEditAcceptText(QString(key)); }
+
+bool TsfSkinCustomDBGrid::CanEditAcceptText(const QString& text) {
   TField* f = SelectedField();
-  if (!m_link.Active() || !f || !f->IsValidChar(key)) return false;
+  if (!m_link.Active() || !f) return false;
+  for (QChar c : text)
+    if (!f->IsValidChar(c)) return false;
   if (!m_editor || !f->IsNumeric()) return true;
-  // The text as it would be with the character typed over the selection.
-  QString text = m_editor->text();
+  // The editor's text as it would be with `text` put over the selection.
+  QString result = m_editor->text();
   const int at = m_editor->hasSelectedText() ? m_editor->selectionStart() : m_editor->cursorPosition();
-  text.replace(at, m_editor->hasSelectedText() ? m_editor->selectedText().size() : 0, key);
-  return NumberTextAcceptable(f->DataType(), text);
+  result.replace(at, m_editor->hasSelectedText() ? m_editor->selectedText().size() : 0, text);
+  return NumberTextAcceptable(f->DataType(), result);
 }
 
 bool TsfSkinCustomDBGrid::IsBooleanColumn(int gridCol) const {
@@ -658,7 +664,7 @@ void TsfSkinCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int 
   if (shift & ssDouble) return;  // the double click was raised by the platform
   int line = -1;
   const TGridCoord cell = MouseCoord(x, y);
-  const bool sizing = button == mbLeft && HitTestSizing(x, y, line) != gsNormal;
+  const bool sizing = button == mbLeft && HitTestSizing(LayoutX(x), y, line) != gsNormal;
   if (sizing || !m_link.Active() || cell.Y < 0 || cell.X < 0) {
     if (sizing) m_link.UpdateRecord();
     TsfSkinCustomGrid::MouseDown(button, shift, x, y);
@@ -679,7 +685,7 @@ void TsfSkinCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int 
     m_pressCol = cell.X;
     // A title dragged sideways moves its column.
     m_moveDone = false;
-    if (button == mbLeft && (m_dbOptions & dgColumnResize)) BeginMoving(cell, x, y);
+    if (button == mbLeft && (m_dbOptions & dgColumnResize)) BeginMoving(cell, LayoutX(x), y);
     return;
   }
   TDataSet* ds = m_link.DataSet();
@@ -753,12 +759,15 @@ bool TsfSkinCustomDBGrid::DoMouseWheel(TShiftState shift, int delta, TPoint pos)
 // --- focus ----------------------------------------------------------------------
 
 void TsfSkinCustomDBGrid::FocusChanged(bool focused) {
+  const QPointer<TsfSkinCustomDBGrid> self(this);  // OnEnter may destroy the grid
   if (focused && OnEnter) OnEnter(this);
-  TsfSkinCustomGrid::FocusChanged(focused);
+  if (self) TsfSkinCustomGrid::FocusChanged(focused);
 }
 
 void TsfSkinCustomDBGrid::GridExited() {
+  const QPointer<TsfSkinCustomDBGrid> self(this);  // OnExit may destroy the grid
   if (OnExit) OnExit(this);
+  if (!self) return;
   // Leaving the grid drops a new record nobody typed into.
   if ((m_dbOptions & dgCancelOnExit) && m_link.Active()) CancelUnchangedInsert();
 }
@@ -793,10 +802,19 @@ void TsfSkinCustomDBGrid::DrawIndicator(TCanvas* canvas, int row, const TRect& r
     x = area.Left + (area.Width() - w) / 2;
     y = area.Top + (area.Height() - h) / 2;
   } else {
-    x = rect.Right - w - 1;
+    // Against the data side: the right in the default look, the left when
+    // the columns read from the right.
+    x = MirroredColumns() ? rect.Left + 1 : rect.Right - w - 1;
     y = rect.Top + (rect.Height() - h) / 2;
   }
-  m_indicators.Draw(canvas, x, y, image);
+  (MirroredColumns() ? m_mirroredIndicators : m_indicators).Draw(canvas, x, y, image);
+}
+
+// A column's alignment as a text flag: left and right trade places when the
+// columns read from the right.
+unsigned TsfSkinCustomDBGrid::AlignmentFlag(TAlignment a) const {
+  if (a == taCenter) return DT_CENTER;
+  return (a == taRightJustify) != MirroredColumns() ? DT_RIGHT : DT_LEFT;
 }
 
 void TsfSkinCustomDBGrid::DrawCellContent(int col, int row, const TRect& rect, TGridDrawState state) {
@@ -811,10 +829,9 @@ void TsfSkinCustomDBGrid::DrawCellContent(int col, int row, const TRect& rect, T
     }
     TRect r = CellTextRect(rect, true);
     if (!Skin()) r = TRect(rect.Left + 2, rect.Top, rect.Right - 2, rect.Bottom);
-    const TAlignment a = column->Title()->Alignment;
     canvas->DrawText(column->Title()->Caption(), r,
                      DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS |
-                         (a == taCenter ? DT_CENTER : a == taRightJustify ? DT_RIGHT : DT_LEFT));
+                         AlignmentFlag(column->Title()->Alignment));
     return;
   }
   if (col < IndicatorOffset()) {
@@ -849,7 +866,13 @@ void TsfSkinCustomDBGrid::DrawCellContent(int col, int row, const TRect& rect, T
   if (OnGetCellParam) {
     TColor bg = Skin() ? Skin().Record->bgcolor : (column && column->ColorValue ? *column->ColorValue : Color());
     const TColor before = bg;
+    const QPointer<TsfSkinCustomDBGrid> self(this);
     OnGetCellParam(this, column, state, bg, &canvas->Font);
+    // The handler may have destroyed the grid or closed its record set.
+    if (!self || !m_link.Active()) return;
+    column = ColumnAt(col);
+    field = column ? column->Field() : nullptr;
+    if (dataRow >= m_link.RecordCount()) return;
     if (bg != before) {
       canvas->Brush.Style = bsSolid;
       canvas->Brush.Color = bg;
@@ -872,11 +895,9 @@ void TsfSkinCustomDBGrid::DrawCellContent(int col, int row, const TRect& rect, T
     } else if (isPicture) {
       DrawFieldPicture(canvas, bytes, rect);
     } else {
-      const TAlignment a = column->Alignment();
-      TRect r(rect.Left + 4, rect.Top, rect.Right - 3, rect.Bottom);
-      canvas->DrawText(text, r,
-                       DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
-                           (a == taCenter ? DT_CENTER : a == taRightJustify ? DT_RIGHT : DT_LEFT));
+      TRect r = MirroredColumns() ? TRect(rect.Left + 3, rect.Top, rect.Right - 4, rect.Bottom)
+                                      : TRect(rect.Left + 4, rect.Top, rect.Right - 3, rect.Bottom);
+      canvas->DrawText(text, r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | AlignmentFlag(column->Alignment()));
     }
   }
   // The cell-drawing event of the field is for grids whose columns follow the

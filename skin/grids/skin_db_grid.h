@@ -132,6 +132,7 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   void EditorKeyDown(WORD& key, TShiftState shift) override { KeyDown(key, shift); }
   bool CanEditModify() override;
   bool CanEditAcceptKey(QChar key) override;
+  bool CanEditAcceptText(const QString& text) override;
   // Whether the grid column shows a boolean field.
   bool IsBooleanColumn(int gridCol) const;
   void EditorTextChanged(const QString& text) override;
@@ -194,6 +195,7 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   void UpdateRowCount();
   void UpdateActive();
   void UpdateVerticalBar();
+  unsigned AlignmentFlag(TAlignment a) const;
   void DrawIndicator(TCanvas* canvas, int row, const TRect& rect);
   void DrawFieldPicture(TCanvas* canvas, const QByteArray& bytes, const TRect& rect);
   bool ToggleBooleanField();
@@ -208,6 +210,7 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   TsfDBGridColumns m_columns;
   TsfBookmarkList m_bookmarks;
   TCustomImageList m_indicators;
+  TCustomImageList m_mirroredIndicators;  // facing left, for right-to-left reading
   TFont m_titleFont;
   TsfDBGridOptions m_dbOptions = kDefaultDBGridOptions;
   bool m_readOnly = false;

@@ -491,6 +491,10 @@ TRect TsfSkinCustomGrid::CellBounds(int col, int row) const {
 }
 
 TRect TsfSkinCustomGrid::CellRect(int col, int row) const {
+  return MirrorRect(LayoutCellRect(col, row));
+}
+
+TRect TsfSkinCustomGrid::LayoutCellRect(int col, int row) const {
   const TRect r = CellBounds(col, row);
   if (r.IsEmpty() || r.Left >= ClientWidth() || r.Top >= ClientHeight() || r.Right <= 0)
     return TRect();
@@ -577,7 +581,9 @@ int TsfSkinCustomGrid::LastVisibleRow() const {
   return last;
 }
 
-TGridCoord TsfSkinCustomGrid::MouseCoord(int x, int y) const {
+TGridCoord TsfSkinCustomGrid::MouseCoord(int x, int y) const { return LayoutCoord(LayoutX(x), y); }
+
+TGridCoord TsfSkinCustomGrid::LayoutCoord(int x, int y) const {
   const TGridCoord c{ColAt(x), RowAt(y)};
   if (c.X < 0 || c.Y < 0) return TGridCoord{-1, -1};
   return c;
@@ -943,7 +949,9 @@ void TsfSkinCustomGrid::PaintCell(TCanvas* canvas, int col, int row, const TRect
     canvas->Font = *Font();
   }
   canvas->Brush.Style = bsClear;
+  const QPointer<TsfSkinCustomGrid> self(this);
   DrawCellContent(col, row, r, state);
+  if (!self) return;
   canvas->Brush.Style = bsSolid;
   if (DefaultDrawing && !Skin() && (state & gdFocused) && !rowSelect &&
       !(Has(m_options, goEditing) && Has(m_options, goAlwaysShowEditor)))
@@ -965,11 +973,11 @@ void TsfSkinCustomGrid::PaintLines(TCanvas* canvas) {
     const TColor regionFill = fixed ? m_fixedColor : fill;
     if (vw > 0) {
       canvas->Brush.Color = vOn ? line : regionFill;
-      canvas->FillRect(TRect(r.Right, r.Top, r.Right + vw, r.Bottom + hw));
+      canvas->FillRect(MirrorRect(TRect(r.Right, r.Top, r.Right + vw, r.Bottom + hw)));
     }
     if (hw > 0) {
       canvas->Brush.Color = hOn ? line : regionFill;
-      canvas->FillRect(TRect(r.Left, r.Bottom, r.Right + vw, r.Bottom + hw));
+      canvas->FillRect(MirrorRect(TRect(r.Left, r.Bottom, r.Right + vw, r.Bottom + hw)));
     }
   };
   for (int row = 0; row < RowCount(); ++row) {
@@ -978,7 +986,7 @@ void TsfSkinCustomGrid::PaintLines(TCanvas* canvas) {
     if (y < 0) break;
     if (y >= ClientHeight()) break;
     for (int col = 0; col < ColCount(); ++col) {
-      const TRect r = CellRect(col, row);
+      const TRect r = LayoutCellRect(col, row);
       if (r.IsEmpty()) {
         if (col >= m_fixedCols && col >= m_topLeft.X && ContentLeft(col) == kOffScreen) break;
         continue;
@@ -1009,10 +1017,15 @@ void TsfSkinCustomGrid::PaintGrid(TBitmap& buffer) {
     canvas->FillRect(TRect(0, 0, w, h));
   }
   m_paintCanvas = canvas;
+  // A drawing event may destroy the grid: then the painting stops at once
+  // and touches nothing of it any more.
+  const QPointer<TsfSkinCustomGrid> self(this);
   struct Reset {
-    TCanvas*& c;
-    ~Reset() { c = nullptr; }
-  } reset{m_paintCanvas};
+    const QPointer<TsfSkinCustomGrid>& grid;
+    ~Reset() {
+      if (grid) grid->m_paintCanvas = nullptr;
+    }
+  } reset{self};
   PaintLines(canvas);
   for (int row = 0; row < RowCount(); ++row) {
     if (row >= m_fixedRows && row < m_topLeft.Y) continue;
@@ -1022,27 +1035,29 @@ void TsfSkinCustomGrid::PaintGrid(TBitmap& buffer) {
       continue;
     }
     for (int col = 0; col < ColCount(); ++col) {
-      const TRect r = CellRect(col, row);
+      const TRect r = LayoutCellRect(col, row);
       if (r.IsEmpty()) continue;
       // Scrolled cells never paint over the fixed ones.
       TRect clip = r;
       if (col >= m_fixedCols) clip.Left = std::max(clip.Left, FixedWidth());
       if (row >= m_fixedRows) clip.Top = std::max(clip.Top, FixedHeight());
       if (clip.IsEmpty()) continue;
-      canvas->SetClipRect(clip);
-      PaintCell(canvas, col, row, r);
+      canvas->SetClipRect(MirrorRect(clip));
+      PaintCell(canvas, col, row, MirrorRect(r));
+      if (!self) return;
       canvas->ResetClip();
     }
   }
   if (!Skin() && DefaultDrawing && Has(m_options, goRowSelect) && hasFocus()) {
     const TGridRect s = Selection();
-    const TRect a = CellRect(s.Left, s.Top), b = CellRect(s.Right, s.Bottom);
-    if (!a.IsEmpty() && !b.IsEmpty()) canvas->DrawFocusRect(TRect(a.Left, a.Top, b.Right, b.Bottom));
+    const TRect a = LayoutCellRect(s.Left, s.Top), b = LayoutCellRect(s.Right, s.Bottom);
+    if (!a.IsEmpty() && !b.IsEmpty())
+      canvas->DrawFocusRect(MirrorRect(TRect(a.Left, a.Top, b.Right, b.Bottom)));
   }
   PaintMoveLine(canvas, w, h);
   if (m_gridState == gsColSizing || m_gridState == gsRowSizing) {
     canvas->Brush.Color = clWindowText;
-    canvas->FillRect(m_gridState == gsColSizing ? TRect(m_sizingPos, 0, m_sizingPos + 1, h)
+    canvas->FillRect(m_gridState == gsColSizing ? MirrorRect(TRect(m_sizingPos, 0, m_sizingPos + 1, h))
                                                 : TRect(0, m_sizingPos, w, m_sizingPos + 1));
   }
 }
@@ -1060,7 +1075,7 @@ void TsfSkinCustomGrid::PaintMoveLine(TCanvas* canvas, int w, int h) {
   const int at = m_moveTo > m_moveFrom ? (cols ? r.Right : r.Bottom) + line / 2
                                        : (cols ? r.Left : r.Top) - (line + 1) / 2;
   canvas->Brush.Color = clWindowText;
-  canvas->FillRect(cols ? TRect(at - 1, 0, at + 2, h) : TRect(0, at - 1, w, at + 2));
+  canvas->FillRect(cols ? MirrorRect(TRect(at - 1, 0, at + 2, h)) : TRect(0, at - 1, w, at + 2));
 }
 
 // --- keyboard -------------------------------------------------------------------
@@ -1156,7 +1171,7 @@ TGridState TsfSkinCustomGrid::HitTestSizing(int x, int y, int& line) {
   const int hline = Has(m_options, goHorzLine) ? m_lineWidth : 0;
   if (Has(m_options, goColSizing) && y < FixedHeight()) {
     for (int c = 0; c < ColCount(); ++c) {
-      const TRect r = CellRect(c, 0);
+      const TRect r = LayoutCellRect(c, 0);
       if (r.IsEmpty()) continue;
       if (std::abs(x - (r.Right + vline / 2)) <= kSizingSlack + vline / 2) {
         line = c;
@@ -1166,7 +1181,7 @@ TGridState TsfSkinCustomGrid::HitTestSizing(int x, int y, int& line) {
   }
   if (Has(m_options, goRowSizing) && x < FixedWidth()) {
     for (int r = 0; r < RowCount(); ++r) {
-      const TRect rc = CellRect(0, r);
+      const TRect rc = LayoutCellRect(0, r);
       if (rc.IsEmpty()) continue;
       if (std::abs(y - (rc.Bottom + hline / 2)) <= kSizingSlack + hline / 2) {
         line = r;
@@ -1185,6 +1200,7 @@ void TsfSkinCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x,
   }
   TsfSkinControl::MouseDown(button, shift, x, y);
   if (!self || button != mbLeft || (shift & ssDouble)) return;
+  x = LayoutX(x);
   m_sizingMoved = false;
   m_moveDone = false;
   int line = -1;
@@ -1192,12 +1208,12 @@ void TsfSkinCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x,
   if (sizing != gsNormal) {
     m_gridState = sizing;
     m_sizingIndex = line;
-    const TRect r = sizing == gsColSizing ? CellRect(line, 0) : CellRect(0, line);
+    const TRect r = sizing == gsColSizing ? LayoutCellRect(line, 0) : LayoutCellRect(0, line);
     m_sizingOrigin = sizing == gsColSizing ? r.Left : r.Top;
     m_sizingPos = sizing == gsColSizing ? x : y;
     return;
   }
-  const TGridCoord cell = MouseCoord(x, y);
+  const TGridCoord cell = LayoutCoord(x, y);
   if (BeginMoving(cell, x, y)) return;
   if (cell.X < m_fixedCols || cell.Y < m_fixedRows) return;
   if (Has(m_options, goEditing)) {
@@ -1334,6 +1350,7 @@ void TsfSkinCustomGrid::MouseMove(TShiftState shift, int x, int y) {
   const QPointer<TsfSkinCustomGrid> self(this);  // OnMouseMove may destroy the grid
   TsfSkinControl::MouseMove(shift, x, y);
   if (!self) return;
+  x = LayoutX(x);
   switch (m_gridState) {
     case gsColSizing:
     case gsRowSizing: {
@@ -1350,7 +1367,7 @@ void TsfSkinCustomGrid::MouseMove(TShiftState shift, int x, int y) {
       return;
     case gsSelecting: {
       m_lastMouse = TPoint(x, y);
-      const TGridCoord cell = MouseCoord(x, y);
+      const TGridCoord cell = LayoutCoord(x, y);
       if (cell.X >= m_fixedCols && cell.Y >= m_fixedRows && !(cell == m_current))
         FocusCell(cell.X, cell.Y, !Has(m_options, goRangeSelect));
       return;
@@ -1414,11 +1431,13 @@ void TsfSkinCustomGrid::Resize() {
 }
 
 void TsfSkinCustomGrid::FocusChanged(bool focused) {
+  const QPointer<TsfSkinCustomGrid> self(this);  // OnEnter and OnExit may destroy the grid
   TsfSkinControl::FocusChanged(focused);
+  if (!self) return;
   if (focused && Has(m_options, goAlwaysShowEditor)) ShowEditor();
   // Focus going into our own editor is not leaving the grid.
   if (!focused && (!m_editor || QApplication::focusWidget() != m_editor)) GridExited();
-  Invalidate();
+  if (self) Invalidate();
 }
 
 void TsfSkinCustomGrid::VisibleChanged() {

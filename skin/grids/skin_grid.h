@@ -137,6 +137,11 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   TRect CellRect(int col, int row) const;
   // The cell under a client point; -1 parts outside the cells.
   TGridCoord MouseCoord(int x, int y) const;
+  // Right-to-left reading draws the columns from the right edge: fixed
+  // columns on the right, each next column left of the one before. The
+  // layout is worked out left to right and mirrored where it meets the
+  // window (painting, mouse points, CellRect, MouseCoord).
+  bool MirroredColumns() const { return layoutDirection() == Qt::RightToLeft; }
   TGridState GridState() const { return m_gridState; }
   // While a row or column is dragged: the one dragged and where it would
   // land on release (equal: nowhere new).
@@ -171,6 +176,9 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   virtual void EditorKeyPress(QChar& key) { KeyPress(key); }
   virtual bool CanEditModify() { return true; }
   virtual bool CanEditAcceptKey(QChar key) { Q_UNUSED(key); return true; }
+  // Whether `text`, pasted or dropped into the editor over its selection,
+  // can go in: checked as typed characters are.
+  virtual bool CanEditAcceptText(const QString& text) { Q_UNUSED(text); return true; }
   // Called when the focus left the grid and its editor.
   virtual void GridExited() {}
   // Called when the editor's text changed by the user.
@@ -181,6 +189,7 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   virtual void UpdateScrollPositions();
   virtual void UpdateScrollRanges(bool withVertical = true);
   virtual void MoveCurrentCell(int col, int row, bool moveAnchor, bool show);
+  // `x` in the left-to-right layout (LayoutX).
   virtual TGridState HitTestSizing(int x, int y, int& line);
   virtual TsfSkinInplaceEdit* CreateCellEditor();
   virtual bool CanShowEditor();
@@ -218,6 +227,17 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   // The cell's rectangle without clipping to the visible area (the whole
   // extent of a partly visible cell), or empty when it is scrolled off.
   TRect CellBounds(int col, int row) const;
+  // A client x and the x of the left-to-right layout, each into the other.
+  int LayoutX(int x) const { return MirroredColumns() ? ClientWidth() - 1 - x : x; }
+  // A rectangle of the left-to-right layout and its place in the window,
+  // each into the other.
+  TRect MirrorRect(const TRect& r) const {
+    if (!MirroredColumns() || r.IsEmpty()) return r;
+    return TRect(ClientWidth() - r.Right, r.Top, ClientWidth() - r.Left, r.Bottom);
+  }
+  // CellRect and MouseCoord in the left-to-right layout.
+  TRect LayoutCellRect(int col, int row) const;
+  TGridCoord LayoutCoord(int x, int y) const;
   // Pixel width of the fixed columns and height of the fixed rows.
   int FixedWidth() const;
   int FixedHeight() const;

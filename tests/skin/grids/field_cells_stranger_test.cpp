@@ -4,7 +4,7 @@
 // that close the record set or delete the grid, and boolean fields holding
 // NULL, 2 or text.
 
-#include "tests/skin/grids/grid_fixture.h"
+#include "tests/skin/grids/marks_fixture.h"
 
 #include <QPointer>
 
@@ -24,34 +24,14 @@ const char* Name(Act a) {
 
 // Rows 1..3 of t_marks (id, name, done, qty), shown by a grid with default
 // columns whose titles can be dragged.
-class DataGridStrangerTest : public ::testing::Test {
+class DataGridStrangerTest : public MarksGridTest {
  protected:
   void SetUp() override {
-    path = dir.filePath(QStringLiteral("bank.zk"));
-    CreateBank(path, QStringLiteral(
-                         "create table t_marks(id integer primary key, name varchar(20), done boolean,"
-                         " qty integer);"
-                         "insert into t_marks values (1, 'one', null, 3), (2, 'two', 2, 4),"
-                         " (3, 'three', 'text', 5);"));
-    con.SetConnectionString(BankConnectionString(path));
-    con.Open();
-    query.SetConnection(&con);
-    Reopen(QStringLiteral("select * from t_marks order by id"));
-    source.SetDataSet(&query);
-    grid = std::make_unique<TsfSkinDBGrid>();
-    grid->resize(500, 200);
-    grid->SetDataSource(&source);
-    grid->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
-    grid->activateWindow();
-    QApplication::setActiveWindow(grid.get());
-    grid->setFocus();
-  }
-  void Reopen(const QString& sql) {
-    query.Close();
-    query.SQL()->Clear();
-    query.SQL()->Add(sql);
-    query.Open();
+    OpenMarks(QStringLiteral("create table t_marks(id integer primary key, name varchar(20), done boolean,"
+                             " qty integer);"
+                             "insert into t_marks values (1, 'one', null, 3), (2, 'two', 2, 4),"
+                             " (3, 'three', 'text', 5);"),
+              500);
   }
   void Do(Act a) {
     switch (a) {
@@ -61,27 +41,6 @@ class DataGridStrangerTest : public ::testing::Test {
       case Act::DeleteGrid: grid.reset(); break;
     }
   }
-  QPoint Centre(int col, int row) const {
-    const TRect r = grid->CellRect(col, row);
-    return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-  }
-  QStringList Order() const {
-    QStringList names;
-    for (int i = 0; i < grid->Columns()->Count(); ++i) names << grid->Columns()->Items(i)->FieldName();
-    return names;
-  }
-  void PaintIfThere() {
-    if (!grid) return;
-    grid->repaint();
-    QApplication::processEvents();
-  }
-
-  QTemporaryDir dir;
-  QString path;
-  TADOConnection con;
-  TADOQuery query;
-  TDataSource source;
-  std::unique_ptr<TsfSkinDBGrid> grid;
 };
 
 TEST_F(DataGridStrangerTest, RecordSetClosedOrReopenedInTheMiddleOfATitleDrag) {

@@ -3,13 +3,15 @@
 // mouse and by keys), pictures stored in fields, the drawing events, and the
 // characters a number field accepts in the editor.
 
-#include "tests/skin/grids/grid_fixture.h"
+#include "tests/skin/grids/marks_fixture.h"
 
 #include <QBuffer>
+#include <QClipboard>
 
 #include "skin/grids/db_inplace_edit.h"
 #include "skin/grids/grid_rules.h"
 #include "skin/grids/inplace_edit.h"
+#include "platform/menus.h"
 
 namespace {
 
@@ -24,49 +26,19 @@ QImage RedSquarePng(QByteArray& bytes) {
 
 // Rows: 1 'one' done, 2 'two' not done, 3 'three' done; `pic` holds a red
 // square in row 1 and text that is no picture in row 2.
-class FieldCellsTest : public ::testing::Test {
+class FieldCellsTest : public MarksGridTest {
  protected:
   void SetUp() override {
-    path = dir.filePath(QStringLiteral("bank.zk"));
     QByteArray png;
     RedSquarePng(png);
-    CreateBank(path, QStringLiteral(
-                         "create table t_marks(id integer primary key, name varchar(20), done boolean,"
-                         " score numeric, qty integer, pic blob);"
-                         "insert into t_marks values (1, 'one', 1, 1.5, 3, x'%1'),"
-                         " (2, 'two', 0, 2, 4, x'6e6f7468696e67'), (3, 'three', 1, 0, 5, null);")
-                         .arg(QString::fromLatin1(png.toHex())));
-    con.SetConnectionString(BankConnectionString(path));
-    con.Open();
-    query.SetConnection(&con);
-    query.SQL()->Add(QStringLiteral("select * from t_marks order by id"));
-    query.Open();
-    source.SetDataSet(&query);
-    grid = std::make_unique<TsfSkinDBGrid>();
-    grid->resize(640, 200);
-    grid->SetDataSource(&source);
+    OpenMarks(QStringLiteral("create table t_marks(id integer primary key, name varchar(20), done boolean,"
+                             " score numeric, qty integer, pic blob);"
+                             "insert into t_marks values (1, 'one', 1, 1.5, 3, x'%1'),"
+                             " (2, 'two', 0, 2, 4, x'6e6f7468696e67'), (3, 'three', 1, 0, 5, null);")
+                  .arg(QString::fromLatin1(png.toHex())),
+              640);
     grid->OnTitleClick = [this](TsfColumn* c) { titleClicks << c->FieldName(); };
     grid->OnColumnMoved = [this](TObject*, int from, int to) { moves.push_back({from, to}); };
-    grid->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
-    grid->activateWindow();
-    QApplication::setActiveWindow(grid.get());
-    grid->setFocus();
-  }
-  // Grid column of a field (the indicator is column 0).
-  int ColumnOf(const QString& field) const {
-    for (int i = 0; i < grid->Columns()->Count(); ++i)
-      if (grid->Columns()->Items(i)->FieldName() == field) return i + grid->IndicatorOffset();
-    return -1;
-  }
-  QPoint Centre(int col, int row) const {
-    const TRect r = grid->CellRect(col, row);
-    return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-  }
-  QStringList Order() const {
-    QStringList names;
-    for (int i = 0; i < grid->Columns()->Count(); ++i) names << grid->Columns()->Items(i)->FieldName();
-    return names;
   }
   QString Bank(const QString& sql) const { return QueryBankValue(path, sql); }
   // Pixels of a cell that are of `colour` (give or take a little).
@@ -96,12 +68,6 @@ class FieldCellsTest : public ::testing::Test {
     int from, to;
     friend bool operator==(const Moved&, const Moved&) = default;
   };
-  QTemporaryDir dir;
-  QString path;
-  TADOConnection con;
-  TADOQuery query;
-  TDataSource source;
-  std::unique_ptr<TsfSkinDBGrid> grid;
   QStringList titleClicks;
   std::vector<Moved> moves;
 };
@@ -281,6 +247,104 @@ TEST_F(FieldCellsTest, RightToLeftSwapsLeftAndRightAndPutsTheButtonLeft) {
   }
 }
 
+// Horizontal extent of the dark (text) pixels of a cell, relative to its
+// left edge: {first, last}, or {-1, -1} when none.
+std::pair<int, int> DarkColumns(const QImage& img, const TRect& r) {
+  int first = -1, last = -1;
+  for (int x = r.Left; x < r.Right; ++x)
+    for (int y = r.Top + 2; y < r.Bottom - 2; ++y)
+      if (qGray(img.pixel(x, y)) < 90) {
+        if (first < 0) first = x - r.Left;
+        last = x - r.Left;
+        break;
+      }
+  return {first, last};
+}
+
+TEST_F(FieldCellsTest, RightToLeftDrawsColumnsFromTheRightAndTheMouseFollows) {
+  const int w = grid->ClientWidth();
+  grid->Columns()->Items(1)->SetWidth(150);  // name
+  QImage ltr = grid->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const int row2 = Centre(0, 2).y();
+  const QRgb fixed = ltr.pixel(3, row2);  // the indicator cell of a record that is not current
+  const TRect ltrName[] = {grid->CellRect(ColumnOf("name"), 0), grid->CellRect(ColumnOf("name"), 1)};
+  const TRect ltrIndicator = grid->CellRect(0, 1);
+  grid->setLayoutDirection(Qt::RightToLeft);
+  const QImage img = grid->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+  // The indicator is on the right edge and each column left of the one before.
+  const TRect ind = grid->CellRect(0, 2), name = grid->CellRect(ColumnOf("name"), 2),
+              done = grid->CellRect(ColumnOf("done"), 2);
+  EXPECT_EQ(ind.Right, w);
+  EXPECT_LE(name.Right, ind.Left);
+  EXPECT_LE(done.Right, name.Left);
+  EXPECT_EQ(img.pixel(w - 4, row2), fixed);
+  EXPECT_NE(img.pixel(3, row2), fixed);
+  EXPECT_EQ(ltr.pixel(3, row2), img.pixel(w - 4, row2));
+
+  // The current record's arrow faces the data: the same picture, mirrored.
+  {
+    const TRect l = ltrIndicator, r = grid->CellRect(0, 1);
+    int dark = 0;
+    for (int y = l.Top + 2; y < l.Bottom - 2; ++y)
+      for (int x = l.Left + 2; x < l.Right - 2; ++x) {
+        const bool d = qGray(ltr.pixel(x, y)) < 90;
+        dark += d;
+        EXPECT_EQ(qGray(img.pixel(r.Right - 1 - (x - l.Left), y)) < 90, d) << x << "," << y;
+      }
+    EXPECT_GT(dark, 5);
+  }
+
+  // Left-aligned text and titles sit at the right end of their cells.
+  for (int row : {0, 1}) {
+    SCOPED_TRACE(row);
+    const auto [l1, l2] = DarkColumns(ltr, ltrName[row]);
+    const TRect r = grid->CellRect(ColumnOf("name"), row);
+    const auto [r1, r2] = DarkColumns(img, r);
+    ASSERT_GE(l1, 0);
+    ASSERT_GE(r1, 0);
+    EXPECT_LT(l1, 12);                     // left to right: near the left edge
+    EXPECT_GT(r1, 60);                     // right to left: far from it...
+    EXPECT_GT(r2, r.Width() - 14);         // ...and near the right edge
+    EXPECT_NEAR(r2 - r1, l2 - l1, 1);      // the whole text, not cut
+  }
+
+  // A click goes to the cell drawn under the pointer.
+  QTest::mouseClick(grid.get(), Qt::LeftButton, {}, Centre(ColumnOf("score"), 3));
+  ASSERT_TRUE(grid->SelectedField());
+  EXPECT_EQ(grid->SelectedField()->FieldName(), QStringLiteral("score"));
+  EXPECT_EQ(query.RecNo(), 3);
+  EXPECT_EQ(grid->MouseCoord(Centre(ColumnOf("done"), 1).x(), Centre(0, 1).y()).X, ColumnOf("done"));
+
+  // The editor opens over the cell where it is drawn.
+  TsfSkinInplaceEdit* e = EditCell(QStringLiteral("name"));
+  ASSERT_TRUE(e);
+  const TRect cell = grid->CellRect(ColumnOf("name"), grid->Row());
+  EXPECT_LE(std::abs(e->geometry().left() - cell.Left), 2);
+  QTest::keyClick(e, Qt::Key_Escape);
+
+  // The sizing line of a column is at its left edge; dragging it further
+  // left widens the column.
+  const TRect title = grid->CellRect(ColumnOf("name"), 0);
+  const QPoint line(title.Left - 1, (title.Top + title.Bottom) / 2);
+  QTest::mousePress(grid.get(), Qt::LeftButton, {}, line);
+  EXPECT_EQ(grid->GridState(), gsColSizing);
+  QTest::mouseMove(grid.get(), line - QPoint(30, 0));
+  QTest::mouseRelease(grid.get(), Qt::LeftButton, {}, line - QPoint(30, 0));
+  EXPECT_EQ(grid->Columns()->Items(1)->Width(), 180);
+  EXPECT_EQ(grid->CellRect(ColumnOf("name"), 0).Left, title.Left - 30);
+
+  // A title dragged over another moves its column there.
+  const QPoint from = Centre(ColumnOf("name"), 0), to = Centre(ColumnOf("score"), 0);
+  EXPECT_GT(from.x(), to.x());
+  QTest::mousePress(grid.get(), Qt::LeftButton, {}, from);
+  QTest::mouseMove(grid.get(), to);
+  EXPECT_EQ(grid->GridState(), gsColMoving);
+  QTest::mouseRelease(grid.get(), Qt::LeftButton, {}, to);
+  EXPECT_EQ(Order(), (QStringList{"id", "done", "score", "name", "qty", "pic"}));
+  EXPECT_TRUE(titleClicks.isEmpty());
+}
+
 TEST(GridRules, NumberTextAcceptable) {
   struct Case { TFieldType type; const char* text; bool ok; };
   const Case cases[] = {
@@ -320,6 +384,55 @@ TEST_F(FieldCellsTest, NumberFieldsRefuseSignsAndSeparatorsOutOfPlace) {
   EXPECT_EQ(e->text(), QStringLiteral("-2.5"));
   QTest::keyClick(e, Qt::Key_Return);
   EXPECT_EQ(Bank(QStringLiteral("select score from t_marks where id = 1")), QStringLiteral("-2.5"));
+}
+
+// Pasted text is checked as typed text is, by every way of pasting: what a
+// number field cannot take leaves the editor as it was.
+TEST_F(FieldCellsTest, PastedTextIntoNumberFieldsIsCheckedAsTyped) {
+  struct Case { const char* field; const char* before; int cursor; const char* pasted; const char* shown; };
+  const Case cases[] = {
+      {"qty", "12", 2, "34", "1234"},       {"qty", "12", 2, "3a", "12"},
+      {"qty", "12", 2, "-3", "12"},         {"qty", "12", 0, "-", "-12"},
+      {"qty", "12", 2, "1.5", "12"},        {"score", "1.5", 3, "e-3", "1.5e-3"},
+      {"score", "1.5", 3, ".2", "1.5"},     {"score", "1.5", 0, "e", "1.5"},
+      {"score", "", 0, "2\n", ""},         {"name", "ab", 2, "-1.2.", "ab-1.2."},
+  };
+  enum class Way { CtrlV, ShiftInsert, Menu };
+  for (Way way : {Way::CtrlV, Way::ShiftInsert, Way::Menu}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::to_string(int(way)) + std::string(": ") + c.pasted + " into " + c.before);
+      TsfSkinInplaceEdit* e = EditCell(QString::fromLatin1(c.field));
+      ASSERT_TRUE(e);
+      e->selectAll();
+      QTest::keyClick(e, Qt::Key_Backspace);
+      QTest::keyClicks(e, QString::fromLatin1(c.before));
+      ASSERT_EQ(e->text(), QString::fromLatin1(c.before));
+      e->setCursorPosition(c.cursor);
+      QApplication::clipboard()->setText(QString::fromLatin1(c.pasted));
+      switch (way) {
+        case Way::CtrlV: QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier); break;
+        case Way::ShiftInsert: QTest::keyClick(e, Qt::Key_Insert, Qt::ShiftModifier); break;
+        case Way::Menu: {
+          TMenuItem root(nullptr);
+          FillEditContextMenu(&root, e, nullptr, [] { return true; });
+          TMenuItem* paste = nullptr;
+          for (int i = 0; i < root.Count(); ++i)
+            if (root.Items(i)->Caption == QLatin1String("Paste")) paste = root.Items(i);
+          ASSERT_TRUE(paste && paste->Enabled);
+          paste->Click();
+          break;
+        }
+      }
+      EXPECT_EQ(e->text(), QString::fromLatin1(c.shown));
+      QTest::keyClick(e, Qt::Key_Escape);
+    }
+  }
+  // Accepted pasted text is written like typed text.
+  TsfSkinInplaceEdit* e = EditCell(QStringLiteral("qty"));
+  QApplication::clipboard()->setText(QStringLiteral("-42"));
+  QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(Bank(QStringLiteral("select qty from t_marks where id = 1")), QStringLiteral("-42"));
 }
 
 }  // namespace

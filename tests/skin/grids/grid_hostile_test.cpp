@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <limits>
 
+#include "platform/form.h"
 #include "skin/grids/inplace_edit.h"
 
 namespace {
@@ -191,6 +192,68 @@ TEST_F(HostileGridTest, InputHandlersThatDeleteTheGrid) {
     grid.reset();
     query.Close();
     con.Close();
+  }
+}
+
+// The drawing events run in the middle of the grid's paint, cell by cell. A
+// handler that closes or reloads what the grid shows ends that paint; one
+// that closes the grid's form (freeing it) sees the paint finish and the form
+// and grid go after it. The form around the grid paints on.
+TEST_F(HostileGridTest, DrawingHandlersThatCloseTheRecordsOrLetTheGridGo) {
+  enum class Event { DrawDataCell, DrawColumnCell, GetCellParam };
+  for (Event event : {Event::DrawDataCell, Event::DrawColumnCell, Event::GetCellParam}) {
+    for (Act act : kActs) {
+      SCOPED_TRACE(std::to_string(int(event)) + ": " + Name(act));
+      MessageBoxRecorder errors;
+      OpenBank(5);
+      OpenQuery();
+      QPointer<TForm> form = new TForm;
+      form->resize(320, 220);
+      form->OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+      grid = std::make_unique<TsfSkinDBGrid>(form.data());
+      grid->SetDataSource(&source);
+      grid->setGeometry(10, 10, 300, 200);
+      Show(form.data());
+      int calls = 0;
+      // Destroying a widget from inside its own paint event is unsound in Qt
+      // itself (its painting reads the widget after the event): the handler
+      // closes the form, which frees it (and the grid) once the paint is over.
+      auto once = [&] {
+        if (calls++ > 0) return;
+        if (act == Act::DeleteGrid) {
+          grid.release();
+          form->Close();
+        } else {
+          Do(act);
+        }
+      };
+      switch (event) {
+        case Event::DrawDataCell:
+          grid->OnDrawDataCell = [&](TObject*, const TRect&, TField*, TGridDrawState) { once(); };
+          break;
+        case Event::DrawColumnCell:
+          grid->OnDrawColumnCell = [&](TObject*, const TRect&, int, TsfColumn*, TGridDrawState) { once(); };
+          break;
+        case Event::GetCellParam:
+          grid->OnGetCellParam = [&](TObject*, TsfColumn*, TGridDrawState, TColor&, TFont*) { once(); };
+          break;
+      }
+      const QPointer<QWidget> watch = grid.get();
+      form->repaint();
+      EXPECT_GT(calls, 0);
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      EXPECT_EQ(watch.isNull(), act == Act::DeleteGrid);
+      EXPECT_EQ(form.isNull(), act == Act::DeleteGrid);
+      // What is left paints and takes keys as usual.
+      if (form) form->repaint();
+      if (grid) QTest::keyClick(grid.get(), Qt::Key_Down);
+      if (form) form->repaint();
+      EXPECT_TRUE(errors.requests.isEmpty()) << errors.requests.value(0).Text.toStdString();
+      grid.reset();
+      delete form.data();
+      query.Close();
+      con.Close();
+    }
   }
 }
 
