@@ -378,6 +378,7 @@ QString Tfrm_tolmmain::Field(const QString& name) const {
 Tfrm_tolmmain::~Tfrm_tolmmain() { DestroyWindowSkinner(sfSkinForm1); }
 
 void Tfrm_tolmmain::FormShow(TObject*) {
+  BuildControls();
   const QString started = store::FormatStartTime(QDateTime::currentDateTime());
   RunSql(store::StartExercise(FTitleId, started));
   FExerId = GetMaxValue(QStringLiteral("t_exercise"), QStringLiteral("exer_id"));
@@ -386,6 +387,7 @@ void Tfrm_tolmmain::FormShow(TObject*) {
 }
 
 void Tfrm_tolmmain::InitExerResult() {
+  BuildControls();
   Rerun(qry_sub, store::PaperNodes(FTitleId));
   const int nodes = qry_sub->RecordCount();
   InOneTransaction([&] {
@@ -407,6 +409,7 @@ void Tfrm_tolmmain::ReopenRows() {
 }
 
 void Tfrm_tolmmain::sfSkinButton2Click(TObject*) {
+  BuildControls();
   Rerun(qry_chengji, store::ObjectiveScore(FExerId));
   const QString points = practice::ScoreText(qry_chengji->FieldByName(QStringLiteral("spoint"))->AsString());
   RunSql(store::StoreScore(points, FExerId));
@@ -432,6 +435,7 @@ void Tfrm_tolmmain::FormCloseQuery(TObject*, bool& CanClose) {
 }
 
 void Tfrm_tolmmain::RptListsClick(TObject*) {
+  BuildControls();
   p_1->SetVisible(Field(QStringLiteral("subject_kind")) == practice::kPaper);
 }
 
@@ -443,6 +447,7 @@ void Tfrm_tolmmain::LoadMemo(TsfSkinRichEdit* edit, const QString& fieldName) {
 }
 
 void Tfrm_tolmmain::RptListsDblClick(TObject*) {
+  BuildControls();
   p_cj->SetVisible(false);
   if (!qry_subject->Active() || qry_subject->IsEmpty()) return;
   // Whatever the page shows from here on belongs to this row: a save goes to it.
@@ -477,6 +482,7 @@ void Tfrm_tolmmain::RptListsDblClick(TObject*) {
 }
 
 void Tfrm_tolmmain::sfSkinButton3Click(TObject*) {
+  BuildControls();
   if (m_shown.valid) {
     const int item = rg_subject_ansi->ItemIndex();
     const QString choice = item >= 0 && item < rg_subject_ansi->Items().size()
@@ -491,18 +497,21 @@ void Tfrm_tolmmain::sfSkinButton3Click(TObject*) {
 }
 
 void Tfrm_tolmmain::sfSkinButton6Click(TObject* sender) {
+  BuildControls();
   qry_subject->Next();
   RptListsClick(sender);
   RptListsDblClick(sender);
 }
 
 void Tfrm_tolmmain::sfSkinButton4Click(TObject* sender) {
+  BuildControls();
   qry_subject->Prior();
   RptListsClick(sender);
   RptListsDblClick(sender);
 }
 
 void Tfrm_tolmmain::sfSkinButton5Click(TObject*) {
+  BuildControls();
   pre_subject_reso->SetVisible(!pre_subject_reso->Visible());
   sfSkinButton5->SetCaption(pre_subject_reso->Visible() ? kHideExplanation : kShowExplanation);
   StackQuestionBoxes();

@@ -94,6 +94,8 @@ class Tfrm_tolmmain : public TForm {
   TsfSkinRadioGroup* rg_subject_ansi = nullptr;
   TsfSkinLinkImage* sfSkinLinkImage1 = nullptr;
 
+  // The handlers make the controls first when called on a window not
+  // built yet.
   void FormShow(TObject* Sender);
   void InitExerResult();
   void FormCloseQuery(TObject* Sender, bool& CanClose);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -35,7 +36,7 @@ inline bool NumberOf(const QVariant& v, bool& isWhole, qint64& whole, double& re
       isWhole = true;
       whole = v.toLongLong();
       return true;
-    case QMetaType::ULongLong:
+    case QMetaType::ULongLong: case QMetaType::ULong:
       if (v.toULongLong() > static_cast<qulonglong>(std::numeric_limits<qint64>::max())) {
         isWhole = false;
         real = v.toDouble();
@@ -49,14 +50,17 @@ inline bool NumberOf(const QVariant& v, bool& isWhole, qint64& whole, double& re
       break;
     case QMetaType::QString: case QMetaType::QChar: {
       bool ok = false;
-      d = v.toString().toDouble(&ok);
+      d = v.toDouble(&ok);  // as the variant comparison reads it
       if (!ok) return false;
       break;
     }
     default:
       return false;
   }
-  if (std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9.2e18) {
+  // Every whole double in [-2^63, 2^63) is a qint64 exactly; whole numbers
+  // stored as integers must meet the same doubles here.
+  constexpr double kTwoTo63 = 9223372036854775808.0;
+  if (std::isfinite(d) && d == std::trunc(d) && d >= -kTwoTo63 && d < kTwoTo63) {
     isWhole = true;
     whole = static_cast<qint64>(d);
   } else {
@@ -66,35 +70,86 @@ inline bool NumberOf(const QVariant& v, bool& isWhole, qint64& whole, double& re
   return true;
 }
 
+// Entry ids in the order they were added, one chain per key. Entries only
+// ever go (never come back), so a chain's head moves past the gone ones for
+// good: handing out the siblings of one parent one by one stays linear.
+struct TIdChain {
+  long head = -1;  // the first id that may still be there
+  long tail = -1;  // the last id added; -1 for a chain never used
+};
+class TIdChains {
+ public:
+  void reserve(size_t n) { m_links.reserve(n); }
+  void Append(TIdChain& chain, long id) {
+    const long link = static_cast<long>(m_links.size());
+    m_links.push_back({id, -1});
+    if (chain.tail >= 0) m_links[static_cast<size_t>(chain.tail)].next = link;
+    chain.tail = link;
+    if (chain.head < 0) chain.head = link;
+  }
+  // The first id of `chain` for which `alive` holds; ids before it are
+  // dropped from the chain.
+  template <class Alive>
+  long FirstAlive(TIdChain& chain, Alive alive) const {
+    while (chain.head >= 0 && !alive(m_links[static_cast<size_t>(chain.head)].id))
+      chain.head = m_links[static_cast<size_t>(chain.head)].next;
+    return chain.head >= 0 ? m_links[static_cast<size_t>(chain.head)].id : -1;
+  }
+
+ private:
+  struct Link {
+    long id;
+    long next;
+  };
+  std::vector<Link> m_links;
+};
+
 // Entry ids by number in one flat table (open addressing, linear probing):
-// no allocation per key, which counts when a whole record set is indexed on
-// every reload. Several ids may share a number; none is ever removed.
+// one slot per distinct number, no allocation per key, which counts when a
+// whole record set is indexed on every reload. NaN is never stored: it
+// equals nothing.
 template <class K>
 class TFlatIds {
  public:
   void reserve(size_t n) {
+    m_chains.reserve(n);
     if (n * 2 > m_slots.size()) Rehash(Capacity(n));
   }
   void emplace(K key, long id) {
-    if ((m_used + 1) * 2 > m_slots.size()) Rehash(Capacity(m_used + 1));
-    size_t i = Mix(key) & m_mask;
-    while (m_slots[i].id >= 0) i = (i + 1) & m_mask;
-    m_slots[i] = {key, id};
-    ++m_used;
+    if (IsNaN(key)) return;
+    size_t i = SlotOf(key);
+    if (m_slots.empty() || m_slots[i].chain.tail < 0) {
+      if ((m_used + 1) * 2 > m_slots.size()) Rehash(Capacity(m_used + 1));
+      i = SlotOf(key);
+      m_slots[i].key = key;
+      ++m_used;
+    }
+    m_chains.Append(m_slots[i].chain, id);
   }
-  // Calls `f` with each id stored under `key` (a NaN finds nothing).
-  template <class F>
-  void ForEach(K key, F f) const {
-    if (m_slots.empty()) return;
-    for (size_t i = Mix(key) & m_mask; m_slots[i].id >= 0; i = (i + 1) & m_mask)
-      if (m_slots[i].key == key) f(m_slots[i].id);
+  // The first id stored under `key` for which `alive` holds.
+  template <class Alive>
+  long FirstAlive(K key, Alive alive) const {
+    if (m_slots.empty() || IsNaN(key)) return -1;
+    Slot& s = m_slots[SlotOf(key)];
+    return s.chain.tail < 0 ? -1 : m_chains.FirstAlive(s.chain, alive);
   }
 
  private:
   struct Slot {
     K key{};
-    long id = -1;
+    TIdChain chain;
   };
+  // The slot holding `key`, else the empty one where it would go.
+  size_t SlotOf(K key) const {
+    if (m_slots.empty()) return 0;
+    size_t i = Mix(key) & m_mask;
+    while (m_slots[i].chain.tail >= 0 && !(m_slots[i].key == key)) i = (i + 1) & m_mask;
+    return i;
+  }
+  static bool IsNaN(K k) {
+    if constexpr (std::is_floating_point_v<K>) return std::isnan(k);
+    return false;
+  }
   static size_t Capacity(size_t n) {
     size_t c = 16;
     while (c < n * 2) c <<= 1;
@@ -118,11 +173,13 @@ class TFlatIds {
     old.swap(m_slots);
     m_slots.assign(capacity, Slot{});
     m_mask = capacity - 1;
-    m_used = 0;
     for (const Slot& s : old)
-      if (s.id >= 0) emplace(s.key, s.id);
+      if (s.chain.tail >= 0) m_slots[SlotOf(s.key)] = s;
   }
-  std::vector<Slot> m_slots;
+  // Heads move on lookups that find gone entries: the table's contents
+  // stay the same.
+  mutable std::vector<Slot> m_slots;
+  mutable TIdChains m_chains;
   size_t m_mask = 0;
   size_t m_used = 0;
 };
@@ -148,7 +205,7 @@ class TtlKeyIndex {
     double real = 0;
     const bool number = NumberOf(key, isWhole, whole, real);
     if (IsTextKey(key)) {
-      m_texts.emplace(key.toString(), id);
+      m_textChains.Append(m_texts[key.toString()], id);
       if (number && isWhole) m_textWholes.emplace(whole, id);
       else if (number) m_textReals.emplace(real, id);
     } else if (number) {
@@ -183,20 +240,16 @@ class TtlKeyIndex {
     bool alive;
   };
   // The first entry added under `k` that is still there.
-  long First(const std::unordered_multimap<QString, long>& map, const QString& k) const {
-    long best = -1;
-    const auto [from, to] = map.equal_range(k);
-    for (auto it = from; it != to; ++it)
-      if (m_entries[it->second].alive && (best < 0 || it->second < best)) best = it->second;
-    return best;
+  long First(const QString& k) const {
+    const auto it = m_texts.find(k);
+    return it == m_texts.end() ? -1 : m_textChains.FirstAlive(it->second, Alive());
   }
   template <class K>
   long First(const TFlatIds<K>& map, K k) const {
-    long best = -1;
-    map.ForEach(k, [&](long id) {
-      if (m_entries[id].alive && (best < 0 || id < best)) best = id;
-    });
-    return best;
+    return map.FirstAlive(k, Alive());
+  }
+  auto Alive() const {
+    return [this](long id) { return m_entries[static_cast<size_t>(id)].alive; };
   }
   long Lookup(const QVariant& key) const {
     if (KeyIsNull(key)) {
@@ -209,7 +262,7 @@ class TtlKeyIndex {
     double real = 0;
     const bool number = NumberOf(key, isWhole, whole, real);
     if (IsTextKey(key)) {
-      const long id = First(m_texts, key.toString());
+      const long id = First(key.toString());
       if (id >= 0 || !number) return id;
       // A text reading as a number equals that number, not other texts.
       return isWhole ? First(m_wholes, whole) : First(m_reals, real);
@@ -229,7 +282,8 @@ class TtlKeyIndex {
   std::vector<Entry> m_entries;
   TFlatIds<qint64> m_wholes, m_textWholes;
   TFlatIds<double> m_reals, m_textReals;
-  std::unordered_multimap<QString, long> m_texts;
+  mutable std::unordered_map<QString, TIdChain> m_texts;
+  mutable TIdChains m_textChains;
   std::vector<std::pair<QVariant, long>> m_others;
 };
 

@@ -270,7 +270,9 @@ void TsfSkinCustomControlT<SkinBase>::PaintFramedBackground() {
   TCanvas* c = this->Canvas();
   // The client fill is composed as it is drawn: kept, it would hold a
   // bitmap of the whole client area for as long as the control lives.
-  if (DrawBackground) FillClientPiece(c, m_geometry.NewClientRect);
+  // Nothing beyond the control is ever seen: a record laying its client part
+  // far outside gets no fill there (nor a size that overflows).
+  if (DrawBackground) FillClientPiece(c, m_geometry.NewClientRect.Intersect(TRect(0, 0, W, H)));
   c->Draw(0, 0, &top);
   c->Draw(0, b.Top.Height(), &b.Left);
   c->Draw(W - b.Right.Width(), b.Top.Height(), &b.Right);

@@ -4,8 +4,14 @@
 #include "skin/render/mask_region.h"
 #include "skin/render/pixel_copy.h"
 
+namespace {
+// A picture entry that holds no pixels is as good as none: the control then
+// paints as when its record names no picture, not nothing at all.
+const TBitmap* Usable(const TBitmap* picture) { return picture && !picture->Empty() ? picture : nullptr; }
+}  // namespace
+
 void TsfSkinGeometry::Read(const TsfDataSkinCustomControl& r, const TsfSkinData& data) {
-  Picture = data.Picture(r.pictureindex);
+  Picture = Usable(data.Picture(r.pictureindex));
   Mask = data.Picture(r.maskpictureindex);
   SkinRect = r.skinrect;
   LTPoint = r.lefttoppoint;

@@ -87,6 +87,7 @@ void TsfSkinPanel::ReadSkinRecord() {
   m_panelRecord = RecordIndex() == -1 ? nullptr
                                       : dynamic_cast<const TsfDataSkinPanelControl*>(SkinRecord());
   if (m_panelRecord) m_bgPicture = SkinData()->Picture(m_panelRecord->bgpictureindex);
+  if (m_bgPicture && m_bgPicture->Empty()) m_bgPicture = nullptr;  // nothing to lay
 }
 
 void TsfSkinPanel::SetBounds(int left, int top, int width, int height) {
