@@ -95,7 +95,11 @@ void TtlCustomTreeList::DestroyEditors() {
 
 bool TtlCustomTreeList::AllowEditing() {
   bool allow = true;
-  if (OnEditing) OnEditing(this, m_focusedNode, allow);
+  if (OnEditing) {
+    QPointer<TtlCustomTreeList> self(this);  // the handler may delete the list
+    OnEditing(this, m_focusedNode, allow);
+    if (!self) return false;
+  }
   if (allow)
     if (TtlTreeListColumn* column = Columns(m_focusedColumn)) allow = !column->DisableEditor;
   return allow;
