@@ -179,4 +179,16 @@ TEST_F(ColumnMoveStrangerTest, MoveHandlersThatMoveAgainHideAColumnOrDropTheIndi
   }
 }
 
+// A bad index is refused, not written past the columns.
+TEST_F(ColumnMoveStrangerTest, DeletingAColumnByABadIndexIsRefused) {
+  for (int bad : {-1, 4, 1000000}) {
+    SCOPED_TRACE(bad);
+    EXPECT_THROW(grid->Columns()->Delete(bad), EInvalidOperation);
+    EXPECT_EQ(Shown(), (QStringList{"id:40", "name:50", "qty:60"}));
+  }
+  grid->Columns()->Delete(0);
+  EXPECT_EQ(Shown(), (QStringList{"name:50", "qty:60"}));
+  EXPECT_EQ(GridWidths(), Shown());
+}
+
 }  // namespace
