@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 
 #include "platform/application.h"
@@ -269,14 +270,19 @@ void TForm::mouseDoubleClickEvent(QMouseEvent* e) {
 void TForm::mouseMoveEvent(QMouseEvent* e) { NonClientMouse(e, WM_NCMOUSEMOVE); }
 
 bool TForm::event(QEvent* e) {
+  // The activation handlers (the window's own and those of what hooks its
+  // messages) may destroy the window: nothing of it is touched afterwards.
+  QPointer<TForm> self(this);
   if (e->type() == QEvent::WindowActivate) {
     Registry().removeAll(this);
     Registry().prepend(this);
     PerformFromQt(WM_ACTIVATE, 1);
-    if (OnActivate) GuardEvent([this] { OnActivate(this); });
+    if (self && OnActivate) GuardEvent([this] { OnActivate(this); });
+    if (!self) return true;
   } else if (e->type() == QEvent::WindowDeactivate) {
     PerformFromQt(WM_ACTIVATE, 0);
-    if (OnDeactivate) GuardEvent([this] { OnDeactivate(this); });
+    if (self && OnDeactivate) GuardEvent([this] { OnDeactivate(this); });
+    if (!self) return true;
   }
   return TWinControl::event(e);
 }

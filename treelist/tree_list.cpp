@@ -49,6 +49,10 @@ TtlCustomTreeList::~TtlCustomTreeList() {
   m_bandFont.OnChange = nullptr;
   m_previewFont.OnChange = nullptr;
   ClearNodes();
+  // A handler that deleted the list leaves the watches of the calls it ran
+  // in: they outlive the list and forget it.
+  for (TtlNodeWatch* w : m_watches) w->m_list = nullptr, w->m_node = nullptr;
+  m_watches.clear();
   for (TtlTreeListColumn* c : std::vector<TtlTreeListColumn*>(m_columns)) c->SetTreeList(nullptr);
 }
 

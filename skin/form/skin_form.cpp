@@ -523,10 +523,11 @@ bool TsfSkinForm::TestActiveObject(int x, int y, bool inFrame) {
   if (m_capturingObject >= 0 && winner != m_capturingObject) winner = -1;
   // Activation resets a button's hover without events (its handlers must not
   // run inside the platform's activation): the next move or press over it
-  // enters it again, so its click counts.
+  // leaves and enters it again, so its click counts and its enter and leave
+  // events still come in pairs.
   const bool reenter = winner >= 0 && winner == m_hotObject && !m_objects[size_t(winner)]->MouseIn;
   if (winner == m_hotObject && !reenter) return true;
-  const int old = reenter ? -1 : m_hotObject;
+  const int old = m_hotObject;
   m_hotObject = winner;
   QPointer<TsfSkinForm> self(this);
   const unsigned generation = m_objectGeneration;

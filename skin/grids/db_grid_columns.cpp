@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "db/field.h"
+#include "platform/exceptions.h"
 #include "skin/grids/skin_db_grid.h"
 
 QString TsfColumnTitle::Caption() const {
@@ -80,6 +81,7 @@ void TsfDBGridColumns::Clear() {
 }
 
 void TsfDBGridColumns::Delete(int i) {
+  if (i < 0 || i >= Count()) throw EInvalidOperation(QStringLiteral("List index out of bounds (%1)").arg(i));
   m_items.erase(m_items.begin() + i);
   Changed();
 }

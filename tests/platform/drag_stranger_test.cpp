@@ -10,18 +10,10 @@
 
 #include "platform/control.h"
 #include "platform/drag.h"
+#include "tests/platform/drag_fixture.h"
 
 namespace {
-class DragBox : public TCustomControl, public TDragControl {
- public:
-  explicit DragBox(QWidget* parent) : TCustomControl(parent) { DragMode = dmAutomatic; }
-
- protected:
-  QWidget* DragWidget() override { return this; }
-  void MouseDown(TMouseButton b, TShiftState, int x, int y) override {
-    if (b == mbLeft) AutoDragOnPress(x, y);
-  }
-};
+using dragtest::DragBox;
 
 // Source a, a window of its own (so destroying it tells no parent), on the
 // left; target b in another window on the right; b logs what it is told.

@@ -11,18 +11,10 @@
 #include "platform/control.h"
 #include "platform/drag.h"
 #include "platform/tab_order.h"
+#include "tests/platform/drag_fixture.h"
 
 namespace {
-class DragBox : public TCustomControl, public TDragControl {
- public:
-  explicit DragBox(QWidget* parent) : TCustomControl(parent) { DragMode = dmAutomatic; }
-
- protected:
-  QWidget* DragWidget() override { return this; }
-  void MouseDown(TMouseButton b, TShiftState, int x, int y) override {
-    if (b == mbLeft) AutoDragOnPress(x, y);
-  }
-};
+using dragtest::DragBox;
 
 struct Boxes {
   QWidget window;

@@ -15,16 +15,11 @@
 #include "skin/menus/menu_host.h"
 #include "skin/menus/skin_menu.h"
 #include "tests/skin/controls/control_fixture.h"
+#include "tests/skin/controls/list_box_fixture.h"
 
 using namespace ctltest;
 
 namespace {
-QStringList Numbered(int n) {
-  QStringList l;
-  for (int i = 0; i < n; ++i) l << QStringLiteral("item %1").arg(i);
-  return l;
-}
-
 const QRgb kImageColours[] = {qRgb(200, 0, 0), qRgb(0, 160, 0), qRgb(0, 0, 220)};
 
 // Three 8 x 8 images of one colour each.
@@ -70,16 +65,6 @@ Qt::CursorShape OverrideShape() {
   return c ? c->shape() : Qt::BitmapCursor;
 }
 
-// A window's skinned-menu host, without the window part.
-class MenuHost : public TComponent, public ISkinMenuHost {
- public:
-  explicit MenuHost(TForm* form) : TComponent(form), menu(this) { menu.HostWindow = form; }
-  TsfSkinMenu* SkinMenu() override { return &menu; }
-  TsfSkinData* MenusSkin() const override { return nullptr; }
-  void BeginMenu() override {}
-  void EndMenu() override {}
-  TsfSkinMenu menu;
-};
 }  // namespace
 
 // ---- images -----------------------------------------------------------------

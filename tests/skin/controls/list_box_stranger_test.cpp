@@ -19,16 +19,11 @@
 #include "skin/menus/menu_host.h"
 #include "skin/menus/skin_menu.h"
 #include "tests/skin/controls/control_fixture.h"
+#include "tests/skin/controls/list_box_fixture.h"
 
 using namespace ctltest;
 
 namespace {
-QStringList Numbered(int n) {
-  QStringList l;
-  for (int i = 0; i < n; ++i) l << QStringLiteral("item %1").arg(i, 6, 10, QLatin1Char('0'));
-  return l;
-}
-
 // Two list boxes in one window; drags go from the left one's list to the
 // right one's list, which accepts them.
 struct Lists {
@@ -42,8 +37,8 @@ struct Lists {
     from->SetBounds(10, 10, 120, 120);
     to = new TsfSkinListBox(&window);
     to->SetBounds(160, 10, 120, 120);
-    from->SetItems(Numbered(20));
-    to->SetItems(Numbered(3));
+    from->SetItems(Numbered(20, 6));
+    to->SetItems(Numbered(3, 6));
     from->SetListBoxDragMode(dmAutomatic);
     to->OnListBoxDragOver = [](TObject*, TObject*, int, int, TDragState, bool&) {};
     window.show();
@@ -63,15 +58,6 @@ struct Lists {
 enum Handler { StartDrag, DragEnter, DragDrop, EndDrag };
 enum Victim { Source, Target };
 
-class MenuHost : public TComponent, public ISkinMenuHost {
- public:
-  explicit MenuHost(TForm* form) : TComponent(form), menu(this) { menu.HostWindow = form; }
-  TsfSkinMenu* SkinMenu() override { return &menu; }
-  TsfSkinData* MenusSkin() const override { return nullptr; }
-  void BeginMenu() override {}
-  void EndMenu() override {}
-  TsfSkinMenu menu;
-};
 }  // namespace
 
 // ---- drags ------------------------------------------------------------------
@@ -122,7 +108,7 @@ TEST(ListBoxDragHandlers, DestroyingEitherListInAnyDragHandlerEndsTheDragCleanly
 TEST(ListBoxImageList, AnImageListAmongTheBoxsChildrenGoesWithTheBox) {
   QPointer<TsfSkinListBox> box = new TsfSkinListBox;
   box->show();
-  box->SetItems(Numbered(3));
+  box->SetItems(Numbered(3, 6));
   auto* images = new TCustomImageList(8, 8);
   images->setParent(box);  // destroyed after the inner list, with the box
   images->Add(Filled(8, 8, qRgb(200, 0, 0)), false);
@@ -165,7 +151,7 @@ TEST(ListBoxMenuCommand, ACommandThatDestroysTheBoxLeavesTheMenuAndWindowWhole) 
   auto* host = new MenuHost(&form);
   QPointer<TsfSkinListBox> box = new TsfSkinListBox(&form);
   box->SetBounds(10, 10, 150, 150);
-  box->SetItems(Numbered(3));
+  box->SetItems(Numbered(3, 6));
   form.show();
   auto* menu = new TsfSkinPopupMenu(&form);
   TMenuItem* remove = NewMenuItem(menu, QString(), QStringLiteral("Remove"));
@@ -197,7 +183,7 @@ TEST(ListBoxMenuCommand, AMenuWhoseOpeningDestroysTheBoxStillOpens) {
       QPointer<TsfSkinListBox> box = new TsfSkinListBox(&form);
       box->SetCaptionMode(true);
       box->SetBounds(10, 10, 150, 150);
-      box->SetItems(Numbered(3));
+      box->SetItems(Numbered(3, 6));
       form.show();
       TsfSkinPopupMenu* menu = new TsfSkinPopupMenu(owned ? &form : nullptr);
       std::unique_ptr<TsfSkinPopupMenu> unowned(owned ? nullptr : menu);
@@ -221,7 +207,7 @@ TEST(ListBoxManyItems, SortingAndShiftSelectingAHundredThousandItems) {
   const int n = 100000;
   TsfSkinListBox box;
   box.show();
-  QStringList items = Numbered(n);
+  QStringList items = Numbered(n, 6);
   std::reverse(items.begin(), items.end());
   box.SetItems(items);
   box.SetItemIndex(n - 10);  // "item 000009"
