@@ -312,8 +312,9 @@ void TtlCustomTreeList::PressMove(TShiftState shift, int x, int y) {
   d.point = TPoint(x, y);
   if (y < rows.Top || y >= rows.Bottom) {
     const int direction = y < rows.Top ? -1 : 1;
+    QPointer<TtlCustomTreeList> self(this);
     FocusVisibleIndex(direction < 0 ? TopIndex() : TopIndex() + RowsFit() - 1);
-    if (m_state != tsNodeDown) return;
+    if (!self || m_state != tsNodeDown) return;
     d.vertDirection = direction;
     ScrollTimerRun(true, this, kPressScrollInterval);
     return;
@@ -642,8 +643,10 @@ void TtlCustomTreeList::DragScrollVertTick() {
     return;
   }
   const int index = VisibleIndexOf(m_focusedNode);
+  // The focus change runs OnChangeNode, which may delete the list.
+  QPointer<TtlCustomTreeList> self(this);
   FocusVisibleIndex(index < 0 ? TopIndex() : index + d.vertDirection);
-  repaint();
+  if (self) repaint();
 }
 
 void TtlCustomTreeList::DragExpandTick() {

@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include "platform/timer.h"
 #include "treelist/tree_list.h"
@@ -16,6 +17,17 @@
 namespace {
 // One notch of a wheel.
 constexpr int kWheelDelta = 120;
+
+// Adds a wheel's delta to what is left of earlier fractions of a notch (the
+// remainder restarts when the direction turns) and returns the whole notches,
+// leaving the rest. Counted wide: a device may report any int at all.
+qint64 WheelNotches(int& remainder, int delta) {
+  qint64 sum = (remainder < 0) != (delta < 0) ? 0 : remainder;
+  sum += delta;
+  const qint64 notches = sum / kWheelDelta;
+  remainder = int(sum - notches * kWheelDelta);
+  return notches;
+}
 }  // namespace
 
 int TtlCustomTreeList::ColumnAt(TtlTreeListNode* node, int x) {
@@ -190,19 +202,16 @@ bool TtlCustomTreeList::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint m
   if (TCustomControl::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
   // High-resolution wheels send fractions of a notch: they add up to whole
   // notches, each scrolling the system's wheel line count.
-  if ((m_wheelRemainder < 0) != (wheelDelta < 0)) m_wheelRemainder = 0;
-  m_wheelRemainder += wheelDelta;
-  const int notches = m_wheelRemainder / kWheelDelta;
-  m_wheelRemainder -= notches * kWheelDelta;
+  const qint64 notches = WheelNotches(m_wheelRemainder, wheelDelta);
   if (notches == 0) return true;
-  const int lines = std::max(1, QApplication::wheelScrollLines());
-  SetTopIndex(std::max(0, TopIndex() - notches * lines));
+  const qint64 lines = std::max(1, QApplication::wheelScrollLines());
+  SetTopIndex(int(std::clamp<qint64>(TopIndex() - notches * lines, 0, std::numeric_limits<int>::max())));
   return true;
 }
 
 void TtlCustomTreeList::wheelEvent(QWheelEvent* e) {
   const int dx = e->angleDelta().x();
-  if (dx == 0 || std::abs(dx) < std::abs(e->angleDelta().y())) {
+  if (dx == 0 || std::abs(qint64(dx)) < std::abs(qint64(e->angleDelta().y()))) {
     TCustomControl::wheelEvent(e);
     return;
   }
@@ -213,13 +222,11 @@ void TtlCustomTreeList::wheelEvent(QWheelEvent* e) {
   }
   // Fractions of a notch add up as for the vertical wheel; a tilt to the
   // left (positive) scrolls towards the left edge.
-  if ((m_hwheelRemainder < 0) != (dx < 0)) m_hwheelRemainder = 0;
-  m_hwheelRemainder += dx;
-  const int notches = m_hwheelRemainder / kWheelDelta;
-  m_hwheelRemainder -= notches * kWheelDelta;
+  const qint64 notches = WheelNotches(m_hwheelRemainder, dx);
   if (notches == 0) return;
-  const int lines = std::max(1, QApplication::wheelScrollLines());
-  ScrollHorizontallyBy(-notches * lines);
+  const qint64 lines = std::max(1, QApplication::wheelScrollLines());
+  ScrollHorizontallyBy(int(std::clamp<qint64>(-notches * lines, -std::numeric_limits<int>::max(),
+                                              std::numeric_limits<int>::max())));
   repaint();
 }
 
