@@ -1413,6 +1413,23 @@ void TsfSkinCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, i
   TsfSkinControl::MouseUp(button, shift, x, y);
 }
 
+// Switching the reading direction mirrors every cell: a column or row being
+// sized or dragged holds positions of the old layout, so that mouse action
+// ends without effect, and the editor moves onto its cell's new place.
+void TsfSkinCustomGrid::changeEvent(QEvent* e) {
+  TsfSkinControl::changeEvent(e);
+  if (e->type() != QEvent::LayoutDirectionChange) return;
+  if (m_gridState == gsColSizing || m_gridState == gsRowSizing || m_gridState == gsColMoving ||
+      m_gridState == gsRowMoving) {
+    m_gridState = gsNormal;
+    m_moveFrom = m_moveTo = -1;
+    m_sizingMoved = false;
+    if (m_selectTimer) m_selectTimer->SetEnabled(false);
+  }
+  if (m_editor && m_editor->isVisible()) UpdateEditorPlace();
+  Invalidate();
+}
+
 bool TsfSkinCustomGrid::DoMouseWheel(TShiftState shift, int delta, TPoint pos) {
   const QPointer<TsfSkinCustomGrid> self(this);  // OnMouseWheel may destroy the grid
   if (TsfSkinControl::DoMouseWheel(shift, delta, pos) || !self) return true;

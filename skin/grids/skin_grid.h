@@ -260,6 +260,7 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void changeEvent(QEvent* e) override;
   bool DoMouseWheel(TShiftState shift, int delta, TPoint pos) override;
   void Resize() override;
   void FocusChanged(bool focused) override;
