@@ -5,6 +5,7 @@
 #include "tests/skin/grids/marks_fixture.h"
 
 #include <QClipboard>
+#include <QPointer>
 
 #include "skin/grids/inplace_edit.h"
 
@@ -74,6 +75,40 @@ TEST_F(DirectionSwitchTest, ColumnSizingAbandonedWhenTheDirectionChangesUnderThe
   }
 }
 
+// A drawing event that flips the direction (or reloads the rows as it does)
+// in the middle of a paint with the editor open: the paint ends without
+// touching freed columns and the editor ends up on its cell.
+TEST_F(DirectionSwitchTest, DrawingEventSwitchesTheDirectionDuringPaint) {
+  for (const bool reload : {false, true}) {
+    SCOPED_TRACE(reload ? "and reloads the rows" : "only");
+    grid->setLayoutDirection(Qt::LeftToRight);
+    const int col = ColumnOf(QStringLiteral("qty"));
+    QTest::mouseClick(grid.get(), Qt::LeftButton, {}, Centre(col, 1));
+    QTest::keyClick(grid.get(), Qt::Key_F2);
+    const QPointer<TsfSkinInplaceEdit> editor = grid->findChild<TsfSkinInplaceEdit*>();
+    ASSERT_TRUE(editor && editor->isVisible());
+    int calls = 0;
+    grid->OnDrawColumnCell = [&](TObject*, const TRect&, int, TsfColumn*, TGridDrawState) {
+      if (++calls != 2) return;
+      grid->setLayoutDirection(grid->MirroredColumns() ? Qt::LeftToRight : Qt::RightToLeft);
+      if (reload) Reopen(QStringLiteral("select * from t_marks order by id"));
+    };
+    grid->repaint();
+    grid->OnDrawColumnCell = nullptr;
+    EXPECT_GE(calls, 2);
+    EXPECT_TRUE(grid->MirroredColumns());
+    grid->repaint();
+    if (!reload) {
+      ASSERT_TRUE(editor && editor->isVisible());
+    }
+    if (editor && editor->isVisible()) {
+      EXPECT_EQ(editor->geometry(), grid->CellRect(grid->Col(), grid->Row()).toQRect());
+    }
+    QTest::keyClick(grid.get(), Qt::Key_Escape);
+    if (query.State() != dsBrowse) query.Cancel();
+  }
+}
+
 TEST_F(DirectionSwitchTest, HostileTextPastedIntoNumberCells) {
   const QString huge(1 << 20, QLatin1Char('7'));
   struct Case {
@@ -113,6 +148,65 @@ TEST_F(DirectionSwitchTest, HostileTextPastedIntoNumberCells) {
     }
     QTest::keyClick(editor, Qt::Key_Escape);
     if (query.State() != dsBrowse) query.Cancel();
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A bare grid whose cells draw nothing of their own.
+class PlainGrid : public TsfSkinCustomGrid {
+ public:
+  using TsfSkinCustomGrid::TsfSkinCustomGrid;
+
+ protected:
+  void DrawCellContent(int, int, const TRect&, TGridDrawState) override {}
+};
+
+// Columns read from the right with odd column sets: every visible cell is
+// found again under the centre of its visible part, the paint and clicks stay in bounds.
+TEST(RightToLeftOddColumns, CellsAreFoundUnderTheirCentresAndClicksStayInside) {
+  struct Case {
+    const char* name;
+    int cols, fixed;
+    std::vector<int> widths;
+  } cases[] = {
+      {"a fixed column beside one of width zero", 2, 1, {30, 0}},
+      {"columns wider than the grid", 3, 1, {20, 500, 40000}},
+      {"zero and negative widths", 4, 1, {20, 0, -5, 60}},
+      {"widths past 32767", 3, 0, {33000, 70000, 50}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PlainGrid grid;
+    grid.resize(300, 120);
+    grid.SetColCount(c.cols);
+    grid.SetRowCount(4);
+    grid.SetFixedCols(c.fixed);
+    for (int i = 0; i < int(c.widths.size()); ++i) grid.SetColWidths(i, c.widths[size_t(i)]);
+    grid.setLayoutDirection(Qt::RightToLeft);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    grid.repaint();
+    for (int col = 0; col < grid.ColCount(); ++col)
+      for (int row = 0; row < grid.RowCount(); ++row) {
+        TRect r = grid.CellRect(col, row);
+        if (r.IsEmpty()) continue;
+        // The part of the cell inside the window (a cell may run past it).
+        r = TRect(std::max(r.Left, 0), r.Top, std::min(r.Right, grid.ClientWidth()), r.Bottom);
+        ASSERT_FALSE(r.IsEmpty());
+        const TGridCoord at = grid.MouseCoord((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        EXPECT_EQ(at.X, col) << row;
+        EXPECT_EQ(at.Y, row);
+      }
+    for (const int x : {0, 1, 150, 298, 299}) {
+      QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(x, 60));
+      EXPECT_GE(grid.Col(), 0);
+      EXPECT_LT(grid.Col(), grid.ColCount());
+    }
+    grid.setLayoutDirection(Qt::LeftToRight);
+    grid.repaint();
   }
 }
 
