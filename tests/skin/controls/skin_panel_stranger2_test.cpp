@@ -8,25 +8,11 @@
 #include <QPainter>
 #include <functional>
 
-#include "skin/controls/skin_panel.h"
-#include "tests/skin/controls/control_fixture.h"
+#include "tests/skin/controls/panel_fixture.h"
 
 using namespace ctltest;
 
 namespace {
-
-TsfDataSkinPanelControl& AddFramedPanel(TinySkin& skin, const QString& name) {
-  auto& r = skin.Add<TsfDataSkinPanelControl>(name);
-  r.pictureindex = skin.AddPicture(Distinct(48, 48));
-  r.skinrect = TRect(0, 0, 48, 48);
-  r.lefttoppoint = TPoint(4, 18);
-  r.righttoppoint = TPoint(44, 18);
-  r.leftbottompoint = TPoint(4, 44);
-  r.rightbottompoint = TPoint(44, 44);
-  r.clientrect = TRect(4, 18, 44, 44);
-  r.fontheight = 14;
-  return r;
-}
 
 // The widget painted into a picture of its size, only inside `part`, over
 // a colour no skin here uses.

@@ -5,27 +5,18 @@
 
 #include <QApplication>
 
-#include "skin/controls/skin_panel.h"
-#include "tests/skin/controls/control_fixture.h"
+#include "tests/skin/controls/panel_fixture.h"
 
 using namespace ctltest;
 
 namespace {
 
-// A 48 x 48 nine-part panel picture: border 4, caption rect along the top.
+// The framed panel with a caption rect, caption text left-justified in black.
 TsfDataSkinPanelControl& AddPanelRecord(TinySkin& skin, const QString& name, TRect caption) {
-  auto& r = skin.Add<TsfDataSkinPanelControl>(name);
-  r.pictureindex = skin.AddPicture(Distinct(48, 48));
-  r.skinrect = TRect(0, 0, 48, 48);
-  r.lefttoppoint = TPoint(4, 18);
-  r.righttoppoint = TPoint(44, 18);
-  r.leftbottompoint = TPoint(4, 44);
-  r.rightbottompoint = TPoint(44, 44);
-  r.clientrect = TRect(4, 18, 44, 44);
+  auto& r = AddFramedPanel(skin, name);
   r.captionrect = caption;
   r.alignment = taLeftJustify;
   r.fontcolor = clBlack;
-  r.fontheight = 14;
   return r;
 }
 
