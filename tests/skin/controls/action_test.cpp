@@ -12,37 +12,17 @@
 #include "platform/form.h"
 #include "skin/controls/skin_button.h"
 #include "skin/controls/skin_check_radio.h"
+#include "tests/skin/controls/window_fixture.h"
 
-namespace {
-
-struct ActionWindow {
-  ActionWindow() {
-    form.SetClientSize(300, 200);
-    form.show();
-    form.activateWindow();
-    QApplication::setActiveWindow(&form);
-  }
-  TForm form;
-};
-
-template <class Control>
-Control* AddLinked(TForm& form, TAction* action) {
-  auto* c = new Control(&form);
-  c->SetBounds(10, 10, 120, 25);
-  c->show();
-  c->SetAction(action);
-  return c;
-}
-
-}  // namespace
+using namespace ctltest;
 
 TEST(SkinAction, ButtonAndBoxShowTheActionsStateAsItChanges) {
-  ActionWindow w;
+  ActiveForm w;
   TAction action;
   action.SetCaption(QStringLiteral("Save"));
   action.SetEnabled(false);
-  auto* button = AddLinked<TsfSkinButton>(w.form, &action);
-  auto* box = AddLinked<TsfSkinCheckRadioBox>(w.form, &action);
+  auto* button = AddShown<TsfSkinButton>(&w.form, 10, &action);
+  auto* box = AddShown<TsfSkinCheckRadioBox>(&w.form, 10, &action);
   for (TControl* c : {static_cast<TControl*>(button), static_cast<TControl*>(box)}) {
     EXPECT_EQ(c->Caption(), QStringLiteral("Save")) << "taken when linked";
     EXPECT_FALSE(c->Enabled());
@@ -73,15 +53,15 @@ TEST(SkinAction, ButtonAndBoxShowTheActionsStateAsItChanges) {
 }
 
 TEST(SkinAction, AClickRunsTheActionUnlessTheControlHasItsOwnOnClick) {
-  ActionWindow w;
+  ActiveForm w;
   TAction action;
   int executed = 0, own = 0;
   action.OnExecute = [&](TObject* sender) {
     EXPECT_EQ(sender, &action);
     ++executed;
   };
-  auto* button = AddLinked<TsfSkinButton>(w.form, &action);
-  auto* box = AddLinked<TsfSkinCheckRadioBox>(w.form, &action);
+  auto* button = AddShown<TsfSkinButton>(&w.form, 10, &action);
+  auto* box = AddShown<TsfSkinCheckRadioBox>(&w.form, 10, &action);
   box->move(10, 50);
 
   QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(20, 12));
@@ -104,15 +84,15 @@ TEST(SkinAction, AClickRunsTheActionUnlessTheControlHasItsOwnOnClick) {
 }
 
 TEST(SkinAction, HandlersMayDestroyTheControlOrTheAction) {
-  ActionWindow w;
+  ActiveForm w;
   auto* action = new TAction();
-  QPointer<TsfSkinButton> button = AddLinked<TsfSkinButton>(w.form, action);
+  QPointer<TsfSkinButton> button = AddShown<TsfSkinButton>(&w.form, 10, action);
   action->OnExecute = [&](TObject*) { delete button.data(); };
   QTest::mousePress(button.data(), Qt::LeftButton, {}, QPoint(20, 12));
   QTest::mouseRelease(button.data(), Qt::LeftButton, {}, QPoint(20, 12));
   EXPECT_TRUE(button.isNull());
 
-  QPointer<TsfSkinCheckRadioBox> box = AddLinked<TsfSkinCheckRadioBox>(w.form, action);
+  QPointer<TsfSkinCheckRadioBox> box = AddShown<TsfSkinCheckRadioBox>(&w.form, 10, action);
   action->OnExecute = [&](TObject*) { delete action; };
   QTest::mouseClick(box.data(), Qt::LeftButton, {}, QPoint(8, 12));
   ASSERT_FALSE(box.isNull());

@@ -15,19 +15,14 @@
 #include "skin/controls/skin_check_radio.h"
 #include "skin/controls/skin_panel.h"
 #include "tests/skin/controls/control_fixture.h"
+#include "tests/skin/controls/window_fixture.h"
 
 using namespace ctltest;
 
 namespace {
 
-struct Window {
-  Window() {
-    form.SetClientSize(400, 300);
-    form.show();
-    form.activateWindow();
-    QApplication::setActiveWindow(&form);
-  }
-  TForm form;
+struct Window : ActiveForm {
+  Window() : ActiveForm(400, 300) {}
 };
 
 TsfSkinRadioGroup* MakeGroup(QWidget* parent, int columns = 2) {

@@ -10,18 +10,13 @@
 #include "skin/controls/skin_panel.h"
 #include "skin/render/layer_window.h"
 #include "tests/skin/controls/control_fixture.h"
+#include "tests/skin/controls/window_fixture.h"
 
 using namespace ctltest;
 
 namespace {
 
-struct ButtonWindow {
-  ButtonWindow() {
-    form.SetClientSize(300, 200);
-    form.show();
-    form.activateWindow();
-    QApplication::setActiveWindow(&form);
-  }
+struct ButtonWindow : ActiveForm {
   TsfSkinButton* Add(const QString& caption, int x = 10, int y = 10) {
     auto* b = new TsfSkinButton(&form);
     b->SetCaption(caption);
@@ -31,7 +26,6 @@ struct ButtonWindow {
     return b;
   }
   int ClicksOf(TsfSkinButton* b) const { return int(clicks.count(b)); }
-  TForm form;
   QList<TsfSkinButton*> clicks;
 };
 

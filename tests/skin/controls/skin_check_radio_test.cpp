@@ -10,19 +10,14 @@
 #include "platform/form.h"
 #include "skin/controls/skin_check_radio.h"
 #include "tests/skin/controls/control_fixture.h"
+#include "tests/skin/controls/window_fixture.h"
 
 using namespace ctltest;
 
 namespace {
 
-struct BoxWindow {
-  BoxWindow() {
-    form.SetClientSize(400, 300);
-    form.show();
-    form.activateWindow();
-    QApplication::setActiveWindow(&form);
-  }
-  TForm form;
+struct BoxWindow : ActiveForm {
+  BoxWindow() : ActiveForm(400, 300) {}
 };
 
 }  // namespace

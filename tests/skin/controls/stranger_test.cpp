@@ -15,28 +15,17 @@
 #include "skin/controls/skin_button.h"
 #include "skin/controls/skin_check_radio.h"
 #include "skin/controls/skin_panel.h"
+#include "tests/skin/controls/window_fixture.h"
+
+using namespace ctltest;
 
 namespace {
 
 struct Window {
-  Window() : form(new TForm) {
-    form->SetClientSize(300, 200);
-    form->show();
-    form->activateWindow();
-    QApplication::setActiveWindow(form);
-  }
+  Window() : form(new TForm) { ShowActive(*form, 300, 200); }
   ~Window() { delete form.data(); }
   QPointer<TForm> form;
 };
-
-template <class Control>
-Control* Add(TForm* form, int top, TAction* action = nullptr) {
-  auto* c = new Control(form);
-  c->SetBounds(10, top, 120, 25);
-  c->show();
-  if (action) c->SetAction(action);
-  return c;
-}
 
 }  // namespace
 
@@ -46,8 +35,8 @@ TEST(StrangerAction, DestroyingEitherSideOfALinkLeavesTheOtherWorking) {
     Window w;
     auto* action = new TAction;
     action->SetCaption(QStringLiteral("Go"));
-    TControl* c = box ? static_cast<TControl*>(Add<TsfSkinCheckRadioBox>(w.form, 10, action))
-                      : static_cast<TControl*>(Add<TsfSkinButton>(w.form, 10, action));
+    TControl* c = box ? static_cast<TControl*>(AddShown<TsfSkinCheckRadioBox>(w.form, 10, action))
+                      : static_cast<TControl*>(AddShown<TsfSkinButton>(w.form, 10, action));
     delete action;
     if (box) EXPECT_EQ(static_cast<TsfSkinCheckRadioBox*>(c)->Action(), nullptr);
     else EXPECT_EQ(static_cast<TsfSkinButton*>(c)->Action(), nullptr);
@@ -73,8 +62,8 @@ TEST(StrangerAction, OnExecuteMayDestroyTheControlTheActionOrTheForm) {
       Window w;
       auto* action = new TAction;
       QPointer<TAction> actionAlive(action);
-      QPointer<TControl> c = box ? static_cast<TControl*>(Add<TsfSkinCheckRadioBox>(w.form, 10, action))
-                                 : static_cast<TControl*>(Add<TsfSkinButton>(w.form, 10, action));
+      QPointer<TControl> c = box ? static_cast<TControl*>(AddShown<TsfSkinCheckRadioBox>(w.form, 10, action))
+                                 : static_cast<TControl*>(AddShown<TsfSkinButton>(w.form, 10, action));
       int runs = 0;
       action->OnExecute = [&](TObject*) {
         ++runs;
@@ -101,7 +90,7 @@ TEST(StrangerAction, RelinkingInsideChangedFollowsTheNewAction) {
       if (box && box->Action() == &first) box->SetAction(&second);
     };
     if (before) QObject::connect(&first, &TAction::Changed, relink);
-    box = Add<TsfSkinCheckRadioBox>(w.form, 10, &first);
+    box = AddShown<TsfSkinCheckRadioBox>(w.form, 10, &first);
     if (!before) QObject::connect(&first, &TAction::Changed, relink);
     int clicks = 0;
     box->OnClick = [&](TObject*) { ++clicks; };
@@ -129,9 +118,9 @@ TEST(StrangerArrows, NoOtherControlToTakeTheFocus) {
                         Case{"others hidden", 2, false, true}}) {
     SCOPED_TRACE(k.name);
     Window w;
-    auto* from = Add<TsfSkinButton>(w.form, 10);
+    auto* from = AddShown<TsfSkinButton>(w.form, 10);
     for (int i = 0; i < k.others; ++i) {
-      auto* o = Add<TsfSkinCheckRadioBox>(w.form, 40 + 30 * i);
+      auto* o = AddShown<TsfSkinCheckRadioBox>(w.form, 40 + 30 * i);
       if (k.disable) o->SetEnabled(false);
       if (k.hide) o->SetVisible(false);
     }
@@ -158,8 +147,8 @@ TEST(StrangerArrows, HandlersDestroyingControlsAroundTheMove) {
       SCOPED_TRACE(testing::Message() << "boxes " << boxes << " victim " << victim);
       Window w;
       auto make = [&](int top) -> TWinControl* {
-        if (!boxes) return Add<TsfSkinButton>(w.form, top);
-        auto* b = Add<TsfSkinCheckRadioBox>(w.form, top);
+        if (!boxes) return AddShown<TsfSkinButton>(w.form, top);
+        auto* b = AddShown<TsfSkinCheckRadioBox>(w.form, top);
         b->SetRadio(true);
         b->GroupIndex = 1;
         return b;
@@ -202,7 +191,7 @@ TEST(StrangerSpace, AHandlerDestroyingTheButtonOnSpaceOrEnter) {
                         Case{"enter", false, Qt::Key_Return}}) {
     SCOPED_TRACE(k.name);
     Window w;
-    QPointer<TsfSkinButton> b = Add<TsfSkinButton>(w.form, 10);
+    QPointer<TsfSkinButton> b = AddShown<TsfSkinButton>(w.form, 10);
     b->RepeatMode = k.repeat;
     b->SetFocus();
     int clicks = 0;
