@@ -10,6 +10,9 @@
 
 namespace {
 
+// Set on controls that take no text.
+constexpr char kNoTextProperty[] = "tolmsysNoText";
+
 // Editors that take Enter and Esc themselves.
 bool TakesAllKeys(QWidget* w) {
   for (; w && !w->isWindow(); w = w->parentWidget())
@@ -54,7 +57,7 @@ class DialogKeyFilter : public QObject {
     if (text.size() != 1 || !text[0].isPrint()) return false;
     const bool alt = mods == Qt::AltModifier;
     // Without Alt only where the focused control takes no text.
-    const bool plainOk = mods == Qt::NoModifier && widget->property("tolmsysNoText").toBool();
+    const bool plainOk = mods == Qt::NoModifier && widget->property(kNoTextProperty).toBool();
     if (!alt && !plainOk) return false;
     return SendToWindow(window, CM_DIALOGCHAR, text[0].unicode());
   }
@@ -67,6 +70,11 @@ void InstallDialogKeys() {
   if (installed || !qApp) return;
   installed = new DialogKeyFilter(qApp);
   qApp->installEventFilter(installed);
+}
+
+void InstallDialogKeysForTextless(QWidget* control) {
+  InstallDialogKeys();
+  control->setProperty(kNoTextProperty, true);
 }
 
 bool IsAccel(QChar ch, const QString& caption) {

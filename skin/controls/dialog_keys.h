@@ -7,6 +7,8 @@
 
 #include <QString>
 
+class QWidget;
+
 #include "platform/keys.h"
 #include "platform/messages.h"
 
@@ -20,6 +22,10 @@ constexpr unsigned CM_DIALOGCHAR = CM_BASE + 61;
 
 // Installs the filter once per application.
 void InstallDialogKeys();
+// Installs the filter and marks `control` as one that takes no text (a
+// button, a check box): a plain character typed while it has the focus
+// goes to its window's accelerators as if typed with Alt.
+void InstallDialogKeysForTextless(QWidget* control);
 
 // Whether `ch` is the accelerator of `caption` ("&x"; "&&" is a literal "&"),
 // compared without regard to case.

@@ -28,8 +28,7 @@ TsfSkinButton::TsfSkinButton(QWidget* parent)
       m_morph(
           this, [this] { return MorphingInEffect(); },
           [this] { return m_mouseInside || Focus(); }, [this] { Invalidate(); }) {
-  InstallDialogKeys();
-  setProperty("tolmsysNoText", true);
+  InstallDialogKeysForTextless(this);
   SetSkinDataName(QStringLiteral("button"));
   SetTabStop(true);
   SetBounds(Left(), Top(), 75, 25);

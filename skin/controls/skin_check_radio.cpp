@@ -14,8 +14,7 @@ TsfSkinCheckRadioBox::TsfSkinCheckRadioBox(QWidget* parent)
       m_morph(
           this, [this] { return MorphingInEffect(); },
           [this] { return m_mouseInside || Focus(); }, [this] { Invalidate(); }) {
-  InstallDialogKeys();
-  setProperty("tolmsysNoText", true);
+  InstallDialogKeysForTextless(this);
   SetSkinDataName(QStringLiteral("checkbox"));
   SetTabStop(false);
   SetBounds(Left(), Top(), 150, 25);

@@ -7,6 +7,7 @@
 
 #include "platform/form.h"
 #include "skin/controls/skin_button.h"
+#include "skin/controls/skin_check_radio.h"
 #include "skin/controls/skin_panel.h"
 #include "skin/render/layer_window.h"
 #include "tests/skin/controls/control_fixture.h"
@@ -210,6 +211,36 @@ TEST(SkinButton, DialogKeysAcceleratorAndModalResult) {
   QTest::keyClick(&other, Qt::Key_S, Qt::AltModifier);
   EXPECT_EQ(w.ClicksOf(save), 2);
   EXPECT_EQ(w.form.focusWidget(), save);
+}
+
+// A plain character reaches the window's accelerators only from a control
+// that takes no text: a button or a check box, not a control of its own.
+TEST(SkinButton, PlainKeysAreAcceleratorsOnlyOnControlsThatTakeNoText) {
+  ButtonWindow w;
+  TsfSkinButton* save = w.Add("&Save", 10, 10);
+  TsfSkinButton* ok = w.Add("OK", 100, 10);
+  auto* box = new TsfSkinCheckRadioBox(&w.form);
+  box->SetBounds(10, 50, 120, 25);
+  box->show();
+  auto* other = new TCustomControl(&w.form);
+  other->SetTabStop(true);
+  other->SetBounds(10, 90, 50, 50);
+  other->show();
+  const struct {
+    const char* what;
+    QWidget* focused;
+    int clicks;
+  } cases[] = {{"a button", ok, 1}, {"a check box", box, 1}, {"a control of its own", other, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    w.clicks.clear();
+    c.focused->setFocus();
+    ASSERT_TRUE(c.focused->hasFocus());
+    QTest::keyClick(c.focused, Qt::Key_S);
+    EXPECT_EQ(w.ClicksOf(save), c.clicks);
+    EXPECT_EQ(w.ClicksOf(ok), 0);
+    EXPECT_FALSE(box->Checked());
+  }
 }
 
 TEST(SkinButton, DefaultLookFollowsTheState) {
