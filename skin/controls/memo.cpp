@@ -177,23 +177,16 @@ void TsfSkinMemo::Paint() {
   Canvas()->Draw(0, 0, &picture);
 }
 
-void TsfSkinMemo::SetVScrollBar(TsfSkinScrollBar* bar) {
-  m_vbar.Set(bar);
-  if (!bar) return;
-  bar->SetRangeAndPosition(0, 0, 0, 0);
-  bar->OnChange = [this](TObject* s) {
-    Perform(WM_VSCROLL, MakeScrollWParam(SB_THUMBPOSITION, static_cast<TsfSkinScrollBar*>(s)->Position()));
-    Invalidate();
-  };
-  SyncBars();
-}
+void TsfSkinMemo::SetVScrollBar(TsfSkinScrollBar* bar) { LinkBar(m_vbar, bar, WM_VSCROLL); }
 
-void TsfSkinMemo::SetHScrollBar(TsfSkinScrollBar* bar) {
-  m_hbar.Set(bar);
+void TsfSkinMemo::SetHScrollBar(TsfSkinScrollBar* bar) { LinkBar(m_hbar, bar, WM_HSCROLL); }
+
+void TsfSkinMemo::LinkBar(TsfLinkedBar& linked, TsfSkinScrollBar* bar, unsigned scrollMessage) {
+  linked.Set(bar);
   if (!bar) return;
   bar->SetRangeAndPosition(0, 0, 0, 0);
-  bar->OnChange = [this](TObject* s) {
-    Perform(WM_HSCROLL, MakeScrollWParam(SB_THUMBPOSITION, static_cast<TsfSkinScrollBar*>(s)->Position()));
+  bar->OnChange = [this, scrollMessage](TObject* s) {
+    Perform(scrollMessage, MakeScrollWParam(SB_THUMBPOSITION, static_cast<TsfSkinScrollBar*>(s)->Position()));
     Invalidate();
   };
   SyncBars();

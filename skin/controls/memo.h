@@ -73,6 +73,9 @@ class TsfSkinMemo : public TMemo, public ISkinChangeable {
   bool Active() const { return m_mouseInside || Focused(); }
   void ShowContextMenu(intptr_t lparam);
   bool RefusedWhileReadOnly(const TMessage& m) const;
+  // Links `bar` (or none) in `linked`; moving it scrolls the memo by
+  // `scrollMessage` (WM_VSCROLL or WM_HSCROLL).
+  void LinkBar(TsfLinkedBar& linked, TsfSkinScrollBar* bar, unsigned scrollMessage);
 
   bool m_bitmapBG = true;
   QPointer<TsfSkinData> m_skinData;

@@ -160,6 +160,59 @@ TEST(SkinMemoBars, TheBarScrollsTheMemoByLinesAndDisablesWhenItFits) {
   EXPECT_EQ(w.edit->Font()->Color(), clBlack);
 }
 
+// The bottom bar drives the memo sideways and the side one still up and
+// down; either may be replaced or unlinked.
+TEST(SkinMemoBars, EachBarScrollsTheMemoAlongItsOwnDirection) {
+  TCustomControl panel;
+  panel.SetBounds(0, 0, 240, 120);
+  auto* across = new TsfSkinScrollBar(&panel);
+  across->SetKind(sbHorizontal);
+  across->SetHeight(19);
+  across->SetAlign(alBottom);
+  auto* down = new TsfSkinScrollBar(&panel);
+  down->SetKind(sbVertical);
+  down->SetWidth(19);
+  down->SetAlign(alRight);
+  auto* memo = new TsfSkinMemo(&panel);
+  memo->SetAlign(alClient);
+  memo->SetHScrollBar(across);
+  memo->SetVScrollBar(down);
+  panel.show();
+  const QScrollBar* sideways = memo->Editor()->horizontalScrollBar();
+  const QScrollBar* upDown = memo->Editor()->verticalScrollBar();
+
+  memo->SetText(QStringLiteral("short"));
+  QApplication::processEvents();
+  EXPECT_FALSE(across->Enabled());
+  memo->SetText(QString(400, u'w') + u'\n' + Lines(80));
+  // Unwrapped after the text is set: setting a text picks the wrap anew.
+  memo->SetWordWrap(false);
+  QApplication::processEvents();
+  ASSERT_TRUE(across->Enabled());
+  ASSERT_TRUE(down->Enabled());
+  EXPECT_EQ(across->Max(), memo->GetScrollInfo(SB_HORZ).Max);
+
+  across->SetPosition(30);
+  EXPECT_EQ(sideways->value(), 30);
+  EXPECT_EQ(upDown->value(), 0);
+  down->SetPosition(7);
+  EXPECT_EQ(upDown->value(), 7);
+  EXPECT_EQ(sideways->value(), 30);
+
+  // Unlinked: the old bar no longer moves the memo; a new one takes over.
+  memo->SetHScrollBar(nullptr);
+  EXPECT_EQ(memo->HScrollBar(), nullptr);
+  across->SetPosition(60);
+  EXPECT_EQ(sideways->value(), 30);
+  auto* other = new TsfSkinScrollBar(&panel);
+  other->SetKind(sbHorizontal);
+  memo->SetHScrollBar(other);
+  EXPECT_EQ(memo->HScrollBar(), other);
+  other->SetPosition(45);
+  EXPECT_EQ(sideways->value(), 45);
+  EXPECT_EQ(upDown->value(), 7);
+}
+
 TEST(SkinMemoWheel, OneLinePerNotchAndSmallStepsAddUp) {
   TsfSkinMemo memo;
   memo.SetBounds(0, 0, 200, 100);
