@@ -13,7 +13,10 @@
 #include <memory>
 
 #include "platform/timer.h"
+#include "tests/treelist/plain_drag_fixture.h"
 #include "treelist/tree_list.h"
+
+using namespace tldrag;
 
 namespace {
 
@@ -22,22 +25,11 @@ constexpr int kMin = std::numeric_limits<int>::min();
 
 std::unique_ptr<TtlTreeList> MakeList(int x, int rows) {
   auto l = std::make_unique<TtlTreeList>();
-  l->SetBorderStyle(bsNone);
-  l->SetShowHeader(false);
-  l->SetDefaultRowHeight(20);
-  l->SetScrollBars(ssVertical);
-  l->Bands()->Add()->SetWidth(180);
-  l->CreateColumn()->SetWidth(180);
-  for (int i = 0; i < rows; ++i) static_cast<TtlTreeListTextNode*>(l->Add())->SetCellText(0, QString::number(i));
+  LayOutPlainList(*l);
+  AddNumberedRows(*l, rows);
   l->setGeometry(x, 0, 200, 60);  // three rows show
   l->show();
   return l;
-}
-
-void MoveHeld(QWidget* w, QPoint p) {
-  QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(w->mapToGlobal(p)), Qt::NoButton, Qt::LeftButton,
-                Qt::NoModifier);
-  QApplication::sendEvent(w, &e);
 }
 
 // Dragging from a over b's last shown row hands b the vertical timer; b's
@@ -51,9 +43,7 @@ TEST(AutoScrollStranger, ATickWhoseFocusChangeDeletesAList) {
     b->OnDragOver = [](TObject*, TObject*, int, int, bool& accept) { accept = true; };
     ASSERT_TRUE(QTest::qWaitForWindowExposed(a.get()));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(b.get()));
-    QTest::mousePress(a.get(), Qt::LeftButton, {}, QPoint(30, 10));
-    MoveHeld(a.get(), QPoint(30, 16));
-    MoveHeld(a.get(), QPoint(30 + QApplication::startDragDistance() + 1, 16));
+    StartHeldDrag(a.get());
     ASSERT_TRUE(a->Dragging());
     MoveHeld(a.get(), a->mapFromGlobal(b->mapToGlobal(QPoint(50, 50))));
     ASSERT_EQ(TtlCustomTreeList::DragScrollTimerOwner(true), b.get());

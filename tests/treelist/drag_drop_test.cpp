@@ -8,6 +8,9 @@
 #include "platform/application.h"
 #include "platform/timer.h"
 #include "tests/treelist/db_tree_fixture.h"
+#include "tests/treelist/plain_drag_fixture.h"
+
+using namespace tldrag;
 
 namespace {
 
@@ -45,11 +48,7 @@ class DragDropTest : public DbTreeTest {
   void ExpandAll() {
     for (int i = 0; i < list->Count(); ++i) list->Items(i)->Expand(true);
   }
-  void Move(const QPoint& p, Qt::KeyboardModifiers mods = {}) {
-    QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(list->mapToGlobal(p)), Qt::NoButton,
-                  Qt::LeftButton, mods);
-    QApplication::sendEvent(list.get(), &e);
-  }
+  void Move(const QPoint& p, Qt::KeyboardModifiers mods = {}) { MoveHeld(list.get(), p, mods); }
   // Presses on `from`, moves past the 5 pixels and the drag distance within
   // the row, then over `to`.
   void StartDrag(const QPoint& from, const QPoint& to, Qt::KeyboardModifiers mods = {}) {
@@ -540,14 +539,8 @@ TEST(PlainTreeDrag, EdgesScrollSidewaysAndOnlyAnOnDragOverHandlerTakesTheDrop) {
     static_cast<TtlTreeListTextNode*>(list.Add())->SetCellText(0, QString::fromLatin1(name));
   list.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-  auto move = [&](QPoint p) {
-    QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(list.mapToGlobal(p)), Qt::NoButton,
-                  Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&list, &e);
-  };
-  QTest::mousePress(&list, Qt::LeftButton, {}, QPoint(30, 10));
-  move(QPoint(30, 16));
-  move(QPoint(30 + QApplication::startDragDistance() + 1, 16));
+  auto move = [&](QPoint p) { MoveHeld(&list, p); };
+  StartHeldDrag(&list);
   ASSERT_TRUE(list.Dragging());
   EXPECT_FALSE(list.DragAccepted()) << "a plain tree list takes no drops by itself";
   EXPECT_EQ(list.DragCursor(), TtlCustomTreeList::crNoDrop);
@@ -580,9 +573,7 @@ TEST(PlainTreeDrag, EdgesScrollSidewaysAndOnlyAnOnDragOverHandlerTakesTheDrop) {
   QTest::mouseRelease(&list, Qt::LeftButton, {}, QPoint(100, 70));
   EXPECT_EQ(dropped, 0) << "refused where the release happens";
   EXPECT_FALSE(list.Dragging());
-  QTest::mousePress(&list, Qt::LeftButton, {}, QPoint(30, 10));
-  move(QPoint(30, 16));
-  move(QPoint(30 + QApplication::startDragDistance() + 1, 16));
+  StartHeldDrag(&list);
   QTest::mouseRelease(&list, Qt::LeftButton, {}, QPoint(100, 30));
   EXPECT_EQ(dropped, 1);
 }
@@ -590,14 +581,7 @@ TEST(PlainTreeDrag, EdgesScrollSidewaysAndOnlyAnOnDragOverHandlerTakesTheDrop) {
 // Two plain tree lists side by side: a drag out of one over the other.
 TEST(ForeignTreeDrag, AnotherTreeListFollowsTheDragAndTakesTheDropThroughItsHandlers) {
   TtlTreeList a, b;
-  for (TtlTreeList* l : {&a, &b}) {
-    l->SetBorderStyle(bsNone);
-    l->SetShowHeader(false);
-    l->SetDefaultRowHeight(20);
-    l->SetScrollBars(ssVertical);
-    l->Bands()->Add()->SetWidth(180);
-    l->CreateColumn()->SetWidth(180);
-  }
+  for (TtlTreeList* l : {&a, &b}) LayOutPlainList(*l);
   for (const char* name : {"one", "two"})
     static_cast<TtlTreeListTextNode*>(a.Add())->SetCellText(0, QString::fromLatin1(name));
   for (const char* name : {"x", "y", "z"})
@@ -620,17 +604,9 @@ TEST(ForeignTreeDrag, AnotherTreeListFollowsTheDragAndTakesTheDropThroughItsHand
     events << (target == &b ? QStringLiteral("end:b") : target ? QStringLiteral("end:?") : QStringLiteral("end:-"));
   };
   // Moves go to the list that has the mouse, in its own coordinates.
-  auto move = [&](QPoint p) {
-    QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(a.mapToGlobal(p)), Qt::NoButton,
-                  Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&a, &e);
-  };
+  auto move = [&](QPoint p) { MoveHeld(&a, p); };
   auto overB = [&](QPoint p) { return a.mapFromGlobal(b.mapToGlobal(p)); };
-  auto startDrag = [&] {
-    QTest::mousePress(&a, Qt::LeftButton, {}, QPoint(30, 10));
-    move(QPoint(30, 16));
-    move(QPoint(30 + QApplication::startDragDistance() + 1, 16));
-  };
+  auto startDrag = [&] { StartHeldDrag(&a); };
   startDrag();
   ASSERT_TRUE(a.Dragging());
   move(overB(QPoint(50, 30)));
@@ -680,14 +656,8 @@ TEST(ForeignTreeDrag, TheAutoScrollTimersAreSharedAndOutliveTheListTheyServe) {
   TtlTreeList a;
   auto b = std::make_unique<TtlTreeList>();
   for (TtlTreeList* l : {&a, b.get()}) {
-    l->SetBorderStyle(bsNone);
-    l->SetShowHeader(false);
-    l->SetDefaultRowHeight(20);
-    l->SetScrollBars(ssVertical);
-    l->Bands()->Add()->SetWidth(180);
-    l->CreateColumn()->SetWidth(180);
-    for (int i = 0; i < 8; ++i)
-      static_cast<TtlTreeListTextNode*>(l->Add())->SetCellText(0, QString::number(i));
+    LayOutPlainList(*l);
+    AddNumberedRows(*l, 8);
   }
   a.DragMode = dmAutomatic;
   b->OnDragOver = [](TObject*, TObject*, int, int, bool& accept) { accept = true; };
@@ -697,15 +667,9 @@ TEST(ForeignTreeDrag, TheAutoScrollTimersAreSharedAndOutliveTheListTheyServe) {
   b->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&a));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(b.get()));
-  auto move = [&](QPoint p) {
-    QMouseEvent e(QEvent::MouseMove, QPointF(p), QPointF(a.mapToGlobal(p)), Qt::NoButton,
-                  Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&a, &e);
-  };
+  auto move = [&](QPoint p) { MoveHeld(&a, p); };
   const QPoint overB = a.mapFromGlobal(b->mapToGlobal(QPoint(50, 50)));
-  QTest::mousePress(&a, Qt::LeftButton, {}, QPoint(30, 10));
-  move(QPoint(30, 16));
-  move(QPoint(30 + QApplication::startDragDistance() + 1, 16));
+  StartHeldDrag(&a);
   ASSERT_TRUE(a.Dragging());
 
   move(QPoint(30, 50));  // a's last shown row
