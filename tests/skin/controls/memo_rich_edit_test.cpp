@@ -163,21 +163,14 @@ TEST(SkinMemoBars, TheBarScrollsTheMemoByLinesAndDisablesWhenItFits) {
 // The bottom bar drives the memo sideways and the side one still up and
 // down; either may be replaced or unlinked.
 TEST(SkinMemoBars, EachBarScrollsTheMemoAlongItsOwnDirection) {
-  TCustomControl panel;
-  panel.SetBounds(0, 0, 240, 120);
-  auto* across = new TsfSkinScrollBar(&panel);
+  EditWithBar<TsfSkinMemo> w;
+  TsfSkinMemo* memo = w.edit;
+  TsfSkinScrollBar* down = w.bar;
+  auto* across = new TsfSkinScrollBar(&w.panel);
   across->SetKind(sbHorizontal);
   across->SetHeight(19);
   across->SetAlign(alBottom);
-  auto* down = new TsfSkinScrollBar(&panel);
-  down->SetKind(sbVertical);
-  down->SetWidth(19);
-  down->SetAlign(alRight);
-  auto* memo = new TsfSkinMemo(&panel);
-  memo->SetAlign(alClient);
   memo->SetHScrollBar(across);
-  memo->SetVScrollBar(down);
-  panel.show();
   const QScrollBar* sideways = memo->Editor()->horizontalScrollBar();
   const QScrollBar* upDown = memo->Editor()->verticalScrollBar();
 
@@ -204,7 +197,7 @@ TEST(SkinMemoBars, EachBarScrollsTheMemoAlongItsOwnDirection) {
   EXPECT_EQ(memo->HScrollBar(), nullptr);
   across->SetPosition(60);
   EXPECT_EQ(sideways->value(), 30);
-  auto* other = new TsfSkinScrollBar(&panel);
+  auto* other = new TsfSkinScrollBar(&w.panel);
   other->SetKind(sbHorizontal);
   memo->SetHScrollBar(other);
   EXPECT_EQ(memo->HScrollBar(), other);
