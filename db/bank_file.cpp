@@ -7,7 +7,7 @@
 #include <QHash>
 #include <vector>
 
-#include "db/bank_schema_sql.h"
+#include "db/bank_reference.h"
 #include "db/db_error.h"
 
 namespace {
@@ -47,36 +47,16 @@ struct ReferenceSchema {
   QList<QByteArray> viewAndTriggers;  // their statements, view first
 };
 
-// Our schema as the engine itself reads it, built once in memory.
+// Our schema as the engine itself reads it (worked out at build time).
 const ReferenceSchema& Reference() {
   static const ReferenceSchema ref = [] {
     ReferenceSchema r;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    sqlite3_exec(db, kBankSchemaSql, nullptr, nullptr, nullptr);
-    {
-      Stmt s;
-      sqlite3_prepare_v2(db,
-                         "select type, name, sql from sqlite_schema where name not like 'sqlite\\_%' escape '\\' "
-                         "and type in ('table','view','trigger') "
-                         "order by name <> 'tolm_meta', type = 'trigger', type = 'view', rowid",
-                         -1, &s.st, nullptr);
-      while (sqlite3_step(s.st) == SQLITE_ROW) {
-        const QString type = Utf8(sqlite3_column_text(s.st, 0));
-        if (type != QLatin1String("table"))
-          r.viewAndTriggers << QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(s.st, 2)));
-        if (type != QLatin1String("trigger"))
-          r.objects.push_back({type, Utf8(sqlite3_column_text(s.st, 1)), {}});
-      }
+    for (const bank_reference::Object& o : bank_reference::kObjects) {
+      SchemaObject object{QString::fromUtf8(o.type), QString::fromUtf8(o.name), {}};
+      for (const char* const* c = o.columns; *c; ++c) object.columns << QString::fromUtf8(*c);
+      r.objects.push_back(std::move(object));
     }
-    for (SchemaObject& o : r.objects) {
-      Stmt s;
-      sqlite3_prepare_v2(db, "select name from pragma_table_info(?1)", -1, &s.st, nullptr);
-      const QByteArray n = o.name.toUtf8();
-      sqlite3_bind_text(s.st, 1, n.constData(), -1, SQLITE_TRANSIENT);
-      while (sqlite3_step(s.st) == SQLITE_ROW) o.columns << Utf8(sqlite3_column_text(s.st, 0));
-    }
-    sqlite3_close(db);
+    for (const char* sql : bank_reference::kViewAndTriggers) r.viewAndTriggers << QByteArray(sql);
     return r;
   }();
   return ref;
@@ -149,10 +129,34 @@ sqlite3* OpenBankHandle(const QString& path, bool readOnly, TStepBudget* budget,
 }
 
 namespace {
+// The kinds of all the bank's objects (by lower-case name) and the columns
+// of its tables and views, in one statement. False when that statement
+// fails (a view that does not compile, say): the caller then asks object by
+// object, which tells which one is wrong.
+bool ReadKindsAndColumns(sqlite3* db, TStepBudget* budget, QHash<QString, QString>& kinds,
+                         QHash<QString, QStringList>& columns) {
+  if (budget) budget->Reset();
+  Stmt s;
+  if (sqlite3_prepare_v2(db, "select m.type, m.name, p.name from sqlite_schema m left join pragma_table_info(m.name) p",
+                         -1, &s.st, nullptr) != SQLITE_OK)
+    return false;
+  int rc;
+  while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
+    const QString name = Utf8(sqlite3_column_text(s.st, 1)).toLower();
+    kinds.insert(name, Utf8(sqlite3_column_text(s.st, 0)));
+    if (sqlite3_column_type(s.st, 2) != SQLITE_NULL) columns[name] << Utf8(sqlite3_column_text(s.st, 2));
+  }
+  if (rc == SQLITE_DONE) return true;
+  kinds.clear();
+  columns.clear();
+  return false;
+}
+
 QString CheckBankSchema(sqlite3* db, const QString& password, TStepBudget* budget) {
   // The kinds of the bank's objects by name (names match without case).
   QHash<QString, QString> kinds;
-  {
+  QHash<QString, QStringList> columns;
+  if (!ReadKindsAndColumns(db, budget, kinds, columns)) {
     if (budget) budget->Reset();
     Stmt s;
     if (sqlite3_prepare_v2(db, "select type, name from sqlite_schema", -1, &s.st, nullptr) != SQLITE_OK)
@@ -167,18 +171,21 @@ QString CheckBankSchema(sqlite3* db, const QString& password, TStepBudget* budge
     const QString kind = kinds.value(o.name.toLower());
     if (kind.isEmpty()) return notABank + QStringLiteral("the %1 %2 is missing").arg(o.type, o.name);
     if (kind != o.type) return notABank + QStringLiteral("%1 is a %2, not a %3").arg(o.name, kind, o.type);
-    if (budget) budget->Reset();
-    Stmt s;
-    if (sqlite3_prepare_v2(db, "select name from pragma_table_info(?1)", -1, &s.st, nullptr) != SQLITE_OK)
-      return EngineError(db, budget);
     const QByteArray n = o.name.toUtf8();
-    sqlite3_bind_text(s.st, 1, n.constData(), -1, SQLITE_TRANSIENT);
-    QStringList have;
-    int rc;
-    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) have << Utf8(sqlite3_column_text(s.st, 0));
-    if (rc != SQLITE_DONE)
-      return notABank + QStringLiteral("the %1 %2 cannot be read: %3").arg(o.type, o.name, EngineError(db, budget));
-    if (have.isEmpty()) return notABank + QStringLiteral("the %1 %2 cannot be read").arg(o.type, o.name);
+    QStringList have = columns.value(o.name.toLower());
+    if (have.isEmpty()) {
+      // Not read with the others: asked alone, for the precise error.
+      if (budget) budget->Reset();
+      Stmt s;
+      if (sqlite3_prepare_v2(db, "select name from pragma_table_info(?1)", -1, &s.st, nullptr) != SQLITE_OK)
+        return EngineError(db, budget);
+      sqlite3_bind_text(s.st, 1, n.constData(), -1, SQLITE_TRANSIENT);
+      int rc;
+      while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) have << Utf8(sqlite3_column_text(s.st, 0));
+      if (rc != SQLITE_DONE)
+        return notABank + QStringLiteral("the %1 %2 cannot be read: %3").arg(o.type, o.name, EngineError(db, budget));
+      if (have.isEmpty()) return notABank + QStringLiteral("the %1 %2 cannot be read").arg(o.type, o.name);
+    }
     for (const QString& c : o.columns)
       if (!have.contains(c, Qt::CaseInsensitive))
         return notABank + QStringLiteral("the %1 %2 has no column %3").arg(o.type, o.name, c);

@@ -106,6 +106,13 @@ TEST(BankCheck, BadBanksAreRefusedWithTheirReasonAndLeftUnchanged) {
          CreateBank(p, QStringLiteral("drop table t_exercise; create table t_exercise(exer_id integer primary key)"));
        },
        kPassword, QStringLiteral("Not a question bank: the table t_exercise has no column title_id")},
+      {"view over a dropped table",
+       [](const QString& p) {
+         CreateBank(p);
+         ReplaceView(p, QStringLiteral("create table t_gone(a); create view v_exerresult as "
+                                       "select a as exer_id from t_gone; drop table t_gone;"));
+       },
+       kPassword, QStringLiteral("Not a question bank: the view v_exerresult cannot be read: no such table")},
       {"endless recursive view", [](const QString& p) { CreateBank(p); ReplaceView(p, kEndlessView); },
        kPassword, QStringLiteral("engine steps")},
       {"wrong password", [](const QString& p) { CreateBank(p); }, QStringLiteral("qelvorN"),
