@@ -846,10 +846,12 @@ TRect TsfSkinCustomGrid::CellTextRect(const TRect& cell, bool fixed) const {
   const TRect text = CellPictureTextRect(fixed ? rec->fixedcelltextrect : rec->celltextrect, src);
   if (text.IsEmpty()) return cell;
   // The text area grows with the cell's extra width (and height when the
-  // row height is not the picture's).
-  const int extraW = cell.Width() - src.Width();
+  // row height is not the picture's). Its margins keep their widths; read
+  // from the right, the picture is mirrored and the margins trade sides.
+  int leftMargin = text.Left, rightMargin = src.Width() - text.Right;
+  if (MirroredColumns()) std::swap(leftMargin, rightMargin);
   const int extraH = m_useSkinCellHeight ? 0 : cell.Height() - src.Height();
-  return TRect(cell.Left + text.Left, cell.Top + text.Top, cell.Left + text.Right + extraW,
+  return TRect(cell.Left + leftMargin, cell.Top + text.Top, cell.Right - rightMargin,
                cell.Top + text.Bottom + extraH);
 }
 
@@ -870,6 +872,9 @@ void TsfSkinCustomGrid::DrawSkinCellPicture(TCanvas* canvas, const TRect& rect,
                        TRect(L, text.Top, source.Width() - R, text.Bottom), true);
   }
   if (pic.Empty()) return;
+  // Read from the right, the cell is the picture's mirror image: its left
+  // end (with its offset) faces the cell's right edge.
+  if (MirroredColumns()) pic = TBitmap(pic.Image().mirrored(true, false));
   if (pic.Height() == rect.Height()) canvas->Draw(rect.Left, rect.Top, &pic);
   else canvas->StretchDraw(rect, &pic);
 }
