@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QDropEvent>
+#include <QMouseEvent>
 
 #include "platform/application.h"
 #include "platform/keys.h"
@@ -172,9 +173,16 @@ void TsfSkinInplaceEdit::keyPressEvent(QKeyEvent* e) {
   QLineEdit::keyPressEvent(e);
 }
 
-bool TsfSkinInplaceEdit::PasteChecked() {
+QString TsfSkinInplaceEdit::PrimarySelectionText() const {
   const QClipboard* clip = QApplication::clipboard();
-  const QString text = clip ? clip->text() : QString();
+  if (!clip || !clip->supportsSelection()) return {};
+  return clip->text(QClipboard::Selection);
+}
+
+bool TsfSkinInplaceEdit::PasteChecked(QClipboard::Mode mode) {
+  const bool selection = mode == QClipboard::Selection;
+  const QClipboard* clip = QApplication::clipboard();
+  const QString text = selection ? PrimarySelectionText() : clip ? clip->text() : QString();
   if (isReadOnly() || text.isEmpty() || !m_grid) return false;
   QPointer<TsfSkinCustomGrid> grid(m_grid);
   bool allowed = false;
@@ -184,8 +192,19 @@ bool TsfSkinInplaceEdit::PasteChecked() {
     QApplication::beep();
     return false;
   }
-  paste();
+  if (selection) insert(text);
+  else paste();
   return true;
+}
+
+void TsfSkinInplaceEdit::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::MiddleButton || !m_grid || isReadOnly() || PrimarySelectionText().isEmpty())
+    return QLineEdit::mouseReleaseEvent(e);
+  e->accept();
+  // The press moved the caret (extending the selection with Shift); the
+  // selection's text goes in at the caret, the selected text stays.
+  deselect();
+  PasteChecked(QClipboard::Selection);
 }
 
 // Text dropped into the editor is checked as pasted text is.
