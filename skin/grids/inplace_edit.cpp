@@ -80,6 +80,11 @@ bool TsfSkinInplaceEdit::HandleKey(QKeyEvent* e) {
   const TShiftState shift = ShiftStateOf(unsigned(e->modifiers()), 0);
   const bool ctrl = shift & ssCtrl;
   const bool alwaysShow = m_grid->GridOptions() & goAlwaysShowEditor;
+  // The selection from its start to its end, whichever way it was made
+  // (the caret where there is none).
+  const int selStart = hasSelectedText() ? selectionStart() : cursorPosition();
+  const int selEnd = hasSelectedText() ? selectionEnd() : cursorPosition();
+  const bool none = selStart == selEnd;
   bool toGrid = false;
   switch (vk) {
     case VK_TAB: toGrid = !(shift & ssAlt); break;
@@ -90,13 +95,11 @@ bool TsfSkinInplaceEdit::HandleKey(QKeyEvent* e) {
     case VK_DOWN: toGrid = true; break;
     case VK_HOME:
     case VK_LEFT:
-      toGrid = alwaysShow && (ctrl || (cursorPosition() == 0 && (!hasSelectedText() ||
-                                                                 selectedText() == text())));
+      toGrid = alwaysShow && (ctrl || (selStart == 0 && (none || selEnd == text().size())));
       break;
     case VK_END:
     case VK_RIGHT:
-      toGrid = alwaysShow && (ctrl || (cursorPosition() == text().size() &&
-                                       (!hasSelectedText() || selectionStart() == 0)));
+      toGrid = alwaysShow && (ctrl || (selEnd == text().size() && (none || selStart == 0)));
       break;
     case VK_INSERT: toGrid = !(shift & (ssShift | ssCtrl | ssAlt)); break;
     case VK_DELETE:

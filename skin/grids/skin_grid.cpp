@@ -55,6 +55,9 @@ void UnlinkBar(TsfGridScrollBar* bar) {
 }  // namespace
 
 TsfSkinCustomGrid::~TsfSkinCustomGrid() {
+  // The editor calls back into the grid when it loses the focus, which it
+  // would do as the half-destroyed grid hides its window: it goes first.
+  delete m_editor.data();
   UnlinkBar(m_hBar);
   UnlinkBar(m_vBar);
   m_hLink.reset();
