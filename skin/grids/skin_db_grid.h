@@ -200,6 +200,9 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   void DrawFieldPicture(TCanvas* canvas, const QByteArray& bytes, const TRect& rect);
   bool ToggleBooleanField();
   void ApplyColumnWidths();
+  // Tab stops at a column that is shown, not read-only and bound to a
+  // field that is neither calculated nor read-only, while the link is active.
+  bool ColumnIsTabStop(int gridCol) const;
   int DataColumnOf(int gridCol) const;  // -1 for the indicator
   TsfColumn* ColumnAt(int gridCol) const;
   TField* FieldAt(int gridCol) const;

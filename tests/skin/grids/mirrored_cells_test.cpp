@@ -215,9 +215,13 @@ TEST_F(MirroredTextTest, EditorButtonAndTextTradeEndsWhileOpen) {
       dark += qGray(img.pixel(x, e->height() / 2)) < 90;
     EXPECT_GT(dark, 0);
   }
-  // Reading from the right: a press at the left end drops the list down.
+  // Reading from the right: a press at the left end drops the list down,
+  // below the editor and from its left end, as in either direction.
   QTest::mousePress(e, Qt::LeftButton, {}, e->ButtonRect().center());
-  EXPECT_TRUE(e->ListVisible());
+  ASSERT_TRUE(e->ListVisible());
+  const QPoint editorAt = e->mapToGlobal(QPoint(0, 0));
+  EXPECT_EQ(e->ActiveList()->geometry().left(), editorAt.x());
+  EXPECT_EQ(e->ActiveList()->geometry().top(), editorAt.y() + e->height());
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->ButtonRect().center());
   QTest::keyClick(e, Qt::Key_Escape);
   EXPECT_FALSE(e->ListVisible());
