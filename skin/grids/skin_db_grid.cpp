@@ -674,6 +674,7 @@ void TsfSkinCustomDBGrid::KeyPress(QChar& key) {
 
 void TsfSkinCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   m_pressedOnCell = m_pressedTitle = false;
+  if (button == mbRight && SaveMultiSelection && m_popupMenu && m_bookmarks.Count() > 0) return;
   if (!CanFocus()) return;
   if (shift & ssDouble) return;  // the double click was raised by the platform
   int line = -1;
@@ -743,6 +744,16 @@ void TsfSkinCustomDBGrid::MouseUp(TMouseButton button, TShiftState shift, int x,
   m_pressedOnCell = m_pressedTitle = false;
   const QPointer<TsfSkinCustomDBGrid> self(this);  // OnMouseUp may destroy the grid
   TsfSkinCustomGrid::MouseUp(button, shift, x, y);
+  if (self && button == mbRight && m_popupMenu) {
+    // Shown by the skinned window of the menu's form, else of the grid's.
+    const QPoint at = mapToGlobal(QPoint(x, y));
+    const QPointer<TsfSkinPopupMenu> menu(m_popupMenu);
+    const bool borrow = !menu->HostForm && !menu->FindHost();
+    if (borrow) menu->HostForm = window();
+    menu->Popup(at.x(), at.y());
+    if (borrow && menu) menu->HostForm = nullptr;
+    return;
+  }
   if (!self || button != mbLeft || afterSizing) return;
   const TGridCoord cell = MouseCoord(x, y);
   if (cell.X < 0 || cell.Y < 0) return;
