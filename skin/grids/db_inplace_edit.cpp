@@ -80,11 +80,24 @@ void TsfDBGridInplaceEdit::UpdateEditStyle() {
   if (style == m_style) return;
   if (ListVisible()) CloseUp(false);
   m_style = style;
-  const int b = style == esSimple ? 0 : ButtonWidth();
-  if (layoutDirection() == Qt::RightToLeft) setTextMargins(2 + b, 2, 2, 0);
-  else setTextMargins(2, 2, 2 + b, 0);
+  ApplyTextMargins();
   setMouseTracking(style != esSimple);
   update();
+}
+
+// The text keeps clear of the button, at whichever end it is.
+void TsfDBGridInplaceEdit::ApplyTextMargins() {
+  const int b = m_style == esSimple ? 0 : ButtonWidth();
+  if (layoutDirection() == Qt::RightToLeft) setTextMargins(2 + b, 2, 2, 0);
+  else setTextMargins(2, 2, 2 + b, 0);
+}
+
+void TsfDBGridInplaceEdit::changeEvent(QEvent* e) {
+  TsfSkinInplaceEdit::changeEvent(e);
+  if (e->type() == QEvent::LayoutDirectionChange) {
+    ApplyTextMargins();
+    update();
+  }
 }
 
 bool TsfDBGridInplaceEdit::ListVisible() const { return m_list && m_list->Shown(); }

@@ -1,9 +1,10 @@
 #pragma once
 // TsfDBGridInplaceEdit: the data grid's editor. Besides the text it may carry
-// a button at its right end: a drop-down button for a column's pick list or a
-// lookup field's list, or an ellipsis button that raises the grid's
-// OnEditButtonClick. The drop-down list is a TsfDBPopupListbox; the editor
-// keeps the focus while it shows and hands it the keys.
+// a button at its right end (its left end when reading from the right): a
+// drop-down button for a column's pick list or a lookup field's list, or an
+// ellipsis button that raises the grid's OnEditButtonClick. The drop-down
+// list is a TsfDBPopupListbox; the editor keeps the focus while it shows and
+// hands it the keys.
 
 #include <QPointer>
 #include <QVariant>
@@ -47,11 +48,13 @@ class TsfDBGridInplaceEdit : public TsfSkinInplaceEdit {
   void keyPressEvent(QKeyEvent* e) override;
   void focusOutEvent(QFocusEvent* e) override;
   void hideEvent(QHideEvent* e) override;
+  void changeEvent(QEvent* e) override;
 
  private:
   TsfSkinCustomDBGrid* DBGrid() const;
   bool OverButton(const QPoint& p) const { return ButtonRect().contains(p); }
   void SetPressed(bool v);
+  void ApplyTextMargins();
   bool ListKey(QKeyEvent* e);
   void EditButtonClick();
   bool StartEditing(const QList<TField*>& fields);

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QDropEvent>
+#include <QMouseEvent>
 
 #include "platform/application.h"
 #include "platform/keys.h"
@@ -79,6 +80,11 @@ bool TsfSkinInplaceEdit::HandleKey(QKeyEvent* e) {
   const TShiftState shift = ShiftStateOf(unsigned(e->modifiers()), 0);
   const bool ctrl = shift & ssCtrl;
   const bool alwaysShow = m_grid->GridOptions() & goAlwaysShowEditor;
+  // The selection from its start to its end, whichever way it was made
+  // (the caret where there is none).
+  const int selStart = hasSelectedText() ? selectionStart() : cursorPosition();
+  const int selEnd = hasSelectedText() ? selectionEnd() : cursorPosition();
+  const bool none = selStart == selEnd;
   bool toGrid = false;
   switch (vk) {
     case VK_TAB: toGrid = !(shift & ssAlt); break;
@@ -89,13 +95,11 @@ bool TsfSkinInplaceEdit::HandleKey(QKeyEvent* e) {
     case VK_DOWN: toGrid = true; break;
     case VK_HOME:
     case VK_LEFT:
-      toGrid = alwaysShow && (ctrl || (cursorPosition() == 0 && (!hasSelectedText() ||
-                                                                 selectedText() == text())));
+      toGrid = alwaysShow && (ctrl || (selStart == 0 && (none || selEnd == text().size())));
       break;
     case VK_END:
     case VK_RIGHT:
-      toGrid = alwaysShow && (ctrl || (cursorPosition() == text().size() &&
-                                       (!hasSelectedText() || selectionStart() == 0)));
+      toGrid = alwaysShow && (ctrl || (selEnd == text().size() && (none || selStart == 0)));
       break;
     case VK_INSERT: toGrid = !(shift & (ssShift | ssCtrl | ssAlt)); break;
     case VK_DELETE:
@@ -172,9 +176,16 @@ void TsfSkinInplaceEdit::keyPressEvent(QKeyEvent* e) {
   QLineEdit::keyPressEvent(e);
 }
 
-bool TsfSkinInplaceEdit::PasteChecked() {
+QString TsfSkinInplaceEdit::PrimarySelectionText() const {
   const QClipboard* clip = QApplication::clipboard();
-  const QString text = clip ? clip->text() : QString();
+  if (!clip || !clip->supportsSelection()) return {};
+  return clip->text(QClipboard::Selection);
+}
+
+bool TsfSkinInplaceEdit::PasteChecked(QClipboard::Mode mode) {
+  const bool selection = mode == QClipboard::Selection;
+  const QClipboard* clip = QApplication::clipboard();
+  const QString text = selection ? PrimarySelectionText() : clip ? clip->text() : QString();
   if (isReadOnly() || text.isEmpty() || !m_grid) return false;
   QPointer<TsfSkinCustomGrid> grid(m_grid);
   bool allowed = false;
@@ -184,8 +195,19 @@ bool TsfSkinInplaceEdit::PasteChecked() {
     QApplication::beep();
     return false;
   }
-  paste();
+  if (selection) insert(text);
+  else paste();
   return true;
+}
+
+void TsfSkinInplaceEdit::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() != Qt::MiddleButton || !m_grid || isReadOnly() || PrimarySelectionText().isEmpty())
+    return QLineEdit::mouseReleaseEvent(e);
+  e->accept();
+  // The press moved the caret (extending the selection with Shift); the
+  // selection's text goes in at the caret, the selected text stays.
+  deselect();
+  PasteChecked(QClipboard::Selection);
 }
 
 // Text dropped into the editor is checked as pasted text is.

@@ -4,6 +4,7 @@
 // grid. Navigation keys go to the grid; typed characters are offered to the
 // grid first, which may refuse them or refuse any modification.
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPointer>
 #include <functional>
@@ -38,8 +39,9 @@ class TsfSkinInplaceEdit : public QLineEdit {
   void FreeContextMenu();
   // Pastes the clipboard's text over the selection when the grid allows
   // the change and takes the text as it would take it typed; else beeps and
-  // changes nothing. Returns whether the text went in.
-  bool PasteChecked();
+  // changes nothing. Returns whether the text went in. With the selection
+  // clipboard (a middle click) the text is `PrimarySelectionText()`.
+  bool PasteChecked(QClipboard::Mode mode = QClipboard::Clipboard);
 
  protected:
   // A wrapped host editor: its key and focus events are where the grid's
@@ -48,6 +50,12 @@ class TsfSkinInplaceEdit : public QLineEdit {
   void focusOutEvent(QFocusEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
   void dropEvent(QDropEvent* e) override;
+  // A middle click pastes the platform's selection at the caret the press
+  // put under the pointer, checked as every other paste is.
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  // The text a middle click pastes: the platform's selection clipboard, null
+  // where the platform has none.
+  virtual QString PrimarySelectionText() const;
 
  private:
   bool HandleKey(QKeyEvent* e);

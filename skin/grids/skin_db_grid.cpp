@@ -174,6 +174,14 @@ void TsfSkinCustomDBGrid::LayoutChanged() {
 void TsfSkinCustomDBGrid::ApplyColumnWidths() {
   if (IndicatorOffset()) SetColWidths(0, IndicatorWidth(Skin()));
   for (size_t i = 0; i < m_shown.size(); ++i) SetColWidths(int(i) + IndicatorOffset(), m_shown[i]->Width());
+  for (int c = 0; c < ColCount(); ++c) SetTabStops(c, ColumnIsTabStop(c));
+}
+
+bool TsfSkinCustomDBGrid::ColumnIsTabStop(int gridCol) const {
+  const TsfColumn* column = ColumnAt(gridCol);
+  const TField* field = column ? column->Field() : nullptr;
+  return m_link.Active() && field && column->Showing() && !column->ReadOnly &&
+         field->FieldKind() != fkCalculated && !field->ReadOnly();
 }
 
 void TsfSkinCustomDBGrid::UpdateRowCount() {
@@ -590,18 +598,24 @@ void TsfSkinCustomDBGrid::KeyDown(WORD& key, TShiftState shift) {
   switch (k) {
     case VK_TAB: {
       if (!(m_dbOptions & dgTabs) || (shift & ssAlt)) return;
+      // The next (previous) tab-stop column of this record, else the first
+      // (last) one of the next (previous) record. The stops are read as
+      // they are now: a column made read-only since the last layout is none.
       const bool back = shift & ssShift;
-      if (!back) {
-        if (Col() < lastCol) setCol(Col() + 1);
-        else if (!ds->Eof()) {
-          ds->Next();
-          if (!ds->Eof()) setCol(firstCol);
-        }
-      } else {
-        if (Col() > firstCol) setCol(Col() - 1);
-        else if (!ds->Bof()) {
-          ds->Prior();
-          if (!ds->Bof()) setCol(lastCol);
+      const int step = back ? -1 : 1;
+      auto stopFrom = [&](int c) {
+        for (; c >= firstCol && c <= lastCol; c += step)
+          if (ColumnIsTabStop(c)) return c;
+        return -1;
+      };
+      const int next = stopFrom(Col() + step);
+      if (next >= 0) {
+        setCol(next);
+      } else if (back ? !ds->Bof() : !ds->Eof()) {
+        back ? ds->Prior() : ds->Next();
+        if (self && (back ? !ds->Bof() : !ds->Eof())) {
+          const int wrapped = stopFrom(back ? lastCol : firstCol);
+          setCol(wrapped >= 0 ? wrapped : back ? lastCol : firstCol);
         }
       }
       break;
@@ -660,6 +674,7 @@ void TsfSkinCustomDBGrid::KeyPress(QChar& key) {
 
 void TsfSkinCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   m_pressedOnCell = m_pressedTitle = false;
+  if (button == mbRight && SaveMultiSelection && m_popupMenu && m_bookmarks.Count() > 0) return;
   if (!CanFocus()) return;
   if (shift & ssDouble) return;  // the double click was raised by the platform
   int line = -1;
@@ -729,6 +744,16 @@ void TsfSkinCustomDBGrid::MouseUp(TMouseButton button, TShiftState shift, int x,
   m_pressedOnCell = m_pressedTitle = false;
   const QPointer<TsfSkinCustomDBGrid> self(this);  // OnMouseUp may destroy the grid
   TsfSkinCustomGrid::MouseUp(button, shift, x, y);
+  if (self && button == mbRight && m_popupMenu) {
+    // Shown by the skinned window of the menu's form, else of the grid's.
+    const QPoint at = mapToGlobal(QPoint(x, y));
+    const QPointer<TsfSkinPopupMenu> menu(m_popupMenu);
+    const bool borrow = !menu->HostForm && !menu->FindHost();
+    if (borrow) menu->HostForm = window();
+    menu->Popup(at.x(), at.y());
+    if (borrow && menu) menu->HostForm = nullptr;
+    return;
+  }
   if (!self || button != mbLeft || afterSizing) return;
   const TGridCoord cell = MouseCoord(x, y);
   if (cell.X < 0 || cell.Y < 0) return;

@@ -12,6 +12,7 @@
 #include "platform/image_list.h"
 #include "skin/grids/db_grid_columns.h"
 #include "skin/grids/skin_grid.h"
+#include "skin/menus/skin_popup_menu.h"
 
 class TsfSkinCustomDBGrid;
 
@@ -96,7 +97,12 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   bool UseColumnsFont = false;
   bool DrawGraphicFields = false;
   bool MouseWheelSupport = false;
+  // A right-button press on a record keeps a multiple selection (neither
+  // moving nor selecting) when the grid has a context menu.
   bool SaveMultiSelection = false;
+  // The grid's context menu, shown at the release of a right click.
+  TsfSkinPopupMenu* PopupMenu() const { return m_popupMenu.data(); }
+  void SetPopupMenu(TsfSkinPopupMenu* menu) { m_popupMenu = menu; }
   QString PickListBoxSkinDataName = QStringLiteral("listbox");
   bool PickListBoxCaptionMode = false;
   void SetDefaultRowHeight(int h) override;
@@ -200,6 +206,9 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   void DrawFieldPicture(TCanvas* canvas, const QByteArray& bytes, const TRect& rect);
   bool ToggleBooleanField();
   void ApplyColumnWidths();
+  // Tab stops at a column that is shown, not read-only and bound to a
+  // field that is neither calculated nor read-only, while the link is active.
+  bool ColumnIsTabStop(int gridCol) const;
   int DataColumnOf(int gridCol) const;  // -1 for the indicator
   TsfColumn* ColumnAt(int gridCol) const;
   TField* FieldAt(int gridCol) const;
@@ -209,6 +218,7 @@ class TsfSkinCustomDBGrid : public TsfSkinCustomGrid {
   TsfGridDataLink m_link;
   TsfDBGridColumns m_columns;
   TsfBookmarkList m_bookmarks;
+  QPointer<TsfSkinPopupMenu> m_popupMenu;
   TCustomImageList m_indicators;
   TCustomImageList m_mirroredIndicators;  // facing left, for right-to-left reading
   TFont m_titleFont;

@@ -55,6 +55,9 @@ void UnlinkBar(TsfGridScrollBar* bar) {
 }  // namespace
 
 TsfSkinCustomGrid::~TsfSkinCustomGrid() {
+  // The editor calls back into the grid when it loses the focus, which it
+  // would do as the half-destroyed grid hides its window: it goes first.
+  delete m_editor.data();
   UnlinkBar(m_hBar);
   UnlinkBar(m_vBar);
   m_hLink.reset();
@@ -346,6 +349,7 @@ void TsfSkinCustomGrid::SetColCount(int n) {
   if (m_gridState == gsColMoving) CancelMoving();  // the dragged column may be gone
   if (m_fixedCols >= n) m_fixedCols = n - 1;
   m_colWidths.resize(size_t(n), m_defaultColWidth);
+  if (m_tabStops.size() > size_t(n)) m_tabStops.resize(size_t(n));
   m_current.X = std::clamp(m_current.X, std::min(m_fixedCols, n - 1), n - 1);
   m_anchor.X = std::clamp(m_anchor.X, std::min(m_fixedCols, n - 1), n - 1);
   ColWidthsChanged();
@@ -409,6 +413,12 @@ void TsfSkinCustomGrid::SetColWidths(int col, int width) {
   m_colWidths[size_t(col)] = width;
   ColWidthsChanged();
   UpdateEditorPlace();
+}
+
+void TsfSkinCustomGrid::SetTabStops(int col, bool v) {
+  if (col < 0 || col >= ColCount()) throw EInvalidOperation(QStringLiteral("Grid index out of range"));
+  if (m_tabStops.size() < size_t(ColCount())) m_tabStops.resize(size_t(ColCount()), 1);
+  m_tabStops[size_t(col)] = v;
 }
 
 void TsfSkinCustomGrid::SetRowHeights(int row, int height) {
@@ -846,10 +856,12 @@ TRect TsfSkinCustomGrid::CellTextRect(const TRect& cell, bool fixed) const {
   const TRect text = CellPictureTextRect(fixed ? rec->fixedcelltextrect : rec->celltextrect, src);
   if (text.IsEmpty()) return cell;
   // The text area grows with the cell's extra width (and height when the
-  // row height is not the picture's).
-  const int extraW = cell.Width() - src.Width();
+  // row height is not the picture's). Its margins keep their widths; read
+  // from the right, the picture is mirrored and the margins trade sides.
+  int leftMargin = text.Left, rightMargin = src.Width() - text.Right;
+  if (MirroredColumns()) std::swap(leftMargin, rightMargin);
   const int extraH = m_useSkinCellHeight ? 0 : cell.Height() - src.Height();
-  return TRect(cell.Left + text.Left, cell.Top + text.Top, cell.Left + text.Right + extraW,
+  return TRect(cell.Left + leftMargin, cell.Top + text.Top, cell.Right - rightMargin,
                cell.Top + text.Bottom + extraH);
 }
 
@@ -870,6 +882,9 @@ void TsfSkinCustomGrid::DrawSkinCellPicture(TCanvas* canvas, const TRect& rect,
                        TRect(L, text.Top, source.Width() - R, text.Bottom), true);
   }
   if (pic.Empty()) return;
+  // Read from the right, the cell is the picture's mirror image: its left
+  // end (with its offset) faces the cell's right edge.
+  if (MirroredColumns()) pic = TBitmap(pic.Image().mirrored(true, false));
   if (pic.Height() == rect.Height()) canvas->Draw(rect.Left, rect.Top, &pic);
   else canvas->StretchDraw(rect, &pic);
 }
@@ -1127,13 +1142,15 @@ void TsfSkinCustomGrid::KeyDown(WORD& key, TShiftState shift) {
       if (!Has(m_options, goTabs) || (shift & ssAlt)) return;
       const int dir = (shift & ssShift) ? -1 : 1;
       int c = cur.X, r = cur.Y;
-      for (int guard = 0; guard < ColCount() * 2; ++guard) {
+      bool found = false;
+      // Shown tab-stop columns only; with none the current cell stays.
+      for (int guard = 0; guard < ColCount() * 2 && !found; ++guard) {
         c += dir;
         if (c >= ColCount()) { c = m_fixedCols; r = r + 1 >= RowCount() ? m_fixedRows : r + 1; }
         if (c < m_fixedCols) { c = ColCount() - 1; r = r - 1 < m_fixedRows ? RowCount() - 1 : r - 1; }
-        if (ColWidths(c) > 0) break;
+        found = ColWidths(c) > 0 && TabStops(c);
       }
-      cur = TGridCoord{c, r};
+      if (found) cur = TGridCoord{c, r};
       break;
     }
     case VK_F2: ShowEditor(); key = 0; return;
@@ -1313,6 +1330,12 @@ void TsfSkinCustomGrid::MoveColumn(int from, int to) {
   const int w = m_colWidths[size_t(from)];
   m_colWidths.erase(m_colWidths.begin() + from);
   m_colWidths.insert(m_colWidths.begin() + to, w);
+  if (!m_tabStops.empty()) {
+    m_tabStops.resize(size_t(ColCount()), 1);
+    const char stop = m_tabStops[size_t(from)];
+    m_tabStops.erase(m_tabStops.begin() + from);
+    m_tabStops.insert(m_tabStops.begin() + to, stop);
+  }
   m_current.X = MovedIndex(m_current.X, from, to);
   m_anchor.X = MovedIndex(m_anchor.X, from, to);
   const QPointer<TsfSkinCustomGrid> self(this);  // the event may destroy the grid

@@ -115,6 +115,11 @@ class TsfSkinCustomGrid : public TsfSkinControl {
   void SetColWidths(int col, int width);
   int RowHeights(int row) const { return m_rowHeights.at(size_t(row)); }
   void SetRowHeights(int row, int height);
+  // Whether Tab stops at a column (every column does until told otherwise).
+  bool TabStops(int col) const {
+    return size_t(col) >= m_tabStops.size() || m_tabStops[size_t(col)];
+  }
+  void SetTabStops(int col, bool v);
   TGridOptions GridOptions() const { return m_options; }
   void SetGridOptions(TGridOptions o);
 
@@ -312,6 +317,7 @@ class TsfSkinCustomGrid : public TsfSkinControl {
 
   std::vector<int> m_colWidths;
   std::vector<int> m_rowHeights;
+  std::vector<char> m_tabStops;  // per column; columns past its end are tab stops
   int m_fixedCols = 1;
   int m_fixedRows = 1;
   int m_defaultColWidth = 64;

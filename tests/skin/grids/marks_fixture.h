@@ -17,7 +17,7 @@ class MarksGridTest : public ::testing::Test {
     query.SetConnection(&con);
     Reopen(QStringLiteral("select * from t_marks order by id"));
     source.SetDataSet(&query);
-    grid = std::make_unique<TsfSkinDBGrid>();
+    grid = NewGrid();
     grid->resize(width, 200);
     grid->SetDataSource(&source);
     grid->show();
@@ -26,6 +26,8 @@ class MarksGridTest : public ::testing::Test {
     QApplication::setActiveWindow(grid.get());
     grid->setFocus();
   }
+  // The grid the tests drive; a test may give one with its own editor.
+  virtual std::unique_ptr<TsfSkinDBGrid> NewGrid() { return std::make_unique<TsfSkinDBGrid>(); }
   void Reopen(const QString& sql) {
     query.Close();
     query.SQL()->Clear();
