@@ -218,6 +218,13 @@ void TsfSkinForm::SetBorderIcons(TsfBorderIcons v) {
   RepaintFrame();
 }
 
+void TsfSkinForm::SetShowIcon(bool v) {
+  if (v == m_showIcon) return;
+  m_showIcon = v;
+  ArrangeObjects();
+  RepaintFrame();
+}
+
 TsfSkinData* TsfSkinForm::MenusSkin() const {
   if (MenusSkinData) return MenusSkinData;
   return m_skinData;
@@ -345,13 +352,13 @@ void TsfSkinForm::ArrangeObjects() {
       s.Visible = o->Visible;
       s.Width = o->SkinRect.Width();
       s.Height = o->SkinRect.Height();
-      if (s.Command == 3 && ShowIcon && m_skinSupport) s.Width = s.Height = SmallIconSize();
+      if (s.Command == 3 && m_showIcon) s.Width = s.Height = SmallIconSize();
       s.Rect = o->ObjectRect;
       places.push_back(s);
       buttons.push_back(o.get());
     }
   if (!m_skinSupport) {
-    m_defaultCaption = ArrangeDefaultButtons(places, W, ToolWindow());
+    m_defaultCaption = ArrangeDefaultButtons(places, W, ToolWindow(), m_showIcon ? SmallIconSize() : 0);
   } else {
     const TsfFormInfo& f = m_skinData->FormInfo;
     const int picW = m_skinData->MainPicture.Width(), picH = m_skinData->MainPicture.Height();
