@@ -263,6 +263,9 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   void ArrangeQuickButtons(const TRect& caption);
   void DoMinimize();
   void DoMaximize();
+  // The bounds of the maximised window on the current work area.
+  TRect MaximizedTarget() const;
+  void DisplayChanged();
   void DoRestore();
   void SetFormBounds(const TRect& r);
   TRect CalcMinimizedPosition() const;
