@@ -25,11 +25,7 @@ using formtest::PixelAt;
 using formtest::AnimColour;
 using formtest::CaptionColour;
 
-// Restores the probe of translucent windows whatever a test set.
-struct LayeredWindows {
-  explicit LayeredWindows(bool available) { OverrideLayeredWindows(available); }
-  ~LayeredWindows() { OverrideLayeredWindows(std::nullopt); }
-};
+using formtest::LayeredWindows;
 
 class FrameEffectsTest : public ::testing::Test {
  protected:
