@@ -359,7 +359,8 @@ void TsfSkinForm::ArrangeObjects() {
       buttons.push_back(o.get());
     }
   if (!m_skinSupport) {
-    m_defaultCaption = ArrangeDefaultButtons(places, W, ToolWindow(), m_showIcon ? SmallIconSize() : 0);
+    m_defaultCaption =
+        ArrangeDefaultButtons(places, W, ToolWindow(), m_showIcon ? SmallIconSize() : 0);
   } else {
     const TsfFormInfo& f = m_skinData->FormInfo;
     const int picW = m_skinData->MainPicture.Width(), picH = m_skinData->MainPicture.Height();
@@ -1470,7 +1471,8 @@ void TsfSkinForm::DoMaximize() {
 // maximum size shrinks to it and moves onto the work area, so that its
 // caption and buttons stay within reach; its frame is laid out again.
 void TsfSkinForm::DisplayChanged() {
-  if (!HasBorder()) return;
+  // No screen known (the last one went): nothing to fit the window to.
+  if (!HasBorder() || IsEmptyArea(WorkArea(true))) return;
   // The size handlers may destroy the skinner or its window.
   QPointer<TsfSkinForm> self(this);
   const bool mainForm = Application && Application->MainForm() == m_form;
