@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "platform/application.h"
+#include "platform/display_watch.h"
 
 namespace {
 QList<QPointer<TForm>>& Registry() {
@@ -47,6 +48,10 @@ TForm::TForm(QWidget* owner) : TWinControl(nullptr) {
   resize(320, 240);
   PlaceClient();
   Registry().append(this);
+  WatchDisplays(this, [this](QSize screen) {
+    if (!m_destroying)
+      PerformFromQt(WM_DISPLAYCHANGE, 32, MakeLParam(screen.width(), screen.height()));
+  });
 }
 
 TForm::~TForm() {

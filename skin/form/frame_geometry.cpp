@@ -126,7 +126,8 @@ void ArrangeButtons(std::vector<TsfButtonSlot>& buttons, const TsfFrameGeometry&
   }
 }
 
-TRect ArrangeDefaultButtons(std::vector<TsfButtonSlot>& buttons, int W, bool toolWindow) {
+TRect ArrangeDefaultButtons(std::vector<TsfButtonSlot>& buttons, int W, bool toolWindow,
+                            int iconSize) {
   const int size = DefaultButtonSize(toolWindow);
   TRect caption(3, 3, W - 3, DefaultCaptionHeight(toolWindow));
   int x = W - 3;
@@ -140,8 +141,9 @@ TRect ArrangeDefaultButtons(std::vector<TsfButtonSlot>& buttons, int W, bool too
       }
   for (TsfButtonSlot& b : buttons)
     if (b.Visible && b.Command == 3) {
-      b.Rect = TRect(caption.Left, 4, caption.Left + size, 4 + size);
-      caption.Left += size;
+      const int side = iconSize > 0 ? iconSize : size;
+      b.Rect = TRect(caption.Left, 4, caption.Left + side, 4 + side);
+      caption.Left += side;
       break;
     }
   return caption;

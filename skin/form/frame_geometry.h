@@ -59,8 +59,11 @@ struct TsfButtonSlot {
 // the caption rect, narrowing `caption`, the first caption object's rect).
 void ArrangeButtons(std::vector<TsfButtonSlot>& buttons, const TsfFrameGeometry& g,
                     TRect* caption);
-// The default buttons of a W-wide window without skin; returns the caption rect.
-TRect ArrangeDefaultButtons(std::vector<TsfButtonSlot>& buttons, int W, bool toolWindow);
+// The default buttons of a W-wide window without skin; returns the caption
+// rect. With `iconSize` the system-menu button is the window icon's square
+// of that size instead of a button square.
+TRect ArrangeDefaultButtons(std::vector<TsfButtonSlot>& buttons, int W, bool toolWindow,
+                            int iconSize = 0);
 
 // What the hit test needs to know of the window.
 struct TsfHitState {

@@ -18,7 +18,7 @@
 
 int SmallIconSize() {
   const int size = QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize);
-  return size > 0 ? size : QApplication::style()->pixelMetric(QStyle::PM_TitleBarButtonIconSize);
+  return size > 0 ? size : QApplication::style()->pixelMetric(QStyle::PM_TitleBarButtonSize);
 }
 
 TsfActiveSkinObject::TsfActiveSkinObject(TsfSkinForm* parent, const TsfDataSkinObject* r)
@@ -336,11 +336,9 @@ void TsfSkinStdButtonObject::DrawDefault(TCanvas* canvas) {
 }
 
 void TsfSkinStdButtonObject::Draw(TCanvas* canvas, bool standalone) {
-  if (!FromRecord) {
-    DrawDefault(canvas);
-    return;
-  }
-  if (Command == 3 && Parent->ShowIcon && SkinRectInAPicture) {
+  // The default frame's system-menu button shows the icon too: its layout
+  // gave it the icon's square.
+  if (Command == 3 && Parent->ShowIcon() && SkinRectInAPicture) {
     // The window's icon, else the application's, else the platform's own.
     MorphFactor = 0.0;
     QIcon icon = Parent->Form()->windowIcon();
@@ -349,6 +347,10 @@ void TsfSkinStdButtonObject::Draw(TCanvas* canvas, bool standalone) {
     const int size = SmallIconSize();
     if (QPainter* p = canvas->Painter())
       p->drawPixmap(ObjectRect.Left, ObjectRect.Top, icon.pixmap(size, size));
+    return;
+  }
+  if (!FromRecord) {
+    DrawDefault(canvas);
     return;
   }
   if (Enabled && AlternateState() && !IsEmptyArea(RestoreRect) && ActivePicture()) {

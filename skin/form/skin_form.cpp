@@ -10,6 +10,7 @@
 #include <climits>
 
 #include "platform/application.h"
+#include "platform/display_watch.h"
 #include "platform/exceptions.h"
 #include "skin/controls/skin_changeable.h"
 #include "skin/controls/skin_control.h"
@@ -218,6 +219,13 @@ void TsfSkinForm::SetBorderIcons(TsfBorderIcons v) {
   RepaintFrame();
 }
 
+void TsfSkinForm::SetShowIcon(bool v) {
+  if (v == m_showIcon) return;
+  m_showIcon = v;
+  ArrangeObjects();
+  RepaintFrame();
+}
+
 TsfSkinData* TsfSkinForm::MenusSkin() const {
   if (MenusSkinData) return MenusSkinData;
   return m_skinData;
@@ -345,13 +353,14 @@ void TsfSkinForm::ArrangeObjects() {
       s.Visible = o->Visible;
       s.Width = o->SkinRect.Width();
       s.Height = o->SkinRect.Height();
-      if (s.Command == 3 && ShowIcon && m_skinSupport) s.Width = s.Height = SmallIconSize();
+      if (s.Command == 3 && m_showIcon) s.Width = s.Height = SmallIconSize();
       s.Rect = o->ObjectRect;
       places.push_back(s);
       buttons.push_back(o.get());
     }
   if (!m_skinSupport) {
-    m_defaultCaption = ArrangeDefaultButtons(places, W, ToolWindow());
+    m_defaultCaption =
+        ArrangeDefaultButtons(places, W, ToolWindow(), m_showIcon ? SmallIconSize() : 0);
   } else {
     const TsfFormInfo& f = m_skinData->FormInfo;
     const int picW = m_skinData->MainPicture.Width(), picH = m_skinData->MainPicture.Height();
@@ -969,6 +978,10 @@ void TsfSkinForm::SkinWindowProc(TMessage& m) {
     case WM_SKINDATA_RESSTRINGS:
       ApplyObjectHints();
       break;
+    case WM_DISPLAYCHANGE:
+      DisplayChanged();
+      if (self) passOn();
+      return;
     case WM_SKINFORM_PAINTBACKGROUND:
     case WM_SKINFORM_PAINTFRAME:
       if (m.Msg == WM_SKINFORM_PAINTFRAME && m.LParam != kFrameQueryTag) break;
@@ -1438,16 +1451,51 @@ TRect TsfSkinForm::CalcMinimizedPosition() const {
   return Bounds(x, y, w, h);
 }
 
+TRect TsfSkinForm::MaximizedTarget() const {
+  TRect target = MaximizedBounds(WorkArea(true), WorkArea(false), MaximizeOnFullScreen);
+  // A rolled-up window keeps its caption-only height.
+  if (m_rollUp) target.Bottom = target.Top + GetMinHeight();
+  return target;
+}
+
 void TsfSkinForm::DoMaximize() {
   if (IsEmptyArea(m_savedBounds)) m_savedBounds = TRect::fromQRect(m_form->geometry());
-  TRect target = MaximizedBounds(WorkArea(true), WorkArea(false), MaximizeOnFullScreen);
-  if (m_rollUp) {
-    // A rolled-up window keeps its caption-only height.
-    target.Bottom = target.Top + GetMinHeight();
-    m_rolledUpWhileMaximized = true;
-  }
-  SetFormBounds(target);
+  if (m_rollUp) m_rolledUpWhileMaximized = true;
+  SetFormBounds(MaximizedTarget());
   if (OnMaximize) OnMaximize(this);
+}
+
+// The displays changed (a screen's size or work area, or the window moved to
+// another screen). A maximised window takes the new work area and a minimised
+// one its place at the work area's bottom. A window now larger than its
+// maximum size shrinks to it and moves onto the work area, so that its
+// caption and buttons stay within reach; its frame is laid out again.
+void TsfSkinForm::DisplayChanged() {
+  // No screen known (the last one went): nothing to fit the window to.
+  if (!HasBorder() || IsEmptyArea(WorkArea(true))) return;
+  // The size handlers may destroy the skinner or its window.
+  QPointer<TsfSkinForm> self(this);
+  const bool mainForm = Application && Application->MainForm() == m_form;
+  if (m_skinnable && m_windowState == wsMaximized) {
+    SetFormBounds(MaximizedTarget());
+    if (self) ForceFrameRecalc();
+    return;
+  }
+  if (m_skinnable && m_windowState == wsMinimized && !mainForm) {
+    SetFormBounds(CalcMinimizedPosition());
+    return;
+  }
+  const int maxW = GetMaxWidth(), maxH = GetMaxHeight();
+  if (m_form->width() <= maxW && m_form->height() <= maxH) return;
+  if (m_skinnable) {
+    const int w = std::max(GetMinWidth(), std::min(m_form->width(), maxW));
+    const int h = std::max(GetMinHeight(), std::min(m_form->height(), maxH));
+    const TRect a = WorkArea(true);
+    const int left = std::max(a.Left, std::min(m_form->x(), a.Right - w));
+    const int top = std::max(a.Top, std::min(m_form->y(), a.Bottom - h));
+    SetFormBounds(Bounds(left, top, w, h));
+  }
+  if (self) ForceFrameRecalc();
 }
 
 void TsfSkinForm::DoRestore() {

@@ -81,8 +81,9 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   TsfBorderIcons BorderIcons() const { return m_borderIcons; }
   void SetBorderIcons(TsfBorderIcons v);
   bool HideCaptionButtons = false;
-  // The system-menu button shows the window's icon.
-  bool ShowIcon = false;
+  // The system-menu button shows the window's icon at the small-icon size.
+  bool ShowIcon() const { return m_showIcon; }
+  void SetShowIcon(bool v);
   // The caption buttons' hints come from the skin's texts (or built-in ones).
   bool UseDefaultObjectHint = true;
   bool ShowObjectHint = false;
@@ -262,6 +263,9 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   void ArrangeQuickButtons(const TRect& caption);
   void DoMinimize();
   void DoMaximize();
+  // The bounds of the maximised window on the current work area.
+  TRect MaximizedTarget() const;
+  void DisplayChanged();
   void DoRestore();
   void SetFormBounds(const TRect& r);
   TRect CalcMinimizedPosition() const;
@@ -276,6 +280,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   std::function<void(TMessage&)> m_previousWindowProc;
   QPointer<TsfSkinData> m_skinData;
   TsfBorderIcons m_borderIcons = biSystemMenu | biMinimize | biMaximize | biRollUp;
+  bool m_showIcon = false;
   bool m_skinnable = true;
   bool m_skinSupport = false;
   bool m_paintingSuspended = false;

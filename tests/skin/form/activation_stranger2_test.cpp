@@ -11,33 +11,16 @@
 #include <QTest>
 #include <functional>
 
-#include "skin/form/skin_form.h"
-#include "tests/skin/form/form_fixture.h"
+#include "tests/skin/form/hostile_form_fixture.h"
 
 namespace {
 
 using formtest::Centre;
+using formtest::FlushDeletes;
 
-void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-class ActivationStrangerTest : public ::testing::Test {
+class ActivationStrangerTest : public formtest::HostileFormTest {
  protected:
-  void SetUp() override { Open(); }
-  void TearDown() override {
-    delete form.data();
-    FlushDeletes();
-  }
-  void Open() {
-    form = new TForm();
-    form->OnClose = [this](TObject*, TCloseAction& a) {
-      ++closes;
-      a = caNone;
-    };
-    skinner = new TsfSkinForm(form);
-    skinner->SetSkinData(skin.data.get());
-    form->setGeometry(100, 100, 300, 200);
-    form->Show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+  void Opened() override {
     // Every enter and leave of the close button, in order.
     skinner->OnMouseEnterEvent = [this](const QString& id) {
       if (id == QLatin1String("closebutton")) events += QLatin1Char('E');
@@ -51,11 +34,7 @@ class ActivationStrangerTest : public ::testing::Test {
     TsfActiveSkinObject* o = skinner->FindObject(QStringLiteral("closebutton"));
     return o ? Centre(o->ObjectRect) : QPoint();
   }
-  // Qt drops a move to where the cursor already is: come from one pixel away.
-  void MoveOnto(QPoint at) {
-    if (form) QTest::mouseMove(form, at + QPoint(1, 1));
-    if (form) QTest::mouseMove(form, at);
-  }
+  void MoveOnto(QPoint at) { formtest::Hover(form, at); }
   void Send(QEvent::Type type) {
     QEvent e(type);
     if (form) QApplication::sendEvent(form, &e);
@@ -67,12 +46,8 @@ class ActivationStrangerTest : public ::testing::Test {
     return true;
   }
 
-  formtest::TinySkin skin;
-  QPointer<TForm> form;
-  QPointer<TsfSkinForm> skinner;
   QString events;
   std::function<void()> onEnter;
-  int closes = 0;
 };
 
 TEST_F(ActivationStrangerTest, StormsOfActivationLeaveTheButtonClickableAndItsEventsPaired) {

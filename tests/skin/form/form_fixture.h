@@ -5,23 +5,37 @@
 // 150), a mask with white 6 x 6 top corners, and five caption buttons of 16 x
 // 16 in a picture of their own, each state in its own colour.
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 #include <memory>
 
 #include "skin/data/skin_data.h"
+#include "skin/render/layer_window.h"
 #include "tests/support/test_support.h"
 
 namespace formtest {
 
 // Qt drops a move to where the cursor already is: come from one pixel away.
-inline void Hover(QWidget* w, QPoint at) {
-  QTest::mouseMove(w, at + QPoint(1, 1));
-  QTest::mouseMove(w, at);
+// The window may be gone after the first move (a handler destroyed it).
+inline void Hover(QWidget* widget, QPoint at) {
+  QPointer<QWidget> w(widget);
+  if (w) QTest::mouseMove(w, at + QPoint(1, 1));
+  if (w) QTest::mouseMove(w, at);
 }
+
+// Runs the deletions handlers deferred (a window closed by its own button).
+inline void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// Restores the probe of translucent windows whatever a test set.
+struct LayeredWindows {
+  explicit LayeredWindows(bool available) { OverrideLayeredWindows(available); }
+  ~LayeredWindows() { OverrideLayeredWindows(std::nullopt); }
+};
 
 inline QPoint Centre(const TRect& r) {
   return QPoint(r.Left + r.Width() / 2, r.Top + r.Height() / 2);

@@ -10,52 +10,24 @@
 #include <QApplication>
 #include <QTest>
 
-#include "skin/form/skin_form.h"
-#include "skin/render/layer_window.h"
 #include "skin/render/window_helpers.h"
-#include "tests/skin/form/form_fixture.h"
+#include "tests/skin/form/hostile_form_fixture.h"
 
 namespace {
 
-// The window may be gone after the first move (a handler destroyed it).
-void Hover(QWidget* widget, QPoint at) {
-  QPointer<QWidget> w(widget);
-  QTest::mouseMove(w, at + QPoint(1, 1));
-  if (w) QTest::mouseMove(w, at);
-}
+using formtest::Centre;
+using formtest::FlushDeletes;
+using formtest::Hover;
+using formtest::LayeredWindows;
 
-QPoint Centre(const TRect& r) { return QPoint(r.Left + r.Width() / 2, r.Top + r.Height() / 2); }
-
-void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-// Restores the probe of translucent windows whatever a test set.
-struct LayeredWindows {
-  explicit LayeredWindows(bool available) { OverrideLayeredWindows(available); }
-  ~LayeredWindows() { OverrideLayeredWindows(std::nullopt); }
-};
-
-class StrangerEffectsTest : public ::testing::Test {
+class StrangerEffectsTest : public formtest::HostileFormTest {
  protected:
-  explicit StrangerEffectsTest(QByteArray text = formtest::EffectsSkinText()) : skin(text) {}
+  explicit StrangerEffectsTest(const QByteArray& text = formtest::EffectsSkinText())
+      : HostileFormTest(text) {}
 
-  void SetUp() override { Open(); }
-  void TearDown() override {
-    delete form.data();
-    FlushDeletes();
-  }
-  void Open() {
-    form = new TForm();
+  void Prepare() override {
     form->SetCaption(QStringLiteral("Stranger"));
-    form->OnClose = [this](TObject*, TCloseAction& a) {
-      ++closes;
-      a = caNone;
-    };
-    skinner = new TsfSkinForm(form);
     skinner->OnActivateCustomObject = [](const QString&, bool& visible) { visible = true; };
-    skinner->SetSkinData(skin.data.get());
-    form->setGeometry(100, 100, 300, 200);
-    form->Show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
   }
   // Hovers `name` at `at` until it is hot: an activation change arriving
   // meanwhile resets the buttons' hover, and only a move over another
@@ -76,11 +48,6 @@ class StrangerEffectsTest : public ::testing::Test {
     return o ? o->ObjectRect : TRect();
   }
   void ReloadSkin() { skin.data->LoadSkinFile(skin.dir.filePath("skin.ini")); }
-
-  formtest::TinySkin skin;
-  QPointer<TForm> form;
-  QPointer<TsfSkinForm> skinner;
-  int closes = 0;
 };
 
 // ---- object events that tear down what fired them -----------------------------

@@ -25,11 +25,7 @@ using formtest::PixelAt;
 using formtest::AnimColour;
 using formtest::CaptionColour;
 
-// Restores the probe of translucent windows whatever a test set.
-struct LayeredWindows {
-  explicit LayeredWindows(bool available) { OverrideLayeredWindows(available); }
-  ~LayeredWindows() { OverrideLayeredWindows(std::nullopt); }
-};
+using formtest::LayeredWindows;
 
 class FrameEffectsTest : public ::testing::Test {
  protected:
@@ -386,7 +382,7 @@ TEST_F(FrameEffectsTest, ShowIconPutsTheWindowsIconOnTheSystemMenuButton) {
   QPixmap icon(32, 32);
   icon.fill(QColor(0, 128, 255));
   form->setWindowIcon(QIcon(icon));
-  skinner->ShowIcon = true;
+  skinner->SetShowIcon(true);
   skinner->SetSkinData(tiny.data.get());
   TsfSkinStdButtonObject* sys = skinner->FindButton(3);
   ASSERT_NE(sys, nullptr);
@@ -395,6 +391,85 @@ TEST_F(FrameEffectsTest, ShowIconPutsTheWindowsIconOnTheSystemMenuButton) {
   EXPECT_EQ(sys->ObjectRect.Left, 10);  // at the caption's left
   EXPECT_EQ(PixelAt(form, sys->ObjectRect.Left + size / 2, sys->ObjectRect.Top + size / 2),
             qRgb(0, 128, 255));
+  skinner->SetSkinData(skin.data.get());
+}
+
+// Records the region of every paint the window receives.
+class PaintLog : public QObject {
+ public:
+  explicit PaintLog(QWidget* w) { w->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+    return false;
+  }
+  QRegion painted;
+};
+
+TEST_F(FrameEffectsTest, ShowIconSizesAndRepaintsTheSystemMenuButtonOfEitherFrame) {
+  // A system-menu button of 24 x 20: the icon's square differs from it.
+  formtest::TinySkin tiny(QByteArray(formtest::kSkinText)
+                              .replace("skinrect=0,64,16,80", "skinrect=0,60,24,80"));
+  TsfSkinData empty;  // no skin: the default frame
+  const int icon = SmallIconSize();
+  ASSERT_GT(icon, 0);
+  const QRgb appColour = qRgb(255, 64, 0), formColour = qRgb(0, 128, 255);
+  auto iconOf = [](QRgb colour) {
+    QPixmap p(32, 32);
+    p.fill(QColor(colour));
+    return QIcon(p);
+  };
+  struct Case {
+    const char* name;
+    TsfSkinData* data;
+    TRect plain;      // the system-menu button without the icon
+    int captionLeft;  // where the caption starts without the icon
+    TRect withIcon;
+    int captionLeftWithIcon;
+  };
+  // Skinned: centred on the caption rect (10, 0, 290, 30), buttons offset 2.
+  // Default: a 17-pixel square at (3, 4), the caption after it.
+  const Case cases[] = {
+      {"skinned", tiny.data.get(), TRect(10, 5, 34, 25), 34,
+       TRect(10, 15 - icon / 2, 10 + icon, 15 - icon / 2 + icon), 10 + icon},
+      {"default", &empty, TRect(3, 4, 20, 21), 20, TRect(3, 4, 3 + icon, 4 + icon), 3 + icon},
+  };
+  QApplication::setWindowIcon(iconOf(appColour));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    form->setWindowIcon(QIcon());
+    skinner->SetShowIcon(false);
+    skinner->SetSkinData(c.data);
+    PixelAt(form, 0, 0);  // the first paint of the default frame makes its buttons
+    TsfSkinStdButtonObject* sys = skinner->FindButton(3);
+    ASSERT_NE(sys, nullptr);
+    // The caption (a move handle) begins right after the button.
+    auto captionStartsAt = [&](int x) {
+      return skinner->HitTest(x, 10) == HTCAPTION && skinner->HitTest(x - 1, 10) != HTCAPTION;
+    };
+    EXPECT_EQ(sys->ObjectRect, c.plain);
+    EXPECT_TRUE(captionStartsAt(c.captionLeft));
+    const QPoint middle = Centre(c.withIcon);
+    EXPECT_NE(PixelAt(form, middle.x(), middle.y()), appColour);
+
+    // Setting it lays the button out at once and repaints it.
+    QCoreApplication::processEvents();
+    PaintLog log(form);
+    skinner->SetShowIcon(true);
+    EXPECT_EQ(sys->ObjectRect, c.withIcon);
+    EXPECT_TRUE(captionStartsAt(c.captionLeftWithIcon));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(log.painted.contains(c.withIcon.toQRect())) << "the frame was not repainted";
+    // Without an icon of its own the window shows the application's.
+    sys->MorphFactor = 1.0;
+    EXPECT_EQ(PixelAt(form, middle.x(), middle.y()), appColour);
+    EXPECT_EQ(sys->MorphFactor, 0.0);
+    form->setWindowIcon(iconOf(formColour));
+    EXPECT_EQ(PixelAt(form, middle.x(), middle.y()), formColour);
+    EXPECT_EQ(PixelAt(form, sys->ObjectRect.Left, sys->ObjectRect.Top), formColour);
+  }
+  QApplication::setWindowIcon(QIcon());
+  form->setWindowIcon(QIcon());
+  skinner->SetShowIcon(false);
   skinner->SetSkinData(skin.data.get());
 }
 

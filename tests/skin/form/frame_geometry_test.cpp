@@ -126,6 +126,11 @@ TEST(FrameGeometry, ButtonsCloseUpWhenSomeAreAbsent) {
   EXPECT_EQ(d[3].Rect, TRect(146, 4, 163, 21));
   EXPECT_EQ(d[4].Rect, TRect(3, 4, 20, 21));
   EXPECT_EQ(cap, TRect(20, 3, 146, 19));
+  // With the window's icon the system-menu button is the icon's square.
+  const TRect withIcon = ArrangeDefaultButtons(d, 200, false, 16);
+  EXPECT_EQ(d[4].Rect, TRect(3, 4, 19, 20));
+  EXPECT_EQ(d[0].Rect, TRect(180, 4, 197, 21));
+  EXPECT_EQ(withIcon, TRect(19, 3, 146, 19));
 }
 
 TEST(FrameGeometry, HitTestTable) {

@@ -18,7 +18,7 @@ using formtest::Centre;
 using formtest::Hover;
 using formtest::PixelAt;
 
-void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+using formtest::FlushDeletes;
 
 class TeardownTest : public ::testing::Test {
  public:

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QScreen>
 #include <QTest>
+#include <functional>
 
 #include "platform/application.h"
 #include "skin/controls/skin_changeable.h"
@@ -170,6 +171,69 @@ TEST_F(SkinFormTest, MaximisingARolledUpWindowKeepsItRolledUp) {
   skinner->SetSkinWindowState(wsNormal);
   EXPECT_EQ(form->geometry(), rolled);
   EXPECT_TRUE(skinner->RollUpState());
+}
+
+// The displays change under the window: the signals Qt gives (a screen's size
+// or work area changed, the window moved to another screen) reach the skinner
+// as WM_DISPLAYCHANGE. The window's bounds are made stale by hand, as a
+// screen that shrank would leave them.
+TEST_F(SkinFormTest, ADisplayChangeFitsTheWindowToTheWorkArea) {
+  TRect A, monitor;
+  GetWorkArea(form, true, A);
+  GetWorkArea(form, false, monitor);
+  QScreen* screen = form->screen();
+  ASSERT_NE(screen, nullptr);
+  const std::pair<const char*, std::function<void()>> triggers[] = {
+      {"work area", [&] { emit screen->availableGeometryChanged(screen->availableGeometry()); }},
+      {"screen size", [&] { emit screen->geometryChanged(screen->geometry()); }},
+      {"another screen",
+       [&] {
+         QEvent e(QEvent::ScreenChangeInternal);
+         QApplication::sendEvent(form, &e);
+       }},
+  };
+  const QRect normal(A.Left + 100, A.Top + 100, 300, 200);
+  const QRect larger(A.Left + 50, A.Top + 40, A.Width() + 100, A.Height() + 60);
+  struct Case {
+    const char* name;
+    TFormBorderStyle border;
+    TsfWindowState state;
+    QRect stale, expected;
+  };
+  const Case cases[] = {
+      {"larger both ways", TFormBorderStyle::bsSizeable, wsNormal, larger, A.toQRect()},
+      {"wider only", TFormBorderStyle::bsSizeable, wsNormal,
+       QRect(A.Left + 20, A.Top + 30, A.Width() + 40, 200),
+       QRect(A.Left, A.Top + 30, A.Width(), 200)},
+      {"fits", TFormBorderStyle::bsSizeable, wsNormal, normal, normal},
+      {"not sizeable", TFormBorderStyle::bsSingle, wsNormal, larger, A.toQRect()},
+      {"without a border", TFormBorderStyle::bsNone, wsNormal, larger, larger},
+      {"maximised on an older, larger screen", TFormBorderStyle::bsSizeable, wsMaximized,
+       QRect(A.Left, A.Top, A.Width() + 200, A.Height() + 100),
+       MaximizedBounds(A, monitor, false).toQRect()},
+      // Only the frame (100 x 35) shows, at the work area's bottom left.
+      {"minimised below an older, taller screen", TFormBorderStyle::bsSizeable, wsMinimized,
+       QRect(A.Left + 300, A.Bottom + 100, 100, 35), QRect(A.Left, A.Bottom - 35, 100, 35)},
+  };
+  for (const auto& [how, trigger] : triggers)
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(how) + ", " + c.name);
+      form->setGeometry(normal);
+      form->BorderStyle = c.border;
+      skinner->SetSkinWindowState(c.state);
+      form->setGeometry(c.stale);
+      ASSERT_EQ(form->geometry(), c.stale);
+      trigger();
+      EXPECT_EQ(form->geometry(), c.expected);
+      if (c.border != TFormBorderStyle::bsNone) {
+        // The frame is laid out for the new size.
+        EXPECT_EQ(form->ClientArea()->geometry(),
+                  QRect(10, 30, form->width() - 20, form->height() - 35));
+      }
+      skinner->SetSkinWindowState(wsNormal);
+      EXPECT_EQ(form->geometry(), c.state == wsNormal ? c.expected : normal);
+    }
+  form->BorderStyle = TFormBorderStyle::bsSizeable;
 }
 
 TEST_F(SkinFormTest, SystemMenuItemsFollowTheStateAndTheBorderIcons) {
