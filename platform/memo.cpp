@@ -47,10 +47,15 @@ bool HasLongUnbreakableRun(const QString& text) {
   return text.size() - last > kLongUnbreakableRun;
 }
 
+QTextOption::WrapMode WrapModeFor(bool longRuns) {
+  return longRuns ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+}
+
 void WrapForText(QTextDocument* doc, bool longRuns) {
   QTextOption option = doc->defaultTextOption();
-  const QTextOption::WrapMode mode =
-      longRuns ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+  // An editor that does not wrap lays any run out in one line, in linear time.
+  if (option.wrapMode() == QTextOption::NoWrap) return;
+  const QTextOption::WrapMode mode = WrapModeFor(longRuns);
   if (option.wrapMode() == mode) return;
   // The old content goes first: laid out again in the new mode, a long run
   // it holds would cost what this avoids.
@@ -136,8 +141,16 @@ void TCustomMemo::SetReadOnly(bool v) {
 
 void TCustomMemo::SetWordWrap(bool v) {
   m_wordWrap = v;
-  if (m_rich) m_rich->setLineWrapMode(v ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
-  else m_plain->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  // Wrapping again takes the editor's own word-wrap mode: it must be the one
+  // the text held needs, or a long run would be laid out at word boundaries.
+  const QTextOption::WrapMode words = WrapModeFor(HasLongUnbreakableRun(Text()));
+  if (m_rich) {
+    m_rich->setWordWrapMode(words);
+    m_rich->setLineWrapMode(v ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+  } else {
+    m_plain->setWordWrapMode(words);
+    m_plain->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  }
 }
 
 void TCustomMemo::SetWantTabs(bool v) {

@@ -12,6 +12,7 @@
 // and wheel messages, focus), so a subclass can take or refuse it.
 
 #include <QPointer>
+#include <QTextOption>
 
 #include "platform/alignment.h"
 #include "platform/control.h"
@@ -39,8 +40,10 @@ class QTextDocument;
 // given new text (it may drop the old), this makes it wrap anywhere when the
 // text holds a run longer than kLongUnbreakableRun characters (laid out in
 // linear time), and at word boundaries otherwise, as ordinary text always is.
+// A document that does not wrap at all is left so.
 constexpr int kLongUnbreakableRun = 1000;
 bool HasLongUnbreakableRun(const QString& text);
+QTextOption::WrapMode WrapModeFor(bool longRuns);
 void WrapForText(QTextDocument* doc, bool longRuns);
 
 class TCustomMemo : public TWinControl {

@@ -3,6 +3,7 @@
 // context menu ever.
 
 #include <gtest/gtest.h>
+#include <memory>
 
 #include <QApplication>
 #include <QClipboard>
@@ -292,5 +293,43 @@ TEST(MemoWrap, LongUnbreakableRunsWrapAnywhereAndOrdinaryTextAtWords) {
     memo.SetText(c.text);
     EXPECT_EQ(memo.Text(), c.text);
     EXPECT_EQ(memo.Document()->defaultTextOption().wrapMode(), c.mode);
+  }
+}
+
+// An editor told not to wrap stays unwrapped whatever text it is given, and
+// wrapping again picks the mode its text needs.
+TEST(MemoWrap, UnwrappedEditorsStaySoAndWrappingAgainKeepsLongRunsSafe) {
+  const QString longRun = QString(200000, QLatin1Char('x'));
+  const QString sentences = QStringLiteral("A short passage of words. ").repeated(40);
+  struct Case {
+    const char* what;
+    bool rich;
+    QString text;
+    QTextOption::WrapMode rewrapped;
+  };
+  const Case cases[] = {
+      {"memo, sentences", false, sentences, QTextOption::WrapAtWordBoundaryOrAnywhere},
+      {"memo, a long run", false, longRun, QTextOption::WrapAnywhere},
+      {"rich edit, sentences", true, sentences, QTextOption::WrapAtWordBoundaryOrAnywhere},
+      {"rich edit, a long run", true, longRun, QTextOption::WrapAnywhere},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<TCustomMemo> editor;
+    if (c.rich) editor = std::make_unique<TRichEdit>();
+    else editor = std::make_unique<TMemo>();
+    editor->resize(300, 100);
+    editor->SetWordWrap(false);
+    if (c.rich) {
+      TMemoryStream s = StreamOf(c.text.toUtf8());
+      static_cast<TRichEdit*>(editor.get())->LoadFromStream(s);
+    } else {
+      editor->SetText(c.text);
+    }
+    EXPECT_EQ(editor->Text(), c.text);
+    EXPECT_EQ(editor->Document()->defaultTextOption().wrapMode(), QTextOption::NoWrap);
+    editor->SetWordWrap(true);
+    EXPECT_EQ(editor->Document()->defaultTextOption().wrapMode(), c.rewrapped);
+    EXPECT_EQ(editor->Text(), c.text);
   }
 }

@@ -177,9 +177,8 @@ TEST(SkinMemoBars, EachBarScrollsTheMemoAlongItsOwnDirection) {
   memo->SetText(QStringLiteral("short"));
   QApplication::processEvents();
   EXPECT_FALSE(across->Enabled());
-  memo->SetText(QString(400, u'w') + u'\n' + Lines(80));
-  // Unwrapped after the text is set: setting a text picks the wrap anew.
   memo->SetWordWrap(false);
+  memo->SetText(QString(400, u'w') + u'\n' + Lines(80));
   QApplication::processEvents();
   ASSERT_TRUE(across->Enabled());
   ASSERT_TRUE(down->Enabled());
