@@ -188,9 +188,49 @@ int TsfSkinPopupWindow::LineHeight(const TsfSkinMenuItem& line) const {
   return line.IsLine() ? kPlainSeparatorHeight : std::max(1, m_menu->PlainItemHeight);
 }
 
+int TsfSkinPopupWindow::WidestBitmap() const {
+  int widest = 0;
+  for (const TsfSkinMenuItem& line : m_items)
+    if (line.MenuItem && !line.MenuItem->Bitmap.Empty())
+      widest = std::max(widest, line.MenuItem->Bitmap.Width());
+  return widest;
+}
+
+// A line's own bitmap is as wide as it is: the glyph column grows to hold
+// it, so a wide picture never covers the caption.
 int TsfSkinPopupWindow::GlyphColumn() const {
-  if (TCustomImageList* images = m_menu->Images()) return images->Width() + 5;
-  return 19;
+  const int widest = WidestBitmap();
+  const int base = m_menu->Images() ? m_menu->Images()->Width() + 5 : 19;
+  return widest > 0 ? std::max(base, widest + 5) : base;
+}
+
+int TsfSkinPopupWindow::PlainColumn() const {
+  const int widest = WidestBitmap();
+  const int base = m_menu->Images() ? m_menu->Images()->Width() + 2 : 19;
+  return widest > 0 ? std::max(base, widest + 2) : base;
+}
+
+QSize TsfSkinPopupWindow::GlyphSize(const TMenuItem* item) const {
+  if (!item->Bitmap.Empty()) return QSize(item->Bitmap.Width(), item->Bitmap.Height());
+  TCustomImageList* images = m_menu->Images();
+  if (images && item->ImageIndex >= 0 && item->ImageIndex < images->Count())
+    return QSize(images->Width(), images->Height());
+  return QSize();
+}
+
+void TsfSkinPopupWindow::DrawGlyph(TCanvas* c, const TsfSkinMenuItem& line, int x, int y) const {
+  const TMenuItem* item = line.MenuItem;
+  // A picture taller than its line stays inside it.
+  c->SetClipRect(line.ItemRect);
+  if (!item->Bitmap.Empty()) {
+    // Keyed and greyed as an image-list image is.
+    TCustomImageList one(item->Bitmap.Width(), item->Bitmap.Height());
+    one.Add(item->Bitmap, true);
+    one.Draw(c, x, y, 0, item->Enabled);
+  } else {
+    m_menu->Images()->Draw(c, x, y, item->ImageIndex, item->Enabled);
+  }
+  c->ResetClip();
 }
 
 bool TsfSkinPopupWindow::Build(TMenuItem* item, int start, TMenuItem* second, int secondStart) {
@@ -633,7 +673,7 @@ void TsfSkinPopupWindow::PaintFrame(TCanvas* c) {
     return;
   }
   m_frameBackground = TBitmap();
-  const int column = m_menu->Images() ? m_menu->Images()->Width() + 2 : 19;
+  const int column = PlainColumn();
   c->Brush.Style = bsSolid;
   c->Brush.Color = clWindow;
   c->FillRect(TRect(0, 0, w, h));
@@ -755,7 +795,10 @@ void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
   TRect text = r->textrect.Offset(lr.Left, lr.Top);
   text.Right += w - r->skinrect.Width();
   TCustomImageList* images = m_menu->Images();
-  const int glyphColumn = !IsEmptyArea(r->imagerect) ? 0 : images ? images->Width() + 5 : 16;
+  const int widest = WidestBitmap();
+  int glyphColumn = images ? images->Width() + 5 : 16;
+  if (widest > 0) glyphColumn = std::max(glyphColumn, widest + 5);
+  if (!IsEmptyArea(r->imagerect)) glyphColumn = 0;
   c->Font.SetColor(colour);
   c->Brush.Style = bsClear;
   TRect caption(text.Left + glyphColumn, lr.Top, text.Right - 16, lr.Bottom);
@@ -782,18 +825,29 @@ void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
     }
   }
   const TRect imageRect = IsEmptyArea(r->imagerect) ? TRect() : r->imagerect.Offset(lr.Left, lr.Top);
-  if (images && item->ImageIndex >= 0 && item->ImageIndex < images->Count()) {
-    const int gx = IsEmptyArea(imageRect) ? text.Left + 2
-                                          : imageRect.Left + (imageRect.Width() - images->Width()) / 2;
-    const int gy = centre - images->Height() / 2;
-    images->Draw(c, gx, gy, item->ImageIndex, item->Enabled);
-    if (item->Checked) {
-      c->Brush.Color = colour;
-      c->FrameRect(TRect(gx - 1, gy - 1, gx + images->Width() + 1, gy + images->Height() + 1));
-    }
+  const QSize glyph = GlyphSize(item);
+  if (!glyph.isEmpty()) {
+    const bool inRect = !IsEmptyArea(imageRect);
+    const int gx = inRect ? imageRect.Left + (imageRect.Width() - glyph.width()) / 2 : text.Left + 2;
+    const int gy = inRect ? imageRect.Top + (imageRect.Height() - glyph.height()) / 2
+                          : centre - glyph.height() / 2;
+    PaintGlyph(c, line, gx, gy, colour);
   } else {
     PaintSymbol(c, line, text.Left + 2, centre - 4, colour, imageRect);
   }
+}
+
+// The glyph, framed in the line's font colour when the item is checked.
+void TsfSkinPopupWindow::PaintGlyph(TCanvas* c, const TsfSkinMenuItem& line, int x, int y,
+                                    TColor colour) const {
+  const QSize glyph = GlyphSize(line.MenuItem);
+  DrawGlyph(c, line, x, y);
+  if (!line.MenuItem->Checked) return;
+  c->Brush.Color = colour;
+  c->SetClipRect(line.ItemRect);
+  c->FrameRect(TRect(x - 1, y - 1, x + glyph.width() + 1, y + glyph.height() + 1));
+  c->ResetClip();
+  c->Brush.Style = bsSolid;
 }
 
 // A header line of a skinned menu: the label record named "menuheader" (or
@@ -832,8 +886,7 @@ bool TsfSkinPopupWindow::PaintHeader(TCanvas* c, const TsfSkinMenuItem& line) {
 void TsfSkinPopupWindow::PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line) {
   const TRect lr = line.ItemRect;
   TMenuItem* item = line.MenuItem;
-  TCustomImageList* images = m_menu->Images();
-  const int column = images ? images->Width() + 2 : 19;
+  const int column = PlainColumn();
   const int centre = lr.Top + lr.Height() / 2;
   c->Brush.Style = bsSolid;
   if (IsHeader(item)) {
@@ -884,8 +937,9 @@ void TsfSkinPopupWindow::PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line)
       c->LineTo(ax + i, centre - 4 + 7 - i);
     }
   }
-  if (images && item->ImageIndex >= 0 && item->ImageIndex < images->Count())
-    images->Draw(c, lr.Left + 2, centre - images->Height() / 2, item->ImageIndex, item->Enabled);
+  const QSize glyph = GlyphSize(item);
+  if (!glyph.isEmpty())
+    PaintGlyph(c, line, lr.Left + 2, centre - glyph.height() / 2, colour);
   else
     PaintSymbol(c, line, lr.Left + 4, centre - 4, colour, TRect());
 }

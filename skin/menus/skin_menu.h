@@ -129,6 +129,15 @@ class TsfSkinPopupWindow : public QWidget {
   void ApplyItemFont(TCanvas* canvas) const;
   int LineHeight(const TsfSkinMenuItem& line) const;
   int GlyphColumn() const;
+  // The plain look's glyph column.
+  int PlainColumn() const;
+  // The widest own bitmap among the lines (0: none).
+  int WidestBitmap() const;
+  // A line's glyph: its item's own bitmap, else its image-list image; empty
+  // when it has neither.
+  QSize GlyphSize(const TMenuItem* item) const;
+  void DrawGlyph(TCanvas* c, const TsfSkinMenuItem& line, int x, int y) const;
+  void PaintGlyph(TCanvas* c, const TsfSkinMenuItem& line, int x, int y, TColor colour) const;
   void PaintFrame(TCanvas* c);
   void PaintLine(TCanvas* c, const TsfSkinMenuItem& line);
   void PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line);
