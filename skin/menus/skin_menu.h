@@ -41,8 +41,11 @@ struct TsfPopupPlace {
   int Y = 0;
   bool Forced = false;
 };
+// Read from the right (`rightToLeft`), a first-level pop-up ends at the
+// anchor's right edge and submenus open on the left of their parent line
+// when there is room.
 TsfPopupPlace PlacePopup(const TRect& A, int w, int h, const TRect& W, int itemsTop, bool up,
-                         bool submenu, bool fullHeightScroll);
+                         bool submenu, bool fullHeightScroll, bool rightToLeft = false);
 
 // Height of a pop-up: the lines' heights plus the frame's extra height, cut to
 // `maxItems` lines (0: no limit) of `itemHeight` plus 20 for the scroll zones,
@@ -138,6 +141,16 @@ class TsfSkinPopupWindow : public QWidget {
   QSize GlyphSize(const TMenuItem* item) const;
   void DrawGlyph(TCanvas* c, const TsfSkinMenuItem& line, int x, int y) const;
   void PaintGlyph(TCanvas* c, const TsfSkinMenuItem& line, int x, int y, TColor colour) const;
+  // Read from the right, every line is laid out as its mirror image: the
+  // glyph column on the right, the caption right-aligned in right-to-left
+  // reading order, the shortcut on the left and the submenu mark on the
+  // left pointing left. Pictures keep their look; only the skin's line
+  // strips are turned.
+  bool RightToLeft() const;
+  TRect Flip(const TRect& line, const TRect& r) const;
+  int FlipX(const TRect& line, int x, int width) const;
+  unsigned TextFlags(unsigned align) const;
+  TBitmap FlipPicture(const TBitmap& b) const;
   void PaintFrame(TCanvas* c);
   void PaintLine(TCanvas* c, const TsfSkinMenuItem& line);
   void PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line);
@@ -231,6 +244,9 @@ class TsfSkinMenu : public TComponent {
   TRect WorkArea() const { return m_workArea; }
   TTimer* WaitTimer() const { return m_waitTimer; }
   TControl* PoppingControl() const { return m_control; }
+  // The reading direction of the menu showing: that of the control that
+  // popped it up, else of the window showing it, else of the application.
+  bool RightToLeft() const { return m_rightToLeft; }
 
   TNotifyEvent OnMenuClose;
 
@@ -248,6 +264,7 @@ class TsfSkinMenu : public TComponent {
   int m_waitIndex = -1;
   bool m_showing = false;
   bool m_firstPopup = false;
+  bool m_rightToLeft = false;
   TRect m_workArea;
   QPointer<TsfSkinData> m_skinData;
   TCustomImageList* m_images = nullptr;
