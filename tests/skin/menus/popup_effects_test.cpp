@@ -285,6 +285,37 @@ TEST_F(PopupEffectsTest, TheShadowLiesBesideThePopupAndGoesWithIt) {
   EXPECT_TRUE(shadow.isNull());
 }
 
+// The window beside the pop-up shows the shadow picture pixel for pixel,
+// at the pop-up's opacity.
+TEST_F(PopupEffectsTest, TheShadowWindowShowsTheShadowPicture) {
+  OverrideLayeredWindows(true);
+  TsfSkinPopupWindow* p = Open({});
+  ASSERT_NE(p, nullptr);
+  TsfLayerWindow* shadow = p->Shadow();
+  ASSERT_NE(shadow, nullptr);
+  EXPECT_EQ(shadow->Opacity(), 255);
+  const QImage expected = TsfPopupShadow::Picture(p->mask(), p->width(), p->height())
+                              .Image()
+                              .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  const QImage shown = shadow->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  ASSERT_EQ(shown.size(), expected.size());
+  int darkened = 0;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x) {
+      ASSERT_EQ(shown.pixel(x, y), expected.pixel(x, y)) << x << "," << y;
+      if (qAlpha(shown.pixel(x, y)) > 0) ++darkened;
+    }
+  EXPECT_GT(darkened, 0);
+  menu.CloseFrom(0);
+
+  menu.AlphaBlend = true;
+  menu.AlphaBlendValue = 120;
+  p = Open({});
+  ASSERT_NE(p, nullptr);
+  ASSERT_NE(p->Shadow(), nullptr);
+  EXPECT_EQ(p->Shadow()->Opacity(), 120);
+}
+
 TEST(PopupShadow, DarkensOnlyBelowAndRightOfTheWindowsShape) {
   const int w = 30, h = 20, o = TsfPopupShadow::Offset;
   // A window shape with its bottom-left 6 x 6 corner cut away.
