@@ -596,19 +596,11 @@ void TsfSkinPopupWindow::StopTimers() {
 void TsfSkinPopupWindow::ShowShadow() {
   HideShadow();
   if (!LayeredWindowsAvailable()) return;
-  m_shadow = new TsfLayerWindow(true);
-  m_shadow->SetPicture(TsfPopupShadow::Picture(mask(), width(), height()));
-  m_shadow->SetOpacity(m_fade.Current);
-  m_shadow->move(pos());
-  m_shadow->show();
+  m_shadow = ShowLayerWindow(TsfPopupShadow::Picture(mask(), width(), height()), x(), y(),
+                             m_fade.Current, true);
 }
 
-void TsfSkinPopupWindow::HideShadow() {
-  if (!m_shadow) return;
-  m_shadow->hide();
-  delete m_shadow.data();
-  m_shadow = nullptr;
-}
+void TsfSkinPopupWindow::HideShadow() { CloseLayerWindow(m_shadow); }
 
 void TsfSkinPopupWindow::FadeTick() {
   if (!m_menu) {
