@@ -15,6 +15,7 @@
 
 #include "platform/control.h"
 #include "platform/font.h"
+#include "platform/image_list.h"
 #include "platform/menus.h"
 #include "platform/messages.h"
 #include "platform/timer.h"
@@ -23,7 +24,6 @@
 #include "skin/menus/popup_effects.h"
 #include "skin/render/layer_window.h"
 
-class TCustomImageList;
 class TsfSkinMenu;
 class TsfSkinPopupWindow;
 
@@ -240,7 +240,7 @@ class TsfSkinMenu : public TComponent {
   bool IsPopupWindow(const QWidget* w) const;
 
   TsfSkinData* SkinData() const { return m_skinData; }
-  TCustomImageList* Images() const { return m_images; }
+  TCustomImageList* Images() const { return m_images.data(); }
   TRect WorkArea() const { return m_workArea; }
   TTimer* WaitTimer() const { return m_waitTimer; }
   TControl* PoppingControl() const { return m_control; }
@@ -267,7 +267,8 @@ class TsfSkinMenu : public TComponent {
   bool m_rightToLeft = false;
   TRect m_workArea;
   QPointer<TsfSkinData> m_skinData;
-  TCustomImageList* m_images = nullptr;
+  // Forgotten when the list is destroyed while the menu shows.
+  QPointer<TCustomImageList> m_images;
   QPointer<TControl> m_control;
   QPointer<TControl> m_controlToTell;
 };

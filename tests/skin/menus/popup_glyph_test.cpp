@@ -222,4 +222,20 @@ TEST_F(PopupGlyphTest, AWideBitmapWidensTheGlyphColumn) {
   }
 }
 
+// The menu holds the image list weakly: a list destroyed while the menu
+// shows leaves its lines without images instead of reading freed memory.
+TEST_F(PopupGlyphTest, AnImageListDestroyedWhileTheMenuShowsIsForgotten) {
+  auto images = std::make_unique<TCustomImageList>(8, 8);
+  images->Add(Glyph(8, 8, kListInk));
+  root->Items(0)->ImageIndex = 0;
+  TsfSkinPopupWindow* p = Open(Skin(), images.get());
+  ASSERT_NE(p, nullptr);
+  const TRect lr = Line(p, 0);
+  const QPoint ink(lr.Left + 4 + 3, lr.Top + lr.Height() / 2 - 4 + 3);
+  EXPECT_EQ(p->grab().toImage().pixel(ink) | 0xFF000000u, kListInk);
+  images.reset();
+  EXPECT_EQ(menu.Images(), nullptr);
+  EXPECT_NE(p->grab().toImage().pixel(ink) | 0xFF000000u, kListInk);
+}
+
 }  // namespace
