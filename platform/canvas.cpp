@@ -218,6 +218,7 @@ int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags) {
   if (flags & DT_WORDBREAK) qflags |= Qt::TextWordWrap;
   if (flags & DT_EXPANDTABS) qflags |= Qt::TextExpandTabs;
   if (flags & DT_SINGLELINE) qflags |= Qt::TextSingleLine;
+  if (flags & DT_RTLREADING) qflags |= Qt::AlignAbsolute;
   if (flags & DT_END_ELLIPSIS) shown = fm.elidedText(shown, Qt::ElideRight, std::max(0, r.Width()));
   const QRect bound = fm.boundingRect(r.toQRect(), qflags, shown);
   if (flags & DT_CALCRECT) {
@@ -231,6 +232,7 @@ int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags) {
   p->setCompositionMode(QPainter::CompositionMode_SourceOver);
   p->setFont(font);
   p->setPen(ToQColor(Font.Color()));
+  if (flags & DT_RTLREADING) p->setLayoutDirection(Qt::RightToLeft);
   p->drawText(r.toQRect(), qflags, shown);
   p->restore();
   return bound.height();

@@ -36,6 +36,9 @@ enum TDrawTextFlags : unsigned {
   DT_BOTTOM = 0x8, DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40,
   DT_NOCLIP = 0x100, DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800,
   DT_END_ELLIPSIS = 0x8000, DT_PATH_ELLIPSIS = 0x4000, DT_WORD_ELLIPSIS = 0x40000,
+  // Right-to-left reading order; DT_LEFT and DT_RIGHT keep meaning the
+  // rect's left and right edges.
+  DT_RTLREADING = 0x20000,
 };
 
 class TCanvas {

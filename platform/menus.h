@@ -8,6 +8,7 @@
 #include <QString>
 #include <vector>
 
+#include "platform/bitmap.h"
 #include "platform/component.h"
 
 class TCustomImageList;
@@ -25,6 +26,9 @@ class TMenuItem : public TComponent {
   bool Visible = true;
   bool Default = false;
   int ImageIndex = -1;
+  // The item's own picture, shown in place of its image-list image; the
+  // colour of its bottom-left pixel is transparent. Read at every paint.
+  TBitmap Bitmap;
   TNotifyEvent OnClick;
 
   int Count() const { return int(m_items.size()); }

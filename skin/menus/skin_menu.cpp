@@ -1,5 +1,6 @@
 #include "skin/menus/skin_menu.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -47,17 +48,34 @@ TsfFramePoints PopupPoints(const TsfDataSkinPopupWindow& w) {
                         w.itemsrect};
 }
 
-// Draws `rect` of `picture` at (x, y), keyed on the colour of its bottom-left pixel.
-void DrawKeyed(TCanvas* c, int x, int y, const TBitmap& picture, const TRect& rect) {
+// Draws `rect` of `picture` at (x, y), keyed on the colour of its bottom-left
+// pixel; `mirrored`: turned left for right.
+void DrawKeyed(TCanvas* c, int x, int y, const TBitmap& picture, const TRect& rect,
+               bool mirrored = false) {
   const TRect r = rect.Intersect(TRect(0, 0, picture.Width(), picture.Height()));
   if (r.IsEmpty()) return;
-  const TBitmap piece(picture.Image().copy(r.toQRect()));
+  const QImage copy = picture.Image().copy(r.toQRect());
+  const TBitmap piece(mirrored ? copy.mirrored(true, false) : copy);
   DrawStripGlyph(c, x, y, 1, 1, piece);
 }
+
+// The submenu mark without a picture: four vertical lines of 7, 5, 3 and 1
+// pixels from x (pointing right), or of 1, 3, 5 and 7 (pointing left).
+void DrawSubmenuTriangle(TCanvas* c, int x, int top, TColor colour, bool pointsLeft) {
+  c->Pen.Color = colour;
+  for (int i = 0; i < 4; ++i) {
+    const int half = pointsLeft ? 3 - i : i;
+    c->MoveTo(x + i, top + half);
+    c->LineTo(x + i, top + 7 - half);
+  }
+}
+
+// Symbols and check marks are drawn in a box this wide from their x.
+constexpr int kSymbolWidth = 10;
 }  // namespace
 
 TsfPopupPlace PlacePopup(const TRect& A, int w, int h, const TRect& W, int itemsTop, bool up,
-                         bool submenu, bool fullHeightScroll) {
+                         bool submenu, bool fullHeightScroll, bool rightToLeft) {
   TsfPopupPlace p;
   const bool upperHalf = A.Top < W.Top + W.Height() / 2;
   if (fullHeightScroll) {
@@ -94,9 +112,12 @@ TsfPopupPlace PlacePopup(const TRect& A, int w, int h, const TRect& W, int items
     }
   }
   if (!submenu && !p.Forced && !fullHeightScroll) {
-    p.X = A.Left;
+    // Against the anchor's left edge, or its right edge read from the right.
+    p.X = rightToLeft ? A.Right - w : A.Left;
     if (p.X + w > W.Right) p.X = W.Right - w;
     if (p.X < W.Left) p.X = W.Left;
+  } else if (rightToLeft) {
+    p.X = A.Left - w - 1 >= W.Left ? A.Left - w - 1 : A.Right + 1;
   } else {
     p.X = A.Right + w + 1 <= W.Right ? A.Right + 1 : A.Left - w - 1;
   }
@@ -188,9 +209,71 @@ int TsfSkinPopupWindow::LineHeight(const TsfSkinMenuItem& line) const {
   return line.IsLine() ? kPlainSeparatorHeight : std::max(1, m_menu->PlainItemHeight);
 }
 
+int TsfSkinPopupWindow::WidestBitmap() const {
+  int widest = 0;
+  for (const TsfSkinMenuItem& line : m_items)
+    if (line.MenuItem && !line.MenuItem->Bitmap.Empty())
+      widest = std::max(widest, line.MenuItem->Bitmap.Width());
+  return widest;
+}
+
+// A line's own bitmap is as wide as it is: the glyph column grows to hold
+// it, so a wide picture never covers the caption.
 int TsfSkinPopupWindow::GlyphColumn() const {
-  if (TCustomImageList* images = m_menu->Images()) return images->Width() + 5;
-  return 19;
+  const int widest = WidestBitmap();
+  const int base = m_menu->Images() ? m_menu->Images()->Width() + 5 : 19;
+  return widest > 0 ? std::max(base, widest + 5) : base;
+}
+
+int TsfSkinPopupWindow::PlainColumn() const {
+  const int widest = WidestBitmap();
+  const int base = m_menu->Images() ? m_menu->Images()->Width() + 2 : 19;
+  return widest > 0 ? std::max(base, widest + 2) : base;
+}
+
+QSize TsfSkinPopupWindow::GlyphSize(const TMenuItem* item) const {
+  if (!item->Bitmap.Empty()) return QSize(item->Bitmap.Width(), item->Bitmap.Height());
+  TCustomImageList* images = m_menu->Images();
+  if (images && item->ImageIndex >= 0 && item->ImageIndex < images->Count())
+    return QSize(images->Width(), images->Height());
+  return QSize();
+}
+
+bool TsfSkinPopupWindow::RightToLeft() const { return m_menu && m_menu->RightToLeft(); }
+
+TRect TsfSkinPopupWindow::Flip(const TRect& line, const TRect& r) const {
+  if (!RightToLeft()) return r;
+  return TRect(line.Left + line.Right - r.Right, r.Top, line.Left + line.Right - r.Left, r.Bottom);
+}
+
+int TsfSkinPopupWindow::FlipX(const TRect& line, int x, int width) const {
+  return RightToLeft() ? line.Left + line.Right - x - width : x;
+}
+
+unsigned TsfSkinPopupWindow::TextFlags(unsigned align) const {
+  const unsigned f = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+  if (!RightToLeft()) return f | align;
+  return f | DT_RTLREADING | (align == DT_RIGHT ? DT_LEFT : DT_RIGHT);
+}
+
+TBitmap TsfSkinPopupWindow::FlipPicture(const TBitmap& b) const {
+  if (!RightToLeft() || b.Empty()) return b;
+  return TBitmap(b.Image().mirrored(true, false));
+}
+
+void TsfSkinPopupWindow::DrawGlyph(TCanvas* c, const TsfSkinMenuItem& line, int x, int y) const {
+  const TMenuItem* item = line.MenuItem;
+  // A picture taller than its line stays inside it.
+  c->SetClipRect(line.ItemRect);
+  if (!item->Bitmap.Empty()) {
+    // Keyed and greyed as an image-list image is.
+    TCustomImageList one(item->Bitmap.Width(), item->Bitmap.Height());
+    one.Add(item->Bitmap, true);
+    one.Draw(c, x, y, 0, item->Enabled);
+  } else {
+    m_menu->Images()->Draw(c, x, y, item->ImageIndex, item->Enabled);
+  }
+  c->ResetClip();
 }
 
 bool TsfSkinPopupWindow::Build(TMenuItem* item, int start, TMenuItem* second, int secondStart) {
@@ -269,7 +352,8 @@ void TsfSkinPopupWindow::ShowAt(const TRect& anchor, bool up, bool submenu, bool
 
   const bool fullHeight = m_needsScrolling && !ph.Limited;
   const TsfPopupPlace place =
-      PlacePopup(anchor, width, height, work, m_itemsRect.Top, up, submenu, fullHeight);
+      PlacePopup(anchor, width, height, work, m_itemsRect.Top, up, submenu, fullHeight,
+                 RightToLeft());
   setGeometry(place.X, place.Y, width, height);
   // Translucent pop-ups where the display has translucent windows; the first
   // pop-up of a menu fades in on its own timer (the caller does not wait).
@@ -411,6 +495,10 @@ void TsfSkinPopupWindow::MoveKeySelection(int step) {
 
 void TsfSkinPopupWindow::HandleKey(WORD key) {
   if (!isVisible() || !m_menu) return;
+  // Read from the right, the menu opens its submenus to the left: Left goes
+  // into a submenu and Right back out.
+  if (RightToLeft() && (key == VK_LEFT || key == VK_RIGHT))
+    key = key == VK_LEFT ? VK_RIGHT : VK_LEFT;
   QPointer<TsfSkinPopupWindow> self(this);
   // Access keys: the character after "&".
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
@@ -508,19 +596,11 @@ void TsfSkinPopupWindow::StopTimers() {
 void TsfSkinPopupWindow::ShowShadow() {
   HideShadow();
   if (!LayeredWindowsAvailable()) return;
-  m_shadow = new TsfLayerWindow(true);
-  m_shadow->SetPicture(TsfPopupShadow::Picture(mask(), width(), height()));
-  m_shadow->SetOpacity(m_fade.Current);
-  m_shadow->move(pos());
-  m_shadow->show();
+  m_shadow = ShowLayerWindow(TsfPopupShadow::Picture(mask(), width(), height()), x(), y(),
+                             m_fade.Current, true);
 }
 
-void TsfSkinPopupWindow::HideShadow() {
-  if (!m_shadow) return;
-  m_shadow->hide();
-  delete m_shadow.data();
-  m_shadow = nullptr;
-}
+void TsfSkinPopupWindow::HideShadow() { CloseLayerWindow(m_shadow); }
 
 void TsfSkinPopupWindow::FadeTick() {
   if (!m_menu) {
@@ -633,12 +713,12 @@ void TsfSkinPopupWindow::PaintFrame(TCanvas* c) {
     return;
   }
   m_frameBackground = TBitmap();
-  const int column = m_menu->Images() ? m_menu->Images()->Width() + 2 : 19;
+  const int column = PlainColumn();
   c->Brush.Style = bsSolid;
   c->Brush.Color = clWindow;
   c->FillRect(TRect(0, 0, w, h));
   c->Brush.Color = clBtnFace;
-  c->FillRect(TRect(0, 0, column + 2, h));
+  c->FillRect(RightToLeft() ? TRect(w - column - 2, 0, w, h) : TRect(0, 0, column + 2, h));
   c->Brush.Style = bsClear;
   c->Pen.Color = clBtnShadow;
   c->Rectangle(TRect(0, 0, w, h));
@@ -656,6 +736,8 @@ void TsfSkinPopupWindow::PaintSymbol(TCanvas* c, const TsfSkinMenuItem& line, in
     x = imageRect.Left + imageRect.Width() / 2 - 5;
     y = imageRect.Top + imageRect.Height() / 2 - 4;
   }
+  const int ltrX = x;
+  x = FlipX(line.ItemRect, x, kSymbolWidth);
   const QString name = item->Name();
   if (name == QLatin1String("SF_CLOSE") || name == QLatin1String("TRAY_SF_CLOSE"))
     DrawCloseSymbol(c, x, y, colour);
@@ -672,9 +754,10 @@ void TsfSkinPopupWindow::PaintSymbol(TCanvas* c, const TsfSkinMenuItem& line, in
                        : item->RadioItem ? (line.Active ? r->activeradioimagerect : r->radioimagerect)
                                          : (line.Active ? r->activecheckimagerect : r->checkimagerect);
     if (pic && !IsEmptyArea(mark)) {
-      const int mx = IsEmptyArea(imageRect) ? x : imageRect.Left + (imageRect.Width() - mark.Width()) / 2;
+      const int mx =
+          IsEmptyArea(imageRect) ? ltrX : imageRect.Left + (imageRect.Width() - mark.Width()) / 2;
       const int my = line.ItemRect.Top + (line.ItemRect.Height() - mark.Height()) / 2;
-      DrawKeyed(c, mx, my, *pic, mark);
+      DrawKeyed(c, FlipX(line.ItemRect, mx, mark.Width()), my, *pic, mark);
     } else if (item->RadioItem) {
       c->Brush.Color = colour;
       c->Pen.Color = colour;
@@ -696,7 +779,7 @@ TBitmap TsfSkinPopupWindow::InactiveBackground(const TsfSkinMenuItem& line,
   ComposeHStrip(r.itemleftoffset, r.itemrightoffset, strip, pic, r.skinrect, lr.Width(),
                 r.inactivestretcheffect);
   out.Canvas()->Draw(0, 0, &strip);
-  return out;
+  return FlipPicture(out);
 }
 
 TBitmap TsfSkinPopupWindow::LineBackground(const TsfSkinMenuItem& line,
@@ -709,7 +792,7 @@ TBitmap TsfSkinPopupWindow::LineBackground(const TsfSkinMenuItem& line,
     TBitmap composed;
     ComposeHStrip(r.itemleftoffset, r.itemrightoffset, composed, pic, piece, w, stretch);
     out.Canvas()->Draw(0, 0, &composed);
-    return out;
+    return FlipPicture(out);
   };
   const int frames = AnimationFrames();
   if (frames > 0 && line.Motion.Frame > 0) {
@@ -743,6 +826,7 @@ void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
   if (line.IsLine()) {
     ComposeHStrip(r->dividerleftoffset, r->dividerrightoffset, strip, *pic, r->dividerrect, w,
                   r->dividerstretcheffect);
+    strip = FlipPicture(strip);
     c->Draw(lr.Left, lr.Top, &strip);
     return;
   }
@@ -755,15 +839,17 @@ void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
   TRect text = r->textrect.Offset(lr.Left, lr.Top);
   text.Right += w - r->skinrect.Width();
   TCustomImageList* images = m_menu->Images();
-  const int glyphColumn = !IsEmptyArea(r->imagerect) ? 0 : images ? images->Width() + 5 : 16;
+  const int widest = WidestBitmap();
+  int glyphColumn = images ? images->Width() + 5 : 16;
+  if (widest > 0) glyphColumn = std::max(glyphColumn, widest + 5);
+  if (!IsEmptyArea(r->imagerect)) glyphColumn = 0;
   c->Font.SetColor(colour);
   c->Brush.Style = bsClear;
-  TRect caption(text.Left + glyphColumn, lr.Top, text.Right - 16, lr.Bottom);
-  DrawTextWide(c, StripAccessMarks(item->Caption), caption,
-               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  TRect caption = Flip(lr, TRect(text.Left + glyphColumn, lr.Top, text.Right - 16, lr.Bottom));
+  DrawTextWide(c, StripAccessMarks(item->Caption), caption, TextFlags(DT_LEFT));
   if (!item->ShortCutText.isEmpty()) {
-    TRect sc(text.Left, lr.Top, text.Right - 16, lr.Bottom);
-    DrawTextWide(c, item->ShortCutText, sc, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    TRect sc = Flip(lr, TRect(text.Left, lr.Top, text.Right - 16, lr.Bottom));
+    DrawTextWide(c, item->ShortCutText, sc, TextFlags(DT_RIGHT));
   }
   c->Brush.Style = bsSolid;
   const int centre = lr.Top + lr.Height() / 2;
@@ -772,28 +858,37 @@ void TsfSkinPopupWindow::PaintLine(TCanvas* c, const TsfSkinMenuItem& line) {
     if (!IsEmptyArea(arrow)) {
       const int ax = text.Right - (r->arrowimagerect.Width() + 5) +
                      (r->arrowimagerect.Width() + 5 - arrow.Width()) / 2;
-      DrawKeyed(c, ax, centre - arrow.Height() / 2, *pic, arrow);
+      DrawKeyed(c, FlipX(lr, ax, arrow.Width()), centre - arrow.Height() / 2, *pic, arrow,
+                RightToLeft());
     } else {
-      c->Pen.Color = colour;
-      for (int i = 0; i < 4; ++i) {
-        c->MoveTo(text.Right - 7 + i, centre - 4 + 3 - i);
-        c->LineTo(text.Right - 7 + i, centre - 4 + 4 + i);
-      }
+      DrawSubmenuTriangle(c, FlipX(lr, text.Right - 7, 4), centre - 4, colour, RightToLeft());
     }
   }
   const TRect imageRect = IsEmptyArea(r->imagerect) ? TRect() : r->imagerect.Offset(lr.Left, lr.Top);
-  if (images && item->ImageIndex >= 0 && item->ImageIndex < images->Count()) {
-    const int gx = IsEmptyArea(imageRect) ? text.Left + 2
-                                          : imageRect.Left + (imageRect.Width() - images->Width()) / 2;
-    const int gy = centre - images->Height() / 2;
-    images->Draw(c, gx, gy, item->ImageIndex, item->Enabled);
-    if (item->Checked) {
-      c->Brush.Color = colour;
-      c->FrameRect(TRect(gx - 1, gy - 1, gx + images->Width() + 1, gy + images->Height() + 1));
-    }
+  const QSize glyph = GlyphSize(item);
+  if (!glyph.isEmpty()) {
+    const bool inRect = !IsEmptyArea(imageRect);
+    const int gx = inRect ? imageRect.Left + (imageRect.Width() - glyph.width()) / 2 : text.Left + 2;
+    const int gy = inRect ? imageRect.Top + (imageRect.Height() - glyph.height()) / 2
+                          : centre - glyph.height() / 2;
+    PaintGlyph(c, line, gx, gy, colour);
   } else {
     PaintSymbol(c, line, text.Left + 2, centre - 4, colour, imageRect);
   }
+}
+
+// The glyph, framed in the line's font colour when the item is checked.
+void TsfSkinPopupWindow::PaintGlyph(TCanvas* c, const TsfSkinMenuItem& line, int x, int y,
+                                    TColor colour) const {
+  const QSize glyph = GlyphSize(line.MenuItem);
+  x = FlipX(line.ItemRect, x, glyph.width());
+  DrawGlyph(c, line, x, y);
+  if (!line.MenuItem->Checked) return;
+  c->Brush.Color = colour;
+  c->SetClipRect(line.ItemRect);
+  c->FrameRect(TRect(x - 1, y - 1, x + glyph.width() + 1, y + glyph.height() + 1));
+  c->ResetClip();
+  c->Brush.Style = bsSolid;
 }
 
 // A header line of a skinned menu: the label record named "menuheader" (or
@@ -812,18 +907,18 @@ bool TsfSkinPopupWindow::PaintHeader(TCanvas* c, const TsfSkinMenuItem& line) {
   ComposeHStrip(r->lefttoppoint.X, r->skinrect.Width() - r->righttoppoint.X, strip, *pic,
                 r->skinrect, w, r->stretcheffect);
   c->SetClipRect(lr);
+  strip = FlipPicture(strip);
   if (!strip.Empty()) c->Draw(lr.Left, lr.Top, &strip);
   c->ResetClip();
   const QString& caption = line.MenuItem->Caption;
-  TRect text(lr.Left + r->clientrect.Left, lr.Top, lr.Left + r->clientrect.Right + w - r->skinrect.Width(),
-             lr.Bottom);
+  TRect text = Flip(lr, TRect(lr.Left + r->clientrect.Left, lr.Top,
+                              lr.Left + r->clientrect.Right + w - r->skinrect.Width(), lr.Bottom));
   c->Font.SetName(r->fontname);
   c->Font.SetHeight(r->fontheight);
   c->Font.SetStyle(r->fontstyle);
   c->Font.SetColor(r->fontcolor);
   c->Brush.Style = bsClear;
-  DrawTextWide(c, caption.mid(1, caption.size() - 2), text,
-               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawTextWide(c, caption.mid(1, caption.size() - 2), text, TextFlags(DT_LEFT));
   c->Brush.Style = bsSolid;
   ApplyItemFont(c);
   return true;
@@ -832,8 +927,7 @@ bool TsfSkinPopupWindow::PaintHeader(TCanvas* c, const TsfSkinMenuItem& line) {
 void TsfSkinPopupWindow::PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line) {
   const TRect lr = line.ItemRect;
   TMenuItem* item = line.MenuItem;
-  TCustomImageList* images = m_menu->Images();
-  const int column = images ? images->Width() + 2 : 19;
+  const int column = PlainColumn();
   const int centre = lr.Top + lr.Height() / 2;
   c->Brush.Style = bsSolid;
   if (IsHeader(item)) {
@@ -841,9 +935,8 @@ void TsfSkinPopupWindow::PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line)
     c->FillRect(lr);
     c->Font.SetColor(clBtnHighlight);
     c->Brush.Style = bsClear;
-    TRect t(lr.Left + column + 2, lr.Top, lr.Right - 21, lr.Bottom);
-    DrawTextWide(c, item->Caption.mid(1, item->Caption.size() - 2), t,
-                 DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    TRect t = Flip(lr, TRect(lr.Left + column + 2, lr.Top, lr.Right - 21, lr.Bottom));
+    DrawTextWide(c, item->Caption.mid(1, item->Caption.size() - 2), t, TextFlags(DT_LEFT));
     c->Brush.Style = bsSolid;
     return;
   }
@@ -854,38 +947,34 @@ void TsfSkinPopupWindow::PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line)
     c->FrameRect(lr);
   } else {
     c->Brush.Color = clBtnFace;
-    c->FillRect(TRect(lr.Left, lr.Top, lr.Left + column, lr.Bottom));
+    c->FillRect(Flip(lr, TRect(lr.Left, lr.Top, lr.Left + column, lr.Bottom)));
     c->Brush.Color = clWindow;
-    c->FillRect(TRect(lr.Left + column, lr.Top, lr.Right, lr.Bottom));
+    c->FillRect(Flip(lr, TRect(lr.Left + column, lr.Top, lr.Right, lr.Bottom)));
   }
   if (line.IsLine()) {
     c->Pen.Color = clBtnShadow;
-    c->MoveTo(lr.Left + column, centre);
-    c->LineTo(lr.Right, centre);
+    const TRect rule = Flip(lr, TRect(lr.Left + column, centre, lr.Right, centre + 1));
+    c->MoveTo(rule.Left, centre);
+    c->LineTo(rule.Right, centre);
     return;
   }
   const TColor colour = item->Enabled || line.Active ? clWindowText : clBtnShadow;
   c->Font.SetColor(item->Enabled ? clWindowText : clBtnShadow);
   c->Brush.Style = bsClear;
   const int right = lr.Left + lr.Width() - 21;
-  TRect t(lr.Left + column + 2, lr.Top, right, lr.Bottom);
-  DrawTextWide(c, StripAccessMarks(item->Caption), t,
-               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  TRect t = Flip(lr, TRect(lr.Left + column + 2, lr.Top, right, lr.Bottom));
+  DrawTextWide(c, StripAccessMarks(item->Caption), t, TextFlags(DT_LEFT));
   if (!item->ShortCutText.isEmpty()) {
-    TRect sc(lr.Left + column + 2, lr.Top, right, lr.Bottom);
-    DrawTextWide(c, item->ShortCutText, sc, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    TRect sc = Flip(lr, TRect(lr.Left + column + 2, lr.Top, right, lr.Bottom));
+    DrawTextWide(c, item->ShortCutText, sc, TextFlags(DT_RIGHT));
   }
   c->Brush.Style = bsSolid;
-  if (line.HasChildren()) {
-    c->Pen.Color = colour;
-    const int ax = lr.Left + lr.Width() - 9;
-    for (int i = 0; i < 4; ++i) {
-      c->MoveTo(ax + i, centre - 4 + i);
-      c->LineTo(ax + i, centre - 4 + 7 - i);
-    }
-  }
-  if (images && item->ImageIndex >= 0 && item->ImageIndex < images->Count())
-    images->Draw(c, lr.Left + 2, centre - images->Height() / 2, item->ImageIndex, item->Enabled);
+  if (line.HasChildren())
+    DrawSubmenuTriangle(c, FlipX(lr, lr.Left + lr.Width() - 9, 4), centre - 4, colour,
+                        RightToLeft());
+  const QSize glyph = GlyphSize(item);
+  if (!glyph.isEmpty())
+    PaintGlyph(c, line, lr.Left + 2, centre - glyph.height() / 2, colour);
   else
     PaintSymbol(c, line, lr.Left + 4, centre - 4, colour, TRect());
 }
@@ -974,6 +1063,11 @@ void TsfSkinMenu::Begin(TControl* control, TsfSkinData* skinData, TCustomImageLi
   m_images = images;
   QWidget* reference = control ? control->window() : HostWindow.data();
   GetWorkArea(reference, true, m_workArea);
+  // The popping control's reading direction, else the showing window's,
+  // else the application's.
+  if (control) m_rightToLeft = control->isRightToLeft();
+  else if (HostWindow) m_rightToLeft = HostWindow->isRightToLeft();
+  else m_rightToLeft = QGuiApplication::isRightToLeft();
 }
 
 void TsfSkinMenu::Popup(TControl* control, TsfSkinData* skinData, bool up, TMenuItem* item,
@@ -996,6 +1090,7 @@ TsfSkinPopupWindow* TsfSkinMenu::Open(TMenuItem* item, const TRect& anchor, bool
                                       int secondStart) {
   QWidget* owner = HostWindow ? HostWindow->window() : nullptr;
   auto* popup = new TsfSkinPopupWindow(this, owner);
+  popup->setLayoutDirection(m_rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
   if (!popup->Build(item, start, second, secondStart)) {
     delete popup;
     return nullptr;

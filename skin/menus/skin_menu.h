@@ -15,6 +15,7 @@
 
 #include "platform/control.h"
 #include "platform/font.h"
+#include "platform/image_list.h"
 #include "platform/menus.h"
 #include "platform/messages.h"
 #include "platform/timer.h"
@@ -23,7 +24,6 @@
 #include "skin/menus/popup_effects.h"
 #include "skin/render/layer_window.h"
 
-class TCustomImageList;
 class TsfSkinMenu;
 class TsfSkinPopupWindow;
 
@@ -41,8 +41,11 @@ struct TsfPopupPlace {
   int Y = 0;
   bool Forced = false;
 };
+// Read from the right (`rightToLeft`), a first-level pop-up ends at the
+// anchor's right edge and submenus open on the left of their parent line
+// when there is room.
 TsfPopupPlace PlacePopup(const TRect& A, int w, int h, const TRect& W, int itemsTop, bool up,
-                         bool submenu, bool fullHeightScroll);
+                         bool submenu, bool fullHeightScroll, bool rightToLeft = false);
 
 // Height of a pop-up: the lines' heights plus the frame's extra height, cut to
 // `maxItems` lines (0: no limit) of `itemHeight` plus 20 for the scroll zones,
@@ -129,6 +132,25 @@ class TsfSkinPopupWindow : public QWidget {
   void ApplyItemFont(TCanvas* canvas) const;
   int LineHeight(const TsfSkinMenuItem& line) const;
   int GlyphColumn() const;
+  // The plain look's glyph column.
+  int PlainColumn() const;
+  // The widest own bitmap among the lines (0: none).
+  int WidestBitmap() const;
+  // A line's glyph: its item's own bitmap, else its image-list image; empty
+  // when it has neither.
+  QSize GlyphSize(const TMenuItem* item) const;
+  void DrawGlyph(TCanvas* c, const TsfSkinMenuItem& line, int x, int y) const;
+  void PaintGlyph(TCanvas* c, const TsfSkinMenuItem& line, int x, int y, TColor colour) const;
+  // Read from the right, every line is laid out as its mirror image: the
+  // glyph column on the right, the caption right-aligned in right-to-left
+  // reading order, the shortcut on the left and the submenu mark on the
+  // left pointing left. Pictures keep their look; only the skin's line
+  // strips are turned.
+  bool RightToLeft() const;
+  TRect Flip(const TRect& line, const TRect& r) const;
+  int FlipX(const TRect& line, int x, int width) const;
+  unsigned TextFlags(unsigned align) const;
+  TBitmap FlipPicture(const TBitmap& b) const;
   void PaintFrame(TCanvas* c);
   void PaintLine(TCanvas* c, const TsfSkinMenuItem& line);
   void PaintLinePlain(TCanvas* c, const TsfSkinMenuItem& line);
@@ -218,10 +240,13 @@ class TsfSkinMenu : public TComponent {
   bool IsPopupWindow(const QWidget* w) const;
 
   TsfSkinData* SkinData() const { return m_skinData; }
-  TCustomImageList* Images() const { return m_images; }
+  TCustomImageList* Images() const { return m_images.data(); }
   TRect WorkArea() const { return m_workArea; }
   TTimer* WaitTimer() const { return m_waitTimer; }
   TControl* PoppingControl() const { return m_control; }
+  // The reading direction of the menu showing: that of the control that
+  // popped it up, else of the window showing it, else of the application.
+  bool RightToLeft() const { return m_rightToLeft; }
 
   TNotifyEvent OnMenuClose;
 
@@ -239,9 +264,11 @@ class TsfSkinMenu : public TComponent {
   int m_waitIndex = -1;
   bool m_showing = false;
   bool m_firstPopup = false;
+  bool m_rightToLeft = false;
   TRect m_workArea;
   QPointer<TsfSkinData> m_skinData;
-  TCustomImageList* m_images = nullptr;
+  // Forgotten when the list is destroyed while the menu shows.
+  QPointer<TCustomImageList> m_images;
   QPointer<TControl> m_control;
   QPointer<TControl> m_controlToTell;
 };

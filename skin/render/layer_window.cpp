@@ -89,6 +89,25 @@ void TsfLayerWindow::paintEvent(QPaintEvent*) {
   p.drawImage(0, 0, m_picture);
 }
 
+TsfLayerWindow* ShowLayerWindow(const TsfBitmap& picture, int x, int y, int opacity,
+                                bool stayOnTop) {
+  if (!LayeredWindowsAvailable() || picture.Empty()) return nullptr;
+  auto* window = new TsfLayerWindow(stayOnTop);
+  window->SetPicture(picture);
+  window->SetOpacity(opacity);
+  window->move(x, y);
+  window->show();
+  return window;
+}
+
+void CloseLayerWindow(QPointer<TsfLayerWindow>& window) {
+  if (window) {
+    window->hide();
+    delete window.data();
+  }
+  window = nullptr;
+}
+
 // --- the fade ------------------------------------------------------------------
 
 void TsfFadeSteps::Start(int target) {
@@ -121,11 +140,7 @@ void TsfLayerManager::Show(int x, int y, int opacity, const TBitmap& mask,
   TsfBitmap alpha;
   alpha.Assign(mask);
   MaskToAlpha(pixels, alpha);
-  m_window = new TsfLayerWindow(StayOnTop);
-  m_window->SetPicture(pixels);
-  m_window->SetOpacity(0);
-  m_window->move(x, y);
-  m_window->show();
+  m_window = ShowLayerWindow(pixels, x, y, 0, StayOnTop);
   m_fade.Start(opacity);
   m_ticks = 0;
   m_timer.start();
@@ -140,9 +155,5 @@ void TsfLayerManager::Tick() {
 
 void TsfLayerManager::Hide() {
   m_timer.stop();
-  if (m_window) {
-    m_window->hide();
-    delete m_window.data();
-  }
-  m_window = nullptr;
+  CloseLayerWindow(m_window);
 }

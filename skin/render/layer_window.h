@@ -44,6 +44,14 @@ class TsfLayerWindow : public QWidget {
   int m_opacity = 0;
 };
 
+// Shows `picture` (per-pixel alpha) at (x, y) in a new layer window at
+// `opacity`; none without layered windows or with an empty picture. The
+// caller closes it with CloseLayerWindow.
+TsfLayerWindow* ShowLayerWindow(const TsfBitmap& picture, int x, int y, int opacity,
+                                bool stayOnTop);
+// Hides and deletes a window shown so and forgets it; nothing for none.
+void CloseLayerWindow(QPointer<TsfLayerWindow>& window);
+
 // The fade of a layered window: from 0 to the target in steps of a tenth of
 // it (at least 1), one step per tick.
 struct TsfFadeSteps {

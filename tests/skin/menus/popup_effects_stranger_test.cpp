@@ -12,42 +12,22 @@
 
 #include "skin/menus/skin_menu.h"
 #include "skin/render/layer_window.h"
+#include "tiny_menu_skin.h"
 
 namespace {
 
-// A 20 x 20 frame picture and a menu-item picture of 120 x 60: inactive and
-// active pieces of 40 x 20 and a 120 x 20 animation strip.
+// The tiny skin in one frame colour and one item colour, its lines
+// morphing and animating.
 std::unique_ptr<TsfSkinData> AnimatedMenuSkin(int frameCount, int interval) {
-  auto sd = std::make_unique<TsfSkinData>();
-  QImage frame(20, 20, QImage::Format_RGB32);
-  frame.fill(qRgb(0, 0, 160));
-  QImage items(120, 60, QImage::Format_RGB32);
-  items.fill(qRgb(0, 160, 0));
-  sd->PictureList.push_back(std::make_unique<TBitmap>(frame));
-  sd->PictureList.push_back(std::make_unique<TBitmap>(items));
-  TsfDataSkinPopupWindow& w = sd->PopupWindowData;
-  w.windowpictureindex = 0;
-  w.lefttoppoint = TPoint(2, 2);
-  w.righttoppoint = TPoint(18, 2);
-  w.leftbottompoint = TPoint(2, 18);
-  w.rightbottompoint = TPoint(18, 18);
-  w.itemsrect = TRect(2, 2, 18, 18);
-  auto r = std::make_unique<TsfDataSkinMenuItem>(QStringLiteral("menuitem"));
-  r->activepictureindex = 1;
-  r->skinrect = TRect(0, 0, 40, 20);
-  r->activeskinrect = TRect(0, 20, 40, 40);
-  r->dividerrect = TRect(0, 0, 40, 4);
-  r->textrect = TRect(2, 0, 38, 20);
-  r->fontheight = 8;
-  r->morphing = true;
-  r->morphkind = mkDefault;
-  r->animateskinrect = TRect(0, 40, 120, 60);
-  r->framecount = frameCount;
-  r->animateinterval = interval;
-  sd->ObjectRecords.push_back(std::move(r));
-  sd->EnableSkinEffects = true;
-  sd->IsEmpty = false;
-  return sd;
+  TinyMenuSkinLook look;
+  look.border = look.centre = qRgb(0, 0, 160);
+  look.inactive = look.active = qRgb(0, 160, 0);
+  look.frames.fill(qRgb(0, 160, 0));
+  look.morphing = true;
+  look.animate = true;
+  look.frameCount = frameCount;
+  look.animateInterval = interval;
+  return TinyMenuSkin(look);
 }
 
 void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }

@@ -12,70 +12,17 @@
 #include "skin/menus/popup_effects.h"
 #include "skin/menus/skin_menu.h"
 #include "skin/render/layer_window.h"
+#include "tiny_menu_skin.h"
 
 namespace {
 
-constexpr QRgb kBorder = qRgb(0, 0, 160);
-constexpr QRgb kCentre = qRgb(255, 0, 0);     // the frame behind the lines
-constexpr QRgb kInactive = qRgb(0, 160, 0);   // "skinrect"
-constexpr QRgb kActive = qRgb(255, 255, 255); // "activeskinrect"
-constexpr QRgb kFrames[] = {qRgb(10, 10, 10), qRgb(20, 20, 20), qRgb(30, 30, 30)};
-
-void Fill(QImage& img, const QRect& r, QRgb c) {
-  for (int y = r.top(); y <= r.bottom(); ++y)
-    for (int x = r.left(); x <= r.right(); ++x) img.setPixel(x, y, c);
-}
-
-struct SkinOptions {
-  bool transparent = false;
-  bool morphing = false;
-  bool animate = false;
-  bool effects = true;
-};
-
-// A 20 x 20 frame picture (2-pixel border, red centre) and a menu-item
-// picture: inactive and active pieces of 40 x 20 and a strip of three
-// 40 x 20 animation frames side by side.
-std::unique_ptr<TsfSkinData> MenuSkin(const SkinOptions& o) {
-  auto sd = std::make_unique<TsfSkinData>();
-  QImage frame(20, 20, QImage::Format_RGB32);
-  frame.fill(kBorder);
-  Fill(frame, QRect(2, 2, 16, 16), kCentre);
-  QImage items(120, 60, QImage::Format_RGB32);
-  Fill(items, QRect(0, 0, 40, 20), kInactive);
-  Fill(items, QRect(0, 20, 40, 20), kActive);
-  for (int f = 0; f < 3; ++f) Fill(items, QRect(f * 40, 40, 40, 20), kFrames[f]);
-  sd->PictureList.push_back(std::make_unique<TBitmap>(frame));
-  sd->PictureList.push_back(std::make_unique<TBitmap>(items));
-
-  TsfDataSkinPopupWindow& w = sd->PopupWindowData;
-  w.windowpictureindex = 0;
-  w.lefttoppoint = TPoint(2, 2);
-  w.righttoppoint = TPoint(18, 2);
-  w.leftbottompoint = TPoint(2, 18);
-  w.rightbottompoint = TPoint(18, 18);
-  w.itemsrect = TRect(2, 2, 18, 18);
-
-  auto r = std::make_unique<TsfDataSkinMenuItem>(QStringLiteral("menuitem"));
-  r->activepictureindex = 1;
-  r->skinrect = TRect(0, 0, 40, 20);
-  r->activeskinrect = TRect(0, 20, 40, 40);
-  r->dividerrect = TRect(0, 0, 40, 4);
-  r->textrect = TRect(2, 0, 38, 20);
-  r->fontheight = 8;
-  r->inactivetransparent = o.transparent;
-  r->morphing = o.morphing;
-  r->morphkind = mkDefault;
-  if (o.animate) {
-    r->animateskinrect = TRect(0, 40, 120, 60);
-    r->framecount = 3;
-    r->animateinterval = 30;
-  }
-  sd->ObjectRecords.push_back(std::move(r));
-  sd->EnableSkinEffects = o.effects;
-  sd->IsEmpty = false;
-  return sd;
-}
+// The tiny skin's default colours, which the pixels below tell apart.
+using SkinOptions = TinyMenuSkinLook;
+const TinyMenuSkinLook kLook;
+const QRgb kCentre = kLook.centre;
+const QRgb kInactive = kLook.inactive;
+const QRgb kActive = kLook.active;
+const std::array<QRgb, 3>& kFrames = kLook.frames;
 
 QRgb Mix(QRgb from, QRgb to, double k) {
   auto ch = [k](int a, int b) { return int(std::lround((1 - k) * a + k * b)); };
@@ -95,7 +42,7 @@ class PopupEffectsTest : public ::testing::Test {
     OverrideLayeredWindows(std::nullopt);
   }
   TsfSkinPopupWindow* Open(const SkinOptions& o) {
-    skins.push_back(MenuSkin(o));
+    skins.push_back(TinyMenuSkin(o));
     menu.Popup(nullptr, skins.back().get(), false, root, TRect(50, 50, 50, 50), 0);
     return menu.Deepest();
   }
@@ -239,7 +186,7 @@ TEST_F(PopupEffectsTest, ScrollZonesTakeTheMenuItemRecordByEitherName) {
     SCOPED_TRACE(std::string(c.name) + (c.transparent ? " transparent" : ""));
     SkinOptions o;
     o.transparent = c.transparent;
-    skins.push_back(MenuSkin(o));
+    skins.push_back(TinyMenuSkin(o));
     skins.back()->ObjectRecords[0]->SectionName = QLatin1String(c.name);
     menu.Popup(nullptr, skins.back().get(), false, root, TRect(50, 50, 50, 50), 0);
     TsfSkinPopupWindow* p = menu.Deepest();
@@ -336,6 +283,37 @@ TEST_F(PopupEffectsTest, TheShadowLiesBesideThePopupAndGoesWithIt) {
   EXPECT_TRUE(shadow->testAttribute(Qt::WA_TransparentForMouseEvents));
   menu.CloseFrom(0);
   EXPECT_TRUE(shadow.isNull());
+}
+
+// The window beside the pop-up shows the shadow picture pixel for pixel,
+// at the pop-up's opacity.
+TEST_F(PopupEffectsTest, TheShadowWindowShowsTheShadowPicture) {
+  OverrideLayeredWindows(true);
+  TsfSkinPopupWindow* p = Open({});
+  ASSERT_NE(p, nullptr);
+  TsfLayerWindow* shadow = p->Shadow();
+  ASSERT_NE(shadow, nullptr);
+  EXPECT_EQ(shadow->Opacity(), 255);
+  const QImage expected = TsfPopupShadow::Picture(p->mask(), p->width(), p->height())
+                              .Image()
+                              .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  const QImage shown = shadow->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  ASSERT_EQ(shown.size(), expected.size());
+  int darkened = 0;
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x) {
+      ASSERT_EQ(shown.pixel(x, y), expected.pixel(x, y)) << x << "," << y;
+      if (qAlpha(shown.pixel(x, y)) > 0) ++darkened;
+    }
+  EXPECT_GT(darkened, 0);
+  menu.CloseFrom(0);
+
+  menu.AlphaBlend = true;
+  menu.AlphaBlendValue = 120;
+  p = Open({});
+  ASSERT_NE(p, nullptr);
+  ASSERT_NE(p->Shadow(), nullptr);
+  EXPECT_EQ(p->Shadow()->Opacity(), 120);
 }
 
 TEST(PopupShadow, DarkensOnlyBelowAndRightOfTheWindowsShape) {
