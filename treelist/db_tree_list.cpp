@@ -83,13 +83,15 @@ TtlTreeListNode* TtlDBTreeList::CreateNode() {
 }
 
 void TtlDBTreeList::KeepNodesAsSpares() {
-  TakeNodes([this](TtlTreeListNode* n) {
+  const std::vector<TtlTreeListNode*> taken = TakeNodes();
+  m_spareNodes.reserve(m_spareNodes.size() + taken.size());
+  for (TtlTreeListNode* n : taken) {
     auto* node = static_cast<TtlDBTreeListNode*>(n);
     node->ClearRecordValues();
     node->parentKeyValue.clear();
     node->childrenLoaded = false;
     m_spareNodes.push_back(node);
-  });
+  }
 }
 
 void TtlDBTreeList::DestroySpareNodes() {

@@ -161,7 +161,7 @@ void TtlCustomTreeList::NodeDeleting(TtlTreeListNode* node) {
   Relayout();
 }
 
-void TtlCustomTreeList::ClearNodes() {
+void TtlCustomTreeList::EmptyForest(const std::function<void()>& empty) {
   LockUpdates();
   const bool hadSelection = !m_selection.empty();
   m_selection.clear();
@@ -169,21 +169,27 @@ void TtlCustomTreeList::ClearNodes() {
   m_focusedNode = nullptr;
   m_pendingFocus = nullptr;
   ChangeTopVisibleNode(nullptr);
-  m_clearing = true;
-  while (!m_rootNodes.empty()) {
-    TtlNodeWatch root(this, m_rootNodes.back());
-    root.Node()->Delete();
-    // A root that a deletion further out holds cannot go now.
-    if (root.Node() && !m_rootNodes.empty() && m_rootNodes.back() == root.Node()) break;
-  }
-  m_clearing = false;
+  empty();
   m_rows.clear();
   m_rowsDirty = true;
   if (hadSelection && OnSelectedCountChange && !m_destroying) OnSelectedCountChange(this);
   UnlockUpdates();
 }
 
-void TtlCustomTreeList::TakeNodes(const std::function<void(TtlTreeListNode*)>& take) {
+void TtlCustomTreeList::ClearNodes() {
+  EmptyForest([this] {
+    m_clearing = true;
+    while (!m_rootNodes.empty()) {
+      TtlNodeWatch root(this, m_rootNodes.back());
+      root.Node()->Delete();
+      // A root that a deletion further out holds cannot go now.
+      if (root.Node() && !m_rootNodes.empty() && m_rootNodes.back() == root.Node()) break;
+    }
+    m_clearing = false;
+  });
+}
+
+std::vector<TtlTreeListNode*> TtlCustomTreeList::TakeNodes() {
   std::vector<TtlTreeListNode*> taken;
   std::vector<TtlTreeListNode*> stack(m_rootNodes.rbegin(), m_rootNodes.rend());
   while (!stack.empty()) {
@@ -191,39 +197,30 @@ void TtlCustomTreeList::TakeNodes(const std::function<void(TtlTreeListNode*)>& t
     stack.pop_back();
     if (n->m_deleting) {
       ClearNodes();
-      return;
+      return {};
     }
     taken.push_back(n);
     if (n->m_children) stack.insert(stack.end(), n->m_children->rbegin(), n->m_children->rend());
   }
-  LockUpdates();
-  const bool hadSelection = !m_selection.empty();
-  m_selection.clear();
-  m_selectionAnchor = nullptr;
-  m_focusedNode = nullptr;
-  m_pendingFocus = nullptr;
-  ChangeTopVisibleNode(nullptr);
-  m_rootNodes.clear();
-  for (TtlTreeListNode* n : taken) {
-    ForgetNode(n, false);
-    n->m_children.reset();
-    n->m_parentNode = nullptr;
-    n->m_attached = false;
-    n->m_hasChildren = false;
-    n->m_isExpanded = false;
-    n->m_rowIndex = -1;
-    n->m_indexHint = -1;
-    n->userData = 0;
-    n->cachedHeight = 0;
-    n->cachedLineCount = 0;
-    take(n);
-  }
-  m_rows.clear();
-  m_rowsDirty = true;
-  m_rowsShrank = true;
-  StructureChanged(nullptr);
-  if (hadSelection && OnSelectedCountChange && !m_destroying) OnSelectedCountChange(this);
-  UnlockUpdates();
+  EmptyForest([&] {
+    m_rootNodes.clear();
+    for (TtlTreeListNode* n : taken) {
+      ForgetNode(n, false);
+      n->m_children.reset();
+      n->m_parentNode = nullptr;
+      n->m_attached = false;
+      n->m_hasChildren = false;
+      n->m_isExpanded = false;
+      n->m_rowIndex = -1;
+      n->m_indexHint = -1;
+      n->userData = 0;
+      n->cachedHeight = 0;
+      n->cachedLineCount = 0;
+    }
+    m_rowsShrank = true;
+    StructureChanged(nullptr);
+  });
+  return taken;
 }
 
 void TtlCustomTreeList::DestroyTakenNode(TtlTreeListNode* node) { delete node; }
