@@ -63,8 +63,7 @@ TtlTreeListNode* TtlCustomTreeList::CreateNode() { return new TtlTreeListTextNod
 
 TtlTreeListNode* TtlCustomTreeList::Add() {
   TtlTreeListNode* node = CreateNode();
-  node->AttachTo(nullptr, Count());
-  NodeAdded(node);
+  AdoptNode(node, nullptr);
   return node;
 }
 
@@ -191,36 +190,49 @@ void TtlCustomTreeList::ClearNodes() {
 
 std::vector<TtlTreeListNode*> TtlCustomTreeList::TakeNodes() {
   std::vector<TtlTreeListNode*> taken;
+  ParkNodes(taken);
+  for (TtlTreeListNode* n : taken) ResetTakenNode(n);
+  return taken;
+}
+
+void TtlCustomTreeList::ParkNodes(std::vector<TtlTreeListNode*>& into) {
+  const size_t first = into.size();
   std::vector<TtlTreeListNode*> stack(m_rootNodes.rbegin(), m_rootNodes.rend());
   while (!stack.empty()) {
     TtlTreeListNode* n = stack.back();
     stack.pop_back();
     if (n->m_deleting) {
+      into.resize(first);
       ClearNodes();
-      return {};
+      return;
     }
-    taken.push_back(n);
+    into.push_back(n);
     if (n->m_children) stack.insert(stack.end(), n->m_children->rbegin(), n->m_children->rend());
   }
   EmptyForest([&] {
     m_rootNodes.clear();
-    for (TtlTreeListNode* n : taken) {
-      ForgetNode(n, false);
-      n->m_children.reset();
-      n->m_parentNode = nullptr;
-      n->m_attached = false;
-      n->m_hasChildren = false;
-      n->m_isExpanded = false;
-      n->m_rowIndex = -1;
-      n->m_indexHint = -1;
-      n->userData = 0;
-      n->cachedHeight = 0;
-      n->cachedLineCount = 0;
-    }
+    for (size_t i = first; i < into.size(); ++i) ForgetNode(into[i], false);
     m_rowsShrank = true;
     StructureChanged(nullptr);
   });
-  return taken;
+}
+
+void TtlCustomTreeList::ResetTakenNode(TtlTreeListNode* n) {
+  n->m_children.reset();
+  n->m_parentNode = nullptr;
+  n->m_attached = false;
+  n->m_hasChildren = false;
+  n->m_isExpanded = false;
+  n->m_rowIndex = -1;
+  n->m_indexHint = -1;
+  n->userData = 0;
+  n->cachedHeight = 0;
+  n->cachedLineCount = 0;
+}
+
+void TtlCustomTreeList::AdoptNode(TtlTreeListNode* node, TtlTreeListNode* parent) {
+  node->AttachTo(parent, parent ? parent->Count() : Count());
+  NodeAdded(node);
 }
 
 void TtlCustomTreeList::DestroyTakenNode(TtlTreeListNode* node) { delete node; }

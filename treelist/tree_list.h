@@ -521,6 +521,16 @@ class TtlCustomTreeList : public TCustomControl {
   // handler. While a deletion of some node is under way it clears the
   // ordinary way instead and returns nothing.
   std::vector<TtlTreeListNode*> TakeNodes();
+  // Empties the list as TakeNodes does, but leaves every node as it stands
+  // in the forest (children, expansion, user data) until the caller makes
+  // it new with ResetTakenNode, puts it back with AdoptNode or destroys it.
+  // The nodes are appended to `into`.
+  void ParkNodes(std::vector<TtlTreeListNode*>& into);
+  // Makes a node that TakeNodes or ParkNodes handed out new in the structure.
+  static void ResetTakenNode(TtlTreeListNode* node);
+  // Attaches a taken node, made new, as the last child of `parent` (the last
+  // root without one), as AddChild and Add attach a new node.
+  void AdoptNode(TtlTreeListNode* node, TtlTreeListNode* parent);
   // Destroys a node that TakeNodes handed out and nobody attached again.
   static void DestroyTakenNode(TtlTreeListNode* node);
 
