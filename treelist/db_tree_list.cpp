@@ -3,7 +3,9 @@
 #include <QCursor>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -19,6 +21,48 @@ std::vector<TtlDBTreeList*>& Registry() {
 }
 
 bool IsNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
+
+// Parked nodes handed out by key while loading, each once; the first node of
+// a key goes first. Records read in the order the nodes were parked (tree
+// order) take them one after the other; from the first record that does
+// not, an index finds them. The nodes never taken go to `unused` at the end.
+class TParkedNodes {
+ public:
+  TParkedNodes(std::vector<TtlTreeListNode*>& nodes, const std::function<void(TtlTreeListNode*)>& unused)
+      : m_nodes(nodes), m_unused(unused) {}
+  TParkedNodes(const TParkedNodes&) = delete;
+  TParkedNodes& operator=(const TParkedNodes&) = delete;
+  ~TParkedNodes() {
+    if (m_index) {
+      for (TtlDBTreeListNode* n : m_index->All()) m_unused(n);
+    } else {
+      for (size_t i = m_next; i < m_nodes.size(); ++i) m_unused(m_nodes[i]);
+    }
+    m_nodes.clear();
+  }
+  TtlDBTreeListNode* Take(const QVariant& key) {
+    if (!m_index) {
+      if (m_next >= m_nodes.size()) return nullptr;
+      auto* n = static_cast<TtlDBTreeListNode*>(m_nodes[m_next]);
+      if (VarCompare(n->keyValue, key) == 0) {
+        ++m_next;
+        return n;
+      }
+      m_index.emplace(true, m_nodes.size() - m_next);
+      for (size_t i = m_next; i < m_nodes.size(); ++i) {
+        auto* p = static_cast<TtlDBTreeListNode*>(m_nodes[i]);
+        m_index->Add(p->keyValue, p);
+      }
+    }
+    return m_index->Empty() ? nullptr : m_index->Take(key);
+  }
+
+ private:
+  std::vector<TtlTreeListNode*>& m_nodes;
+  std::function<void(TtlTreeListNode*)> m_unused;
+  size_t m_next = 0;
+  std::optional<TNodeKeyIndex> m_index;
+};
 
 // Field types whose value a node keeps for drawing and sorting.
 bool KeepsValue(const TField* f) {
@@ -83,18 +127,22 @@ TtlTreeListNode* TtlDBTreeList::CreateNode() {
 }
 
 void TtlDBTreeList::KeepNodesAsSpares() {
-  TakeNodes([this](TtlTreeListNode* n) {
+  const std::vector<TtlTreeListNode*> taken = TakeNodes();
+  m_spareNodes.reserve(m_spareNodes.size() + taken.size());
+  for (TtlTreeListNode* n : taken) {
     auto* node = static_cast<TtlDBTreeListNode*>(n);
     node->ClearRecordValues();
     node->parentKeyValue.clear();
     node->childrenLoaded = false;
     m_spareNodes.push_back(node);
-  });
+  }
 }
 
 void TtlDBTreeList::DestroySpareNodes() {
   for (TtlDBTreeListNode* node : m_spareNodes) DestroyTakenNode(node);
   m_spareNodes.clear();
+  for (TtlTreeListNode* node : m_parkedNodes) DestroyTakenNode(node);
+  m_parkedNodes.clear();
 }
 
 void TtlDBTreeList::SetDataSource(TDataSource* source) {
@@ -229,26 +277,27 @@ void TtlDBTreeList::ReadNodeValues(TtlDBTreeListNode* node) {
     if (KeepsValue(field) || isNull || (isString && (field->HasGetText() || !field->EditMask.isEmpty()))) {
       TNodeVariantData& d = node->EnsureVariantData(column);
       d.value = field->Value();
-      d.assigned |= nvaValue;
+      d.assigned = nvaValue;
       if (field->IsLookup()) {
         d.lookupKeyValue = field->DataSet()->FindField(field->KeyFields)
                                ? field->DataSet()->FindField(field->KeyFields)->Value()
                                : QVariant();
         d.assigned |= nvaLookupValue;
+      } else {
+        d.lookupKeyValue.clear();
       }
     } else if (TNodeVariantData* d = node->VariantData(column)) {
-      d->assigned = 0;
-      d->value.clear();
+      *d = TNodeVariantData();
     }
   }
   node->selectedIndex = m_selectedIndex;
-  if (HasOptionDB(etoUseBookmarks)) node->bookmark = DataSet()->Bookmark();
+  if (HasOptionDB(etoUseBookmarks)) node->SetBookmark(DataSet()->Bookmark());
   if (m_imageIndexField) node->imageIndex = m_imageIndexField->AsInteger();
   if (m_stateIndexField) node->stateIndex = m_stateIndexField->AsInteger();
   if (m_previewField) {
     QString text = m_previewField->AsString();
     if (PreviewMaxLength > 0 && text.size() > PreviewMaxLength) text.truncate(PreviewMaxLength);
-    node->previewText = text;
+    node->SetPreviewText(text);
   }
   node->cachedHeight = 0;
 }
@@ -316,6 +365,19 @@ void TtlDBTreeList::LoadAllRecords() {
       for (int i = 0; i < n->Count(); ++i) stack.push_back(n->Items(i));
     }
   }
+  // The nodes of the record set as it was before it closed, by key: each
+  // is new in the structure and goes back where its record's parent is.
+  if (!m_parkedNodes.empty()) {
+    std::vector<bool> rereads(static_cast<size_t>(ColumnCount()));
+    for (const BoundField& b : m_boundFields) rereads[static_cast<size_t>(b.index)] = true;
+    for (TtlTreeListNode* n : m_parkedNodes) {
+      auto* d = static_cast<TtlDBTreeListNode*>(n);
+      ResetTakenNode(d);
+      d->ClearRecordValuesExcept(rereads);
+      d->childrenLoaded = false;
+    }
+  }
+  TParkedNodes parked(m_parkedNodes, [](TtlTreeListNode* n) { DestroyTakenNode(n); });
   // Nodes of the records read so far, by key (the first one of a key wins).
   TNodeKeyIndex byKey(false, static_cast<size_t>(ds->RecordCount()));
   auto nodeOfKey = [&](const QVariant& key) -> TtlDBTreeListNode* {
@@ -340,7 +402,9 @@ void TtlDBTreeList::LoadAllRecords() {
       }
     } else {
       TtlDBTreeListNode* parentNode = nodeOfKey(p);
-      node = static_cast<TtlDBTreeListNode*>(parentNode ? parentNode->AddChild() : Add());
+      node = parked.Take(k);
+      if (node) AdoptNode(node, parentNode);
+      else node = static_cast<TtlDBTreeListNode*>(parentNode ? parentNode->AddChild() : Add());
     }
     if (!IsNull(k)) byKey.Add(k, node);
     node->parentKeyValue = p;
@@ -409,9 +473,15 @@ void TtlDBTreeList::DataActiveChanged() {
   m_pendingNode = nullptr;
   // A closed record set usually opens again: its nodes are kept to be
   // reused, unless a deletion handler is to hear of every node that goes.
+  // Loading all records takes each back for its record's key; loading on
+  // demand makes new nodes of them.
   if (ds && !ds->Active() && !OnDeletion) {
     m_watched = nullptr;
-    KeepNodesAsSpares();
+    if (OnDemand()) {
+      KeepNodesAsSpares();
+    } else {
+      ParkNodes(m_parkedNodes);
+    }
   } else {
     ClearNodes();
   }
@@ -571,7 +641,7 @@ bool TtlDBTreeList::CanFocusNode(TtlTreeListNode* node) {
   {
     BusyScope busy(m_busy);
     TFlagScope locating(m_locating);
-    LocateNodeRecord(d->keyValue, d->bookmark);
+    LocateNodeRecord(d->keyValue, d->Bookmark());
   }
   // A reload during the locate may have taken the node away, or a handler of
   // the record set may have moved it elsewhere: the focus then follows the
@@ -626,7 +696,7 @@ void TtlDBTreeList::DeleteSubtreeRecords(const std::vector<TtlTreeListNode*>& ro
       auto* n = static_cast<TtlDBTreeListNode*>(stack.back());
       stack.pop_back();
       keys.push_back(n->keyValue);
-      bookmarks.push_back(n->bookmark);
+      bookmarks.push_back(n->Bookmark());
       for (int i = n->Count() - 1; i >= 0; --i) stack.push_back(n->Items(i));
     }
   }

@@ -280,5 +280,10 @@ class TtlDBTreeList : public TtlCustomTreeList {
   // next load leaves unused is destroyed.
   std::vector<TtlDBTreeListNode*> m_spareNodes;
   void KeepNodesAsSpares();
+  // Nodes of a closed record set left whole, values and all, for the next
+  // load to take back by key (parents first): reopening the same rows then
+  // reads each record into the node that showed it and moves nothing.
+  std::vector<TtlTreeListNode*> m_parkedNodes;
+  // Destroys the spare and the parked nodes.
   void DestroySpareNodes();
 };

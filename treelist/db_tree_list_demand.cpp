@@ -194,7 +194,7 @@ bool TtlDBTreeList::DoExpanding(TtlTreeListNode* node) {
 void TtlDBTreeList::SubtreeRecords(TtlDBTreeListNode* node, std::vector<QVariant>& keys,
                                    std::vector<QString>& bookmarks) {
   keys.push_back(node->keyValue);
-  bookmarks.push_back(node->bookmark);
+  bookmarks.push_back(node->Bookmark());
   if (KeyIsNull(node->keyValue)) return;
   std::vector<RecordRef> records =
       ReadRecords(DataSet(), m_keyField, m_parentField, HasOptionDB(etoUseBookmarks));
@@ -228,8 +228,8 @@ bool TtlDBTreeList::LocateNodeRecord(const QVariant& key, const QString& bookmar
 }
 
 bool TtlDBTreeList::IsCurrentRecord(const TtlDBTreeListNode* node) const {
-  if (HasOptionDB(etoUseBookmarks) && !node->bookmark.isEmpty())
-    return node->bookmark == DataSet()->Bookmark();
+  if (HasOptionDB(etoUseBookmarks) && !node->Bookmark().isEmpty())
+    return node->Bookmark() == DataSet()->Bookmark();
   return VarCompare(m_keyField->Value(), node->keyValue) == 0;
 }
 
@@ -241,7 +241,7 @@ TtlDBTreeListNode* TtlDBTreeList::CurrentRecordNode() const {
     while (!stack.empty() && !bookmark.isEmpty()) {
       auto* n = static_cast<TtlDBTreeListNode*>(stack.back());
       stack.pop_back();
-      if (n->bookmark == bookmark) return n;
+      if (n->Bookmark() == bookmark) return n;
       for (int i = n->Count() - 1; i >= 0; --i) stack.push_back(n->Items(i));
     }
   }

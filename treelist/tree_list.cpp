@@ -63,8 +63,7 @@ TtlTreeListNode* TtlCustomTreeList::CreateNode() { return new TtlTreeListTextNod
 
 TtlTreeListNode* TtlCustomTreeList::Add() {
   TtlTreeListNode* node = CreateNode();
-  node->AttachTo(nullptr, Count());
-  NodeAdded(node);
+  AdoptNode(node, nullptr);
   return node;
 }
 
@@ -161,7 +160,7 @@ void TtlCustomTreeList::NodeDeleting(TtlTreeListNode* node) {
   Relayout();
 }
 
-void TtlCustomTreeList::ClearNodes() {
+void TtlCustomTreeList::EmptyForest(const std::function<void()>& empty) {
   LockUpdates();
   const bool hadSelection = !m_selection.empty();
   m_selection.clear();
@@ -169,61 +168,71 @@ void TtlCustomTreeList::ClearNodes() {
   m_focusedNode = nullptr;
   m_pendingFocus = nullptr;
   ChangeTopVisibleNode(nullptr);
-  m_clearing = true;
-  while (!m_rootNodes.empty()) {
-    TtlNodeWatch root(this, m_rootNodes.back());
-    root.Node()->Delete();
-    // A root that a deletion further out holds cannot go now.
-    if (root.Node() && !m_rootNodes.empty() && m_rootNodes.back() == root.Node()) break;
-  }
-  m_clearing = false;
+  empty();
   m_rows.clear();
   m_rowsDirty = true;
   if (hadSelection && OnSelectedCountChange && !m_destroying) OnSelectedCountChange(this);
   UnlockUpdates();
 }
 
-void TtlCustomTreeList::TakeNodes(const std::function<void(TtlTreeListNode*)>& take) {
+void TtlCustomTreeList::ClearNodes() {
+  EmptyForest([this] {
+    m_clearing = true;
+    while (!m_rootNodes.empty()) {
+      TtlNodeWatch root(this, m_rootNodes.back());
+      root.Node()->Delete();
+      // A root that a deletion further out holds cannot go now.
+      if (root.Node() && !m_rootNodes.empty() && m_rootNodes.back() == root.Node()) break;
+    }
+    m_clearing = false;
+  });
+}
+
+std::vector<TtlTreeListNode*> TtlCustomTreeList::TakeNodes() {
   std::vector<TtlTreeListNode*> taken;
+  ParkNodes(taken);
+  for (TtlTreeListNode* n : taken) ResetTakenNode(n);
+  return taken;
+}
+
+void TtlCustomTreeList::ParkNodes(std::vector<TtlTreeListNode*>& into) {
+  const size_t first = into.size();
   std::vector<TtlTreeListNode*> stack(m_rootNodes.rbegin(), m_rootNodes.rend());
   while (!stack.empty()) {
     TtlTreeListNode* n = stack.back();
     stack.pop_back();
     if (n->m_deleting) {
+      into.resize(first);
       ClearNodes();
       return;
     }
-    taken.push_back(n);
+    into.push_back(n);
     if (n->m_children) stack.insert(stack.end(), n->m_children->rbegin(), n->m_children->rend());
   }
-  LockUpdates();
-  const bool hadSelection = !m_selection.empty();
-  m_selection.clear();
-  m_selectionAnchor = nullptr;
-  m_focusedNode = nullptr;
-  m_pendingFocus = nullptr;
-  ChangeTopVisibleNode(nullptr);
-  m_rootNodes.clear();
-  for (TtlTreeListNode* n : taken) {
-    ForgetNode(n, false);
-    n->m_children.reset();
-    n->m_parentNode = nullptr;
-    n->m_attached = false;
-    n->m_hasChildren = false;
-    n->m_isExpanded = false;
-    n->m_rowIndex = -1;
-    n->m_indexHint = -1;
-    n->userData = 0;
-    n->cachedHeight = 0;
-    n->cachedLineCount = 0;
-    take(n);
-  }
-  m_rows.clear();
-  m_rowsDirty = true;
-  m_rowsShrank = true;
-  StructureChanged(nullptr);
-  if (hadSelection && OnSelectedCountChange && !m_destroying) OnSelectedCountChange(this);
-  UnlockUpdates();
+  EmptyForest([&] {
+    m_rootNodes.clear();
+    for (size_t i = first; i < into.size(); ++i) ForgetNode(into[i], false);
+    m_rowsShrank = true;
+    StructureChanged(nullptr);
+  });
+}
+
+void TtlCustomTreeList::ResetTakenNode(TtlTreeListNode* n) {
+  n->m_children.reset();
+  n->m_parentNode = nullptr;
+  n->m_attached = false;
+  n->m_hasChildren = false;
+  n->m_isExpanded = false;
+  n->m_rowIndex = -1;
+  n->m_indexHint = -1;
+  n->userData = 0;
+  n->cachedHeight = 0;
+  n->cachedLineCount = 0;
+}
+
+void TtlCustomTreeList::AdoptNode(TtlTreeListNode* node, TtlTreeListNode* parent) {
+  node->AttachTo(parent, parent ? parent->Count() : Count());
+  NodeAdded(node);
 }
 
 void TtlCustomTreeList::DestroyTakenNode(TtlTreeListNode* node) { delete node; }

@@ -514,13 +514,23 @@ class TtlCustomTreeList : public TCustomControl {
   // expanding or scrolling anything.
   void PlaceNode(TtlTreeListNode* node, TtlTreeListNode* parent, int position);
   std::vector<TtlTreeListNode*>& RootNodes() { return m_rootNodes; }
-  // Empties the list as ClearNodes does, but hands its nodes to `take`
-  // instead of destroying them, each detached and as a new node is in the
-  // structure (no parent, children, expansion, row or user data). No
+  // Empties the list as ClearNodes does, but returns its nodes (parents
+  // first) instead of destroying them, each detached and as a new node is in
+  // the structure (no parent, children, expansion, row or user data). No
   // deletion events are sent: callers use it only without an OnDeletion
   // handler. While a deletion of some node is under way it clears the
-  // ordinary way instead.
-  void TakeNodes(const std::function<void(TtlTreeListNode*)>& take);
+  // ordinary way instead and returns nothing.
+  std::vector<TtlTreeListNode*> TakeNodes();
+  // Empties the list as TakeNodes does, but leaves every node as it stands
+  // in the forest (children, expansion, user data) until the caller makes
+  // it new with ResetTakenNode, puts it back with AdoptNode or destroys it.
+  // The nodes are appended to `into`.
+  void ParkNodes(std::vector<TtlTreeListNode*>& into);
+  // Makes a node that TakeNodes or ParkNodes handed out new in the structure.
+  static void ResetTakenNode(TtlTreeListNode* node);
+  // Attaches a taken node, made new, as the last child of `parent` (the last
+  // root without one), as AddChild and Add attach a new node.
+  void AdoptNode(TtlTreeListNode* node, TtlTreeListNode* parent);
   // Destroys a node that TakeNodes handed out and nobody attached again.
   static void DestroyTakenNode(TtlTreeListNode* node);
 
@@ -689,6 +699,9 @@ class TtlCustomTreeList : public TCustomControl {
   int BorderWidth() const;
   int RowsHeight(int from, int to);
   int BandWidth(int band);
+  // Forgets focus, selection, anchor and top node, runs `empty` to take the
+  // nodes away, and reports a selection that was there.
+  void EmptyForest(const std::function<void()>& empty);
 
   std::vector<TtlTreeListNode*> m_rootNodes;
   TtlTreeListNode* m_focusedNode = nullptr;

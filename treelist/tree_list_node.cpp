@@ -286,16 +286,50 @@ void TtlDBTreeListControlNode::MoveColumnData(int from, int to) {
   m_variantData.insert(m_variantData.begin() + to, std::move(item));
 }
 
+const QString& TtlDBTreeListControlNode::EmptyText() {
+  static const QString empty;
+  return empty;
+}
+
+void TtlDBTreeListControlNode::SetPreviewText(const QString& text) {
+  if (!m_rare && text.isEmpty()) return;
+  if (!m_rare) m_rare = std::make_unique<TRareValues>();
+  m_rare->previewText = text;
+  TrimRareValues();
+}
+
+void TtlDBTreeListControlNode::SetBookmark(const QString& bookmark) {
+  if (!m_rare && bookmark.isEmpty()) return;
+  if (!m_rare) m_rare = std::make_unique<TRareValues>();
+  m_rare->bookmark = bookmark;
+  TrimRareValues();
+}
+
+void TtlDBTreeListControlNode::TrimRareValues() {
+  if (m_rare && m_rare->previewText.isEmpty() && m_rare->bookmark.isEmpty()) m_rare.reset();
+}
+
 void TtlDBTreeListControlNode::ClearRecordValues() {
   for (QString& text : cellTexts) text = QString();
   imageIndex = 0;
   selectedIndex = -1;
   stateIndex = -1;
   keyValue.clear();
-  previewText.clear();
-  bookmark.clear();
+  m_rare.reset();
   for (auto& d : m_variantData)
     if (d) *d = TNodeVariantData();
+}
+
+void TtlDBTreeListControlNode::ClearRecordValuesExcept(const std::vector<bool>& rereads) {
+  auto reread = [&](size_t column) { return column < rereads.size() && rereads[column]; };
+  for (qsizetype i = 0; i < cellTexts.size(); ++i)
+    if (!reread(static_cast<size_t>(i)) && !cellTexts[i].isNull()) cellTexts[i] = QString();
+  imageIndex = 0;
+  selectedIndex = -1;
+  stateIndex = -1;
+  m_rare.reset();
+  for (size_t i = 0; i < m_variantData.size(); ++i)
+    if (m_variantData[i] && !reread(i)) *m_variantData[i] = TNodeVariantData();
 }
 
 void TtlDBTreeListControlNode::RemoveColumnData(int column) {

@@ -88,17 +88,18 @@ class TtlTreeListNode {
   void Destroy();
   void AttachTo(TtlTreeListNode* parent, int position);
 
-  bool m_deleting = false;
-  bool m_isExpanded = false;
-  bool m_hasChildren = false;
+  // Members ordered by size: a node carries no padding between them.
   std::unique_ptr<std::vector<TtlTreeListNode*>> m_children;
   TtlCustomTreeList* m_treeList;
   TtlTreeListNode* m_parentNode = nullptr;
-  bool m_attached = false;
   // Position in the tree list's flat row list when last rebuilt.
   int m_rowIndex = -1;
   // Position in the sibling list when last looked up (checked before use).
   mutable int m_indexHint = -1;
+  bool m_deleting = false;
+  bool m_isExpanded = false;
+  bool m_hasChildren = false;
+  bool m_attached = false;
 
   friend class TtlCustomTreeList;
 };
@@ -129,9 +130,13 @@ class TtlDBTreeListControlNode : public TtlTreeListTextNode {
  public:
   using TtlTreeListTextNode::TtlTreeListTextNode;
   QVariant keyValue;
-  QString previewText;
-  // The record's bookmark, kept when records are re-found by bookmark.
-  QString bookmark;
+  // The preview text, and the record's bookmark kept when records are
+  // re-found by bookmark. Most record sets have neither: they take no room
+  // in a node until one is set.
+  const QString& PreviewText() const { return m_rare ? m_rare->previewText : EmptyText(); }
+  void SetPreviewText(const QString& text);
+  const QString& Bookmark() const { return m_rare ? m_rare->bookmark : EmptyText(); }
+  void SetBookmark(const QString& bookmark);
   // The per-column values, or nullptr when none is attached.
   TNodeVariantData* VariantData(int column) const;
   TNodeVariantData& EnsureVariantData(int column);
@@ -141,8 +146,20 @@ class TtlDBTreeListControlNode : public TtlTreeListTextNode {
   // Drops every value the node holds of its record (texts, key, variant
   // data, preview, bookmark, images) but keeps the storage for the next.
   void ClearRecordValues();
+  // The same, except the key and the texts and variant data of the columns
+  // whose entry in `rereads` is set, which the next read of the record
+  // replaces.
+  void ClearRecordValuesExcept(const std::vector<bool>& rereads);
 
  private:
+  struct TRareValues {
+    QString previewText;
+    QString bookmark;
+  };
+  static const QString& EmptyText();
+  // Drops the rare values once both are empty.
+  void TrimRareValues();
+  std::unique_ptr<TRareValues> m_rare;
   std::vector<std::unique_ptr<TNodeVariantData>> m_variantData;
 };
 

@@ -701,9 +701,9 @@ void TtlCustomTreeList::PaintPreview(TCanvas* c, TtlTreeListNode* node,
   c->Brush.Style = bsSolid;
   c->FillRect(area);
   const auto* data = dynamic_cast<const TtlDBTreeListControlNode*>(node);
-  if (!data || data->previewText.isEmpty()) return;
+  if (!data || data->PreviewText().isEmpty()) return;
   const TRect text = area.Inflate(-2, -1);
-  DrawTextIn(c->Painter(), m_previewFont.ToQFont(), m_previewFont.Color(), data->previewText,
+  DrawTextIn(c->Painter(), m_previewFont.ToQFont(), m_previewFont.Color(), data->PreviewText(),
              text.toQRect(), text.toQRect(), taLeftJustify, false, true);
 }
 

@@ -196,8 +196,8 @@ TEST_F(DbTreeBookmarks, ARecordSharingItsKeyIsFoundByItsBookmark) {
 TEST_F(DbTreeBookmarks, AStaleBookmarkFallsBackToTheKey) {
   OpenDuplicates(true);
   auto* d = Node(QStringLiteral("d"));
-  ASSERT_TRUE(query.BookmarkValid(d->bookmark));
-  d->bookmark = QStringLiteral("999999");
+  ASSERT_TRUE(query.BookmarkValid(d->Bookmark()));
+  d->SetBookmark(QStringLiteral("999999"));
   QTest::mouseClick(list.get(), Qt::LeftButton, {}, TextPoint(d));
   EXPECT_EQ(Current(), QStringLiteral("d"));
   EXPECT_EQ(Focused(), QStringLiteral("d"));

@@ -3,6 +3,7 @@
 // reloading, deleting.
 
 #include <functional>
+#include <map>
 #include <QLineEdit>
 
 #include "tests/treelist/db_tree_fixture.h"
@@ -133,12 +134,17 @@ TEST_P(DbTreeReopen, BuildsTheSameTreeAsAFreshOpen) {
   const ReopenCase& c = GetParam();
   Open(QStringLiteral("(1,null,'r',1),(2,1,'a',2),(3,2,'a1',3),(4,1,'b',4),(5,4,'b1',5),"
                       "(6,null,'q',6),(7,6,'q1',7)"));
-  // Leave traces on every node: expansion, user data, image, preview.
+  // Leave traces on every node: expansion, user data, image, preview, the
+  // text of a column the record set does not fill.
   for (int i = 0; i < list->Count(); ++i) list->Items(i)->Expand(true);
+  std::map<qint64, TtlTreeListNode*> nodeOfKey;
   for (TtlTreeListNode* n = list->Items(0); n; n = n->NextInTree()) {
     n->userData = 7;
-    static_cast<TtlDBTreeListNode*>(n)->imageIndex = 3;
-    static_cast<TtlDBTreeListNode*>(n)->previewText = QStringLiteral("old");
+    auto* d = static_cast<TtlDBTreeListNode*>(n);
+    d->imageIndex = 3;
+    d->SetPreviewText(QStringLiteral("old"));
+    d->SetCellText(1, QStringLiteral("old"));
+    nodeOfKey[d->keyValue.toLongLong()] = n;
   }
   query.Close();
   EXPECT_EQ(list->Count(), 0);
@@ -155,7 +161,13 @@ TEST_P(DbTreeReopen, BuildsTheSameTreeAsAFreshOpen) {
     EXPECT_FALSE(n->IsExpanded());
     EXPECT_EQ(n->userData, 0u);
     EXPECT_EQ(d->imageIndex, 0);
-    EXPECT_TRUE(d->previewText.isEmpty());
+    EXPECT_TRUE(d->PreviewText().isEmpty());
+    EXPECT_TRUE(d->CellText(1).isEmpty());
+    // A record still there is read into the node that showed it.
+    const auto before = nodeOfKey.find(d->keyValue.toLongLong());
+    if (before != nodeOfKey.end()) {
+      EXPECT_EQ(before->second, n);
+    }
     EXPECT_EQ(d->keyValue.toString(),
               Value(QStringLiteral("select id from nodes where name = '%1'").arg(NameOf(n))));
     EXPECT_EQ(d->parentKeyValue.toString(),
@@ -175,6 +187,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReopenCase{"other parents and order",
                    "update nodes set par = 6 where id = 4; update nodes set ord = 0 where id = 6",
                    "q(b(b1), q1) r(a(a1))"},
+        ReopenCase{"a parent now below its child",
+                   "update nodes set par = null where id = 5; update nodes set par = 5 where id = 4",
+                   "r(a(a1)) b1(b) q(q1)"},
         ReopenCase{"no rows", "delete from nodes", ""}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
 

@@ -137,7 +137,7 @@ TEST(TreeListLayout, PreviewTextIsDrawnUnderTheCells) {
   list.CreateColumn()->SetWidth(150);
   list.SetOptionView(etoPreview, true);
   auto* node = static_cast<TtlDBTreeListNode*>(list.Add());
-  node->previewText = QStringLiteral("WWWWWWWW");
+  node->SetPreviewText(QStringLiteral("WWWWWWWW"));
   list.SetHideSelection(true);
   const int line = list.RowLineHeight();
   EXPECT_EQ(list.RowHeight(node), line + list.PreviewHeight());
