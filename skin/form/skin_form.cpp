@@ -1442,7 +1442,8 @@ TRect TsfSkinForm::CalcMinimizedPosition() const {
     if (x + w > a.Right) {
       x = a.Left;
       y -= h;
-      if (y < a.Top) {
+      // No row above (or, with no height, every row is this one): the first place.
+      if (y < a.Top || h <= 0) {
         y = a.Bottom - h;
         break;
       }
