@@ -1454,6 +1454,9 @@ TRect TsfSkinForm::CalcMinimizedPosition() const {
 
 TRect TsfSkinForm::MaximizedTarget() const {
   TRect target = MaximizedBounds(WorkArea(true), WorkArea(false), MaximizeOnFullScreen);
+  // Not below the minimum size on a work area smaller than it.
+  target.Right = target.Left + std::max(target.Width(), GetMinWidth());
+  target.Bottom = target.Top + std::max(target.Height(), GetMinHeight());
   // A rolled-up window keeps its caption-only height.
   if (m_rollUp) target.Bottom = target.Top + GetMinHeight();
   return target;
@@ -1470,7 +1473,8 @@ void TsfSkinForm::DoMaximize() {
 // another screen). A maximised window takes the new work area and a minimised
 // one its place at the work area's bottom. A window now larger than its
 // maximum size shrinks to it and moves onto the work area, so that its
-// caption and buttons stay within reach; its frame is laid out again.
+// caption and buttons stay within reach, and so does one left off the work
+// area; its frame is laid out again.
 void TsfSkinForm::DisplayChanged() {
   // No screen known (the last one went): nothing to fit the window to.
   if (!HasBorder() || IsEmptyArea(WorkArea(true))) return;
@@ -1487,7 +1491,10 @@ void TsfSkinForm::DisplayChanged() {
     return;
   }
   const int maxW = GetMaxWidth(), maxH = GetMaxHeight();
-  if (m_form->width() <= maxW && m_form->height() <= maxH) return;
+  // A window no longer on the work area (its part of the screens went) is
+  // put back onto it too.
+  const bool onWorkArea = m_form->geometry().intersects(WorkArea(true).toQRect());
+  if (m_form->width() <= maxW && m_form->height() <= maxH && onWorkArea) return;
   if (m_skinnable) {
     const int w = std::max(GetMinWidth(), std::min(m_form->width(), maxW));
     const int h = std::max(GetMinHeight(), std::min(m_form->height(), maxH));

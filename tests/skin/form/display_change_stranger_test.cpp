@@ -123,4 +123,68 @@ TEST(DisplayChangeStrangerTest, MinimisingWhereNoPlaceIsFree) {
   delete b.form.data();
 }
 
+// Work areas at their limits: none, left of and above the origin, a single
+// pixel, far larger than any window. A maximised window takes the work area
+// (not below its minimum size), a minimised one its bottom-left corner, a
+// normal one is left where it is when it fits and lies on the work area, and
+// is put onto it when not; with no work area every window stays as it was.
+TEST(DisplayChangeStrangerTest, WorkAreasAtTheirLimits) {
+  formtest::TinySkin skin;
+  std::function<void()> none;
+  Window w = OpenWindow(skin.data.get(), QRect(100, 100, 300, 200), &none);
+  struct Area {
+    const char* name;
+    TRect work, monitor;
+  };
+  const Area areas[] = {
+      {"none", TRect(), TRect()},
+      {"left of and above the origin", Bounds(-1600, -900, 1600, 870), Bounds(-1600, -900, 1600, 900)},
+      {"one pixel", Bounds(0, 0, 1, 1), Bounds(0, 0, 1, 1)},
+      {"huge", Bounds(0, 0, 100000, 100000), Bounds(0, 0, 100000, 100000)},
+  };
+  const TsfWindowState states[] = {wsNormal, wsMaximized, wsMinimized};
+  for (const Area& area : areas)
+    for (TsfWindowState state : states)
+      for (bool rolledUp : {false, true}) {
+        SCOPED_TRACE(std::string(area.name) + ", state " + std::to_string(int(state)) +
+                     (rolledUp ? ", rolled up" : ""));
+        w.form->setGeometry(100, 100, 300, 200);
+        w.skinner->SetRollUpState(rolledUp);
+        w.skinner->SetSkinWindowState(state);
+        const QRect before = w.form->geometry();
+        OverrideScreenAreas(TScreenAreas{area.work, area.monitor});
+        emit w.form->screen()->availableGeometryChanged(w.form->screen()->availableGeometry());
+        const QRect after = w.form->geometry();
+        const QRect A = area.work.toQRect();
+        if (A.isEmpty()) {
+          EXPECT_EQ(after, before);
+        } else if (state == wsMaximized) {
+          // Never below its minimum size (100 x 35: the frame without client).
+          const QRect M = MaximizedBounds(area.work, area.monitor, false).toQRect();
+          EXPECT_EQ(after.topLeft(), M.topLeft());
+          EXPECT_EQ(after.width(), std::max(M.width(), 100));
+          EXPECT_EQ(after.height(), rolledUp ? 35 : std::max(M.height(), 35));
+        } else if (state == wsMinimized) {
+          EXPECT_EQ(after.x(), A.x());
+          EXPECT_EQ(after.y() + after.height(), A.y() + A.height());
+        } else if (A.intersects(before) && before.width() <= A.width() &&
+                   before.height() <= A.height()) {
+          EXPECT_EQ(after, before);
+        } else {
+          // Not below its minimum size, on the work area as far as it fits.
+          EXPECT_GE(after.width(), 100);
+          EXPECT_LE(after.width(), std::max(100, A.width()));
+          if (after.width() <= A.width() && after.height() <= A.height()) {
+            EXPECT_TRUE(A.contains(after));
+          } else {
+            EXPECT_EQ(after.topLeft(), A.topLeft());
+          }
+        }
+        OverrideScreenAreas(std::nullopt);
+        w.skinner->SetSkinWindowState(wsNormal);
+        w.skinner->SetRollUpState(false);
+      }
+  delete w.form.data();
+}
+
 }  // namespace
