@@ -1481,6 +1481,14 @@ void TsfSkinForm::DisplayChanged() {
   // The size handlers may destroy the skinner or its window.
   QPointer<TsfSkinForm> self(this);
   const bool mainForm = Application && Application->MainForm() == m_form;
+  // A rolled-up window unrolls to a height the new work area holds: the
+  // maximised height when maximised, else not above its maximum.
+  if (m_rollUp && m_skinnable) {
+    const int unrolled = m_windowState == wsMaximized
+                             ? MaximizedBounds(WorkArea(true), WorkArea(false), MaximizeOnFullScreen).Height()
+                             : std::min(m_heightBeforeRollUp, GetMaxHeight());
+    m_heightBeforeRollUp = std::max(unrolled, GetMinHeight());
+  }
   if (m_skinnable && m_windowState == wsMaximized) {
     SetFormBounds(MaximizedTarget());
     if (self) ForceFrameRecalc();

@@ -187,4 +187,29 @@ TEST(DisplayChangeStrangerTest, WorkAreasAtTheirLimits) {
   delete w.form.data();
 }
 
+// A window rolled up when the work area shrank unrolls to a height the new
+// work area holds (maximised: the new maximised height).
+TEST(DisplayChangeStrangerTest, ARolledUpWindowUnrollsWithinTheNewWorkArea) {
+  formtest::TinySkin skin;
+  std::function<void()> none;
+  Window w = OpenWindow(skin.data.get(), QRect(10, 10, 300, 400), &none);
+  const TRect work = Bounds(0, 0, 640, 150), monitor = Bounds(0, 0, 640, 180);
+  for (TsfWindowState state : {wsNormal, wsMaximized}) {
+    SCOPED_TRACE(int(state));
+    w.form->setGeometry(10, 10, 300, 400);
+    w.skinner->SetSkinWindowState(state);
+    w.skinner->SetRollUpState(true);
+    OverrideScreenAreas(TScreenAreas{work, monitor});
+    emit w.form->screen()->availableGeometryChanged(w.form->screen()->availableGeometry());
+    w.skinner->SetRollUpState(false);
+    EXPECT_EQ(w.form->height(), 150);
+    if (state == wsMaximized) {
+      EXPECT_EQ(w.form->geometry(), work.toQRect());
+    }
+    OverrideScreenAreas(std::nullopt);
+    w.skinner->SetSkinWindowState(wsNormal);
+  }
+  delete w.form.data();
+}
+
 }  // namespace
