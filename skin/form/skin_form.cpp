@@ -68,19 +68,23 @@ QRegion PartRegion(const TBitmap& part, int dx, int dy) {
   return region;
 }
 
-// Watches the form's shows: until the first a skin keeps the designed client size.
+// Watches the form's shows (until the first a skin keeps the designed client
+// size) and the changes of the icon it shows (its own or the application's).
 class ShowWatcher : public QObject {
  public:
-  ShowWatcher(QObject* parent, std::function<void(bool shown)> onShow)
-      : QObject(parent), m_onShow(std::move(onShow)) {}
+  ShowWatcher(QObject* parent, std::function<void(bool shown)> onShow,
+              std::function<void()> onIcon)
+      : QObject(parent), m_onShow(std::move(onShow)), m_onIcon(std::move(onIcon)) {}
   bool eventFilter(QObject*, QEvent* e) override {
     if (e->type() == QEvent::Show) m_onShow(true);
     else if (e->type() == QEvent::Hide) m_onShow(false);
+    else if (e->type() == QEvent::WindowIconChange) m_onIcon();
     return false;
   }
 
  private:
   std::function<void(bool)> m_onShow;
+  std::function<void()> m_onIcon;
 };
 }  // namespace
 
@@ -126,10 +130,16 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
   m_altSpace = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), m_form);
   m_altSpace->setContext(Qt::WindowShortcut);
   connect(m_altSpace, &QShortcut::activated, this, [this] { ShowSystemMenuFromKeyboard(); });
-  m_form->installEventFilter(new ShowWatcher(this, [this](bool shown) {
-    if (shown) FormShown();
-    else HideGlowLayers();
-  }));
+  m_form->installEventFilter(new ShowWatcher(
+      this,
+      [this](bool shown) {
+        if (shown) FormShown();
+        else HideGlowLayers();
+      },
+      [this] {
+        // The system-menu button shows the icon.
+        if (m_showIcon && HasBorder()) RepaintObject(FindButton(3));
+      }));
 
   m_keepClient = m_form->ClientArea()->size();
   m_formCursor = m_form->cursor().shape();
