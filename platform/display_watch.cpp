@@ -22,8 +22,20 @@ class DisplayWatch : public QObject {
   }
 
   bool eventFilter(QObject* watched, QEvent* e) override {
-    // Qt tells a widget its window moved to another screen with this event.
-    if (watched == m_window && e->type() == QEvent::ScreenChangeInternal) Notify();
+    // Qt tells a widget its window moved to another screen with this event,
+    // and goes on using the widget (and its children) after the filters ran:
+    // the change is reported from the event loop, where a handler may destroy
+    // the window. Several such events before then make one report.
+    if (watched == m_window && e->type() == QEvent::ScreenChangeInternal && !m_queued) {
+      m_queued = true;
+      QMetaObject::invokeMethod(
+          this,
+          [this] {
+            m_queued = false;
+            Notify();
+          },
+          Qt::QueuedConnection);
+    }
     return false;
   }
 
@@ -40,6 +52,7 @@ class DisplayWatch : public QObject {
 
   QPointer<QWidget> m_window;
   std::function<void(QSize)> m_changed;
+  bool m_queued = false;
 };
 }  // namespace
 

@@ -13,5 +13,6 @@ class QWidget;
 constexpr unsigned WM_DISPLAYCHANGE = 0x007E;
 
 // Calls `changed` with the size of the window's screen after every display
-// change, for as long as `window` lives.
+// change, for as long as `window` lives. A move to another screen is reported
+// from the event loop, so that `changed` may destroy the window.
 void WatchDisplays(QWidget* window, std::function<void(QSize screen)> changed);

@@ -68,19 +68,23 @@ QRegion PartRegion(const TBitmap& part, int dx, int dy) {
   return region;
 }
 
-// Watches the form's shows: until the first a skin keeps the designed client size.
+// Watches the form's shows (until the first a skin keeps the designed client
+// size) and the changes of the icon it shows (its own or the application's).
 class ShowWatcher : public QObject {
  public:
-  ShowWatcher(QObject* parent, std::function<void(bool shown)> onShow)
-      : QObject(parent), m_onShow(std::move(onShow)) {}
+  ShowWatcher(QObject* parent, std::function<void(bool shown)> onShow,
+              std::function<void()> onIcon)
+      : QObject(parent), m_onShow(std::move(onShow)), m_onIcon(std::move(onIcon)) {}
   bool eventFilter(QObject*, QEvent* e) override {
     if (e->type() == QEvent::Show) m_onShow(true);
     else if (e->type() == QEvent::Hide) m_onShow(false);
+    else if (e->type() == QEvent::WindowIconChange) m_onIcon();
     return false;
   }
 
  private:
   std::function<void(bool)> m_onShow;
+  std::function<void()> m_onIcon;
 };
 }  // namespace
 
@@ -126,10 +130,16 @@ TsfSkinForm::TsfSkinForm(QObject* owner) : TComponent(owner) {
   m_altSpace = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), m_form);
   m_altSpace->setContext(Qt::WindowShortcut);
   connect(m_altSpace, &QShortcut::activated, this, [this] { ShowSystemMenuFromKeyboard(); });
-  m_form->installEventFilter(new ShowWatcher(this, [this](bool shown) {
-    if (shown) FormShown();
-    else HideGlowLayers();
-  }));
+  m_form->installEventFilter(new ShowWatcher(
+      this,
+      [this](bool shown) {
+        if (shown) FormShown();
+        else HideGlowLayers();
+      },
+      [this] {
+        // The system-menu button shows the icon.
+        if (m_showIcon && HasBorder()) RepaintObject(FindButton(3));
+      }));
 
   m_keepClient = m_form->ClientArea()->size();
   m_formCursor = m_form->cursor().shape();
@@ -1442,7 +1452,8 @@ TRect TsfSkinForm::CalcMinimizedPosition() const {
     if (x + w > a.Right) {
       x = a.Left;
       y -= h;
-      if (y < a.Top) {
+      // No row above (or, with no height, every row is this one): the first place.
+      if (y < a.Top || h <= 0) {
         y = a.Bottom - h;
         break;
       }
@@ -1453,6 +1464,9 @@ TRect TsfSkinForm::CalcMinimizedPosition() const {
 
 TRect TsfSkinForm::MaximizedTarget() const {
   TRect target = MaximizedBounds(WorkArea(true), WorkArea(false), MaximizeOnFullScreen);
+  // Not below the minimum size on a work area smaller than it.
+  target.Right = target.Left + std::max(target.Width(), GetMinWidth());
+  target.Bottom = target.Top + std::max(target.Height(), GetMinHeight());
   // A rolled-up window keeps its caption-only height.
   if (m_rollUp) target.Bottom = target.Top + GetMinHeight();
   return target;
@@ -1469,13 +1483,22 @@ void TsfSkinForm::DoMaximize() {
 // another screen). A maximised window takes the new work area and a minimised
 // one its place at the work area's bottom. A window now larger than its
 // maximum size shrinks to it and moves onto the work area, so that its
-// caption and buttons stay within reach; its frame is laid out again.
+// caption and buttons stay within reach, and so does one left off the work
+// area; its frame is laid out again.
 void TsfSkinForm::DisplayChanged() {
   // No screen known (the last one went): nothing to fit the window to.
   if (!HasBorder() || IsEmptyArea(WorkArea(true))) return;
   // The size handlers may destroy the skinner or its window.
   QPointer<TsfSkinForm> self(this);
   const bool mainForm = Application && Application->MainForm() == m_form;
+  // A rolled-up window unrolls to a height the new work area holds: the
+  // maximised height when maximised, else not above its maximum.
+  if (m_rollUp && m_skinnable) {
+    const int unrolled = m_windowState == wsMaximized
+                             ? MaximizedBounds(WorkArea(true), WorkArea(false), MaximizeOnFullScreen).Height()
+                             : std::min(m_heightBeforeRollUp, GetMaxHeight());
+    m_heightBeforeRollUp = std::max(unrolled, GetMinHeight());
+  }
   if (m_skinnable && m_windowState == wsMaximized) {
     SetFormBounds(MaximizedTarget());
     if (self) ForceFrameRecalc();
@@ -1486,7 +1509,10 @@ void TsfSkinForm::DisplayChanged() {
     return;
   }
   const int maxW = GetMaxWidth(), maxH = GetMaxHeight();
-  if (m_form->width() <= maxW && m_form->height() <= maxH) return;
+  // A window no longer on the work area (its part of the screens went) is
+  // put back onto it too.
+  const bool onWorkArea = m_form->geometry().intersects(WorkArea(true).toQRect());
+  if (m_form->width() <= maxW && m_form->height() <= maxH && onWorkArea) return;
   if (m_skinnable) {
     const int w = std::max(GetMinWidth(), std::min(m_form->width(), maxW));
     const int h = std::max(GetMinHeight(), std::min(m_form->height(), maxH));

@@ -62,7 +62,20 @@ void DrawParentBackground(TControl* control, TCanvas* canvas) {
   }
 }
 
+namespace {
+std::optional<TScreenAreas>& ScreenAreasOverride() {
+  static std::optional<TScreenAreas> areas;
+  return areas;
+}
+}  // namespace
+
+void OverrideScreenAreas(std::optional<TScreenAreas> areas) { ScreenAreasOverride() = areas; }
+
 void GetWorkArea(const QWidget* window, bool workArea, TRect& rect) {
+  if (const auto& o = ScreenAreasOverride()) {
+    rect = workArea ? o->Work : o->Monitor;
+    return;
+  }
   QScreen* screen = QGuiApplication::primaryScreen();
   const QList<QScreen*> screens = QGuiApplication::screens();
   if (window && screens.size() > 1) {

@@ -3,6 +3,7 @@
 // finding the work area of the monitor that holds a window.
 
 #include <QWidget>
+#include <optional>
 
 #include "platform/canvas.h"
 #include "platform/control.h"
@@ -18,3 +19,9 @@ bool IsPaintingCopy(const QWidget* widget);
 // The work area (workArea set) or the whole area of the monitor nearest to
 // the window; without a window, the primary monitor's.
 void GetWorkArea(const QWidget* window, bool workArea, TRect& rect);
+// For tests: every window's monitor has this work area and whole area
+// (nullopt: the real screens again).
+struct TScreenAreas {
+  TRect Work, Monitor;
+};
+void OverrideScreenAreas(std::optional<TScreenAreas> areas);

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,6 +31,17 @@ inline void Hover(QWidget* widget, QPoint at) {
 
 // Runs the deletions handlers deferred (a window closed by its own button).
 inline void FlushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// Records the region of every paint the window receives.
+class PaintLog : public QObject {
+ public:
+  explicit PaintLog(QWidget* w) { w->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+    return false;
+  }
+  QRegion painted;
+};
 
 // Restores the probe of translucent windows whatever a test set.
 struct LayeredWindows {

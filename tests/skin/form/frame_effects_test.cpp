@@ -394,16 +394,7 @@ TEST_F(FrameEffectsTest, ShowIconPutsTheWindowsIconOnTheSystemMenuButton) {
   skinner->SetSkinData(skin.data.get());
 }
 
-// Records the region of every paint the window receives.
-class PaintLog : public QObject {
- public:
-  explicit PaintLog(QWidget* w) { w->installEventFilter(this); }
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
-    return false;
-  }
-  QRegion painted;
-};
+using formtest::PaintLog;
 
 TEST_F(FrameEffectsTest, ShowIconSizesAndRepaintsTheSystemMenuButtonOfEitherFrame) {
   // A system-menu button of 24 x 20: the icon's square differs from it.

@@ -190,6 +190,8 @@ TEST_F(SkinFormTest, ADisplayChangeFitsTheWindowToTheWorkArea) {
        [&] {
          QEvent e(QEvent::ScreenChangeInternal);
          QApplication::sendEvent(form, &e);
+         // Reported from the event loop.
+         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
        }},
   };
   const QRect normal(A.Left + 100, A.Top + 100, 300, 200);
