@@ -129,21 +129,44 @@ sqlite3* OpenBankHandle(const QString& path, bool readOnly, TStepBudget* budget,
 }
 
 namespace {
+// Notes that the bank has an object `name` of kind `type`. Triggers have
+// names of their own: a trigger named like a table or view never hides it.
+void NoteKind(QHash<QString, QString>& kinds, const QString& name, const QString& type) {
+  if (type == QLatin1String("trigger") && kinds.contains(name)) return;
+  kinds.insert(name, type);
+}
+
+// The statement reading the kinds of all the bank's objects and the columns
+// of the tables and views named like ours. Only those are asked for their
+// columns: asking a view compiles it, and a bank may hold any number of
+// views of its own, nested or repeating each other, whose compiling no step
+// budget bounds.
+QByteArray KindsAndColumnsSql() {
+  QByteArray names;
+  for (const SchemaObject& o : Reference().objects) {
+    QByteArray n = o.name.toLower().toUtf8();
+    n.replace('\'', "''");
+    names += (names.isEmpty() ? "'" : ",'") + n + '\'';
+  }
+  return "select m.type, m.name, p.name from sqlite_schema m left join pragma_table_info("
+         "case when m.type in ('table','view') and lower(m.name) in (" +
+         names + ") then m.name end) p";
+}
+
 // The kinds of all the bank's objects (by lower-case name) and the columns
-// of its tables and views, in one statement. False when that statement
-// fails (a view that does not compile, say): the caller then asks object by
-// object, which tells which one is wrong.
+// of its tables and views named like ours, in one statement. False when that
+// statement fails (a view that does not compile, say): the caller then asks
+// object by object, which tells which one is wrong.
 bool ReadKindsAndColumns(sqlite3* db, TStepBudget* budget, QHash<QString, QString>& kinds,
                          QHash<QString, QStringList>& columns) {
+  static const QByteArray sql = KindsAndColumnsSql();
   if (budget) budget->Reset();
   Stmt s;
-  if (sqlite3_prepare_v2(db, "select m.type, m.name, p.name from sqlite_schema m left join pragma_table_info(m.name) p",
-                         -1, &s.st, nullptr) != SQLITE_OK)
-    return false;
+  if (sqlite3_prepare_v2(db, sql.constData(), -1, &s.st, nullptr) != SQLITE_OK) return false;
   int rc;
   while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
     const QString name = Utf8(sqlite3_column_text(s.st, 1)).toLower();
-    kinds.insert(name, Utf8(sqlite3_column_text(s.st, 0)));
+    NoteKind(kinds, name, Utf8(sqlite3_column_text(s.st, 0)));
     if (sqlite3_column_type(s.st, 2) != SQLITE_NULL) columns[name] << Utf8(sqlite3_column_text(s.st, 2));
   }
   if (rc == SQLITE_DONE) return true;
@@ -163,7 +186,7 @@ QString CheckBankSchema(sqlite3* db, const QString& password, TStepBudget* budge
       return EngineError(db, budget);
     int rc;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
-      kinds.insert(Utf8(sqlite3_column_text(s.st, 1)).toLower(), Utf8(sqlite3_column_text(s.st, 0)));
+      NoteKind(kinds, Utf8(sqlite3_column_text(s.st, 1)).toLower(), Utf8(sqlite3_column_text(s.st, 0)));
     if (rc != SQLITE_DONE) return EngineError(db, budget);
   }
   const QString notABank = QLatin1String(kNotABank);

@@ -5,13 +5,29 @@
 
 // ---- linked bars -------------------------------------------------------------
 
+namespace {
+// Set on a bar to the link that drives it now: a bar serves one edit at a
+// time, and only that edit's link may take its events back.
+constexpr char kLinkProperty[] = "tolmsysLinkedBy";
+
+TsfLinkedBar* LinkOf(const TsfSkinScrollBar* bar) {
+  return reinterpret_cast<TsfLinkedBar*>(bar->property(kLinkProperty).value<quintptr>());
+}
+}  // namespace
+
 void TsfLinkedBar::Set(TsfSkinScrollBar* bar) {
-  if (TsfSkinScrollBar* old = m_bar.data(); old && old != bar) {
+  if (TsfSkinScrollBar* old = m_bar.data(); old && old != bar && LinkOf(old) == this) {
     old->OnChange = nullptr;
     old->OnUpButtonClick = nullptr;
     old->OnDownButtonClick = nullptr;
+    old->setProperty(kLinkProperty, QVariant());
   }
   m_bar = bar;
+  if (!bar) return;
+  // The edit that had the bar forgets it (its link is alive: a link going
+  // away clears the mark).
+  if (TsfLinkedBar* previous = LinkOf(bar); previous && previous != this) previous->m_bar = nullptr;
+  bar->setProperty(kLinkProperty, QVariant::fromValue(quintptr(this)));
 }
 
 void TsfLinkedBar::Show(const TScrollInfo& info) {
