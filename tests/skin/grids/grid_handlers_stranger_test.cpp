@@ -215,26 +215,6 @@ TEST(GridTabStopsOddShapes, BadIndexesOneColumnAndManyColumns) {
   EXPECT_EQ(g.Col(), 9999);
 }
 
-TEST(GridMirroredHugeCells, NarrowZeroAndHugeCellsReadFromTheRight) {
-  QObject owner;
-  TsfSkinData* skin = MakeGridSkin(&owner);
-  for (int w : {0, 1, 3, 40000, 100000}) {
-    SCOPED_TRACE(w);
-    PlainGrid g;
-    g.SetSkinData(skin);
-    g.setLayoutDirection(Qt::RightToLeft);
-    g.resize(300, 120);
-    g.SetColCount(3);
-    g.SetRowCount(3);
-    g.SetColWidths(0, w);
-    g.SetColWidths(1, w);
-    g.show();
-    g.repaint();
-    g.SetLeftCol(g.ColCount() - 1);
-    g.repaint();
-  }
-}
-
 }  // namespace
 
 namespace {
@@ -294,6 +274,61 @@ TEST(GridEditorKeysInRightToLeftText, TheArrowPointingOffTheTextGoesToTheGrid) {
     EXPECT_EQ(g.Col(), c.col);
     if (g.Col() == 3) {
       EXPECT_EQ(e->cursorPosition(), c.caretAfter);
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Offsets wider than the picture or negative, text areas outside it, and
+// cells narrower than the offsets, read from either side and stretched or
+// not: painting and placing the editor must stay inside what exists.
+TEST(GridHostileCellPictures, OffsetsAndTextAreasOutsideThePictureFromBothSides) {
+  struct Case { int left, right; TRect text; bool stretch; bool skinHeight; };
+  const Case cases[] = {
+      {1000, 1000, TRect(2, 0, 38, 22), false, true},
+      {-50, 39, TRect(-10, -10, 100, 100), true, true},
+      {30, 30, TRect(50, 0, 60, 22), false, false},
+      {0, 0, TRect(38, 0, 2, 22), true, false},
+      {20, 25, TRect(0, 0, 40, 22), true, true},
+  };
+  QObject owner;
+  TsfSkinData* skin = MakeGridSkin(&owner);
+  auto* rec = const_cast<TsfDataSkinGridControl*>(
+      skin->ControlRecord<TsfDataSkinGridControl>(QStringLiteral("grid")));
+  ASSERT_TRUE(rec);
+  for (const Case& c : cases) {
+    for (const Qt::LayoutDirection dir : {Qt::LeftToRight, Qt::RightToLeft}) {
+      SCOPED_TRACE(testing::Message() << c.left << "/" << c.right << (dir == Qt::RightToLeft ? " from the right" : ""));
+      rec->cellleftoffset = rec->fixedcellleftoffset = c.left;
+      rec->cellrightoffset = rec->fixedcellrightoffset = c.right;
+      rec->celltextrect = rec->fixedcelltextrect = c.text;
+      rec->cellstretcheffect = rec->fixedcellstretcheffect = c.stretch;
+      TextGrid g;
+      g.text = QStringLiteral("abcd");
+      g.setLayoutDirection(dir);
+      g.SetUseSkinCellHeight(c.skinHeight);
+      g.SetSkinData(skin);
+      g.SetGridOptions(g.GridOptions() | goEditing | goAlwaysShowEditor);
+      g.resize(300, 120);
+      g.SetColCount(4);
+      g.SetRowCount(3);
+      g.SetColWidths(1, 0);
+      g.SetColWidths(2, 5);
+      g.SetColWidths(3, 40000);
+      g.show();
+      for (int col : {1, 2, 3}) {
+        g.SetCol(col);
+        g.ShowEditor();
+        g.repaint();
+        const TRect cell = g.CellRect(col, g.Row());
+        if (TsfSkinInplaceEdit* e = g.InplaceEditor(); e && e->isVisible()) {
+          EXPECT_GE(e->width(), 0);
+          EXPECT_LE(e->width(), std::max(0, cell.Width()));
+        }
+      }
     }
   }
 }
