@@ -85,8 +85,12 @@ bool TsfSkinInplaceEdit::HandleKey(QKeyEvent* e) {
   const int selStart = hasSelectedText() ? selectionStart() : cursorPosition();
   const int selEnd = hasSelectedText() ? selectionEnd() : cursorPosition();
   const bool none = selStart == selEnd;
+  // In text written from the right the editor moves its caret towards the
+  // text's start with Right and towards its end with Left.
+  WORD side = vk;
+  if (text().isRightToLeft() && (vk == VK_LEFT || vk == VK_RIGHT)) side = vk == VK_LEFT ? VK_RIGHT : VK_LEFT;
   bool toGrid = false;
-  switch (vk) {
+  switch (side) {
     case VK_TAB: toGrid = !(shift & ssAlt); break;
     case VK_ESCAPE:
     case VK_PRIOR:

@@ -17,7 +17,9 @@ ISkinMenuHost* TsfSkinPopupMenu::FindHost() const {
 }
 
 void TsfSkinPopupMenu::Show(TControl* control, const TRect& anchor, bool up, bool needSkin) {
+  const QPointer<TsfSkinPopupMenu> self(this);  // OnPopup may destroy the menu
   if (OnPopup) OnPopup(this);
+  if (!self) return;
   ISkinMenuHost* host = FindHost();
   if (!host) return;
   TsfSkinData* skin = SkinData ? SkinData.data() : host->MenusSkin();
