@@ -54,7 +54,7 @@ class GlyphStrangerTest : public ::testing::Test {
 TEST_F(GlyphStrangerTest, HostileBitmapSizesStayInsideTheirLine) {
   const struct {
     int w, h;
-  } sizes[] = {{0, 0}, {1, 1}, {1, 5000}, {5000, 1}, {3, 3}};
+  } sizes[] = {{0, 0}, {1, 1}, {1, 5000}, {5000, 1}, {40000, 2}, {3, 3}};
   for (bool skinned : {true, false})
     for (bool rtl : {false, true})
       for (const auto& s : sizes) {
