@@ -8,10 +8,17 @@ int TCustomImageList::Add(const TBitmap& picture, bool transparent) {
   if (!picture.Empty()) {
     const QImage src = picture.Image().convertToFormat(QImage::Format_ARGB32);
     const QRgb key = src.pixel(0, src.height() - 1) & 0xFFFFFFu;
+    // A picture with an alpha channel keeps it; one whose alpha is zero
+    // throughout (an unused fourth byte) is opaque.
+    bool alpha = false;
+    if (picture.Image().hasAlphaChannel())
+      for (int y = 0; y < src.height() && !alpha; ++y)
+        for (int x = 0; x < src.width() && !alpha; ++x) alpha = qAlpha(src.pixel(x, y)) != 0;
+    const QRgb opaque = alpha ? 0u : 0xFF000000u;
     for (int y = 0; y < std::min(m_height, src.height()); ++y)
       for (int x = 0; x < std::min(m_width, src.width()); ++x) {
         const QRgb p = src.pixel(x, y);
-        if (!transparent || (p & 0xFFFFFFu) != key) img.setPixel(x, y, p | 0xFF000000u);
+        if (!transparent || (p & 0xFFFFFFu) != key) img.setPixel(x, y, p | opaque);
       }
   }
   m_images.push_back(img);

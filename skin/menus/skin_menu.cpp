@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <climits>
 
 #include "platform/image_list.h"
 #include "skin/render/compose.h"
@@ -74,53 +75,70 @@ void DrawSubmenuTriangle(TCanvas* c, int x, int top, TColor colour, bool pointsL
 constexpr int kSymbolWidth = 10;
 }  // namespace
 
-TsfPopupPlace PlacePopup(const TRect& A, int w, int h, const TRect& W, int itemsTop, bool up,
-                         bool submenu, bool fullHeightScroll, bool rightToLeft) {
-  TsfPopupPlace p;
-  const bool upperHalf = A.Top < W.Top + W.Height() / 2;
+// Worked out in 64 bits, so anchors at the ends of the int range do not
+// overflow; the result is kept inside the work area wherever it fits there
+// (an anchor outside the work area, or a submenu with no room on either
+// side, would otherwise leave the pop-up off screen).
+TsfPopupPlace PlacePopup(const TRect& anchor, int width, int height, const TRect& work,
+                         int itemsTop, bool up, bool submenu, bool fullHeightScroll,
+                         bool rightToLeft) {
+  using I = long long;
+  const I aLeft = anchor.Left, aTop = anchor.Top, aRight = anchor.Right, aBottom = anchor.Bottom;
+  const I wLeft = work.Left, wTop = work.Top, wRight = work.Right, wBottom = work.Bottom;
+  const I w = width, h = height, top = itemsTop;
+  bool forced = false;
+  I x = 0, y = 0;
+  const bool upperHalf = aTop < wTop + (wBottom - wTop) / 2;
   if (fullHeightScroll) {
-    p.Y = W.Top;
+    y = wTop;
   } else if (submenu) {
-    if (A.Top + h - itemsTop <= W.Bottom) p.Y = A.Top - itemsTop;
-    else if (upperHalf) p.Y = W.Bottom - h;
-    else p.Y = std::max(W.Top, A.Bottom + itemsTop - h);
+    if (aTop + h - top <= wBottom) y = aTop - top;
+    else if (upperHalf) y = wBottom - h;
+    else y = std::max(wTop, aBottom + top - h);
   } else if (up) {
-    if (A.Top - h >= W.Top) {
-      p.Y = A.Top - h;
+    if (aTop - h >= wTop) {
+      y = aTop - h;
     } else if (upperHalf) {
-      if (A.Bottom + h <= W.Bottom) {
-        p.Y = A.Bottom;
+      if (aBottom + h <= wBottom) {
+        y = aBottom;
       } else {
-        p.Y = W.Bottom - h;
-        p.Forced = true;
+        y = wBottom - h;
+        forced = true;
       }
     } else {
-      p.Y = W.Top;
-      p.Forced = true;
+      y = wTop;
+      forced = true;
     }
   } else {
-    if (A.Bottom + h <= W.Bottom) {
-      p.Y = A.Bottom;
+    if (aBottom + h <= wBottom) {
+      y = aBottom;
     } else if (upperHalf) {
-      p.Y = W.Bottom - h;
-      p.Forced = true;
-    } else if (A.Top - h >= W.Top) {
-      p.Y = A.Top - h;
+      y = wBottom - h;
+      forced = true;
+    } else if (aTop - h >= wTop) {
+      y = aTop - h;
     } else {
-      p.Y = W.Top;
-      p.Forced = true;
+      y = wTop;
+      forced = true;
     }
   }
-  if (!submenu && !p.Forced && !fullHeightScroll) {
+  if (!submenu && !forced && !fullHeightScroll) {
     // Against the anchor's left edge, or its right edge read from the right.
-    p.X = rightToLeft ? A.Right - w : A.Left;
-    if (p.X + w > W.Right) p.X = W.Right - w;
-    if (p.X < W.Left) p.X = W.Left;
+    x = rightToLeft ? aRight - w : aLeft;
   } else if (rightToLeft) {
-    p.X = A.Left - w - 1 >= W.Left ? A.Left - w - 1 : A.Right + 1;
+    x = aLeft - w - 1 >= wLeft ? aLeft - w - 1 : aRight + 1;
   } else {
-    p.X = A.Right + w + 1 <= W.Right ? A.Right + 1 : A.Left - w - 1;
+    x = aRight + w + 1 <= wRight ? aRight + 1 : aLeft - w - 1;
   }
+  // Inside the work area; a pop-up wider than it starts at its reading edge.
+  if (x + w > wRight) x = wRight - w;
+  if (x < wLeft) x = rightToLeft && w > wRight - wLeft ? wRight - w : wLeft;
+  if (y + h > wBottom) y = wBottom - h;
+  if (y < wTop) y = wTop;
+  TsfPopupPlace p;
+  p.X = int(std::clamp<I>(x, INT_MIN, INT_MAX));
+  p.Y = int(std::clamp<I>(y, INT_MIN, INT_MAX));
+  p.Forced = forced;
   return p;
 }
 
