@@ -170,6 +170,7 @@ void TtlDBTreeList::SetRootValue(const QVariant& value) {
 }
 
 void TtlDBTreeList::NodeDestroying(TtlTreeListNode* node) {
+  ++m_destroyedNodes;
   if (m_goneNodes) m_goneNodes->insert(node);
   if (node == m_pendingNode) m_pendingNode = nullptr;
   if (node == m_watched) m_watched = nullptr;
@@ -384,6 +385,11 @@ void TtlDBTreeList::LoadAllRecords() {
     return IsNull(key) ? nullptr : byKey.Find(key);
   };
 
+  // A handler fired while a node is added or read (the top row changing, a
+  // field's text) may destroy nodes the indexes above still hold: the load
+  // then stops with the list as the handler left it.
+  const unsigned destroyedBefore = m_destroyedNodes;
+  auto nodesGone = [&] { return m_destroyedNodes != destroyedBefore; };
   QVariant k, p;
   for (ds->First(); !ds->Eof(); ds->Next()) {
     k = m_keyField->Value();
@@ -405,10 +411,16 @@ void TtlDBTreeList::LoadAllRecords() {
       node = parked.Take(k);
       if (node) AdoptNode(node, parentNode);
       else node = static_cast<TtlDBTreeListNode*>(parentNode ? parentNode->AddChild() : Add());
+      if (nodesGone()) break;
     }
     if (!IsNull(k)) byKey.Add(k, node);
     node->parentKeyValue = p;
     ReadNodeValues(node);
+    if (nodesGone()) break;
+  }
+  if (nodesGone()) {
+    restorePosition();
+    return;
   }
 
   // Records of removed nodes' subtrees that are still there become roots

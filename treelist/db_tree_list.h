@@ -259,6 +259,9 @@ class TtlDBTreeList : public TtlCustomTreeList {
   bool m_reloadOnUnlock = false;
   // Nodes destroyed while a load removes the nodes of vanished records.
   std::unordered_set<TtlTreeListNode*>* m_goneNodes = nullptr;
+  // Counts destroyed nodes: a load whose handlers destroyed any stops, as
+  // its indexes may hold them.
+  unsigned m_destroyedNodes = 0;
   int m_selectedIndex = -1;
   QVariant m_rootValue;
   // A record whose parents a reload on demand must load (null: none).
