@@ -19,9 +19,10 @@ void TMenuItem::Insert(int index, TMenuItem* item) {
   item->m_parent = this;
   item->setParent(this);
   // A sub-item deleted by someone else leaves the list.
-  connect(item, &QObject::destroyed, this, [this](QObject* o) {
-    m_items.erase(std::remove(m_items.begin(), m_items.end(), static_cast<TMenuItem*>(o)),
-                  m_items.end());
+  // The item is compared by address only: once destroyed is emitted it is no
+  // longer a TMenuItem, and casting the sender down to one is undefined.
+  connect(item, &QObject::destroyed, this, [this, item] {
+    m_items.erase(std::remove(m_items.begin(), m_items.end(), item), m_items.end());
   });
 }
 
