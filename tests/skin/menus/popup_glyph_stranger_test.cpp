@@ -12,6 +12,7 @@
 
 #include "platform/image_list.h"
 #include "skin/menus/skin_menu.h"
+#include "three_line_menu_fixture.h"
 #include "tiny_menu_skin.h"
 
 namespace {
@@ -27,25 +28,12 @@ TBitmap Solid(int w, int h, QRgb ink) {
   return TBitmap(img);
 }
 
-class GlyphStrangerTest : public ::testing::Test {
+class GlyphStrangerTest : public ThreeLineMenuTest {
  public:
-  void SetUp() override {
-    root = new TMenuItem(&owner);
-    for (const char* caption : {"&Alpha", "&Beta", "&Gamma"})
-      root->Add(NewMenuItem(root, QString(), QLatin1String(caption)));
-  }
-  void TearDown() override {
-    menu.CloseFrom(0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
   TsfSkinPopupWindow* Open(TsfSkinData* skin, TControl* control = nullptr) {
-    menu.Popup(control, skin, false, root, TRect(50, 50, 50, 50), 0, nullptr);
-    return menu.Deepest();
+    return PopupWith(skin, control, nullptr);
   }
-  QObject owner;
-  TMenuItem* root = nullptr;
   std::unique_ptr<TsfSkinData> skin = TinyMenuSkin({});
-  TsfSkinMenu menu;
 };
 
 // Degenerate and extreme bitmaps: the lines keep their height, the pop-up

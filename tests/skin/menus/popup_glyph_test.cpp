@@ -11,6 +11,7 @@
 #include "platform/colors.h"
 #include "platform/image_list.h"
 #include "skin/menus/skin_menu.h"
+#include "three_line_menu_fixture.h"
 #include "tiny_menu_skin.h"
 
 namespace {
@@ -33,17 +34,8 @@ TBitmap Glyph(int w, int h, QRgb ink = kInk) {
 
 QRgb Rgb(TColor c) { return ToQColor(c).rgb() | 0xFF000000u; }
 
-class PopupGlyphTest : public ::testing::Test {
+class PopupGlyphTest : public ThreeLineMenuTest {
  public:
-  void SetUp() override {
-    root = new TMenuItem(&owner);
-    for (const char* caption : {"&Alpha", "&Beta", "&Gamma"})
-      root->Add(NewMenuItem(root, QString(), QLatin1String(caption)));
-  }
-  void TearDown() override {
-    menu.CloseFrom(0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
   // The tiny skin with distinct font colours; `imageRect` on the record.
   TsfSkinData* Skin(const TRect& imageRect = TRect()) {
     skins.push_back(TinyMenuSkin({}));
@@ -55,15 +47,11 @@ class PopupGlyphTest : public ::testing::Test {
     return skins.back().get();
   }
   TsfSkinPopupWindow* Open(TsfSkinData* skin, TCustomImageList* images = nullptr) {
-    menu.Popup(nullptr, skin, false, root, TRect(50, 50, 50, 50), 0, images);
-    return menu.Deepest();
+    return PopupWith(skin, nullptr, images);
   }
   static TRect Line(TsfSkinPopupWindow* p, int i) { return p->Items()[size_t(i)].ItemRect; }
 
-  QObject owner;
-  TMenuItem* root = nullptr;
   std::vector<std::unique_ptr<TsfSkinData>> skins;
-  TsfSkinMenu menu;
 };
 
 // Where the glyph's top-left lands: skinned, at the text rect's left + 2
