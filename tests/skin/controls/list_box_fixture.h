@@ -4,9 +4,7 @@
 
 #include <QStringList>
 
-#include "platform/form.h"
-#include "skin/menus/menu_host.h"
-#include "skin/menus/skin_menu.h"
+#include "tests/skin/menus/plain_menu_host.h"
 
 namespace ctltest {
 
@@ -18,14 +16,6 @@ inline QStringList Numbered(int n, int digits = 0) {
   return l;
 }
 
-class MenuHost : public TComponent, public ISkinMenuHost {
- public:
-  explicit MenuHost(TForm* form) : TComponent(form), menu(this) { menu.HostWindow = form; }
-  TsfSkinMenu* SkinMenu() override { return &menu; }
-  TsfSkinData* MenusSkin() const override { return nullptr; }
-  void BeginMenu() override {}
-  void EndMenu() override {}
-  TsfSkinMenu menu;
-};
+using menutest::MenuHost;
 
 }  // namespace ctltest

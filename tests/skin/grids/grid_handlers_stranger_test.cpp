@@ -8,18 +8,11 @@
 #include "skin/grids/db_inplace_edit.h"
 #include "skin/menus/menu_host.h"
 #include "skin/menus/skin_menu.h"
+#include "tests/skin/menus/plain_menu_host.h"
 
 namespace {
 
-class MenuHost : public TComponent, public ISkinMenuHost {
- public:
-  explicit MenuHost(TForm* form) : TComponent(form), menu(this) { menu.HostWindow = form; }
-  TsfSkinMenu* SkinMenu() override { return &menu; }
-  TsfSkinData* MenusSkin() const override { return nullptr; }
-  void BeginMenu() override {}
-  void EndMenu() override {}
-  TsfSkinMenu menu;
-};
+using menutest::MenuHost;
 
 class SelectionEditor : public TsfDBGridInplaceEdit {
  public:
