@@ -52,6 +52,8 @@ QString TField::ValueToText(const QVariant& v) {
 
 QVariant TField::Value() const { return m_dataSet->FieldValue(this); }
 
+const QVariant& TField::ValueRef() const { return m_dataSet->FieldValueRef(this); }
+
 void TField::SetValue(const QVariant& v) { m_dataSet->SetFieldValue(this, v); }
 
 bool TField::IsNull() const {

@@ -46,6 +46,9 @@ class TField {
   // Values of the record the data set is reading (the current one, or the
   // one a data link has made active).
   QVariant Value() const;
+  // The stored value without a copy; valid until the record set moves,
+  // changes or closes.
+  const QVariant& ValueRef() const;
   void SetValue(const QVariant& v);
   bool IsNull() const;
   // Null reads as empty text; numbers as their decimal digits.

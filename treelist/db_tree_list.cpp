@@ -3,9 +3,11 @@
 #include <QCursor>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -23,9 +25,10 @@ std::vector<TtlDBTreeList*>& Registry() {
 bool IsNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
 
 // Parked nodes handed out by key while loading, each once; the first node of
-// a key goes first. Records read in the order the nodes were parked (tree
-// order) take them one after the other; from the first record that does
-// not, an index finds them. The nodes never taken go to `unused` at the end.
+// a key goes first. Records read in the order the nodes were parked (the
+// order of their last load) take them one after the other; from the first
+// record that does not, an index finds them. The nodes never taken go to
+// `unused` at the end.
 class TParkedNodes {
  public:
   TParkedNodes(std::vector<TtlTreeListNode*>& nodes, const std::function<void(TtlTreeListNode*)>& unused)
@@ -56,6 +59,22 @@ class TParkedNodes {
     }
     return m_index->Empty() ? nullptr : m_index->Take(key);
   }
+  // The node the next record takes when it has `key` and comes in the
+  // parked order; nullptr otherwise. Takes nothing.
+  const TtlDBTreeListNode* Next(const QVariant& key) const {
+    if (m_index || m_next >= m_nodes.size()) return nullptr;
+    const auto* n = static_cast<const TtlDBTreeListNode*>(m_nodes[m_next]);
+    return VarCompare(n->keyValue, key) == 0 ? n : nullptr;
+  }
+  // The nodes taken so far, in order, while all went in the parked order.
+  std::span<TtlTreeListNode* const> Taken() const {
+    return m_index ? std::span<TtlTreeListNode* const>() : std::span<TtlTreeListNode* const>(m_nodes.data(), m_next);
+  }
+  // `node` was taken in the parked order (its load place is its place).
+  bool TakenAlready(const TtlDBTreeListNode* node) const {
+    const int at = node->loadOrder;
+    return !m_index && at >= 0 && static_cast<size_t>(at) < m_next && m_nodes[static_cast<size_t>(at)] == node;
+  }
 
  private:
   std::vector<TtlTreeListNode*>& m_nodes;
@@ -63,6 +82,26 @@ class TParkedNodes {
   size_t m_next = 0;
   std::optional<TNodeKeyIndex> m_index;
 };
+
+// Puts parked nodes in the order their records were last read (tree order
+// is that of the sorted display, not of the records), so that the records,
+// read again in the same order, take them back one after the other. Nodes
+// of no load, or whose place another took, follow in tree order.
+void InLoadOrder(std::vector<TtlTreeListNode*>& nodes) {
+  std::vector<TtlTreeListNode*> placed(nodes.size(), nullptr);
+  std::vector<TtlTreeListNode*> rest;
+  for (TtlTreeListNode* n : nodes) {
+    const int at = static_cast<TtlDBTreeListNode*>(n)->loadOrder;
+    if (at >= 0 && static_cast<size_t>(at) < placed.size() && !placed[static_cast<size_t>(at)])
+      placed[static_cast<size_t>(at)] = n;
+    else
+      rest.push_back(n);
+  }
+  size_t to = 0;
+  for (TtlTreeListNode* n : placed)
+    if (n) nodes[to++] = n;
+  for (TtlTreeListNode* n : rest) nodes[to++] = n;
+}
 
 // Field types whose value a node keeps for drawing and sorting.
 bool KeepsValue(const TField* f) {
@@ -72,6 +111,32 @@ bool KeepsValue(const TField* f) {
     default:
       return false;
   }
+}
+
+// The same number or truth value, bit for bit: its text is the same.
+bool SameNumber(const QVariant& a, const QVariant& b) {
+  if (a.typeId() != b.typeId()) return false;
+  switch (a.typeId()) {
+    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::ULongLong:
+    case QMetaType::Bool:
+      return a.toLongLong() == b.toLongLong() && a.toULongLong() == b.toULongLong();
+    case QMetaType::Double: {
+      const double x = a.toDouble(), y = b.toDouble();
+      return std::memcmp(&x, &y, sizeof x) == 0;
+    }
+    default:
+      return false;
+  }
+}
+
+// The node already shows the field's value in the column: a number or truth
+// value whose text came, and would come again, from the value alone (no
+// text handler, no lookup), and that has not changed since.
+bool ShowsValue(const TtlDBTreeListNode& node, int column, const TField& field) {
+  if (!KeepsValue(&field) || field.HasGetText() || field.IsLookup()) return false;
+  if (column >= node.cellTexts.size() || node.cellTexts[column].isNull()) return false;
+  const TNodeVariantData* d = node.VariantData(column);
+  return d && d->assigned == (nvaValue | nvaPlainText) && SameNumber(d->value, field.ValueRef());
 }
 
 }  // namespace
@@ -268,10 +333,17 @@ void TtlDBTreeList::ColumnFieldChanged(TtlTreeListColumn*) {
   FollowRecord();
 }
 
-void TtlDBTreeList::ReadNodeValues(TtlDBTreeListNode* node) {
-  node->keyValue = m_keyField ? m_keyField->Value() : QVariant();
+void TtlDBTreeList::ReadNodeValues(TtlDBTreeListNode* node, QVariant* key) {
+  if (key) {
+    node->keyValue = std::move(*key);
+  } else {
+    QVariant read = m_keyField ? m_keyField->Value() : QVariant();
+    if (m_uniqueKeys && VarCompare(node->keyValue, read) != 0) m_uniqueKeys = false;
+    node->keyValue = std::move(read);
+  }
   if (node->cellTexts.size() < ColumnCount()) node->cellTexts.resize(ColumnCount());
   for (const auto& [unused, column, field] : m_boundFields) {
+    if (ShowsValue(*node, column, *field)) continue;
     node->SetCellText(column, field->DisplayText());
     const bool isNull = field->IsNull();
     const bool isString = field->DataType() == ftString || field->DataType() == ftWideString;
@@ -279,6 +351,7 @@ void TtlDBTreeList::ReadNodeValues(TtlDBTreeListNode* node) {
       TNodeVariantData& d = node->EnsureVariantData(column);
       d.value = field->Value();
       d.assigned = nvaValue;
+      if (KeepsValue(field) && !field->HasGetText() && !field->IsLookup()) d.assigned |= nvaPlainText;
       if (field->IsLookup()) {
         d.lookupKeyValue = field->DataSet()->FindField(field->KeyFields)
                                ? field->DataSet()->FindField(field->KeyFields)->Value()
@@ -368,21 +441,43 @@ void TtlDBTreeList::LoadAllRecords() {
   }
   // The nodes of the record set as it was before it closed, by key: each
   // is new in the structure and goes back where its record's parent is.
-  if (!m_parkedNodes.empty()) {
-    std::vector<bool> rereads(static_cast<size_t>(ColumnCount()));
-    for (const BoundField& b : m_boundFields) rereads[static_cast<size_t>(b.index)] = true;
-    for (TtlTreeListNode* n : m_parkedNodes) {
-      auto* d = static_cast<TtlDBTreeListNode*>(n);
-      ResetTakenNode(d);
-      d->ClearRecordValuesExcept(rereads);
-      d->childrenLoaded = false;
-    }
-  }
+  std::vector<bool> rereads(static_cast<size_t>(ColumnCount()));
+  for (const BoundField& b : m_boundFields) rereads[static_cast<size_t>(b.index)] = true;
   TParkedNodes parked(m_parkedNodes, [](TtlTreeListNode* n) { DestroyTakenNode(n); });
   // Nodes of the records read so far, by key (the first one of a key wins).
-  TNodeKeyIndex byKey(false, static_cast<size_t>(ds->RecordCount()));
+  std::optional<TNodeKeyIndex> byKey;
+  bool uniqueKeys = true;
+  auto addKey = [&](const QVariant& key, TtlDBTreeListNode* node) {
+    if (!IsNull(key) && !byKey->Add(key, node)) uniqueKeys = false;
+  };
+  auto buildIndex = [&] {
+    byKey.emplace(false, static_cast<size_t>(ds->RecordCount()));
+    for (TtlTreeListNode* n : parked.Taken()) {
+      auto* d = static_cast<TtlDBTreeListNode*>(n);
+      addKey(d->keyValue, d);
+    }
+  };
+  // While the records come again in the order of the last load, with its
+  // keys (which were unique) and parent keys, each parked node's parent of
+  // then is the node the index would find: the index is built from the first
+  // record that differs.
+  bool sameOrder = !m_parkedNodes.empty() && unseen.Empty() && m_uniqueKeys;
+  if (!sameOrder) buildIndex();
   auto nodeOfKey = [&](const QVariant& key) -> TtlDBTreeListNode* {
-    return IsNull(key) ? nullptr : byKey.Find(key);
+    if (IsNull(key)) return nullptr;
+    if (!byKey) buildIndex();
+    return byKey->Find(key);
+  };
+  // The parent a parked node had, when it is still the one its record names.
+  auto parentOfThen = [&](const TtlDBTreeListNode* next, const QVariant& p, TtlDBTreeListNode*& parentNode) {
+    auto* then = static_cast<TtlDBTreeListNode*>(next->Parent());
+    if (IsNull(p) || !then) {
+      parentNode = nullptr;
+      return IsNull(p) && !then;
+    }
+    if (!parked.TakenAlready(then) || VarCompare(then->keyValue, p) != 0) return false;
+    parentNode = then;
+    return true;
   };
 
   // A handler fired while a node is added or read (the top row changing, a
@@ -391,9 +486,10 @@ void TtlDBTreeList::LoadAllRecords() {
   const unsigned destroyedBefore = m_destroyedNodes;
   auto nodesGone = [&] { return m_destroyedNodes != destroyedBefore; };
   QVariant k, p;
+  int loadOrder = 0;
   for (ds->First(); !ds->Eof(); ds->Next()) {
-    k = m_keyField->Value();
-    p = m_parentField->Value();
+    k = m_keyField->ValueRef();
+    p = m_parentField->ValueRef();
     TtlDBTreeListNode* node = unseen.Empty() ? nullptr : unseen.Take(k);
     if (node) {
       auto* parentNode = static_cast<TtlDBTreeListNode*>(node->Parent());
@@ -407,17 +503,36 @@ void TtlDBTreeList::LoadAllRecords() {
           PlaceNode(node, nullptr, Count());
       }
     } else {
-      TtlDBTreeListNode* parentNode = nodeOfKey(p);
+      TtlDBTreeListNode* parentNode = nullptr;
+      bool parentKnown = false;
+      if (sameOrder) {
+        const TtlDBTreeListNode* next = parked.Next(k);
+        parentKnown = next && parentOfThen(next, p, parentNode);
+        if (!parentKnown) {
+          sameOrder = false;
+          buildIndex();
+        }
+      }
+      if (!parentKnown) parentNode = nodeOfKey(p);
       node = parked.Take(k);
-      if (node) AdoptNode(node, parentNode);
-      else node = static_cast<TtlDBTreeListNode*>(parentNode ? parentNode->AddChild() : Add());
+      if (node) {
+        ResetTakenNode(node);
+        node->ClearRecordValuesExcept(rereads);
+        node->childrenLoaded = false;
+        AdoptNode(node, parentNode);
+      } else {
+        node = static_cast<TtlDBTreeListNode*>(parentNode ? parentNode->AddChild() : Add());
+      }
       if (nodesGone()) break;
     }
-    if (!IsNull(k)) byKey.Add(k, node);
-    node->parentKeyValue = p;
-    ReadNodeValues(node);
+    if (byKey) addKey(k, node);
+    node->parentKeyValue = std::move(p);
+    node->loadOrder = loadOrder++;
+    ReadNodeValues(node, &k);
     if (nodesGone()) break;
   }
+  // A load in the order of the last one keeps its keys; any other finds out.
+  m_uniqueKeys = !nodesGone() && (byKey ? uniqueKeys : m_uniqueKeys);
   if (nodesGone()) {
     restorePosition();
     return;
@@ -493,6 +608,7 @@ void TtlDBTreeList::DataActiveChanged() {
       KeepNodesAsSpares();
     } else {
       ParkNodes(m_parkedNodes);
+      InLoadOrder(m_parkedNodes);
     }
   } else {
     ClearNodes();

@@ -206,7 +206,9 @@ class TtlDBTreeList : public TtlCustomTreeList {
   void ForgetColumnField(const TtlColumnField* field);
   void WatchDataSet(TDataSet* ds);
   void RebindColumns();
-  void ReadNodeValues(TtlDBTreeListNode* node);
+  // `key`, when given, is the key field's value already read: the node
+  // takes it (moves it out).
+  void ReadNodeValues(TtlDBTreeListNode* node, QVariant* key = nullptr);
   // Focuses the current record's node (expanding and scrolling to it)
   // without moving the record set; reloads when no node has its key.
   void FollowRecord();
@@ -262,6 +264,9 @@ class TtlDBTreeList : public TtlCustomTreeList {
   // Counts destroyed nodes: a load whose handlers destroyed any stops, as
   // its indexes may hold them.
   unsigned m_destroyedNodes = 0;
+  // The keys of the last load of all records were unique and no node's key
+  // changed since (a reload in the same order then needs no key index).
+  bool m_uniqueKeys = false;
   int m_selectedIndex = -1;
   QVariant m_rootValue;
   // A record whose parents a reload on demand must load (null: none).

@@ -218,7 +218,8 @@ void TtlCustomTreeList::ParkNodes(std::vector<TtlTreeListNode*>& into) {
 }
 
 void TtlCustomTreeList::ResetTakenNode(TtlTreeListNode* n) {
-  n->m_children.reset();
+  // The children's storage stays for the children the node takes back.
+  if (n->m_children) n->m_children->clear();
   n->m_parentNode = nullptr;
   n->m_attached = false;
   n->m_hasChildren = false;

@@ -196,8 +196,9 @@ class TtlKeyIndex {
     m_wholes.reserve(expected);
   }
   bool Empty() const { return m_alive == 0; }
-  void Add(const QVariant& key, T node) {
-    if (!m_multi && Lookup(key) >= 0) return;
+  // False when the key was there already and the index keeps the first.
+  bool Add(const QVariant& key, T node) {
+    if (!m_multi && Lookup(key) >= 0) return false;
     const long id = static_cast<long>(m_entries.size());
     m_entries.push_back({node, true});
     bool isWhole = false;
@@ -215,6 +216,7 @@ class TtlKeyIndex {
       m_others.emplace_back(key, id);
     }
     ++m_alive;
+    return true;
   }
   T Find(const QVariant& key) const {
     const long id = Lookup(key);

@@ -266,6 +266,12 @@ void TtlTreeListTextNode::SetCellText(int column, const QString& text) {
   cellTexts[column] = text;
 }
 
+void TtlTreeListTextNode::SetCellText(int column, QString&& text) {
+  if (column < 0) return;
+  if (cellTexts.size() <= column) cellTexts.resize(column + 1);
+  cellTexts[column] = std::move(text);
+}
+
 TNodeVariantData* TtlDBTreeListControlNode::VariantData(int column) const {
   return column >= 0 && column < static_cast<int>(m_variantData.size())
              ? m_variantData[column].get()

@@ -114,11 +114,14 @@ class TtlTreeListTextNode : public TtlTreeListNode {
   // The text of the column whose index is `column`.
   QString CellText(int column) const { return column >= 0 && column < cellTexts.size() ? cellTexts[column] : QString(); }
   void SetCellText(int column, const QString& text);
+  void SetCellText(int column, QString&& text);
   QStringList cellTexts;
 };
 
 // Which values of a cell's variant data are assigned.
-enum TNodeVariantAssigned : unsigned { nvaValue = 1, nvaLookupValue = 2 };
+// nvaPlainText: the cell's text was made from the value alone (no text
+// handler, no lookup), so the same value gives the same text.
+enum TNodeVariantAssigned : unsigned { nvaValue = 1, nvaLookupValue = 2, nvaPlainText = 4 };
 
 struct TNodeVariantData {
   unsigned assigned = 0;
@@ -169,6 +172,9 @@ class TtlDBTreeListNode : public TtlDBTreeListControlNode {
   QVariant parentKeyValue;
   // The children were read from the record set (loading on demand).
   bool childrenLoaded = false;
+  // The place of the node's record in the last load of all records (-1:
+  // none); parked nodes go back in this order.
+  int loadOrder = -1;
 };
 
 // Variant ordering for sorting and key lookup: -1, 0 or 1. Null is less than
