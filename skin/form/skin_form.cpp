@@ -1484,7 +1484,7 @@ void TsfSkinForm::DoMaximize() {
 // one its place at the work area's bottom. A window now larger than its
 // maximum size shrinks to it and moves onto the work area, so that its
 // caption and buttons stay within reach, and so does one left off the work
-// area; its frame is laid out again.
+// area, and so do the bounds it restores to; its frame is laid out again.
 void TsfSkinForm::DisplayChanged() {
   // No screen known (the last one went): nothing to fit the window to.
   if (!HasBorder() || IsEmptyArea(WorkArea(true))) return;
@@ -1499,6 +1499,9 @@ void TsfSkinForm::DisplayChanged() {
                              : std::min(m_heightBeforeRollUp, GetMaxHeight());
     m_heightBeforeRollUp = std::max(unrolled, GetMinHeight());
   }
+  // The bounds a maximised or minimised window restores to follow the
+  // same rule as a normal window's.
+  if (!IsEmptyArea(m_savedBounds)) m_savedBounds = FittedToWorkArea(m_savedBounds);
   if (m_skinnable && m_windowState == wsMaximized) {
     SetFormBounds(MaximizedTarget());
     if (self) ForceFrameRecalc();
@@ -1508,20 +1511,25 @@ void TsfSkinForm::DisplayChanged() {
     SetFormBounds(CalcMinimizedPosition());
     return;
   }
-  const int maxW = GetMaxWidth(), maxH = GetMaxHeight();
-  // A window no longer on the work area (its part of the screens went) is
-  // put back onto it too.
-  const bool onWorkArea = m_form->geometry().intersects(WorkArea(true).toQRect());
-  if (m_form->width() <= maxW && m_form->height() <= maxH && onWorkArea) return;
-  if (m_skinnable) {
-    const int w = std::max(GetMinWidth(), std::min(m_form->width(), maxW));
-    const int h = std::max(GetMinHeight(), std::min(m_form->height(), maxH));
-    const TRect a = WorkArea(true);
-    const int left = std::max(a.Left, std::min(m_form->x(), a.Right - w));
-    const int top = std::max(a.Top, std::min(m_form->y(), a.Bottom - h));
-    SetFormBounds(Bounds(left, top, w, h));
-  }
+  const TRect now = Bounds(m_form->x(), m_form->y(), m_form->width(), m_form->height());
+  const TRect fitted = FittedToWorkArea(now);
+  if (fitted == now) return;
+  if (m_skinnable) SetFormBounds(fitted);
   if (self) ForceFrameRecalc();
+}
+
+// `r` as a window may lie on the work area now: no larger than the maximum
+// size and, when it was larger or is no longer on the work area (its part
+// of the screens went), moved onto it.
+TRect TsfSkinForm::FittedToWorkArea(const TRect& r) const {
+  const int maxW = GetMaxWidth(), maxH = GetMaxHeight();
+  const TRect a = WorkArea(true);
+  if (r.Width() <= maxW && r.Height() <= maxH && r.toQRect().intersects(a.toQRect())) return r;
+  const int w = std::max(GetMinWidth(), std::min(r.Width(), maxW));
+  const int h = std::max(GetMinHeight(), std::min(r.Height(), maxH));
+  const int left = std::max(a.Left, std::min(r.Left, a.Right - w));
+  const int top = std::max(a.Top, std::min(r.Top, a.Bottom - h));
+  return Bounds(left, top, w, h);
 }
 
 void TsfSkinForm::DoRestore() {

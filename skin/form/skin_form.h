@@ -266,6 +266,7 @@ class TsfSkinForm : public TComponent, public ISkinMenuHost {
   // The bounds of the maximised window on the current work area.
   TRect MaximizedTarget() const;
   void DisplayChanged();
+  TRect FittedToWorkArea(const TRect& r) const;
   void DoRestore();
   void SetFormBounds(const TRect& r);
   TRect CalcMinimizedPosition() const;

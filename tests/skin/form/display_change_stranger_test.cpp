@@ -212,4 +212,40 @@ TEST(DisplayChangeStrangerTest, ARolledUpWindowUnrollsWithinTheNewWorkArea) {
   delete w.form.data();
 }
 
+// A maximised or minimised window whose part of the screens went, or whose
+// work area shrank below its size, restores onto the new work area, not to
+// where it was.
+TEST(DisplayChangeStrangerTest, AWindowRestoresOntoTheNewWorkArea) {
+  formtest::TinySkin skin;
+  std::function<void()> none;
+  Window w = OpenWindow(skin.data.get(), QRect(900, 500, 300, 200), &none);
+  struct Area {
+    const char* name;
+    TRect work, monitor;
+  };
+  const Area areas[] = {
+      {"elsewhere", Bounds(-1600, -900, 1600, 870), Bounds(-1600, -900, 1600, 900)},
+      {"smaller than the window", Bounds(0, 0, 250, 150), Bounds(0, 0, 250, 180)},
+  };
+  for (const Area& area : areas)
+    for (TsfWindowState state : {wsMaximized, wsMinimized}) {
+      SCOPED_TRACE(std::string(area.name) + ", state " + std::to_string(int(state)));
+      w.form->setGeometry(900, 500, 300, 200);
+      w.skinner->SetSkinWindowState(state);
+      OverrideScreenAreas(TScreenAreas{area.work, area.monitor});
+      emit w.form->screen()->availableGeometryChanged(w.form->screen()->availableGeometry());
+      w.skinner->SetSkinWindowState(wsNormal);
+      const QRect A = area.work.toQRect(), after = w.form->geometry();
+      if (after.width() <= A.width() && after.height() <= A.height()) {
+        EXPECT_TRUE(A.contains(after)) << after.x() << "," << after.y() << " " << after.width() << "x" << after.height();
+      } else {
+        // Larger than the work area only as far as its minimum size needs.
+        EXPECT_EQ(after.topLeft(), A.topLeft());
+        EXPECT_LE(after.width(), std::max(100, A.width()));
+      }
+      OverrideScreenAreas(std::nullopt);
+    }
+  delete w.form.data();
+}
+
 }  // namespace
