@@ -47,6 +47,12 @@ Window OpenWindow(TsfSkinData* skin, const QRect& bounds, std::function<void()>*
   return w;
 }
 
+// A work area and the monitor around it, as a display change leaves them.
+struct Area {
+  const char* name;
+  TRect work, monitor;
+};
+
 // Several windows larger than the work area take a display change; the
 // window procedures of some delete a window (their own, another one not yet
 // told, or their own skinner) or re-skin it. Every survivor is fitted to the work area.
@@ -132,10 +138,6 @@ TEST(DisplayChangeStrangerTest, WorkAreasAtTheirLimits) {
   formtest::TinySkin skin;
   std::function<void()> none;
   Window w = OpenWindow(skin.data.get(), QRect(100, 100, 300, 200), &none);
-  struct Area {
-    const char* name;
-    TRect work, monitor;
-  };
   const Area areas[] = {
       {"none", TRect(), TRect()},
       {"left of and above the origin", Bounds(-1600, -900, 1600, 870), Bounds(-1600, -900, 1600, 900)},
@@ -219,10 +221,6 @@ TEST(DisplayChangeStrangerTest, AWindowRestoresOntoTheNewWorkArea) {
   formtest::TinySkin skin;
   std::function<void()> none;
   Window w = OpenWindow(skin.data.get(), QRect(900, 500, 300, 200), &none);
-  struct Area {
-    const char* name;
-    TRect work, monitor;
-  };
   const Area areas[] = {
       {"elsewhere", Bounds(-1600, -900, 1600, 870), Bounds(-1600, -900, 1600, 900)},
       {"smaller than the window", Bounds(0, 0, 250, 150), Bounds(0, 0, 250, 180)},
