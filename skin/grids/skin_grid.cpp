@@ -1016,17 +1016,29 @@ void TsfSkinCustomGrid::PaintGrid(TBitmap& buffer) {
   TCanvas* canvas = buffer.Canvas();
   canvas->Font = *Font();
   // Background: the skin's picture tiled, the parent behind a transparent
-  // grid, or the plain colour.
+  // grid, or the plain colour. Read from the right, tiles start at the right
+  // edge, as the cells do; the skin's picture is mirrored there, as its cell
+  // pictures are, while a wallpaper (the user's own picture) never is.
+  const auto tile = [&](const TBitmap& picture, bool mirror) {
+    const int tw = picture.Width(), th = picture.Height();
+    if (tw <= 0 || th <= 0) return;
+    if (!MirroredColumns()) {
+      for (int y = 0; y < h; y += th)
+        for (int x = 0; x < w; x += tw) canvas->Draw(x, y, &picture);
+      return;
+    }
+    const TBitmap mirrored = mirror ? TBitmap(picture.Image().mirrored(true, false)) : picture;
+    for (int y = 0; y < h; y += th)
+      for (int x = w - tw; x > -tw; x -= tw) canvas->Draw(x, y, &mirrored);
+  };
   if (m_transparent && m_wallpaper.Empty()) {
     DrawParentBackground(this, canvas);
   } else if (m_transparent && m_wallpaperStretch) {
     canvas->StretchDraw(TRect(0, 0, w, h), &m_wallpaper);
   } else if (m_transparent) {
-    for (int y = 0; y < h; y += m_wallpaper.Height())
-      for (int x = 0; x < w; x += m_wallpaper.Width()) canvas->Draw(x, y, &m_wallpaper);
+    tile(m_wallpaper, false);
   } else if (Skin() && Skin().Background) {
-    for (int y = 0; y < h; y += Skin().Background->Height())
-      for (int x = 0; x < w; x += Skin().Background->Width()) canvas->Draw(x, y, Skin().Background);
+    tile(*Skin().Background, true);
   } else {
     canvas->Brush.Color = Skin() ? Skin().Record->bgcolor : Color();
     canvas->FillRect(TRect(0, 0, w, h));

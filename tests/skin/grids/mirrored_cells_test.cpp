@@ -227,4 +227,49 @@ TEST_F(MirroredTextTest, EditorButtonAndTextTradeEndsWhileOpen) {
   EXPECT_FALSE(e->ListVisible());
 }
 
+// The skin's background picture read from the right is the mirror image of
+// the left-to-right one: mirrored tiles from the right edge. A wallpaper,
+// the user's own picture, is tiled from the right edge without mirroring.
+TEST(MirroredCellPictures, BackgroundTilesStartAtTheRightEdge) {
+  constexpr int kTile = 30;
+  // Every column of the tile its own colour, so a pixel tells its column.
+  QImage tileImage(kTile, 16, QImage::Format_RGB32);
+  for (int x = 0; x < kTile; ++x)
+    for (int y = 0; y < 16; ++y) tileImage.setPixel(x, y, qRgb(100 + 5 * x, 255, 255));
+  const auto grab = [&](Qt::LayoutDirection dir, bool wallpaper) {
+    QObject owner;
+    TsfSkinData* data = MakeLopsidedSkin(&owner);
+    data->PictureList.push_back(std::make_unique<TBitmap>(tileImage));
+    static_cast<TsfDataSkinGridControl*>(data->ControlRecords.back().get())->bgpictureindex = 1;
+    PlainGrid g;
+    g.SetSkinData(data);
+    if (wallpaper) g.SetWallpaper(TBitmap(tileImage));
+    g.setLayoutDirection(dir);
+    g.resize(437, 200);
+    g.show();
+    g.clearFocus();
+    return std::make_pair(Grab(&g), g.CellRect(2, 3));
+  };
+  const auto column = [](QRgb c) { return (qRed(c) - 100) / 5; };
+  for (const bool wallpaper : {false, true}) {
+    SCOPED_TRACE(wallpaper ? "wallpaper" : "skin picture");
+    const auto [ltr, ltrCell] = grab(Qt::LeftToRight, wallpaper);
+    const auto [rtl, rtlCell] = grab(Qt::RightToLeft, wallpaper);
+    ASSERT_EQ(ltr.size(), rtl.size());
+    const int w = ltr.width(), y = (rtlCell.Top + rtlCell.Bottom) / 2;
+    // Inside a normal cell, away from its lines.
+    for (int x = rtlCell.Left + 2; x < rtlCell.Right - 2; ++x) {
+      SCOPED_TRACE(x);
+      const int fromRight = ((x - w) % kTile + kTile) % kTile;
+      if (wallpaper) {
+        EXPECT_EQ(column(rtl.pixel(x, y)), fromRight);
+      } else {
+        EXPECT_EQ(column(rtl.pixel(x, y)), kTile - 1 - fromRight);
+        EXPECT_EQ(rtl.pixel(x, y), ltr.pixel(w - 1 - x, y));
+      }
+    }
+    EXPECT_EQ(ltrCell.Top, rtlCell.Top);
+  }
+}
+
 }  // namespace
