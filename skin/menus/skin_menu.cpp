@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTransform>
 #include <algorithm>
 #include <climits>
 
@@ -357,11 +358,14 @@ void TsfSkinPopupWindow::ShowAt(const TRect& anchor, bool up, bool submenu, bool
   if (frame) {
     const TsfFramePoints skin = PopupPoints(sd->PopupWindowData);
     const TsfFramePoints laid = ScaleFramePoints(skin, frame->Width(), frame->Height(), width, height);
-    m_itemsRect = laid.C;
+    // Read from the right, the frame is the mirror image of the picture's,
+    // and so are the lines' place and the window's shape.
+    m_itemsRect = RightToLeft() ? TRect(width - laid.C.Right, laid.C.Top, width - laid.C.Left, laid.C.Bottom)
+                                : laid.C;
     clearMask();
     if (const TBitmap* mask = sd->Picture(sd->PopupWindowData.maskpictureindex))
       if (auto region = BuildFrameRegion(skin, laid, width, height, *mask))
-        setMask(region->ToQRegion());
+        setMask(RightToLeft() ? QTransform(-1, 0, 0, 1, width, 0).map(region->ToQRegion()) : region->ToQRegion());
   } else {
     m_itemsRect = TRect(2, 2, width - 2, height - 2);
   }
@@ -725,6 +729,7 @@ void TsfSkinPopupWindow::PaintFrame(TCanvas* c) {
     ComposeFrameBitmap(composed, skin, laid, w, h, TRect(0, 0, frame->Width(), frame->Height()),
                        *frame, PopupStretch(sd->PopupWindowData),
                        m_needsScrolling || transparentLines);
+    if (RightToLeft()) composed = TBitmap(composed.Image().mirrored(true, false));
     c->Draw(0, 0, &composed);
     if (transparentLines) m_frameBackground = composed;
     else m_frameBackground = TBitmap();

@@ -174,6 +174,58 @@ TEST_F(PopupDirectionTest, LinesAreMirroredImagesReadFromTheRight) {
     }
 }
 
+// A frame whose two sides differ (2 pixels of one colour on the left, 6 of
+// another on the right) and whose mask cuts the top-left corner: read from
+// the right, the frame, the lines' place and the window's shape are the
+// mirror images of the left-to-right ones.
+TEST_F(PopupDirectionTest, ALopsidedSkinnedFrameIsMirroredReadFromTheRight) {
+  constexpr QRgb kLeftSide = qRgb(0, 0, 160), kRightSide = qRgb(0, 160, 0);
+  TinyMenuSkinLook look;
+  look.inactive = qRgb(220, 220, 220);
+  skin = TinyMenuSkin(look);
+  QImage frame(20, 20, QImage::Format_RGB32);
+  frame.fill(kLeftSide);
+  FillTinyRect(frame, QRect(14, 0, 6, 20), kRightSide);
+  FillTinyRect(frame, QRect(2, 2, 12, 16), look.centre);
+  *skin->PictureList[0] = TBitmap(frame);
+  QImage mask(20, 20, QImage::Format_RGB32);
+  mask.fill(qRgb(0, 0, 0));
+  FillTinyRect(mask, QRect(0, 0, 1, 2), qRgb(255, 255, 255));
+  skin->PictureList.push_back(std::make_unique<TBitmap>(mask));
+  TsfDataSkinPopupWindow& w = skin->PopupWindowData;
+  w.maskpictureindex = 2;
+  w.righttoppoint = TPoint(14, 2);
+  w.rightbottompoint = TPoint(14, 18);
+  w.itemsrect = TRect(2, 2, 14, 18);
+  for (const bool rtl : {false, true}) {
+    SCOPED_TRACE(rtl ? "right to left" : "left to right");
+    control.setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+    menu.Popup(&control, skin.get(), false, root, TRect(300, 50, 300, 50), 0);
+    TsfSkinPopupWindow* p = menu.Deepest();
+    ASSERT_NE(p, nullptr);
+    const QImage shown = p->grab().toImage();
+    const int W = p->width(), y = p->height() / 2;
+    const int nearSide = rtl ? 6 : 2, farSide = rtl ? 2 : 6;
+    for (const TsfSkinMenuItem& line : p->Items()) {
+      EXPECT_EQ(line.ItemRect.Left, nearSide);
+      EXPECT_EQ(line.ItemRect.Right, W - farSide);
+    }
+    for (int x = 0; x < 2; ++x) {
+      EXPECT_EQ(shown.pixel(rtl ? W - 1 - x : x, y) | 0xFF000000u, kLeftSide) << x;
+      EXPECT_EQ(shown.pixel(rtl ? x : W - 1 - x, y) | 0xFF000000u, kRightSide) << x;
+    }
+    EXPECT_EQ(shown.pixel(rtl ? 5 : W - 6, y) | 0xFF000000u, kRightSide);
+    const QRegion shape = p->mask();
+    ASSERT_FALSE(shape.isEmpty());
+    const int cutX = rtl ? W - 1 : 0, keptX = rtl ? 0 : W - 1;
+    EXPECT_FALSE(shape.contains(QPoint(cutX, 0)));
+    EXPECT_FALSE(shape.contains(QPoint(cutX, 1)));
+    EXPECT_TRUE(shape.contains(QPoint(cutX, 2)));
+    EXPECT_TRUE(shape.contains(QPoint(keptX, 0)));
+    menu.CloseFrom(0);
+  }
+}
+
 TEST_F(PopupDirectionTest, TheApplicationsDirectionServesAMenuWithoutAControl) {
   struct Restore {
     ~Restore() { QGuiApplication::setLayoutDirection(Qt::LeftToRight); }
