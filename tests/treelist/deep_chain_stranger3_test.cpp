@@ -144,4 +144,33 @@ TEST_F(DeepChain, ReopenedSearchedSortedWalkedAndDestroyedWithoutADeepStack) {
   list.reset();
 }
 
+// Loading level by level: the record set moving to the deepest record
+// reads every level down to it, and so does a reopen.
+TEST_F(DeepChain, LoadedOnDemandTheDeepestRecordIsReadDownToAndReopened) {
+  OpenChain();
+  list->OptionsDB &= ~OptDB(etoLoadAllRecords);
+  list->SetDataSource(nullptr);
+  list->SetDataSource(&source);
+  ASSERT_EQ(list->Count(), 1);
+  EXPECT_EQ(list->Items(0)->Count(), 0) << "the first level only";
+
+  query.Locate(QStringLiteral("id"), kDepth);
+  EXPECT_EQ(Focused(), QStringLiteral("n300000"));
+  EXPECT_EQ(list->FocusedNode()->Level(), kDepth - 1);
+  EXPECT_TRUE(list->FocusedNode()->IsShown());
+  EXPECT_EQ(MiddleChildren(), QStringLiteral("n150001 x a"));
+
+  query.Close();
+  EXPECT_EQ(list->Count(), 0);
+  query.Open();
+  query.Locate(QStringLiteral("id"), kDepth);
+  EXPECT_EQ(Focused(), QStringLiteral("n300000"));
+  EXPECT_EQ(list->FocusedNode()->Level(), kDepth - 1);
+
+  list->Items(0)->Collapse(true);
+  EXPECT_EQ(Focused(), QStringLiteral("n1"));
+  EXPECT_EQ(Current(), QStringLiteral("n1"));
+  list.reset();
+}
+
 }  // namespace
