@@ -103,6 +103,33 @@ void InLoadOrder(std::vector<TtlTreeListNode*>& nodes) {
   for (TtlTreeListNode* n : rest) nodes[to++] = n;
 }
 
+// The root of the tree each node is in, while roots are attached under
+// nodes of other trees. Walking up remembers for every node passed the root
+// found, and an attached root leads to its new tree's root, so a chain of
+// roots attached one under the next (records read child first) costs its
+// length, not its length squared.
+class TTreeTops {
+ public:
+  TtlTreeListNode* Top(TtlTreeListNode* n) {
+    m_path.clear();
+    for (;;) {
+      const auto it = m_up.find(n);
+      TtlTreeListNode* up = it != m_up.end() ? it->second : n->Parent();
+      if (!up) break;
+      m_path.push_back(n);
+      n = up;
+    }
+    for (TtlTreeListNode* p : m_path) m_up[p] = n;
+    return n;
+  }
+  // `root` has just become a child of `parent`.
+  void Attached(TtlTreeListNode* root, TtlTreeListNode* parent) { m_up[root] = Top(parent); }
+
+ private:
+  std::unordered_map<TtlTreeListNode*, TtlTreeListNode*> m_up;
+  std::vector<TtlTreeListNode*> m_path;
+};
+
 // Field types whose value a node keeps for drawing and sorting.
 bool KeepsValue(const TField* f) {
   switch (f->DataType()) {
@@ -546,13 +573,16 @@ void TtlDBTreeList::LoadAllRecords() {
     for (int i = node->Count() - 1; i >= 0; --i)
       if (!doomedSet.count(node->Items(i))) PlaceNode(node->Items(i), nullptr, Count());
 
-  // Records read before their parent were left as roots: attach them now.
+  // Records read before their parent were left as roots: attach them now,
+  // each unless its parent is in its own subtree.
+  TTreeTops tops;
   for (int i = Count() - 1; i >= 0; --i) {
     auto* root = static_cast<TtlDBTreeListNode*>(Items(i));
     if (doomedSet.count(root)) continue;
     TtlDBTreeListNode* target = nodeOfKey(root->parentKeyValue);
-    if (target && target != root && !target->HasAsParent(root))
-      PlaceNode(root, target, target->Count());
+    if (!target || tops.Top(target) == root) continue;
+    AttachRoot(root, target);
+    tops.Attached(root, target);
   }
 
   std::unordered_set<TtlTreeListNode*> gone;

@@ -430,6 +430,12 @@ void TtlCustomTreeList::PlaceNode(TtlTreeListNode* node, TtlTreeListNode* parent
   node->AttachTo(parent, position);
 }
 
+void TtlCustomTreeList::AttachRoot(TtlTreeListNode* root, TtlTreeListNode* parent) {
+  if (!root || !parent || root == parent || root->Parent()) return;
+  root->Detach();
+  root->AttachTo(parent, parent->Count());
+}
+
 void TtlCustomTreeList::MakeNodeVisible(TtlTreeListNode* node) {
   if (!node || !node->m_attached) return;
   LockUpdates();

@@ -513,6 +513,10 @@ class TtlCustomTreeList : public TCustomControl {
   // Moves a node under `parent` (a root when null) at `position`, without
   // expanding or scrolling anything.
   void PlaceNode(TtlTreeListNode* node, TtlTreeListNode* parent, int position);
+  // Moves a root under `parent` as its last child, for a caller that knows
+  // `parent` is outside the root's subtree: PlaceNode finds that out by
+  // walking up from `parent`, which costs its depth on every call.
+  void AttachRoot(TtlTreeListNode* root, TtlTreeListNode* parent);
   std::vector<TtlTreeListNode*>& RootNodes() { return m_rootNodes; }
   // Empties the list as ClearNodes does, but returns its nodes (parents
   // first) instead of destroying them, each detached and as a new node is in
