@@ -109,11 +109,16 @@ void TtlCustomTreeList::ForgetNode(TtlTreeListNode* node, bool notify) {
   if (m_selectionAnchor == node) m_selectionAnchor = nullptr;
   if (m_pendingFocus == node) m_pendingFocus = nullptr;
   ForgetDragNode(node);
-  const auto sel = std::find(m_selection.begin(), m_selection.end(), node);
-  if (sel != m_selection.end()) {
-    m_selection.erase(sel);
+  if (node->m_selected) {
+    node->m_selected = false;
+    m_selection.erase(std::find(m_selection.rbegin(), m_selection.rend(), node).base() - 1);
     if (notify && OnSelectedCountChange) OnSelectedCountChange(this);
   }
+}
+
+void TtlCustomTreeList::DropSelection() {
+  for (TtlTreeListNode* n : m_selection) n->m_selected = false;
+  m_selection.clear();
 }
 
 void TtlCustomTreeList::NodeDeleting(TtlTreeListNode* node) {
@@ -163,7 +168,7 @@ void TtlCustomTreeList::NodeDeleting(TtlTreeListNode* node) {
 void TtlCustomTreeList::EmptyForest(const std::function<void()>& empty) {
   LockUpdates();
   const bool hadSelection = !m_selection.empty();
-  m_selection.clear();
+  DropSelection();
   m_selectionAnchor = nullptr;
   m_focusedNode = nullptr;
   m_pendingFocus = nullptr;
@@ -226,6 +231,7 @@ void TtlCustomTreeList::ResetTakenNode(TtlTreeListNode* n) {
   n->m_isExpanded = false;
   n->m_rowIndex = -1;
   n->m_indexHint = -1;
+  n->m_selected = false;
   n->userData = 0;
   n->cachedHeight = 0;
   n->cachedLineCount = 0;
@@ -463,7 +469,7 @@ void TtlCustomTreeList::SetMultiSelect(bool v) {
   if (v) OptionsBehavior |= OptB(etoMultiSelect);
   else OptionsBehavior &= ~OptB(etoMultiSelect);
   if (!v && !m_selection.empty()) {
-    m_selection.clear();
+    DropSelection();
     if (OnSelectedCountChange) OnSelectedCountChange(this);
   }
   update();
@@ -472,20 +478,32 @@ void TtlCustomTreeList::SetMultiSelect(bool v) {
 bool TtlCustomTreeList::IsNodeSelected(const TtlTreeListNode* node) const {
   if (!node) return false;
   if (!MultiSelect()) return node == m_focusedNode;
-  return std::find(m_selection.begin(), m_selection.end(), node) != m_selection.end();
+  return node->m_selected;
 }
 
 void TtlCustomTreeList::SelectNode(TtlTreeListNode* node, bool selected) {
-  if (!MultiSelect() || !node) return;
-  const auto it = std::find(m_selection.begin(), m_selection.end(), node);
-  if (selected == (it != m_selection.end())) return;
+  if (!MultiSelect() || !node || selected == node->m_selected) return;
   if (selected) {
     bool allow = true;
-    if (OnCanNodeSelected) OnCanNodeSelected(this, node, allow);
+    // A handler selecting the node it is asked about is not asked again.
+    if (OnCanNodeSelected && node != m_askingSelection) {
+      QPointer<TtlCustomTreeList> self(this);
+      TtlNodeWatch watched(this, node);
+      TtlTreeListNode* const outer = m_askingSelection;
+      m_askingSelection = node;
+      OnCanNodeSelected(this, node, allow);
+      if (!self) return;
+      m_askingSelection = outer;
+      // The handler may have destroyed the node, or selected it itself.
+      if (!watched.Node() || node->m_selected) return;
+    }
     if (!allow) return;
     m_selection.push_back(node);
+    node->m_selected = true;
   } else {
-    m_selection.erase(it);
+    // Searched from the end: the latest selected go first (see SelectRange).
+    m_selection.erase(std::find(m_selection.rbegin(), m_selection.rend(), node).base() - 1);
+    node->m_selected = false;
   }
   InvalidateNode(node);
   if (OnSelectedCountChange) OnSelectedCountChange(this);

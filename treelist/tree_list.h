@@ -719,6 +719,10 @@ class TtlCustomTreeList : public TCustomControl {
   int m_pendingColumn = 0;
   bool m_pendingMakeVisible = false;
   std::vector<TtlTreeListNode*> m_selection;
+  // Empties the selection (no handler hears of it).
+  void DropSelection();
+  // The node whose selection a handler is being asked about.
+  TtlTreeListNode* m_askingSelection = nullptr;
   // Where a Shift range starts.
   TtlTreeListNode* m_selectionAnchor = nullptr;
   std::vector<TtlNodeWatch*> m_watches;

@@ -270,12 +270,23 @@ void TtlCustomTreeList::SelectRange(TtlTreeListNode* from, TtlTreeListNode* to) 
   const int a = VisibleIndexOf(from), b = VisibleIndexOf(to);
   if (a < 0 || b < 0) return;
   const int lo = std::min(a, b), hi = std::max(a, b);
-  for (TtlTreeListNode* n : std::vector<TtlTreeListNode*>(m_selection)) {
-    const int i = VisibleIndexOf(n);
-    if (i < lo || i > hi) SelectNode(n, false);
+  // The selection handlers may change the selection, the rows or the list:
+  // the selection is read again at every step, the latest selected first.
+  QPointer<TtlCustomTreeList> self(this);
+  for (size_t i = m_selection.size(); i-- > 0;) {
+    if (i >= m_selection.size()) {
+      i = m_selection.size();
+      continue;
+    }
+    TtlTreeListNode* n = m_selection[i];
+    const int at = VisibleIndexOf(n);
+    if (at < lo || at > hi) SelectNode(n, false);
+    if (!self) return;
   }
-  for (int i = lo; i <= hi; ++i)
+  for (int i = lo; i <= hi; ++i) {
     if (TtlTreeListNode* n = NodeAtVisibleIndex(i)) SelectNode(n, true);
+    if (!self) return;
+  }
 }
 
 bool TtlCustomTreeList::focusNextPrevChild(bool next) {

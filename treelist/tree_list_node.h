@@ -100,6 +100,8 @@ class TtlTreeListNode {
   bool m_isExpanded = false;
   bool m_hasChildren = false;
   bool m_attached = false;
+  // In the tree list's multiple selection.
+  bool m_selected = false;
 
   friend class TtlCustomTreeList;
 };
