@@ -67,6 +67,8 @@ class TParkedNodes {
     const auto* n = static_cast<const TtlDBTreeListNode*>(m_nodes[m_next]);
     return n->loadOrder >= 0 && tl_key_index::SameKey(n->keyValue, key) ? n : nullptr;
   }
+  // Takes the node Next found.
+  TtlDBTreeListNode* TakeNext() { return static_cast<TtlDBTreeListNode*>(m_nodes[m_next++]); }
   // The nodes taken so far, in order, while all went in the parked order.
   std::span<TtlTreeListNode* const> Taken() const {
     return m_index ? std::span<TtlTreeListNode* const>() : std::span<TtlTreeListNode* const>(m_nodes.data(), m_next);
@@ -528,7 +530,7 @@ void TtlDBTreeList::LoadAllRecords() {
         }
       }
       if (!parentKnown) parentNode = nodeOfKey(p);
-      node = parked.Take(k);
+      node = parentKnown ? parked.TakeNext() : parked.Take(k);
       if (node) {
         ResetTakenNode(node);
         node->ClearRecordValuesExcept(rereads);

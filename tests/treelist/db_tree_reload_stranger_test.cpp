@@ -4,6 +4,8 @@
 // demand switched between loads. Every reload must build what a fresh list
 // over the same records builds.
 
+#include <limits>
+
 #include "tests/treelist/parked_reopen_fixture.h"
 
 namespace {
@@ -140,5 +142,63 @@ TEST_F(DbTreeParkedReopen, ATextHandlerActingOnTheLoadInTheMiddleOfAReload) {
     query.Close();
     con.Close();
     query.SQL()->Clear();
+  }
+}
+
+// A parent value that is not a number (a calculated one) equals no key, so
+// its record is a root, however it was placed by the load before.
+TEST_F(DbTreeParkedReopen, AParentValueThatIsNotANumberMakesARootOnAReload) {
+  Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2),(3,2,'c',3)"));
+  query.Close();
+  query.AddCalculatedField(QStringLiteral("cpar"), ftFloat);
+  bool notANumber = false;
+  query.OnCalcFields = [&](TObject*) {
+    const TField* par = query.FieldByName(QStringLiteral("par"));
+    QVariant v = par->IsNull() ? QVariant() : QVariant(par->AsFloat());
+    if (notANumber && par->AsInteger() == 2) v = std::numeric_limits<double>::quiet_NaN();
+    query.FieldByName(QStringLiteral("cpar"))->SetValue(v);
+  };
+  const auto byCalculatedParent = [](TtlDBTreeList& l) { l.SetParentField(QStringLiteral("cpar")); };
+  byCalculatedParent(*list);
+  query.Open();
+  query.Close();
+  query.Open();
+  ASSERT_EQ(Shape().toStdString(), "a(b(c))");
+  query.Close();
+  notANumber = true;
+  query.Open();
+  EXPECT_EQ(Dump(*list).toStdString(), FreshDump(byCalculatedParent).toStdString());
+  EXPECT_EQ(Shape().toStdString(), "a(b) c");
+}
+
+// Loading on demand switched on or off while the record set is closed, the
+// bank changed meanwhile: each reopen shows what a fresh list set up the
+// same way shows.
+TEST_F(DbTreeParkedReopen, LoadingOnDemandSwitchedBetweenReloads) {
+  Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2),(3,2,'c',3),(4,null,'d',4),(5,4,'e',5)"));
+  auto* ord = list->CreateColumnOf<TtlDBTreeListColumn>();
+  ord->SetFieldName(QStringLiteral("ord"));
+  const char* const changes[] = {"update nodes set par = 4 where id = 2", "update nodes set ord = -ord",
+                                 "insert into nodes values (6, 5, 'f', 0)", "delete from nodes where id = 4",
+                                 "update nodes set par = 6 where id = 1"};
+  bool onDemand = false;
+  for (const char* change : changes) {
+    SCOPED_TRACE(change);
+    onDemand = !onDemand;
+    const auto setUp = [&](TtlDBTreeList& l) {
+      auto* more = l.CreateColumnOf<TtlDBTreeListColumn>();
+      more->SetFieldName(QStringLiteral("ord"));
+      if (onDemand) l.OptionsDB &= ~OptDB(etoLoadAllRecords);
+      else l.OptionsDB |= OptDB(etoLoadAllRecords);
+    };
+    query.Close();
+    if (onDemand) list->OptionsDB &= ~OptDB(etoLoadAllRecords);
+    else list->OptionsDB |= OptDB(etoLoadAllRecords);
+    ExecOnBank(path, QString::fromUtf8(change));
+    query.Open();
+    EXPECT_EQ(Dump(*list).toStdString(), FreshDump(setUp).toStdString());
+    query.Close();
+    query.Open();
+    EXPECT_EQ(Dump(*list).toStdString(), FreshDump(setUp).toStdString());
   }
 }
