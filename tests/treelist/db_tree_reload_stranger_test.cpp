@@ -202,3 +202,45 @@ TEST_F(DbTreeParkedReopen, LoadingOnDemandSwitchedBetweenReloads) {
     EXPECT_EQ(Dump(*list).toStdString(), FreshDump(setUp).toStdString());
   }
 }
+
+// Code changes the open list's nodes without their records: a reopen shows
+// the records again, as a fresh list does.
+TEST_F(DbTreeParkedReopen, NodesChangedByCodeWhileOpenShowTheirRecordsAgainOnAReopen) {
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+  };
+  const Case cases[] = {
+      {"a node moved under another",
+       [this] { Node(QStringLiteral("c"))->MoveTo(Node(QStringLiteral("e")), natlAddChild); }},
+      {"a parent moved to the roots",
+       [this] { Node(QStringLiteral("b"))->MoveTo(Node(QStringLiteral("d")), natlAdd); }},
+      {"a node deleted", [this] { Node(QStringLiteral("b"))->Delete(); }},
+      {"a number's text written",
+       [this] { Node(QStringLiteral("c"))->SetCellText(1, QStringLiteral("x")); }},
+      {"a number's text written, then the node moved",
+       [this] {
+         TtlDBTreeListNode* c = Node(QStringLiteral("c"));
+         c->SetCellText(1, QString(QStringLiteral("y")));
+         c->MoveTo(nullptr, natlAdd);
+       }},
+  };
+  const auto showOrd = [](TtlDBTreeList& l) {
+    l.CreateColumnOf<TtlDBTreeListColumn>()->SetFieldName(QStringLiteral("ord"));
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2),(3,2,'c',3),(4,null,'d',4),(5,4,'e',5)"));
+    showOrd(*list);
+    query.Close();
+    query.Open();
+    c.change();
+    query.Close();
+    query.Open();
+    EXPECT_EQ(Dump(*list).toStdString(), FreshDump(showOrd).toStdString());
+    list.reset();
+    query.Close();
+    con.Close();
+    query.SQL()->Clear();
+  }
+}
