@@ -244,3 +244,40 @@ TEST_F(DbTreeParkedReopen, NodesChangedByCodeWhileOpenShowTheirRecordsAgainOnARe
     query.SQL()->Clear();
   }
 }
+
+// Many records read again in the order of the last load up to one in the
+// middle whose parent changed: the key index then built from the nodes
+// taken so far must find every parent a fresh list finds, sorted or not.
+TEST_F(DbTreeParkedReopen, ManyRecordsLeavingTheLastLoadsOrderInTheMiddle) {
+  constexpr int kRecords = 100000;
+  for (const bool sorted : {false, true}) {
+    SCOPED_TRACE(sorted ? "sorted" : "in record order");
+    const auto setUp = [&](TtlDBTreeList& l) {
+      if (!sorted) return;
+      l.OptionsBehavior |= OptB(etoAutoSort);
+      l.Columns(0)->SetSorted(csDown);
+    };
+    Open(QStringLiteral("(1,null,'n1',1)"), 6, QStringLiteral("integer"),
+         QStringLiteral("with recursive s(i) as (select 2 union all select i + 1 from s where i < %1) "
+                        "insert into nodes select i, i / 4, 'n' || i, i from s;")
+             .arg(kRecords));
+    setUp(*list);
+    query.Close();
+    query.Open();
+    query.Close();
+    // A record in the middle moves under a node read after it, one under a
+    // node read before it, and a record comes at the end under an early one.
+    ExecOnBank(path, QStringLiteral("update nodes set par = 90000 where id = 50000;"
+                                    "update nodes set par = 7 where id = 50001;"
+                                    "insert into nodes values (%1, 5, 'last', %1)")
+                         .arg(kRecords + 1));
+    query.Open();
+    EXPECT_TRUE(Dump(*list) == FreshDump(setUp));
+    EXPECT_EQ(Node(QStringLiteral("n50000"))->Parent(), Node(QStringLiteral("n90000")));
+    EXPECT_EQ(Node(QStringLiteral("last"))->Parent(), Node(QStringLiteral("n5")));
+    list.reset();
+    query.Close();
+    con.Close();
+    query.SQL()->Clear();
+  }
+}
