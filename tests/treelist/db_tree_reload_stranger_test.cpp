@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "tests/treelist/parked_reopen_fixture.h"
+#include "treelist/tree_list_edit.h"
 
 namespace {
 
@@ -275,6 +276,61 @@ TEST_F(DbTreeParkedReopen, ManyRecordsLeavingTheLastLoadsOrderInTheMiddle) {
     EXPECT_TRUE(Dump(*list) == FreshDump(setUp));
     EXPECT_EQ(Node(QStringLiteral("n50000"))->Parent(), Node(QStringLiteral("n90000")));
     EXPECT_EQ(Node(QStringLiteral("last"))->Parent(), Node(QStringLiteral("n5")));
+    list.reset();
+    query.Close();
+    con.Close();
+    query.SQL()->Clear();
+  }
+}
+
+// A key or number typed into the list's editor, written to the record (and
+// posted or not), then the record set closes and opens again.
+TEST_F(DbTreeParkedReopen, AKeyOrNumberTypedIntoTheEditorThenAReopen) {
+  struct Case {
+    const char* what;
+    const char* field;
+    const char* typed;
+    bool post;
+  };
+  const Case cases[] = {
+      {"a key written, not posted", "id", "7", false},
+      {"a key posted", "id", "7", true},
+      {"a key posted past every other", "id", "30", true},
+      {"a number posted", "ord", "9", true},
+      {"a number written, not posted", "ord", "9", false},
+  };
+  const auto showFields = [](TtlDBTreeList& l) {
+    for (const char* name : {"id", "ord"})
+      l.CreateColumnOf<TtlDBTreeListColumn>()->SetFieldName(QString::fromUtf8(name));
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2),(3,2,'c',3),(4,null,'d',4)"));
+    showFields(*list);
+    list->SetOptionView(etoRowSelect, false);
+    query.Close();
+    query.Open();
+    Show(list.get());
+    list->SetFocusedNode(Node(QStringLiteral("b")), QString::fromUtf8(c.field) == QLatin1String("id") ? 1 : 2,
+                         true);
+    ASSERT_EQ(Current(), QStringLiteral("b"));
+    QWidget* target = list.get();
+    QTest::keyClick(target, Qt::Key_F2);
+    ASSERT_TRUE(list->Editing());
+    target = QApplication::focusWidget() ? QApplication::focusWidget() : list.get();
+    QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(target, QString::fromUtf8(c.typed));
+    QTest::keyClick(target, Qt::Key_Return);
+    if (c.post) {
+      ASSERT_EQ(query.State(), dsEdit);
+      query.Post();
+    }
+    query.Close();
+    query.Open();
+    EXPECT_EQ(Dump(*list).toStdString(), FreshDump(showFields).toStdString());
+    query.Close();
+    query.Open();
+    EXPECT_EQ(Dump(*list).toStdString(), FreshDump(showFields).toStdString());
     list.reset();
     query.Close();
     con.Close();
