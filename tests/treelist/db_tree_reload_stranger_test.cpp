@@ -337,3 +337,43 @@ TEST_F(DbTreeParkedReopen, AKeyOrNumberTypedIntoTheEditorThenAReopen) {
     query.SQL()->Clear();
   }
 }
+
+// The top row changes while a reload adds nodes, and the handler takes the
+// list off its data source or takes a column away.
+TEST_F(DbTreeParkedReopen, TheTopRowHandlerRebindingTheListInTheMiddleOfAReload) {
+  struct Case {
+    const char* what;
+    std::function<void(TtlDBTreeList&)> act;
+  };
+  const Case cases[] = {
+      {"off its data source", [](TtlDBTreeList& l) { l.SetDataSource(nullptr); }},
+      {"a column taken away", [](TtlDBTreeList& l) { delete l.Columns(l.ColumnCount() - 1); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Open(QStringLiteral("(1,null,'a',1),(2,1,'b',2),(3,2,'c',3),(4,null,'d',4)"));
+    list->CreateColumnOf<TtlDBTreeListColumn>()->SetFieldName(QStringLiteral("ord"));
+    Show(list.get());
+    query.Close();
+    query.Open();
+    query.Close();
+    int calls = 0;
+    list->OnChangeTopVisibleNode = [&](TObject*) {
+      if (calls++ == 0) c.act(*list);
+    };
+    query.Open();
+    EXPECT_GT(calls, 0);
+    list->OnChangeTopVisibleNode = nullptr;
+    list->SetDataSource(&source);
+    query.Close();
+    query.Open();
+    const int columns = list->ColumnCount();
+    EXPECT_EQ(Dump(*list).toStdString(), FreshDump([&](TtlDBTreeList& l) {
+                if (columns > 1) l.CreateColumnOf<TtlDBTreeListColumn>()->SetFieldName(QStringLiteral("ord"));
+              }).toStdString());
+    list.reset();
+    query.Close();
+    con.Close();
+    query.SQL()->Clear();
+  }
+}
