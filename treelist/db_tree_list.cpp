@@ -59,13 +59,16 @@ class TParkedNodes {
     }
     return m_index->Empty() ? nullptr : m_index->Take(key);
   }
-  // The node the next record takes when it has `key` and comes in the
-  // parked order; nullptr otherwise. Takes nothing.
+  // The node the next record takes when it comes in the parked order: a
+  // node of the last load whose key is `key` to the key index; nullptr
+  // otherwise. Takes nothing.
   const TtlDBTreeListNode* Next(const QVariant& key) const {
     if (m_index || m_next >= m_nodes.size()) return nullptr;
     const auto* n = static_cast<const TtlDBTreeListNode*>(m_nodes[m_next]);
-    return VarCompare(n->keyValue, key) == 0 ? n : nullptr;
+    return n->loadOrder >= 0 && tl_key_index::SameKey(n->keyValue, key) ? n : nullptr;
   }
+  // Takes the node Next found.
+  TtlDBTreeListNode* TakeNext() { return static_cast<TtlDBTreeListNode*>(m_nodes[m_next++]); }
   // The nodes taken so far, in order, while all went in the parked order.
   std::span<TtlTreeListNode* const> Taken() const {
     return m_index ? std::span<TtlTreeListNode* const>() : std::span<TtlTreeListNode* const>(m_nodes.data(), m_next);
@@ -333,6 +336,7 @@ TtlColumnField* TtlDBTreeList::FindColumnField(const QString& fieldName) {
 }
 
 void TtlDBTreeList::RebindColumns() {
+  ++m_rebinds;
   m_boundFields.clear();
   for (int i = 0; i < ColumnCount(); ++i) {
     auto* c = qobject_cast<TtlDBTreeListColumn*>(Columns(i));
@@ -369,9 +373,17 @@ void TtlDBTreeList::ReadNodeValues(TtlDBTreeListNode* node, QVariant* key) {
     node->keyValue = std::move(read);
   }
   if (node->cellTexts.size() < ColumnCount()) node->cellTexts.resize(ColumnCount());
-  for (const auto& [unused, column, field] : m_boundFields) {
+  const unsigned rebindsBefore = m_rebinds, destroyedBefore = m_destroyedNodes;
+  for (size_t i = 0; i < m_boundFields.size(); ++i) {
+    const auto [unused, column, field] = m_boundFields[i];
     if (ShowsValue(*node, column, *field)) continue;
-    node->SetCellText(column, field->DisplayText());
+    QString text = field->DisplayText();
+    // A text handler that closed the record set, rebound the columns or
+    // destroyed nodes (this one, maybe) leaves what is read here behind:
+    // the load it is part of stops.
+    if (m_rebinds != rebindsBefore || m_destroyedNodes != destroyedBefore || !field->DataSet()->Active())
+      return;
+    node->SetCellText(column, std::move(text));
     const bool isNull = field->IsNull();
     const bool isString = field->DataType() == ftString || field->DataType() == ftWideString;
     if (KeepsValue(field) || isNull || (isString && (field->HasGetText() || !field->EditMask.isEmpty()))) {
@@ -502,16 +514,20 @@ void TtlDBTreeList::LoadAllRecords() {
       parentNode = nullptr;
       return IsNull(p) && !then;
     }
-    if (!parked.TakenAlready(then) || VarCompare(then->keyValue, p) != 0) return false;
+    if (!parked.TakenAlready(then) || !tl_key_index::SameKey(then->keyValue, p)) return false;
     parentNode = then;
     return true;
   };
 
   // A handler fired while a node is added or read (the top row changing, a
-  // field's text) may destroy nodes the indexes above still hold: the load
-  // then stops with the list as the handler left it.
-  const unsigned destroyedBefore = m_destroyedNodes;
-  auto nodesGone = [&] { return m_destroyedNodes != destroyedBefore; };
+  // field's text) may destroy nodes the indexes above still hold, or close,
+  // reopen or rebind the record set whose fields are read: the load then
+  // stops with the list as the handler left it (a rebinding reloads when
+  // the updates unlock).
+  const unsigned destroyedBefore = m_destroyedNodes, rebindsBefore = m_rebinds;
+  auto interrupted = [&] {
+    return m_destroyedNodes != destroyedBefore || m_rebinds != rebindsBefore || !ds->Active();
+  };
   QVariant k, p;
   int loadOrder = 0;
   for (ds->First(); !ds->Eof(); ds->Next()) {
@@ -541,7 +557,7 @@ void TtlDBTreeList::LoadAllRecords() {
         }
       }
       if (!parentKnown) parentNode = nodeOfKey(p);
-      node = parked.Take(k);
+      node = parentKnown ? parked.TakeNext() : parked.Take(k);
       if (node) {
         ResetTakenNode(node);
         node->ClearRecordValuesExcept(rereads);
@@ -550,18 +566,21 @@ void TtlDBTreeList::LoadAllRecords() {
       } else {
         node = static_cast<TtlDBTreeListNode*>(parentNode ? parentNode->AddChild() : Add());
       }
-      if (nodesGone()) break;
+      if (interrupted()) break;
     }
     if (byKey) addKey(k, node);
     node->parentKeyValue = std::move(p);
     node->loadOrder = loadOrder++;
     ReadNodeValues(node, &k);
-    if (nodesGone()) break;
+    if (interrupted()) break;
   }
   // A load in the order of the last one keeps its keys; any other finds out.
-  m_uniqueKeys = !nodesGone() && (byKey ? uniqueKeys : m_uniqueKeys);
-  if (nodesGone()) {
-    restorePosition();
+  m_uniqueKeys = !interrupted() && (byKey ? uniqueKeys : m_uniqueKeys);
+  if (interrupted()) {
+    // A closed or reopened record set is announced when its controls are
+    // enabled again.
+    if (m_rebinds != rebindsBefore) m_reloadOnUnlock = true;
+    else if (ds->Active()) restorePosition();
     return;
   }
 

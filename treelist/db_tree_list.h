@@ -264,6 +264,10 @@ class TtlDBTreeList : public TtlCustomTreeList {
   // Counts destroyed nodes: a load whose handlers destroyed any stops, as
   // its indexes may hold them.
   unsigned m_destroyedNodes = 0;
+  // Counts rebindings of the fields (the record set closed, opened or
+  // changed, a column's field changed): a load or read whose handlers
+  // rebound them stops, as the fields it holds may be gone.
+  unsigned m_rebinds = 0;
   // The keys of the last load of all records were unique and no node's key
   // changed since (a reload in the same order then needs no key index).
   bool m_uniqueKeys = false;

@@ -70,6 +70,22 @@ inline bool NumberOf(const QVariant& v, bool& isWhole, qint64& whole, double& re
   return true;
 }
 
+// The two keys are one key to the index: found under the same entry. Texts
+// are one when they are the same text and numbers when they are the same
+// whole or real number; a text and a number never are, whatever the
+// variant comparison says (which of them a number or text finds depends on
+// the order they were added). Keys of other types are never taken as one.
+inline bool SameKey(const QVariant& a, const QVariant& b) {
+  if (KeyIsNull(a) || KeyIsNull(b)) return KeyIsNull(a) && KeyIsNull(b);
+  const bool textA = IsTextKey(a), textB = IsTextKey(b);
+  if (textA || textB) return textA && textB && a.toString() == b.toString();
+  bool wholeA = false, wholeB = false;
+  qint64 intA = 0, intB = 0;
+  double realA = 0, realB = 0;
+  if (!NumberOf(a, wholeA, intA, realA) || !NumberOf(b, wholeB, intB, realB)) return false;
+  return wholeA == wholeB && (wholeA ? intA == intB : realA == realB);
+}
+
 // Entry ids in the order they were added, one chain per key. Entries only
 // ever go (never come back), so a chain's head moves past the gone ones for
 // good: handing out the siblings of one parent one by one stays linear.

@@ -264,12 +264,18 @@ void TtlTreeListTextNode::SetCellText(int column, const QString& text) {
   if (column < 0) return;
   if (cellTexts.size() <= column) cellTexts.resize(column + 1);
   cellTexts[column] = text;
+  CellTextSet(column);
 }
 
 void TtlTreeListTextNode::SetCellText(int column, QString&& text) {
   if (column < 0) return;
   if (cellTexts.size() <= column) cellTexts.resize(column + 1);
   cellTexts[column] = std::move(text);
+  CellTextSet(column);
+}
+
+void TtlDBTreeListControlNode::CellTextSet(int column) {
+  if (TNodeVariantData* d = VariantData(column)) d->assigned &= ~nvaPlainText;
 }
 
 TNodeVariantData* TtlDBTreeListControlNode::VariantData(int column) const {

@@ -118,6 +118,10 @@ class TtlTreeListTextNode : public TtlTreeListNode {
   void SetCellText(int column, const QString& text);
   void SetCellText(int column, QString&& text);
   QStringList cellTexts;
+
+ protected:
+  // A cell's text was set through SetCellText.
+  virtual void CellTextSet(int column) { Q_UNUSED(column); }
 };
 
 // Which values of a cell's variant data are assigned.
@@ -155,6 +159,10 @@ class TtlDBTreeListControlNode : public TtlTreeListTextNode {
   // whose entry in `rereads` is set, which the next read of the record
   // replaces.
   void ClearRecordValuesExcept(const std::vector<bool>& rereads);
+
+ protected:
+  // A text set from outside no longer comes from the value alone.
+  void CellTextSet(int column) override;
 
  private:
   struct TRareValues {
