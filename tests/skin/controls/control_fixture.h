@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QStringList>
 #include <QTest>
 #include <QWidget>
 #include <memory>
@@ -21,6 +22,13 @@ inline TBitmap Distinct(int w, int h, int tag = 7) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb(x, y, tag));
   return TBitmap(img);
+}
+
+// "line 0", "line 1", ... one to a line: a memo text of `n` lines.
+inline QString Lines(int n) {
+  QStringList l;
+  for (int i = 0; i < n; ++i) l << QStringLiteral("line %1").arg(i);
+  return l.join(u'\n');
 }
 
 inline TBitmap Filled(int w, int h, QRgb c) {

@@ -17,14 +17,6 @@
 
 using namespace ctltest;
 
-namespace {
-QString Lines(int n) {
-  QStringList l;
-  for (int i = 0; i < n; ++i) l << QStringLiteral("line %1").arg(i);
-  return l.join(u'\n');
-}
-}  // namespace
-
 // Each key reaches a control whose click deletes it; the key goes through
 // the window as a person's would, and the window stays usable.
 TEST(DialogKeysStranger, AControlDeletedByItsOwnKeyLeavesTheWindowWorking) {

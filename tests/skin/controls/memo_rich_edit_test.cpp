@@ -23,12 +23,6 @@ using namespace ctltest;
 
 namespace {
 
-QString Lines(int n) {
-  QStringList l;
-  for (int i = 0; i < n; ++i) l << QStringLiteral("line %1").arg(i);
-  return l.join(u'\n');
-}
-
 // A panel with an edit filling it and a vertical bar at its right edge, as
 // the practice window places them.
 template <typename Edit>

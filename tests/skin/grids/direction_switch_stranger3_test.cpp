@@ -3,6 +3,7 @@
 // being sized with the mouse), and hostile text pasted into number cells.
 
 #include "tests/skin/grids/marks_fixture.h"
+#include "tests/skin/grids/plain_grid.h"
 
 #include <QClipboard>
 #include <QPointer>
@@ -155,14 +156,7 @@ TEST_F(DirectionSwitchTest, HostileTextPastedIntoNumberCells) {
 
 namespace {
 
-// A bare grid whose cells draw nothing of their own.
-class PlainGrid : public TsfSkinCustomGrid {
- public:
-  using TsfSkinCustomGrid::TsfSkinCustomGrid;
-
- protected:
-  void DrawCellContent(int, int, const TRect&, TGridDrawState) override {}
-};
+using gridtest::PlainGrid;
 
 // Columns read from the right with odd column sets: every visible cell is
 // found again under the centre of its visible part, the paint and clicks stay in bounds.

@@ -2,6 +2,7 @@
 // cells by their pixels, the linked bars on the 0..127 scale.
 
 #include "tests/skin/grids/grid_fixture.h"
+#include "tests/skin/grids/plain_grid.h"
 
 #include "skin/grids/grid_indicators.h"
 #include "skin/grids/grid_rules.h"
@@ -9,14 +10,11 @@
 namespace {
 
 // A grid that draws no content: what shows is the engine's own painting.
-class PlainGrid : public TsfSkinCustomGrid {
+class PlainGrid : public gridtest::PlainGrid {
  public:
+  using gridtest::PlainGrid::PlainGrid;
   using TsfSkinCustomGrid::CellBounds;
   using TsfSkinCustomGrid::LastTopRow;
-  using TsfSkinCustomGrid::TsfSkinCustomGrid;
-
- protected:
-  void DrawCellContent(int, int, const TRect&, TGridDrawState) override {}
 };
 
 QImage Grab(QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); }

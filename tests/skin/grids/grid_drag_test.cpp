@@ -3,18 +3,16 @@
 // the cells and extends the selection (ticks counted, never waited for).
 
 #include "tests/skin/grids/grid_fixture.h"
+#include "tests/skin/grids/plain_grid.h"
 
 #include "skin/grids/grid_rules.h"
 
 namespace {
 
-class PlainGrid : public TsfSkinCustomGrid {
+class PlainGrid : public gridtest::PlainGrid {
  public:
+  using gridtest::PlainGrid::PlainGrid;
   using TsfSkinCustomGrid::LastLeftCol;
-  using TsfSkinCustomGrid::TsfSkinCustomGrid;
-
- protected:
-  void DrawCellContent(int, int, const TRect&, TGridDrawState) override {}
 };
 
 QPoint Centre(const TRect& r) { return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }

@@ -3,6 +3,7 @@
 // on grids of odd shapes.
 
 #include "tests/skin/grids/marks_fixture.h"
+#include "tests/skin/grids/plain_grid.h"
 
 #include "platform/form.h"
 #include "skin/grids/db_inplace_edit.h"
@@ -169,13 +170,7 @@ TEST(GridMenuCommand, CommandOrOpeningThatDestroysTheGridOrItsMenu) {
   }
 }
 
-class PlainGrid : public TsfSkinCustomGrid {
- public:
-  using TsfSkinCustomGrid::TsfSkinCustomGrid;
-
- protected:
-  void DrawCellContent(int, int, const TRect&, TGridDrawState) override {}
-};
+using gridtest::PlainGrid;
 
 TEST(GridTabStopsOddShapes, BadIndexesOneColumnAndManyColumns) {
   PlainGrid g;

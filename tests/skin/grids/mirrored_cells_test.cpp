@@ -3,6 +3,7 @@
 // editor's button and text keep clear of each other at the left end.
 
 #include "tests/skin/grids/marks_fixture.h"
+#include "tests/skin/grids/plain_grid.h"
 
 #include "skin/grids/db_inplace_edit.h"
 #include "skin/grids/db_popup_list.h"
@@ -46,13 +47,7 @@ TsfSkinData* MakeLopsidedSkin(QObject* owner, int h = 22) {
   return data;
 }
 
-class PlainGrid : public TsfSkinCustomGrid {
- public:
-  using TsfSkinCustomGrid::TsfSkinCustomGrid;
-
- protected:
-  void DrawCellContent(int, int, const TRect&, TGridDrawState) override {}
-};
+using gridtest::PlainGrid;
 
 QImage Grab(QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 

@@ -3,16 +3,11 @@
 // not read-only, on a field that is neither calculated nor read-only).
 
 #include "tests/skin/grids/marks_fixture.h"
+#include "tests/skin/grids/plain_grid.h"
 
 namespace {
 
-class PlainGrid : public TsfSkinCustomGrid {
- public:
-  using TsfSkinCustomGrid::TsfSkinCustomGrid;
-
- protected:
-  void DrawCellContent(int, int, const TRect&, TGridDrawState) override {}
-};
+using gridtest::PlainGrid;
 
 TEST(GridTabStops, TabSkipsColumnsThatAreNoStopsAndTheMarkMovesWithItsColumn) {
   PlainGrid g;
