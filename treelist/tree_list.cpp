@@ -110,10 +110,15 @@ void TtlCustomTreeList::ForgetNode(TtlTreeListNode* node, bool notify) {
   if (m_pendingFocus == node) m_pendingFocus = nullptr;
   ForgetDragNode(node);
   if (node->m_selected) {
-    node->m_selected = false;
-    m_selection.erase(std::find(m_selection.rbegin(), m_selection.rend(), node).base() - 1);
+    Unselect(node);
     if (notify && OnSelectedCountChange) OnSelectedCountChange(this);
   }
+}
+
+void TtlCustomTreeList::Unselect(TtlTreeListNode* node) {
+  // Searched from the end: the latest selected go first (see SelectRange).
+  m_selection.erase(std::find(m_selection.rbegin(), m_selection.rend(), node).base() - 1);
+  node->m_selected = false;
 }
 
 void TtlCustomTreeList::DropSelection() {
@@ -501,9 +506,7 @@ void TtlCustomTreeList::SelectNode(TtlTreeListNode* node, bool selected) {
     m_selection.push_back(node);
     node->m_selected = true;
   } else {
-    // Searched from the end: the latest selected go first (see SelectRange).
-    m_selection.erase(std::find(m_selection.rbegin(), m_selection.rend(), node).base() - 1);
-    node->m_selected = false;
+    Unselect(node);
   }
   InvalidateNode(node);
   if (OnSelectedCountChange) OnSelectedCountChange(this);

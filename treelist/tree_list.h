@@ -721,6 +721,8 @@ class TtlCustomTreeList : public TCustomControl {
   std::vector<TtlTreeListNode*> m_selection;
   // Empties the selection (no handler hears of it).
   void DropSelection();
+  // Takes a selected node out of the selection (no handler hears of it).
+  void Unselect(TtlTreeListNode* node);
   // The node whose selection a handler is being asked about.
   TtlTreeListNode* m_askingSelection = nullptr;
   // Where a Shift range starts.

@@ -260,12 +260,7 @@ void TtlTreeListNode::Delete() {
 
 // ---------------------------------------------------------------------------
 
-void TtlTreeListTextNode::SetCellText(int column, const QString& text) {
-  if (column < 0) return;
-  if (cellTexts.size() <= column) cellTexts.resize(column + 1);
-  cellTexts[column] = text;
-  CellTextSet(column);
-}
+void TtlTreeListTextNode::SetCellText(int column, const QString& text) { SetCellText(column, QString(text)); }
 
 void TtlTreeListTextNode::SetCellText(int column, QString&& text) {
   if (column < 0) return;
